@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds and runs the benchmarks on generated data (kept in build/bench-data).
+# Extra arguments go to every benchmark program, e.g. --benchmark_filter=LoadData.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/deps.sh bench
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTALLYRA_BENCH=ON >/dev/null
+cmake --build build -j"$(nproc)"
+export QT_QPA_PLATFORM=offscreen
+mkdir -p build/bench-data
+status=0
+for b in build/bench/bench_*; do
+  [[ -x "$b" ]] || continue
+  echo "== $(basename "$b")"
+  "$b" --data-dir=build/bench-data --benchmark_repetitions=5 \
+       --benchmark_report_aggregates_only=true "$@" || status=1
+done
+exit $status

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Tallyra needs that are not on this machine yet.
+# Usage: scripts/deps.sh [run|test|bench]
+set -euo pipefail
+
+purpose=${1:-test}
+packages=(build-essential cmake pkg-config qt6-base-dev libgl-dev libsqlcipher-dev
+          qt6-translations-l10n fonts-wqy-microhei)
+case "$purpose" in
+  run)   packages+=(galculator xdg-utils) ;;
+  bench) packages+=(libbenchmark-dev) ;;
+  test)  ;;
+  *) echo "usage: $0 [run|test|bench]" >&2; exit 2 ;;
+esac
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=()
+if [[ $(id -u) -ne 0 ]]; then
+  command -v sudo >/dev/null || { echo "Need root or sudo to install: ${missing[*]}" >&2; exit 1; }
+  sudo=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -q
+"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Sets up, builds and starts Tallyra.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/deps.sh run
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build --target tallyra -j"$(nproc)"
+
+if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" && "${QT_QPA_PLATFORM:-}" != "offscreen" ]]; then
+  echo "Tallyra is built (build/tallyra) but there is no display to show it on." >&2
+  echo "Start it from a desktop session, or under xvfb-run." >&2
+  exit 1
+fi
+exec build/tallyra "$@"

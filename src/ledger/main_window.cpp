@@ -1,0 +1,574 @@
+#include "ledger/main_window.h"
+
+#include "maintenance/view_settings.h"
+#include "store/data_file.h"
+#include "store/program_folder.h"
+#include "store/session.h"
+#include "ui/formats.h"
+#include "ui/icons.h"
+#include "ui/launcher.h"
+#include "ui/prompt.h"
+#include "ui/record_list.h"
+#include "ui/skin.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTextBrowser>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <QUrl>
+#include <QVBoxLayout>
+
+using Icons::Glyph;
+
+namespace {
+
+constexpr int KeyRole = Qt::UserRole;
+
+// A tree picture with its own look when the node is selected.
+QIcon nodeIcon(const QIcon &normal, const QIcon &selected)
+{
+    QIcon icon;
+    for (int size : {16, 24}) {
+        icon.addPixmap(normal.pixmap(size), QIcon::Normal);
+        icon.addPixmap(selected.pixmap(size), QIcon::Selected);
+    }
+    return icon;
+}
+
+} // namespace
+
+MainWindow::MainWindow(const AppContext &context, QWidget *parent)
+    : QMainWindow(parent), context_(context), ledger_(context.data)
+{
+    Skin::attach();
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("个人Tallyra Beat 2.64"));
+    setWindowIcon(Icons::icon(Glyph::App));
+    resize(980, 640);
+
+    buildMenus();
+    buildToolbar();
+    buildCentre();
+    buildStatusBar();
+    connectCommands();
+    loadEverything();
+}
+
+void MainWindow::buildMenus()
+{
+    auto add = [this](QMenu *menu, const QString &caption) {
+        QAction *action = menu->addAction(caption);
+        menuActions_ << action;
+        return action;
+    };
+
+    QMenu *system = menuBar()->addMenu(QStringLiteral("系统设置(&S)"));
+    add(system, QStringLiteral("注销/切换用户"))->setIcon(Icons::icon(Glyph::Logout));
+    add(system, QStringLiteral("帐号管理"))->setIcon(Icons::icon(Glyph::User));
+    system->addSeparator();
+    add(system, QStringLiteral("系统设置"))->setIcon(Icons::icon(Glyph::Settings));
+    add(system, QStringLiteral("财务统计"));
+    system->addSeparator();
+    add(system, QStringLiteral("备份数据"))->setIcon(Icons::icon(Glyph::Backup));
+    add(system, QStringLiteral("还原数据"));
+    add(system, QStringLiteral("数据压缩"));
+    system->addSeparator();
+    add(system, QStringLiteral("退    出"))->setIcon(Icons::icon(Glyph::Exit));
+
+    QMenu *view = menuBar()->addMenu(QStringLiteral("查看(&C)"));
+    viewModes_ = new QActionGroup(this);
+    viewModes_->setExclusive(true);
+    for (const QString &caption : {QStringLiteral("大图标"), QStringLiteral("小图标"), QStringLiteral("列表"),
+                                   QStringLiteral("详细信息")}) {
+        QAction *mode = add(view, caption);
+        mode->setCheckable(true);
+        viewModes_->addAction(mode);
+    }
+    view->addSeparator();
+    add(view, QStringLiteral("刷新"))->setIcon(Icons::icon(Glyph::Refresh));
+    gridAction_ = add(view, QStringLiteral("显示网格"));
+    gridAction_->setCheckable(true);
+    view->addSeparator();
+    add(view, QStringLiteral("字体"));
+    add(view, QStringLiteral("背景颜色"));
+    add(view, QStringLiteral("背景图像"));
+    add(view, QStringLiteral("还原为默认"));
+
+    financeMenu_ = menuBar()->addMenu(QStringLiteral("财务管理(&B)"));
+    add(financeMenu_, QStringLiteral("添  加"))->setIcon(Icons::icon(Glyph::Add));
+    financeMenu_->addSeparator();
+    add(financeMenu_, QStringLiteral("修  改"))->setIcon(Icons::icon(Glyph::Edit));
+    add(financeMenu_, QStringLiteral("删  除"))->setIcon(Icons::icon(Glyph::Delete));
+    add(financeMenu_, QStringLiteral("删除全部"));
+    financeMenu_->addSeparator();
+    add(financeMenu_, QStringLiteral("刷 新"))->setIcon(Icons::icon(Glyph::Refresh));
+
+    QMenu *tools = menuBar()->addMenu(QStringLiteral("管理工具(&A)"));
+    add(tools, QStringLiteral("密码箱管理"))->setIcon(Icons::icon(Glyph::Key));
+    add(tools, QStringLiteral("日记管理"))->setIcon(Icons::icon(Glyph::Book));
+    add(tools, QStringLiteral("通信薄"))->setIcon(Icons::icon(Glyph::Contact));
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("帮助(&P)"));
+    add(help, QStringLiteral("帮助文件..."))->setObjectName(QStringLiteral("help_1"));
+    add(help, QStringLiteral("关于......."))->setObjectName(QStringLiteral("help2"));
+    add(help, QStringLiteral("官方网站..."))->setObjectName(QStringLiteral("help5"));
+    add(help, QStringLiteral("通信中心..."))->setObjectName(QStringLiteral("help6"));
+}
+
+void MainWindow::buildToolbar()
+{
+    QToolBar *toolbar = addToolBar(QStringLiteral("Toolbar1"));
+    toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    toolbar->setMovable(false);
+    toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    toolbar->setIconSize(QSize(24, 24));
+    const std::pair<const char *, Glyph> buttons[] = {
+        {"注销", Glyph::Logout},   {"软件设置", Glyph::Settings}, {"添加", Glyph::Add},
+        {"修改", Glyph::Edit},     {"删除", Glyph::Delete},       {"刷新", Glyph::Refresh},
+        {"导入", Glyph::Import},   {"导出", Glyph::Export},       {"打印", Glyph::Print},
+        {"计算器", Glyph::Calculator}, {"备份", Glyph::Backup},   {"主页", Glyph::Home},
+        {"使用帮助", Glyph::Help}, {"退出", Glyph::Exit}};
+    for (const auto &[caption, glyph] : buttons)
+        toolbarActions_ << toolbar->addAction(Icons::icon(glyph), QString::fromUtf8(caption));
+
+    // The small browser pane with the local start page sits at the toolbar's right end.
+    auto *spacer = new QWidget(toolbar);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    toolbar->addWidget(spacer);
+    browser_ = new QTextBrowser(toolbar);
+    browser_->setObjectName(QStringLiteral("WebBrowser1"));
+    browser_->setFixedSize(1215 / 15, 855 / 15);
+    browser_->setOpenLinks(false);
+    browser_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    browser_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    toolbar->addWidget(browser_);
+}
+
+void MainWindow::buildCentre()
+{
+    auto *centre = new QWidget(this);
+    auto *layout = new QHBoxLayout(centre);
+    layout->setContentsMargins(4, 4, 4, 4);
+
+    auto *treeFrame = new QGroupBox(QStringLiteral("日期"), centre);
+    treeFrame->setObjectName(QStringLiteral("Frame1"));
+    treeFrame->setFixedWidth(190);
+    auto *treeLayout = new QVBoxLayout(treeFrame);
+    tree_ = new QTreeWidget(treeFrame);
+    tree_->setObjectName(QStringLiteral("TreeView1"));
+    tree_->setHeaderHidden(true);
+    tree_->setRootIsDecorated(true);
+    treeLayout->addWidget(tree_);
+    layout->addWidget(treeFrame);
+
+    auto *right = new QWidget(centre);
+    auto *rightLayout = new QVBoxLayout(right);
+    rightLayout->setContentsMargins(0, 0, 0, 0);
+    rightLayout->setSpacing(0);
+    tabs_ = new QTabBar(right);
+    tabs_->setObjectName(QStringLiteral("TabStrip1"));
+    tabs_->addTab(QStringLiteral("收支明细"));
+    tabs_->addTab(QStringLiteral("统计查询"));
+    tabs_->setExpanding(false);
+    rightLayout->addWidget(tabs_);
+
+    auto *page = new QFrame(right);
+    page->setFrameShape(QFrame::StyledPanel);
+    auto *pageLayout = new QHBoxLayout(page);
+    pageLayout->setContentsMargins(6, 6, 6, 6);
+    searchPanel_ = buildSearchPanel();
+    searchPanel_->setParent(page);
+    pageLayout->addWidget(searchPanel_);
+    entryList_ = new RecordList(page);
+    entryList_->setObjectName(QStringLiteral("ListView1"));
+    searchList_ = new RecordList(page);
+    searchList_->setObjectName(QStringLiteral("ListView2"));
+    for (RecordList *list : {entryList_, searchList_}) {
+        list->setImageList(Icons::ledgerImages());
+        pageLayout->addWidget(list, 1);
+    }
+    rightLayout->addWidget(page, 1);
+    layout->addWidget(right, 1);
+    setCentralWidget(centre);
+    showTab(0);
+}
+
+QGroupBox *MainWindow::buildSearchPanel()
+{
+    auto *panel = new QGroupBox(QStringLiteral("统计范围"));
+    panel->setObjectName(QStringLiteral("Frame2"));
+    panel->setFixedWidth(240);
+    auto *grid = new QGridLayout(panel);
+
+    auto check = [&](int number, const QString &caption) {
+        auto *box = new QCheckBox(caption, panel);
+        box->setObjectName(QStringLiteral("Check%1").arg(number));
+        check_[number] = box;
+        return box;
+    };
+    auto combo = [&](const QString &name) {
+        auto *box = new QComboBox(panel);
+        box->setObjectName(name);
+        box->setEditable(false);
+        return box;
+    };
+    auto date = [&](const QString &name) {
+        auto *edit = new QDateEdit(panel);
+        edit->setObjectName(name);
+        edit->setCalendarPopup(true);
+        edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+        return edit;
+    };
+
+    int row = 0;
+    grid->addWidget(check(1, QStringLiteral("指定时间")), row++, 0, 1, 2);
+    fromDate_ = date(QStringLiteral("DTPicker1"));
+    grid->addWidget(new QLabel(QStringLiteral("从"), panel), row, 0);
+    grid->addWidget(fromDate_, row++, 1);
+    toDate_ = date(QStringLiteral("DTPicker2"));
+    grid->addWidget(new QLabel(QStringLiteral("到"), panel), row, 0);
+    grid->addWidget(toDate_, row++, 1);
+    incomeItems_ = combo(QStringLiteral("Combo2"));
+    grid->addWidget(check(4, QStringLiteral("收入")), row, 0);
+    grid->addWidget(incomeItems_, row++, 1);
+    expenseItems_ = combo(QStringLiteral("Combo3"));
+    grid->addWidget(check(5, QStringLiteral("支出")), row, 0);
+    grid->addWidget(expenseItems_, row++, 1);
+    handlers_ = combo(QStringLiteral("Combo1"));
+    grid->addWidget(check(2, QStringLiteral("指定经手人")), row++, 0, 1, 2);
+    grid->addWidget(handlers_, row++, 1);
+    methods_ = combo(QStringLiteral("Combo4"));
+    grid->addWidget(check(6, QStringLiteral("收支方式")), row++, 0, 1, 2);
+    grid->addWidget(methods_, row++, 1);
+    summaryText_ = new QLineEdit(panel);
+    summaryText_->setObjectName(QStringLiteral("Text1"));
+    grid->addWidget(check(3, QStringLiteral("指定摘要")), row++, 0, 1, 2);
+    grid->addWidget(summaryText_, row++, 1);
+    searchButton_ = new QPushButton(QStringLiteral("统 计"), panel);
+    searchButton_->setObjectName(QStringLiteral("Command1"));
+    grid->addWidget(searchButton_, row++, 0, 1, 2);
+    grid->setRowStretch(row, 1);
+    grid->setColumnStretch(1, 1);
+    return panel;
+}
+
+void MainWindow::buildStatusBar()
+{
+    QStatusBar *bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    const int stretch[6] = {2, 3, 2, 3, 3, 3};
+    for (int i = 0; i < 6; ++i) {
+        panels_[i] = new QLabel(bar);
+        panels_[i]->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
+        panels_[i]->setFrameShape(QFrame::StyledPanel);
+        bar->addWidget(panels_[i], stretch[i]);
+    }
+}
+
+void MainWindow::connectCommands()
+{
+    auto on = [this](const QString &caption, auto slot) {
+        connect(command(caption), &QAction::triggered, this, slot);
+    };
+    auto onButton = [this](const QString &caption, auto slot) {
+        connect(command(caption, true), &QAction::triggered, this, slot);
+    };
+
+    // The frame: logout, exit, refresh, calculator and the two notices.
+    on(QStringLiteral("注销/切换用户"), &MainWindow::logout);
+    onButton(QStringLiteral("注销"), &MainWindow::logout);
+    on(QStringLiteral("退    出"), &MainWindow::exitProgram);
+    onButton(QStringLiteral("退出"), &MainWindow::exitProgram);
+    on(QStringLiteral("刷新"), &MainWindow::refresh);
+    on(QStringLiteral("刷 新"), &MainWindow::refresh);
+    onButton(QStringLiteral("刷新"), &MainWindow::refresh);
+    onButton(QStringLiteral("计算器"), &MainWindow::startCalculator);
+    onButton(QStringLiteral("导出"), [this] {
+        notice(QStringLiteral("导出功能已经屏蔽，因需要Office Excel支持，如要使用此功能请与作者软件！"));
+    });
+    onButton(QStringLiteral("打印"), [this] { notice(QStringLiteral("请使用导出打印功能，先导出数据然后再打印。")); });
+
+    // The ledger view.
+    on(QStringLiteral("修  改"), [this] { modifyEntry(entryList_); });
+    onButton(QStringLiteral("修改"), [this] { modifyEntry(entryList_); });
+    connect(tree_, &QTreeWidget::itemClicked, this, &MainWindow::nodeClicked);
+    connect(tabs_, &QTabBar::currentChanged, this, &MainWindow::showTab);
+    connect(entryList_, &RecordList::doubleClicked, this, [this] { modifyEntry(entryList_); });
+    connect(searchList_, &RecordList::doubleClicked, this, [this] { modifyEntry(searchList_); });
+    connect(entryList_, &RecordList::rightButtonReleased, this,
+            [this](const QPoint &pos) { financeMenu_->popup(pos); });
+}
+
+QAction *MainWindow::command(const QString &caption, bool toolbar) const
+{
+    for (QAction *action : toolbar ? toolbarActions_ : menuActions_)
+        if (action->text() == caption)
+            return action;
+    return nullptr;
+}
+
+void MainWindow::loadEverything()
+{
+    context_.session.CurrentNodeKey = QStringLiteral("0_");
+    LoadView();
+    LoadData(QStringLiteral("100"));
+    LoadTreeView();
+    setPanelText(1, QStringLiteral("用户：") + context_.session.CurrentUserName);
+    setPanelText(2, QStringLiteral("当前：全部记录"));
+    fillSearchChoices();
+    browser_->setSource(QUrl::fromLocalFile(context_.folder.file(QStringLiteral("Plug-Ins/update.html"))));
+    LoadShow();
+    resetSearchDates();
+}
+
+void MainWindow::LoadView()
+{
+    entryList_->setColumns(Ledger::columns());
+    searchList_->setColumns(Ledger::columns());
+}
+
+void MainWindow::LoadData(const QString &key)
+{
+    LedgerPage page;
+    try {
+        page = ledger_.LoadData(key, context_.session.CurrentAccountSetId);
+    } catch (const StoreError &) {
+        // An unreadable data file shows as an empty list.
+        page = {};
+    }
+    LedgerTotals totals = page.totals;
+    entryList_->setRows(std::move(page.rows));
+    showPanels(Ledger::listPanels(totals));
+}
+
+void MainWindow::LoadTreeView()
+{
+    tree_->clear();
+    const QList<QIcon> images = Icons::ledgerImages();
+    const QIcon yearIcon = nodeIcon(images[0], images[3]);
+    const QIcon monthIcon = nodeIcon(images[1], images[3]);
+
+    auto *all = new QTreeWidgetItem(tree_, {QStringLiteral("全部记录")});
+    all->setData(0, KeyRole, QStringLiteral("0_"));
+    all->setIcon(0, yearIcon);
+
+    std::vector<LedgerMonth> months;
+    try {
+        months = ledger_.months(context_.session.CurrentAccountSetId);
+    } catch (const StoreError &) {
+        months.clear();
+    }
+    QTreeWidgetItem *year = nullptr;
+    for (const LedgerMonth &m : months) {
+        const QString yearKey = Ledger::yearKey(m.year);
+        if (!year || year->data(0, KeyRole).toString() != yearKey) {
+            year = new QTreeWidgetItem(tree_, {Ledger::yearCaption(m.year)});
+            year->setData(0, KeyRole, yearKey);
+            year->setIcon(0, yearIcon);
+        }
+        auto *month = new QTreeWidgetItem(year, {Ledger::monthCaption(m.month)});
+        month->setData(0, KeyRole, Ledger::monthKey(m.year, m.month));
+        month->setIcon(0, monthIcon);
+    }
+    tree_->setCurrentItem(nullptr);
+    tree_->clearSelection();
+}
+
+QTreeWidgetItem *MainWindow::treeNode(const QString &key) const
+{
+    for (QTreeWidgetItemIterator it(tree_); *it; ++it)
+        if ((*it)->data(0, KeyRole).toString() == key)
+            return *it;
+    return nullptr;
+}
+
+void MainWindow::nodeClicked(QTreeWidgetItem *item)
+{
+    if (!item)
+        return;
+    setPanelText(2, QStringLiteral("当前：") + item->text(0));
+    context_.session.CurrentNodeKey = item->data(0, KeyRole).toString();
+    LoadData(context_.session.CurrentNodeKey);
+}
+
+void MainWindow::refresh()
+{
+    const QList<QTreeWidgetItem *> selected = tree_->selectedItems();
+    LoadData(selected.isEmpty() ? QString() : selected.first()->data(0, KeyRole).toString());
+    LoadTreeView();
+}
+
+void MainWindow::showTab(int index)
+{
+    const bool search = index == 1;
+    entryList_->setVisible(!search);
+    searchList_->setVisible(search);
+    searchPanel_->setVisible(search);
+    if (tabs_->currentIndex() != index)
+        tabs_->setCurrentIndex(index);
+}
+
+QString MainWindow::panelText(int panel) const
+{
+    return panel >= 1 && panel <= 6 ? panels_[panel - 1]->text() : QString();
+}
+
+void MainWindow::setPanelText(int panel, const QString &text)
+{
+    if (panel >= 1 && panel <= 6)
+        panels_[panel - 1]->setText(text);
+}
+
+void MainWindow::showPanels(const LedgerPanels &panels)
+{
+    setPanelText(3, panels.count);
+    setPanelText(4, panels.income);
+    setPanelText(5, panels.expense);
+    setPanelText(6, panels.balance);
+}
+
+void MainWindow::fillSearchChoices()
+{
+    Ledger::Choices choices;
+    try {
+        choices = ledger_.searchChoices();
+    } catch (const StoreError &) {
+        choices = {};
+    }
+    handlers_->clear();
+    handlers_->addItems(choices.handlers);
+    methods_->clear();
+    methods_->addItems(choices.methods);
+    incomeItems_->clear();
+    incomeItems_->addItems(choices.incomeItems);
+    expenseItems_->clear();
+    expenseItems_->addItems(choices.expenseItems);
+}
+
+void MainWindow::resetSearchDates()
+{
+    const QDate today = QDate::currentDate();
+    const QDate first(today.year(), today.month(), 1);
+    fromDate_->setDate(first);
+    toDate_->setDate(first.addMonths(1).addDays(-1));
+}
+
+void MainWindow::LoadShow()
+{
+    ViewSettingsRow row;
+    try {
+        row = ViewSettings(context_.data).read();
+    } catch (const StoreError &) {
+        return;
+    }
+    // A value that cannot be applied leaves that attribute as it was.
+    for (RecordList *list : {entryList_, searchList_}) {
+        if (auto grid = Formats::readFlag(row.grid))
+            list->setGridLines(*grid);
+        bool ok = false;
+        const int mode = row.viewMode.trimmed().toInt(&ok);
+        if (ok && mode >= RecordList::LargeIcons && mode <= RecordList::Details)
+            list->setViewMode(mode);
+        QFont font = list->listFont();
+        if (QFontDatabase::hasFamily(row.font))
+            font.setFamily(row.font);
+        const double size = row.fontSize.trimmed().toDouble(&ok);
+        if (ok && size > 0)
+            font.setPointSizeF(size);
+        if (auto bold = Formats::readFlag(row.bold))
+            font.setBold(*bold);
+        if (auto italic = Formats::readFlag(row.italic))
+            font.setItalic(*italic);
+        list->setListFont(font);
+        if (auto colour = Formats::colourFromNumber(row.textColour))
+            list->setTextColour(*colour);
+        if (list == entryList_ && !row.picture.trimmed().isEmpty()) {
+            const QString picture = context_.folder.file(row.picture.trimmed());
+            if (QFileInfo(picture).isFile())
+                list->setBackgroundPicture(picture);
+        }
+        if (auto colour = Formats::colourFromNumber(row.backColour))
+            list->setBackgroundColour(*colour);
+    }
+    if (entryList_->textColour() == entryList_->backgroundColour()) {
+        entryList_->setBackgroundColour(QApplication::palette().color(QPalette::Base));
+        entryList_->setTextColour(Qt::black);
+    }
+    const QList<QAction *> modes = viewModes_->actions();
+    const int mode = entryList_->viewMode();
+    if (mode >= 0 && mode < modes.size())
+        modes[mode]->setChecked(true);
+    gridAction_->setChecked(entryList_->gridLines());
+}
+
+void MainWindow::modifyEntry(RecordList *list)
+{
+    if (list->selectedId().isEmpty()) {
+        context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("请选择记录！"));
+        return;
+    }
+}
+
+void MainWindow::notice(const QString &text) { context_.prompt.information(this, QStringLiteral("信息"), text); }
+
+void MainWindow::startCalculator()
+{
+    if (!context_.launcher.startCalculator())
+        context_.prompt.information(this, QStringLiteral("提示"),
+                                    QStringLiteral("没有找到计算器程序，请先安装一个桌面计算器（例如 galculator）。"));
+}
+
+void MainWindow::unload()
+{
+    if (unloaded_)
+        return;
+    unloaded_ = true;
+    emit unloading();
+}
+
+void MainWindow::logout()
+{
+    if (context_.prompt.message(this, Prompt::Icon::Information, QStringLiteral("信息："),
+                                QStringLiteral("是否注销当前用户：") + context_.session.CurrentUserName,
+                                Prompt::Buttons::OkCancel, Prompt::Answer::Ok) != Prompt::Answer::Ok)
+        return;
+    unload();
+    emit loggedOut();
+}
+
+void MainWindow::exitProgram()
+{
+    if (context_.prompt.message(this, Prompt::Icon::Question, QStringLiteral("系统提示"),
+                                QStringLiteral("您真的要退出Tallyra吗？"), Prompt::Buttons::YesNo,
+                                Prompt::Answer::No) != Prompt::Answer::Yes)
+        return;
+    unload();
+    emit programEnded();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (!unloaded_) {
+        unload();
+        emit programEnded();
+    }
+    event->accept();
+}

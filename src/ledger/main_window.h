@@ -1,0 +1,112 @@
+#pragma once
+
+#include "ledger/ledger.h"
+#include "ui/app_context.h"
+
+#include <QMainWindow>
+
+class QAction;
+class QActionGroup;
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTabBar;
+class QTextBrowser;
+class QTreeWidget;
+class QTreeWidgetItem;
+class RecordList;
+
+// The hub of the program: the ledger's date tree, the entry list and the search results,
+// the status bar with count and totals, and the menus and toolbar that open everything else.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(const AppContext &context, QWidget *parent = nullptr);
+
+    // The whole load sequence; run when the window opens and again after a restore.
+    void loadEverything();
+    // Column headers of both entry lists.
+    void LoadView();
+    // Lists the entries of a tree node key in the entry list and writes panels 3 to 6.
+    void LoadData(const QString &key);
+    // Rebuilds the date tree; no node is selected afterwards.
+    void LoadTreeView();
+    // Applies the stored appearance to both entry lists.
+    void LoadShow();
+    // Refresh: the entries of the selected node, then the tree.
+    void refresh();
+
+    void logout();
+    void exitProgram();
+    void startCalculator();
+    // Opens the selected entry of a list for modifying; "请选择记录！" when none is selected.
+    void modifyEntry(RecordList *list);
+    void showTab(int index);
+
+    RecordList *entryList() const { return entryList_; }
+    RecordList *searchList() const { return searchList_; }
+    QTreeWidget *tree() const { return tree_; }
+    QTreeWidgetItem *treeNode(const QString &key) const;
+    QString panelText(int panel) const;
+    void setPanelText(int panel, const QString &text);
+    void showPanels(const LedgerPanels &panels);
+    // The menu item (or, with toolbar, the toolbar button) with this caption.
+    QAction *command(const QString &caption, bool toolbar = false) const;
+    QMenu *financeMenu() const { return financeMenu_; }
+
+signals:
+    // The window goes away: exit, close or logout. The automatic backup runs here.
+    void unloading();
+    void loggedOut();
+    void programEnded();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildToolbar();
+    void buildCentre();
+    QGroupBox *buildSearchPanel();
+    void buildStatusBar();
+    void connectCommands();
+    void fillSearchChoices();
+    void resetSearchDates();
+    void nodeClicked(QTreeWidgetItem *item);
+    void notice(const QString &text);
+    void unload();
+
+    AppContext context_;
+    Ledger ledger_;
+
+    QMenu *financeMenu_ = nullptr;
+    QList<QAction *> menuActions_;
+    QList<QAction *> toolbarActions_;
+    QActionGroup *viewModes_ = nullptr;
+    QAction *gridAction_ = nullptr;
+
+    QTreeWidget *tree_ = nullptr;
+    QTabBar *tabs_ = nullptr;
+    RecordList *entryList_ = nullptr;
+    RecordList *searchList_ = nullptr;
+    QGroupBox *searchPanel_ = nullptr;
+    QTextBrowser *browser_ = nullptr;
+    QLabel *panels_[6] = {};
+
+    QCheckBox *check_[7] = {};  // Check1 .. Check6 at their own numbers
+    QDateEdit *fromDate_ = nullptr;
+    QDateEdit *toDate_ = nullptr;
+    QComboBox *handlers_ = nullptr;      // Combo1
+    QComboBox *incomeItems_ = nullptr;   // Combo2
+    QComboBox *expenseItems_ = nullptr;  // Combo3
+    QComboBox *methods_ = nullptr;       // Combo4
+    QLineEdit *summaryText_ = nullptr;   // Text1
+    QPushButton *searchButton_ = nullptr;
+
+    bool unloaded_ = false;
+};

@@ -1,0 +1,148 @@
+#include "store/schema.h"
+
+#include "store/sqlite_db.h"
+#include "ui/time_keys.h"
+
+#include <QDateTime>
+#include <QSet>
+
+namespace Schema {
+
+namespace {
+
+const char *const CreateTables = R"SQL(
+CREATE TABLE jizhang (
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    data TEXT, t1 TEXT, t2 TEXT, t3 TEXT, t4 TEXT, t5 TEXT, content TEXT,
+    muluID INTEGER);
+CREATE TABLE mulu (
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    key_1 TEXT, parent TEXT, class TEXT, content TEXT, images TEXT);
+CREATE TABLE "user" (
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    用户名 TEXT, 密码 TEXT, 注册时间 TEXT, muluID INTEGER);
+CREATE TABLE 系统设置 (
+    id INTEGER PRIMARY KEY,
+    字体 TEXT, 字号 TEXT, 字体颜色 TEXT, 粗体 TEXT, 斜体 TEXT, 背景颜色 TEXT, 背景图像 TEXT,
+    显示网格 TEXT, 图标 TEXT, image2 TEXT, image7 TEXT, 自动备份 TEXT);
+CREATE TABLE blank (
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    t0 TEXT, t1 TEXT, t2 TEXT, t3 TEXT, t4 TEXT, content TEXT, parent TEXT, key_1 TEXT,
+    muluID INTEGER);
+CREATE TABLE Tables (
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    types TEXT, Title TEXT, dates TEXT, res TEXT, muluID INTEGER);
+CREATE TABLE tongxilu (
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    t_0 TEXT, t_1 TEXT, t_2 TEXT, t_3 TEXT, t_4 TEXT, t_5 TEXT, t_6 TEXT, t_7 TEXT, t_8 TEXT,
+    t_9 TEXT, t_10 TEXT, t_11 TEXT, t_12 TEXT, t_13 TEXT, t_14 TEXT, t_15 TEXT, t_16 TEXT,
+    t_17 TEXT, t_18 TEXT, t_19 TEXT, t_20 TEXT);
+)SQL";
+
+const char *const CreateIndexes = R"SQL(
+CREATE INDEX IF NOT EXISTS jizhang_muluID_data ON jizhang(muluID, data);
+CREATE INDEX IF NOT EXISTS mulu_class ON mulu(class);
+CREATE INDEX IF NOT EXISTS mulu_key_1 ON mulu(key_1);
+CREATE INDEX IF NOT EXISTS mulu_parent ON mulu(parent);
+CREATE INDEX IF NOT EXISTS blank_muluID ON blank(muluID);
+CREATE INDEX IF NOT EXISTS Tables_muluID_res ON Tables(muluID, res);
+CREATE INDEX IF NOT EXISTS tongxilu_t_20 ON tongxilu(t_20);
+)SQL";
+
+qint64 insertCatalogueRow(Database &db, const QString &key, const QString &parent,
+                          const QString &cls, const QString &content)
+{
+    db.prepare(QStringLiteral("insert into mulu (key_1, parent, class, content) values (?, ?, ?, ?)"))
+        .bindAll({key, parent, cls, content})
+        .run();
+    return db.lastInsertId();
+}
+
+void insertSeedRows(Database &db)
+{
+    db.execute(QStringLiteral(
+        "insert into 系统设置 (id, 字体, 字号, 字体颜色, 粗体, 斜体, 背景颜色, 背景图像, 显示网格, 图标, "
+        "image2, image7, 自动备份) values (1, '字体', '9', '0', '0', '0', '#000000', '0', 'True', '3', "
+        "'', '', '0')"));
+
+    insertCatalogueRow(db, QStringLiteral("e1_"), QStringLiteral("0"), QStringLiteral("收支项目"),
+                       QStringLiteral("收入"));
+    insertCatalogueRow(db, QStringLiteral("e7_"), QStringLiteral("0"), QStringLiteral("收支项目"),
+                       QStringLiteral("支出"));
+
+    // Keys of the seed rows are creation-time keys like those the catalogue makes.
+    QSet<QString> keys;
+    const QDateTime now = QDateTime::currentDateTime();
+    auto key = [&](const QString &prefix) {
+        QString k = TimeKeys::make(prefix, now, [&](const QString &candidate) { return keys.contains(candidate); });
+        keys.insert(k);
+        return k;
+    };
+
+    const qint64 accountSet = insertCatalogueRow(db, key(QStringLiteral("z")), QStringLiteral("0"),
+                                                 QStringLiteral("账套"), QStringLiteral("默认账套"));
+    for (const char *item : {"工资", "奖金"})
+        insertCatalogueRow(db, key(QStringLiteral("e")), QStringLiteral("e1_"), QStringLiteral("收支项目"),
+                           QString::fromUtf8(item));
+    for (const char *item : {"餐饮", "交通", "购物", "居住"})
+        insertCatalogueRow(db, key(QStringLiteral("e")), QStringLiteral("e7_"), QStringLiteral("收支项目"),
+                           QString::fromUtf8(item));
+    for (const char *method : {"现金", "银行卡"})
+        insertCatalogueRow(db, key(QStringLiteral("a")), QStringLiteral("0"), QStringLiteral("收支方式"),
+                           QString::fromUtf8(method));
+    insertCatalogueRow(db, key(QStringLiteral("z")), QStringLiteral("0"), QStringLiteral("经手人"),
+                       QStringLiteral("本人"));
+
+    db.prepare(QStringLiteral("insert into user (用户名, 密码, 注册时间, muluID) values (?, ?, ?, ?)"))
+        .bindAll({QStringLiteral("admin"), QStringLiteral("admin"),
+                  now.toString(QStringLiteral("yyyy-MM-dd HH:mm")), accountSet})
+        .run();
+}
+
+} // namespace
+
+QStringList tableNames()
+{
+    return {QStringLiteral("jizhang"), QStringLiteral("mulu"),  QStringLiteral("user"),
+            QStringLiteral("系统设置"), QStringLiteral("blank"), QStringLiteral("Tables"),
+            QStringLiteral("tongxilu")};
+}
+
+QStringList missingTables(Database &db)
+{
+    QSet<QString> present;
+    Statement st = db.prepare(QStringLiteral("select name from sqlite_master where type='table'"));
+    while (st.step())
+        present.insert(st.text(0).toLower());
+    QStringList missing;
+    for (const QString &name : tableNames())
+        if (!present.contains(name.toLower()))
+            missing << name;
+    return missing;
+}
+
+void create(Database &db)
+{
+    db.execute(QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        db.execute(QString::fromUtf8(CreateTables));
+        db.execute(QString::fromUtf8(CreateIndexes));
+        insertSeedRows(db);
+        db.execute(QStringLiteral("PRAGMA user_version = %1").arg(Version));
+        db.execute(QStringLiteral("COMMIT"));
+    } catch (...) {
+        db.execute(QStringLiteral("ROLLBACK"));
+        throw;
+    }
+}
+
+void migrate(Database &db, int fromVersion)
+{
+    if (fromVersion >= Version)
+        return;
+    // Version 0 is a file of the same tables made by other means: add our indexes.
+    db.execute(QString::fromUtf8(CreateIndexes));
+    db.execute(QStringLiteral("PRAGMA user_version = %1").arg(Version));
+}
+
+} // namespace Schema

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class Database;
+
+// The seven tables of the data file, their indexes and the rows a new file starts with.
+namespace Schema {
+
+// Recorded in PRAGMA user_version; later versions migrate older files on opening.
+constexpr int Version = 1;
+
+QStringList tableNames();
+// Tables of the program that the opened file lacks (compared without regard to case).
+QStringList missingTables(Database &db);
+// Creates the tables and indexes and inserts the seed rows, in one transaction.
+void create(Database &db);
+// Brings a file of an older version up to this one.
+void migrate(Database &db, int fromVersion);
+
+} // namespace Schema

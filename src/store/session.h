@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+// Program-wide state shared by the windows: who is logged in, the account set they
+// work in, the ledger tree node last clicked and the entry open in the editor.
+struct Session {
+    QString CurrentUserName;
+    int CurrentAccountSetId = 0;
+    QString CurrentNodeKey = QStringLiteral("0_");
+    qint64 EditEntryId = 0;
+};

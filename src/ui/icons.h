@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QColor>
+#include <QIcon>
+#include <QList>
+#include <QPixmap>
+
+// The program's pictures, drawn by the program itself.
+namespace Icons {
+
+enum class Glyph {
+    App,
+    Folder,
+    FolderOpen,
+    Calendar,
+    Page,
+    Income,
+    Expense,
+    Logout,
+    Settings,
+    Add,
+    Edit,
+    Delete,
+    Refresh,
+    Import,
+    Export,
+    Print,
+    Calculator,
+    Backup,
+    Home,
+    Help,
+    Exit,
+    User,
+    Key,
+    Note,
+    Book,
+    Contact,
+    Group,
+    Star,
+    Heart,
+    Globe,
+    Phone,
+    Mail,
+};
+
+QIcon icon(Glyph glyph);
+QPixmap pixmap(Glyph glyph, int size);
+// Any glyph drawn on a coloured round tile, for icon sets that need many distinct pictures.
+QIcon tile(Glyph glyph, const QColor &colour);
+
+// The main window's image list: 1 year, 2 month, 3 open folder, 4 selected node,
+// 5 income entry, 6 expense entry.
+QList<QIcon> ledgerImages();
+
+// The login window's background picture.
+QPixmap loginBackground(const QSize &size);
+
+} // namespace Icons

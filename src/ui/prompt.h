@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+class StoreError;
+
+// Every message box and every file, font and colour dialog of the program goes through
+// a Prompt. The program uses QtPrompt; tests install a scripted prompt that records what
+// was shown and answers from a queue.
+class Prompt {
+public:
+    enum class Icon { None, Information, Question, Warning, Critical };
+    enum class Buttons { Ok, OkCancel, YesNo };
+    enum class Answer { Ok, Cancel, Yes, No };
+
+    // What the font dialog offers and returns: the font of a list and its text colour.
+    struct ListFont {
+        QString family;
+        double pointSize = 9;
+        bool bold = false;
+        bool italic = false;
+        QColor colour = Qt::black;
+    };
+
+    virtual ~Prompt() = default;
+
+    // A message box. An empty title shows "Tallyra". Line breaks may be "\r\n".
+    virtual Answer message(QWidget *parent, Icon icon, const QString &title, const QString &text,
+                           Buttons buttons = Buttons::Ok, Answer defaultAnswer = Answer::Ok) = 0;
+    // File dialogs; the filter is written "description|patterns|description|patterns",
+    // patterns separated by ";". An empty result means the dialog was cancelled.
+    virtual QString openFile(QWidget *parent, const QString &title, const QString &filter,
+                             const QString &startPath = QString()) = 0;
+    virtual QString saveFile(QWidget *parent, const QString &title, const QString &filter,
+                             const QString &suggestedPath = QString()) = 0;
+    virtual std::optional<ListFont> chooseFont(QWidget *parent, const ListFont &initial) = 0;
+    virtual std::optional<QColor> chooseColour(QWidget *parent, const QColor &initial) = 0;
+
+    // The common cases.
+    void information(QWidget *parent, const QString &title, const QString &text);
+    bool confirm(QWidget *parent, const QString &title, const QString &text);  // question, OK/Cancel
+    // A failure of the data store: "发现错误：", the description, "错误代码：" and the number.
+    void reportError(QWidget *parent, const StoreError &error);
+    static QString errorText(const QString &description, int code);
+};
+
+// The prompt of the running program: Qt's own dialogs.
+class QtPrompt : public Prompt {
+public:
+    Answer message(QWidget *parent, Icon icon, const QString &title, const QString &text,
+                   Buttons buttons, Answer defaultAnswer) override;
+    QString openFile(QWidget *parent, const QString &title, const QString &filter,
+                     const QString &startPath) override;
+    QString saveFile(QWidget *parent, const QString &title, const QString &filter,
+                     const QString &suggestedPath) override;
+    std::optional<ListFont> chooseFont(QWidget *parent, const ListFont &initial) override;
+    std::optional<QColor> chooseColour(QWidget *parent, const QColor &initial) override;
+
+    // "备份文件|*.mdb" becomes "备份文件 (*.mdb)".
+    static QString qtFilter(const QString &filter);
+};

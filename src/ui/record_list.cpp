@@ -1,0 +1,260 @@
+#include "ui/record_list.h"
+
+#include <algorithm>
+
+#include <QEvent>
+#include <QFontMetricsF>
+#include <QHeaderView>
+#include <QListView>
+#include <QMouseEvent>
+#include <QStackedLayout>
+#include <QTableView>
+
+namespace {
+
+// Widths are given in twips (15 to a pixel), sized for a 9 point Song typeface whose
+// Chinese characters are 12 pixels wide; a wider font widens the columns alike.
+int pixelsFromTwips(int twips, const QFont &font)
+{
+    const double scale = std::max(1.0, QFontMetricsF(font).horizontalAdvance(QChar(0x65E5)) / 12.0);
+    return int(twips / 15.0 * scale + 0.5);
+}
+
+} // namespace
+
+RecordList::RecordList(QWidget *parent) : QWidget(parent)
+{
+    details_ = new QTableView(this);
+    details_->setObjectName(QStringLiteral("details"));
+    details_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    details_->setSelectionMode(QAbstractItemView::SingleSelection);
+    details_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    details_->setWordWrap(false);
+    details_->setShowGrid(false);
+    details_->setCornerButtonEnabled(false);
+    details_->verticalHeader()->hide();
+    details_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    details_->horizontalHeader()->setHighlightSections(false);
+    details_->horizontalHeader()->setStretchLastSection(false);
+    details_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    details_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    details_->setIconSize(QSize(16, 16));
+
+    icons_ = new QListView(this);
+    icons_->setObjectName(QStringLiteral("icons"));
+    icons_->setSelectionMode(QAbstractItemView::SingleSelection);
+    icons_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    icons_->setUniformItemSizes(true);
+    icons_->setLayoutMode(QListView::Batched);
+    icons_->setBatchSize(2000);
+    icons_->setMovement(QListView::Static);
+    icons_->setResizeMode(QListView::Adjust);
+    icons_->setWrapping(true);
+
+    stack_ = new QStackedLayout(this);
+    stack_->setContentsMargins(0, 0, 0, 0);
+    stack_->addWidget(details_);
+    stack_->addWidget(icons_);
+
+    for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(details_), static_cast<QAbstractItemView *>(icons_)}) {
+        view->viewport()->installEventFilter(this);
+        connect(view, &QAbstractItemView::clicked, this, [this](const QModelIndex &index) { emit rowClicked(index.row()); });
+    }
+    font_ = details_->font();
+    attachModel(-1);
+    applyLook();
+}
+
+QAbstractItemView *RecordList::currentView() const
+{
+    return mode_ == Details ? static_cast<QAbstractItemView *>(details_) : static_cast<QAbstractItemView *>(icons_);
+}
+
+void RecordList::attachModel(int row)
+{
+    // Only the view on show follows the model, so a hidden view costs nothing on a reload.
+    QAbstractItemView *active = currentView();
+    QAbstractItemView *idle = active == details_ ? static_cast<QAbstractItemView *>(icons_)
+                                                 : static_cast<QAbstractItemView *>(details_);
+    idle->setModel(nullptr);
+    if (active->model() != &model_) {
+        active->setModel(&model_);
+        connect(active->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+                [this](const QModelIndex &current) { emit selectionChanged(current.isValid() ? current.row() : -1); });
+    }
+    if (active == details_) {
+        const QList<RecordColumn> &columns = model_.columns();
+        for (int c = 0; c < columns.size(); ++c) {
+            details_->setColumnHidden(c, columns[c].twips == 0);
+            if (columns[c].twips > 0)
+                details_->setColumnWidth(c, pixelsFromTwips(columns[c].twips, font_));
+        }
+    }
+    stack_->setCurrentWidget(active);
+    if (row >= 0)
+        selectRow(row);
+}
+
+void RecordList::setColumns(const QList<RecordColumn> &columns)
+{
+    model_.setColumns(columns);
+    attachModel(-1);
+}
+
+void RecordList::setImageList(const QList<QIcon> &icons) { model_.setImageList(icons); }
+
+void RecordList::setCheckable(bool checkable) { model_.setCheckable(checkable); }
+
+void RecordList::setRows(std::vector<RecordRow> rows) { model_.setRows(std::move(rows)); }
+
+void RecordList::clear() { model_.clear(); }
+
+QString RecordList::cell(int row, int column) const
+{
+    if (row < 0 || row >= model_.count())
+        return {};
+    return model_.record(row).cell(column).toString();
+}
+
+int RecordList::selectedRow() const
+{
+    QAbstractItemView *view = currentView();
+    if (!view->selectionModel())
+        return -1;
+    const QModelIndexList rows = view->selectionModel()->selectedRows();
+    if (!rows.isEmpty())
+        return rows.first().row();
+    // The icon views select single cells of column 0.
+    const QModelIndexList indexes = view->selectionModel()->selectedIndexes();
+    return indexes.isEmpty() ? -1 : indexes.first().row();
+}
+
+void RecordList::selectRow(int row)
+{
+    QAbstractItemView *view = currentView();
+    if (!view->selectionModel())
+        return;
+    if (row < 0 || row >= model_.count()) {
+        view->selectionModel()->clearSelection();
+        return;
+    }
+    QModelIndex index = model_.index(row, 0);
+    view->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | (view == details_ ? QItemSelectionModel::Rows
+                                                                       : QItemSelectionModel::NoUpdate));
+    view->scrollTo(index);
+}
+
+QString RecordList::selectedId() const
+{
+    int row = selectedRow();
+    return row < 0 ? QString() : cell(row, idColumn_);
+}
+
+void RecordList::removeRow(int row) { model_.removeRecord(row); }
+
+void RecordList::setViewMode(int mode)
+{
+    if (mode < LargeIcons || mode > Details)
+        return;
+    const int row = selectedRow();
+    mode_ = mode;
+    switch (mode) {
+    case LargeIcons:
+        icons_->setViewMode(QListView::IconMode);
+        icons_->setFlow(QListView::LeftToRight);
+        icons_->setIconSize(QSize(32, 32));
+        icons_->setGridSize(QSize(96, 64));
+        icons_->setWordWrap(true);
+        break;
+    case SmallIcons:
+        icons_->setViewMode(QListView::ListMode);
+        icons_->setFlow(QListView::LeftToRight);
+        icons_->setIconSize(QSize(16, 16));
+        icons_->setGridSize(QSize(150, 20));
+        icons_->setWordWrap(false);
+        break;
+    case List:
+        icons_->setViewMode(QListView::ListMode);
+        icons_->setFlow(QListView::TopToBottom);
+        icons_->setIconSize(QSize(16, 16));
+        icons_->setGridSize(QSize(150, 20));
+        icons_->setWordWrap(false);
+        break;
+    default:
+        break;
+    }
+    // The icon views wrap and lay out from the top; setViewMode resets some of this.
+    icons_->setWrapping(true);
+    icons_->setMovement(QListView::Static);
+    icons_->setResizeMode(QListView::Adjust);
+    attachModel(row);
+}
+
+void RecordList::setGridLines(bool on) { details_->setShowGrid(on); }
+
+bool RecordList::gridLines() const { return details_->showGrid(); }
+
+void RecordList::setListFont(const QFont &font)
+{
+    font_ = font;
+    applyLook();
+}
+
+void RecordList::setTextColour(const QColor &colour)
+{
+    text_ = colour;
+    applyLook();
+}
+
+void RecordList::setBackgroundColour(const QColor &colour)
+{
+    background_ = colour;
+    applyLook();
+}
+
+bool RecordList::setBackgroundPicture(const QString &path)
+{
+    QPixmap picture;
+    if (path.isEmpty() || !picture.load(path))
+        return false;
+    picture_ = picture;
+    applyLook();
+    return true;
+}
+
+void RecordList::applyLook()
+{
+    for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(details_), static_cast<QAbstractItemView *>(icons_)}) {
+        view->setFont(font_);
+        QPalette palette = view->palette();
+        palette.setColor(QPalette::Text, text_);
+        palette.setColor(QPalette::WindowText, text_);
+        if (picture_.isNull())
+            palette.setBrush(QPalette::Base, background_);
+        else
+            palette.setBrush(QPalette::Base, QBrush(background_, picture_));
+        view->setPalette(palette);
+        view->viewport()->setPalette(palette);
+    }
+    details_->verticalHeader()->setDefaultSectionSize(QFontMetrics(font_).height() + 6);
+    const QList<RecordColumn> &columns = model_.columns();
+    for (int c = 0; c < columns.size(); ++c)
+        if (columns[c].twips > 0)
+            details_->setColumnWidth(c, pixelsFromTwips(columns[c].twips, font_));
+}
+
+bool RecordList::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == details_->viewport() || watched == icons_->viewport()) {
+        if (event->type() == QEvent::MouseButtonDblClick) {
+            // The first click of the pair has already selected the row under the mouse.
+            emit doubleClicked();
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            auto *mouse = static_cast<QMouseEvent *>(event);
+            if (mouse->button() == Qt::RightButton)
+                emit rightButtonReleased(mouse->globalPosition().toPoint());
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

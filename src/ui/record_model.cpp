@@ -1,0 +1,164 @@
+#include "ui/record_model.h"
+
+RecordRow::RecordRow(std::initializer_list<QStringView> cells, int icon) : icon(icon)
+{
+    qsizetype length = qsizetype(cells.size());
+    for (QStringView cell : cells)
+        length += cell.size();
+    packed_.reserve(length);
+    bool first = true;
+    for (QStringView cell : cells) {
+        if (!first)
+            packed_.append(Separator);
+        first = false;
+        if (cell.contains(Separator))
+            packed_.append(cell.toString().replace(Separator, u' '));
+        else
+            packed_.append(cell);
+    }
+}
+
+RecordRow RecordRow::fromPacked(QString packed, int icon)
+{
+    RecordRow row;
+    row.packed_ = std::move(packed);
+    row.icon = icon;
+    return row;
+}
+
+int RecordRow::cellCount() const { return int(packed_.count(Separator)) + 1; }
+
+QStringView RecordRow::cell(int column) const
+{
+    qsizetype start = 0;
+    for (int i = 0; i < column; ++i) {
+        start = packed_.indexOf(Separator, start);
+        if (start < 0)
+            return {};
+        ++start;
+    }
+    qsizetype end = packed_.indexOf(Separator, start);
+    return QStringView(packed_).mid(start, end < 0 ? packed_.size() - start : end - start);
+}
+
+void RecordRow::setCell(int column, const QString &text)
+{
+    QList<QString> cells;
+    int n = std::max(cellCount(), column + 1);
+    for (int i = 0; i < n; ++i)
+        cells << (i == column ? QString(text).replace(Separator, u' ') : cell(i).toString());
+    packed_ = cells.join(Separator);
+}
+
+void RecordModel::setColumns(const QList<RecordColumn> &columns)
+{
+    beginResetModel();
+    columns_ = columns;
+    endResetModel();
+}
+
+void RecordModel::setImageList(const QList<QIcon> &icons)
+{
+    icons_ = icons;
+    if (!rows_.empty())
+        emit dataChanged(index(0, 0), index(count() - 1, 0), {Qt::DecorationRole});
+}
+
+void RecordModel::setCheckable(bool checkable)
+{
+    beginResetModel();
+    checkable_ = checkable;
+    endResetModel();
+}
+
+void RecordModel::setRows(std::vector<RecordRow> rows)
+{
+    beginResetModel();
+    rows_ = std::move(rows);
+    endResetModel();
+}
+
+void RecordModel::appendRow(RecordRow row)
+{
+    beginInsertRows(QModelIndex(), count(), count());
+    rows_.push_back(std::move(row));
+    endInsertRows();
+}
+
+void RecordModel::removeRecord(int row)
+{
+    if (row < 0 || row >= count())
+        return;
+    beginRemoveRows(QModelIndex(), row, row);
+    rows_.erase(rows_.begin() + row);
+    endRemoveRows();
+}
+
+void RecordModel::setRecord(int row, RecordRow record)
+{
+    if (row < 0 || row >= count())
+        return;
+    rows_[size_t(row)] = std::move(record);
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
+void RecordModel::setChecked(int row, bool checked)
+{
+    if (row < 0 || row >= count())
+        return;
+    rows_[size_t(row)].checked = checked;
+    emit dataChanged(index(row, 0), index(row, 0), {Qt::CheckStateRole});
+}
+
+int RecordModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : count(); }
+
+int RecordModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(columns_.size());
+}
+
+QVariant RecordModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= count() || index.column() >= columnCount())
+        return {};
+    const RecordRow &row = rows_[size_t(index.row())];
+    switch (role) {
+    case Qt::DisplayRole:
+        return row.cell(index.column()).toString();
+    case Qt::DecorationRole:
+        if (index.column() == 0 && row.icon > 0 && row.icon <= icons_.size())
+            return icons_[row.icon - 1];
+        return {};
+    case Qt::CheckStateRole:
+        if (checkable_ && index.column() == 0)
+            return row.checked ? Qt::Checked : Qt::Unchecked;
+        return {};
+    default:
+        return {};
+    }
+}
+
+bool RecordModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::CheckStateRole || !checkable_ || !index.isValid() || index.column() != 0)
+        return false;
+    setChecked(index.row(), value.toInt() == Qt::Checked);
+    return true;
+}
+
+QVariant RecordModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < columns_.size())
+        return columns_[section].title;
+    return {};
+}
+
+Qt::ItemFlags RecordModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
+    if (checkable_ && index.column() == 0)
+        f |= Qt::ItemIsUserCheckable;
+    return f;
+}

@@ -1,0 +1,23 @@
+#include "ui/skin.h"
+
+#include <QApplication>
+#include <QStyleFactory>
+
+namespace Skin {
+
+void attach()
+{
+    auto *app = qobject_cast<QApplication *>(QCoreApplication::instance());
+    if (!app || app->property("tallyraSkin").toBool())
+        return;
+    app->setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    app->setStyleSheet(QStringLiteral(
+        "QLineEdit { lineedit-password-character: 42; }"
+        "QGroupBox { font-weight: bold; border: 1px solid #9fb4cc; border-radius: 4px; margin-top: 10px; }"
+        "QGroupBox::title { subcontrol-origin: margin; left: 8px; padding: 0 3px; color: #2b4a6f; }"
+        "QToolBar { spacing: 2px; }"
+        "QStatusBar QLabel { padding: 0 6px; }"));
+    app->setProperty("tallyraSkin", true);
+}
+
+} // namespace Skin

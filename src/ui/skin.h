@@ -1,0 +1,6 @@
+#pragma once
+
+// The program's look: the Fusion style and the program's style sheet for every window.
+namespace Skin {
+void attach();
+}

@@ -1,0 +1,100 @@
+#include "users/login_window.h"
+
+#include "store/data_file.h"
+#include "store/session.h"
+#include "ui/icons.h"
+#include "ui/prompt.h"
+#include "ui/skin.h"
+#include "users/users.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+
+namespace {
+
+// Positions and sizes are given in twips; 15 twips make a pixel.
+QRect twips(int left, int top, int width, int height) { return QRect(left / 15, top / 15, width / 15, height / 15); }
+
+} // namespace
+
+LoginWindow::LoginWindow(const AppContext &context, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), context_(context)
+{
+    Skin::attach();
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("用户登录"));
+    setWindowIcon(Icons::icon(Icons::Glyph::App));
+    setFixedSize(4830 / 15, 3060 / 15);
+
+    title_ = new QLabel(QStringLiteral("Tallyra Beat 2.64"), this);
+    title_->setObjectName(QStringLiteral("Label1"));
+    QFont titleFont(QStringLiteral("华文楷体"));
+    titleFont.setPointSize(15);
+    titleFont.setBold(true);
+    title_->setFont(titleFont);
+    title_->setGeometry(twips(1200, 360, 3165, 330));
+
+    userName_ = new QLineEdit(this);
+    userName_->setObjectName(QStringLiteral("Text1_0"));
+    userName_->setGeometry(twips(1680, 1560, 2535, 375));
+
+    password_ = new QLineEdit(this);
+    password_->setObjectName(QStringLiteral("Text1_1"));
+    password_->setEchoMode(QLineEdit::Password);
+    password_->setGeometry(twips(1680, 2040, 2535, 375));
+
+    loginButton_ = new QPushButton(QStringLiteral("登录(&E)"), this);
+    loginButton_->setObjectName(QStringLiteral("Command1"));
+    loginButton_->setGeometry(twips(1680, 2600, 1215, 375));
+    loginButton_->setDefault(true);
+
+    exitButton_ = new QPushButton(QStringLiteral("退出(&X)"), this);
+    exitButton_->setObjectName(QStringLiteral("Command2"));
+    exitButton_->setGeometry(twips(3120, 2600, 1215, 375));
+
+    connect(loginButton_, &QPushButton::clicked, this, &LoginWindow::login);
+    connect(userName_, &QLineEdit::returnPressed, this, &LoginWindow::login);
+    connect(password_, &QLineEdit::returnPressed, this, &LoginWindow::login);
+    connect(exitButton_, &QPushButton::clicked, this, &QWidget::close);
+    userName_->setFocus();
+}
+
+bool LoginWindow::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        userName_->setFocus();
+    return QWidget::event(event);
+}
+
+void LoginWindow::closeEvent(QCloseEvent *event)
+{
+    emit closed();
+    QWidget::closeEvent(event);
+}
+
+void LoginWindow::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, Icons::loginBackground(size()));
+}
+
+void LoginWindow::login()
+{
+    std::optional<LoginResult> user;
+    try {
+        user = Users(context_.data).login(userName_->text(), password_->text());
+    } catch (const StoreError &error) {
+        context_.prompt.reportError(this, error);
+        return;
+    }
+    if (!user) {
+        context_.prompt.information(this, QStringLiteral("信息"), QStringLiteral("密码错误或用户名不存在，请重新输入！"));
+        return;
+    }
+    context_.session.CurrentUserName = user->userName;
+    context_.session.CurrentAccountSetId = user->accountSetId;
+    emit loggedIn();
+}

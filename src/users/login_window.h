@@ -1,0 +1,36 @@
+#pragma once
+
+#include "ui/app_context.h"
+
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The first window: user name and password, checked against the users of the data file.
+class LoginWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit LoginWindow(const AppContext &context, QWidget *parent = nullptr);
+
+    // "登录(&E)": on success the session holds the user and loggedIn() is emitted.
+    void login();
+
+signals:
+    void loggedIn();
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    AppContext context_;
+    QLabel *title_;
+    QLineEdit *userName_;
+    QLineEdit *password_;
+    QPushButton *loginButton_;
+    QPushButton *exitButton_;
+};

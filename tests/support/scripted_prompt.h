@@ -1,0 +1,44 @@
+#pragma once
+
+#include "ui/prompt.h"
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+
+#include <optional>
+
+// A prompt for tests: records everything the program shows and answers from queues.
+// With no answer queued, a message gets its default answer and a dialog is cancelled.
+class ScriptedPrompt : public Prompt {
+public:
+    struct Shown {
+        QString kind;  // "message", "open", "save", "font", "colour"
+        Icon icon = Icon::None;
+        QString title;
+        QString text;  // message text, or the file filter
+        Buttons buttons = Buttons::Ok;
+        Answer defaultAnswer = Answer::Ok;
+        QString path;  // start or suggested path of a file dialog
+    };
+
+    QList<Shown> shown;
+    QQueue<Answer> answers;
+    QQueue<QString> files;
+    QQueue<std::optional<ListFont>> fonts;
+    QQueue<std::optional<QColor>> colours;
+
+    Answer message(QWidget *parent, Icon icon, const QString &title, const QString &text, Buttons buttons,
+                   Answer defaultAnswer) override;
+    QString openFile(QWidget *parent, const QString &title, const QString &filter, const QString &startPath) override;
+    QString saveFile(QWidget *parent, const QString &title, const QString &filter,
+                     const QString &suggestedPath) override;
+    std::optional<ListFont> chooseFont(QWidget *parent, const ListFont &initial) override;
+    std::optional<QColor> chooseColour(QWidget *parent, const QColor &initial) override;
+
+    // The last message's text, or an empty text when none was shown.
+    QString lastText() const;
+    const Shown &last() const { return shown.last(); }
+    QStringList texts() const;
+    void reset();
+};

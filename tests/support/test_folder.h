@@ -1,0 +1,39 @@
+#pragma once
+
+#include "store/data_file.h"
+#include "store/program_folder.h"
+#include "store/session.h"
+#include "support/fake_launcher.h"
+#include "support/scripted_prompt.h"
+#include "ui/app_context.h"
+
+#include <QTemporaryDir>
+
+// A program folder of its own for one test case: an empty temporary folder with a
+// Plug-Ins folder, the data file created on first use, a scripted prompt and a fake
+// launcher, and a session logged in to the seed account set as "admin".
+class TestFolder {
+    QTemporaryDir dir_;  // first: everything below lives in it
+
+public:
+    TestFolder();
+
+    QString path() const { return dir_.path(); }
+    ProgramFolder folder;
+    DataFile data;
+    Session session;
+    ScriptedPrompt prompt;
+    FakeLauncher launcher;
+    AppContext context;
+
+    // Logs the session in as the seed user (after the data file was created).
+    void loginAsAdmin();
+    // The id of the seed account set "默认账套".
+    int defaultAccountSet();
+    // Adds an account set and returns its id.
+    int addAccountSet(const QString &name);
+    // Adds one ledger entry directly; returns its id.
+    qint64 addEntry(int accountSet, const QString &date, const QString &kind, const QString &amount,
+                    const QString &item = QString(), const QString &summary = QString(),
+                    const QString &method = QString(), const QString &handler = QString());
+};

@@ -1,0 +1,266 @@
+#include "ui/formats.h"
+#include "ui/record_list.h"
+#include "ui/time_keys.h"
+
+#include <QAbstractItemModelTester>
+#include <QImage>
+#include <QListView>
+#include <QSet>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class UiTest : public QObject {
+    Q_OBJECT
+private slots:
+    void amountsAreNumbersOrNothing_data();
+    void amountsAreNumbersOrNothing();
+    void moneyTexts();
+    void datesAndLines();
+    void coloursAndFlags();
+    void timeKeysStayUniqueWithinOneSecond();
+    void recordRowsKeepTheirCells();
+    void recordModelIsAProperModel();
+    void recordListSelectionAndIdAcrossViewModes();
+    void recordListLook();
+};
+
+void UiTest::amountsAreNumbersOrNothing_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("isNumber");
+    QTest::addColumn<double>("value");
+    QTest::newRow("integer") << "10" << true << 10.0;
+    QTest::newRow("decimal") << "30.5" << true << 30.5;
+    QTest::newRow("blanks around") << "  12 " << true << 12.0;
+    QTest::newRow("negative") << "-4" << true << -4.0;
+    QTest::newRow("plus") << "+4" << true << 4.0;
+    QTest::newRow("leading point") << ".5" << true << 0.5;
+    QTest::newRow("trailing point") << "5." << true << 5.0;
+    QTest::newRow("exponent") << "1e3" << true << 1000.0;
+    QTest::newRow("minus inside") << "12-3" << false << 0.0;
+    QTest::newRow("minus alone") << "-" << false << 0.0;
+    QTest::newRow("point alone") << "." << false << 0.0;
+    QTest::newRow("two points") << "1.2.3" << false << 0.0;
+    QTest::newRow("two minus") << "--3" << false << 0.0;
+    QTest::newRow("letters") << "abc" << false << 0.0;
+    QTest::newRow("empty") << "" << false << 0.0;
+    QTest::newRow("infinity") << "inf" << false << 0.0;
+    QTest::newRow("not a number") << "nan" << false << 0.0;
+    QTest::newRow("hex") << "0x10" << false << 0.0;
+    QTest::newRow("thousands") << "1,000" << false << 0.0;
+    QTest::newRow("full-width digits") << "１２" << false << 0.0;
+}
+
+void UiTest::amountsAreNumbersOrNothing()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, isNumber);
+    QFETCH(double, value);
+    std::optional<double> read = Formats::readAmount(text);
+    QCOMPARE(read.has_value(), isNumber);
+    if (isNumber)
+        QCOMPARE(*read, value);
+}
+
+void UiTest::moneyTexts()
+{
+    QCOMPARE(Formats::plainNumber(10), QStringLiteral("10"));
+    QCOMPARE(Formats::plainNumber(30.5), QStringLiteral("30.5"));
+    QCOMPARE(Formats::plainNumber(0.1 + 0.2), QStringLiteral("0.3"));
+    QCOMPARE(Formats::plainNumber(-4), QStringLiteral("-4"));
+    QCOMPARE(Formats::plainNumber(0), QStringLiteral("0"));
+    QCOMPARE(Formats::plainNumber(-0.0), QStringLiteral("0"));
+    QCOMPARE(Formats::plainNumber(1234.5), QStringLiteral("1234.5"));
+    QCOMPARE(Formats::plainNumber(123456789012.34), QStringLiteral("123456789012.34"));
+    double tenths = 0;
+    for (int i = 0; i < 10; ++i)
+        tenths += 0.1;
+    QCOMPARE(Formats::plainNumber(tenths), QStringLiteral("1"));
+    QCOMPARE(Formats::plainNumber(0.001), QStringLiteral("0.001"));
+
+    QCOMPARE(Formats::fixed3(-20.5), QStringLiteral("-20.500"));
+    QCOMPARE(Formats::fixed3(8.5), QStringLiteral("8.500"));
+    QCOMPARE(Formats::fixed3(0), QStringLiteral("0.000"));
+    QCOMPARE(Formats::fixed3(-0.0001), QStringLiteral("0.000"));
+    QCOMPARE(Formats::fixed3(0.1 + 0.2 - 0.3), QStringLiteral("0.000"));
+}
+
+void UiTest::datesAndLines()
+{
+    QCOMPARE(Formats::listDate(u"2008-03-05"), QStringLiteral("2008年03月05日"));
+    QCOMPARE(Formats::listDate(u"not a date"), QStringLiteral("not a date"));
+    QCOMPARE(Formats::storedDate(QDate(2008, 3, 5)), QStringLiteral("2008-03-05"));
+
+    const QDate march5(2008, 3, 5);
+    for (const char *form : {"2008-3-5", "2008/03/05", "2008.3.5", "2008年3月5日", "20080305", " 2008-03-05 ",
+                             "2008-3-5 12:30", "2008/3/5 8:05:01"})
+        QCOMPARE(Formats::readDate(QString::fromUtf8(form)), std::optional<QDate>(march5));
+    for (const char *bad : {"2023-02-29", "2008-13-01", "3/5/2008", "", "2008-3", "abc", "2008-03-05x"})
+        QVERIFY2(!Formats::readDate(QString::fromUtf8(bad)), bad);
+    QCOMPARE(Formats::readDate(u"2024-02-29"), std::optional<QDate>(QDate(2024, 2, 29)));
+
+    QCOMPARE(Formats::firstLine(QStringLiteral("午饭\r\n和同事")), QStringLiteral("午饭"));
+    QCOMPARE(Formats::firstLine(QStringLiteral("午饭\n和同事")), QStringLiteral("午饭"));
+    QCOMPARE(Formats::firstLine(QStringLiteral("一行")), QStringLiteral("一行"));
+    QCOMPARE(Formats::toStoredText(QStringLiteral("a\nb\r\nc")), QStringLiteral("a\r\nb\r\nc"));
+    QCOMPARE(Formats::fromStoredText(QStringLiteral("a\r\nb")), QStringLiteral("a\nb"));
+}
+
+void UiTest::coloursAndFlags()
+{
+    QCOMPARE(Formats::colourNumber(QColor(255, 0, 0)), 255);
+    QCOMPARE(Formats::colourNumber(QColor(0, 0, 255)), 16711680);
+    QCOMPARE(Formats::colourNumber(QColor(1, 2, 3)), 1 + 2 * 256 + 3 * 65536);
+    QCOMPARE(Formats::colourFromNumber(u"16777215"), std::optional<QColor>(QColor(255, 255, 255)));
+    QCOMPARE(Formats::colourFromNumber(u"197121"), std::optional<QColor>(QColor(1, 2, 3)));
+    QVERIFY(!Formats::colourFromNumber(u"#000000"));
+    QVERIFY(!Formats::colourFromNumber(u"16777216"));
+    QVERIFY(!Formats::colourFromNumber(u"-1"));
+    QCOMPARE(Formats::readFlag(u"True"), std::optional<bool>(true));
+    QCOMPARE(Formats::readFlag(u"1"), std::optional<bool>(true));
+    QCOMPARE(Formats::readFlag(u"False"), std::optional<bool>(false));
+    QCOMPARE(Formats::readFlag(u"0"), std::optional<bool>(false));
+    QVERIFY(!Formats::readFlag(u"yes"));
+}
+
+void UiTest::timeKeysStayUniqueWithinOneSecond()
+{
+    const QDateTime now(QDate(2006, 12, 7), QTime(15, 30, 5));
+    QCOMPARE(TimeKeys::format(QStringLiteral("e"), now), QStringLiteral("e20061207153005_"));
+    QCOMPARE(TimeKeys::format(QString(), now, QStringLiteral("22")), QStringLiteral("20061207153005_22"));
+
+    QSet<QString> taken;
+    auto isTaken = [&](const QString &key) { return taken.contains(key); };
+    for (int i = 0; i < 5; ++i)
+        taken.insert(TimeKeys::make(QStringLiteral("z"), now, isTaken));
+    QCOMPARE(taken.size(), 5);
+    for (const QString &key : taken) {
+        QCOMPARE(key.size(), 16);
+        QVERIFY(key.startsWith(u'z') && key.endsWith(u'_'));
+    }
+    // Past the end of a minute the key stays a real time.
+    taken.clear();
+    const QDateTime late(QDate(2006, 12, 31), QTime(23, 59, 59));
+    taken.insert(TimeKeys::make(QString(), late, isTaken, QStringLiteral("25")));
+    QCOMPARE(TimeKeys::make(QString(), late, isTaken, QStringLiteral("25")), QStringLiteral("20070101000000_25"));
+}
+
+void UiTest::recordRowsKeepTheirCells()
+{
+    RecordRow row({u"a", u"", u"c\u001Fd"}, 5);
+    QCOMPARE(row.cellCount(), 3);
+    QCOMPARE(row.cell(0).toString(), QStringLiteral("a"));
+    QCOMPARE(row.cell(1).toString(), QString());
+    QCOMPARE(row.cell(2).toString(), QStringLiteral("c d"));
+    QCOMPARE(row.cell(7).toString(), QString());
+    row.setCell(1, QStringLiteral("b"));
+    row.setCell(4, QStringLiteral("e"));
+    QCOMPARE(row.cellCount(), 5);
+    QCOMPARE(row.cell(1).toString(), QStringLiteral("b"));
+    QCOMPARE(row.cell(3).toString(), QString());
+    QCOMPARE(row.cell(4).toString(), QStringLiteral("e"));
+    QCOMPARE(row.icon, 5);
+}
+
+void UiTest::recordModelIsAProperModel()
+{
+    RecordModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    model.setColumns({{QStringLiteral("名"), 1500}, {QStringLiteral("id"), 0}});
+    std::vector<RecordRow> rows;
+    for (int i = 0; i < 50; ++i)
+        rows.push_back(RecordRow({QString::number(i * 10), QString::number(i)}, 1));
+    model.setRows(std::move(rows));
+    QCOMPARE(model.rowCount(), 50);
+    QCOMPARE(model.data(model.index(3, 0)).toString(), QStringLiteral("30"));
+    QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("名"));
+    model.removeRecord(3);
+    QCOMPARE(model.data(model.index(3, 1)).toString(), QStringLiteral("4"));
+    model.appendRow(RecordRow({u"x", u"99"}));
+    QCOMPARE(model.rowCount(), 50);
+    model.setCheckable(true);
+    QVERIFY(model.flags(model.index(0, 0)) & Qt::ItemIsUserCheckable);
+    QVERIFY(model.setData(model.index(2, 0), Qt::Checked, Qt::CheckStateRole));
+    QVERIFY(model.record(2).checked);
+    QCOMPARE(model.data(model.index(2, 0), Qt::CheckStateRole).toInt(), int(Qt::Checked));
+    model.clear();
+    QCOMPARE(model.rowCount(), 0);
+}
+
+void UiTest::recordListSelectionAndIdAcrossViewModes()
+{
+    RecordList list;
+    list.setColumns({{QStringLiteral("标题"), 1500}, {QString(), 0}, {QStringLiteral("内容"), 3000}});
+    std::vector<RecordRow> rows;
+    for (int i = 0; i < 5; ++i)
+        rows.push_back(RecordRow({QStringLiteral("t%1").arg(i), QString::number(100 + i), QStringLiteral("c")}));
+    list.setRows(std::move(rows));
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+
+    QCOMPARE(list.selectedId(), QString());
+    QVERIFY(list.detailsView()->isColumnHidden(1));
+    // 1500 and 3000 twips: at least 100 and 200 pixels, in that proportion.
+    QVERIFY(list.detailsView()->columnWidth(0) >= 100);
+    QVERIFY(qAbs(list.detailsView()->columnWidth(2) - 2 * list.detailsView()->columnWidth(0)) <= 1);
+
+    list.selectRow(2);
+    QCOMPARE(list.selectedId(), QStringLiteral("102"));
+    for (int mode : {RecordList::LargeIcons, RecordList::SmallIcons, RecordList::List, RecordList::Details}) {
+        list.setViewMode(mode);
+        QCOMPARE(list.viewMode(), mode);
+        QCOMPARE(list.selectedId(), QStringLiteral("102"));
+    }
+    // A click on a row of the icon view selects it.
+    list.setViewMode(RecordList::List);
+    QSignalSpy clicked(&list, &RecordList::rowClicked);
+    QRect rect = list.iconView()->visualRect(list.model().index(4, 0));
+    QTest::mouseClick(list.iconView()->viewport(), Qt::LeftButton, {}, rect.center());
+    QCOMPARE(clicked.count(), 1);
+    QCOMPARE(list.selectedId(), QStringLiteral("104"));
+
+    // A double click anywhere reports itself; the id then tells whether a row was hit.
+    list.setViewMode(RecordList::Details);
+    QSignalSpy doubled(&list, &RecordList::doubleClicked);
+    QTest::mouseDClick(list.detailsView()->viewport(), Qt::LeftButton, {}, QPoint(5, list.height() - 30));
+    QCOMPARE(doubled.count(), 1);
+
+    list.removeRow(list.selectedRow());
+    QCOMPARE(list.rowCount(), 4);
+    list.clear();
+    QCOMPARE(list.selectedId(), QString());
+}
+
+void UiTest::recordListLook()
+{
+    RecordList list;
+    list.setColumns({{QStringLiteral("a"), 1500}, {QString(), 0}});
+    list.setGridLines(true);
+    QVERIFY(list.gridLines() && list.detailsView()->showGrid());
+    list.setTextColour(Qt::red);
+    list.setBackgroundColour(Qt::yellow);
+    QCOMPARE(list.detailsView()->viewport()->palette().color(QPalette::Base), QColor(Qt::yellow));
+    QCOMPARE(list.detailsView()->palette().color(QPalette::Text), QColor(Qt::red));
+
+    QTemporaryDir dir;
+    QVERIFY(!list.setBackgroundPicture(dir.filePath(QStringLiteral("missing.bmp"))));
+    QVERIFY(!list.hasBackgroundPicture());
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    const QString picture = dir.filePath(QStringLiteral("back.png"));
+    QVERIFY(image.save(picture));
+    QVERIFY(list.setBackgroundPicture(picture));
+    QVERIFY(list.hasBackgroundPicture());
+    QVERIFY(!list.detailsView()->viewport()->palette().brush(QPalette::Base).texture().isNull());
+
+    QFont font = list.listFont();
+    font.setPointSize(14);
+    font.setItalic(true);
+    list.setListFont(font);
+    QCOMPARE(list.iconView()->font().pointSize(), 14);
+    QVERIFY(list.detailsView()->font().italic());
+}
+
+QTEST_MAIN(UiTest)
+#include "tst_ui.moc"
