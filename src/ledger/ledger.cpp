@@ -7,6 +7,9 @@
 #include <QDate>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <string>
+
 namespace {
 
 const QString EntryColumns = QStringLiteral("select id, data, t1, t2, t3, t4, t5, content from jizhang ");
@@ -26,11 +29,16 @@ std::string_view firstLineUtf8(std::string_view text)
     return end == std::string_view::npos ? text : text.substr(0, end);
 }
 
-void appendCell(QByteArray &row, std::string_view cell)
+constexpr char Separator = char(0x1F);
+static_assert(RecordRow::Separator.unicode() == 0x1F);
+
+void appendCell(std::string &row, std::string_view cell)
 {
-    row.append(char(RecordRow::Separator.unicode()));
-    for (char c : cell)
-        row.append(c == char(RecordRow::Separator.unicode()) ? ' ' : c);
+    row += Separator;
+    const size_t start = row.size();
+    row += cell;
+    if (cell.find(Separator) != std::string_view::npos)
+        std::replace(row.begin() + qsizetype(start), row.end(), Separator, ' ');
 }
 
 } // namespace
@@ -85,7 +93,8 @@ LedgerPage Ledger::LoadData(const QString &key, int accountSet)
 
     Statement st = data_.query(sql, values);
     const std::string_view income = "收入";
-    QByteArray row;
+    std::string row;
+    row.reserve(256);
     while (st.step()) {
         const std::string_view date = st.utf8(1);
         const bool isIncome = st.utf8(2) == income;
@@ -97,7 +106,7 @@ LedgerPage Ledger::LoadData(const QString &key, int accountSet)
             row.append(date.data(), 4).append("年").append(date.data() + 5, 2).append("月")
                 .append(date.data() + 8, 2).append("日");
         } else {
-            row.append(Formats::listDate(QString::fromUtf8(date.data(), qsizetype(date.size()))).toUtf8());
+            row.append(Formats::listDate(QString::fromUtf8(date.data(), qsizetype(date.size()))).toStdString());
         }
         appendCell(row, st.utf8(0));
         appendCell(row, st.utf8(3));
@@ -106,7 +115,7 @@ LedgerPage Ledger::LoadData(const QString &key, int accountSet)
         appendCell(row, st.utf8(4));
         appendCell(row, st.utf8(5));
         appendCell(row, firstLineUtf8(st.utf8(7)));
-        page.rows.push_back(RecordRow::fromPacked(QString::fromUtf8(row), isIncome ? 5 : 6));
+        page.rows.push_back(RecordRow::fromPacked(QString::fromUtf8(row.data(), qsizetype(row.size())), isIncome ? 5 : 6));
 
         if (auto value = Formats::readAmountUtf8(amount))
             (isIncome ? page.totals.income : page.totals.expense) += *value;

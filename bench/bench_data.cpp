@@ -1,0 +1,117 @@
+#include "bench_data.h"
+
+#include "store/data_file.h"
+#include "store/program_folder.h"
+#include "ui/formats.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <cmath>
+#include <malloc.h>
+
+namespace BenchData {
+
+namespace {
+
+QString dataFolder = QStringLiteral("build/bench-data");
+
+const char *const IncomeItems[] = {"工资", "奖金", "理财收益", "兼职"};
+const char *const ExpenseItems[] = {"餐饮", "交通", "购物", "居住", "医疗", "教育", "娱乐", "通讯"};
+const char *const Methods[] = {"现金", "银行卡", "信用卡", "支付宝"};
+const char *const Handlers[] = {"本人", "爱人", "孩子"};
+const char *const Words[] = {"午饭", "晚饭", "超市", "地铁", "公交", "房租", "水电", "电话费", "书店", "电影",
+                             "同事", "朋友", "周末", "早餐", "水果", "加油", "停车", "网购", "衣服", "药店"};
+
+template <size_t N> QString pick(const char *const (&list)[N], QRandomGenerator &random)
+{
+    return QString::fromUtf8(list[random.bounded(int(N))]);
+}
+
+} // namespace
+
+QString folder() { return dataFolder; }
+
+void setFolder(const QString &path) { dataFolder = path; }
+
+int firstAccountSet() { return 3; }
+
+QString ledgerFolder(int accountSets, int perSet)
+{
+    const QString path = QDir(dataFolder).absoluteFilePath(QStringLiteral("ledger-%1x%2").arg(accountSets).arg(perSet));
+    const ProgramFolder programFolder(path);
+    if (QFile::exists(programFolder.dataFile()))
+        return path;
+
+    QDir().mkpath(programFolder.plugIns());
+    const QString building = programFolder.dataFile() + QStringLiteral(".building");
+    QDir(path).remove(QStringLiteral("vazuda.mdb.building"));
+    {
+        DataFile data(building);
+        data.OpenDataFile();
+        // The seed made account set 3; add the others right after it.
+        for (int i = 1; i < accountSets; ++i)
+            data.insert(QStringLiteral("insert into mulu (key_1, parent, class, content) values (?, '0', '账套', ?)"),
+                        {QStringLiteral("zbench%1_").arg(i), QStringLiteral("账套%1").arg(i + 1)});
+        Statement ids = data.query(QStringLiteral("select id from mulu where class='账套' order by id"));
+        QList<int> sets;
+        while (ids.step())
+            sets << int(ids.integer(0));
+
+        QRandomGenerator random(20241207);
+        DataFile::Transaction transaction(data);
+        Statement insert = data.database().prepare(QStringLiteral(
+            "insert into jizhang (data, t1, t2, t3, t4, t5, content, muluID) values (?, ?, ?, ?, ?, ?, ?, ?)"));
+        const QDate first(2015, 1, 1);
+        const qint64 days = first.daysTo(QDate(2024, 12, 31)) + 1;
+        const qint64 total = qint64(perSet) * accountSets;
+        for (qint64 i = 0; i < total; ++i) {
+            const QDate date = first.addDays(i * days / total);
+            const bool income = random.bounded(5) == 0;
+            QString summary = pick(Words, random) + u' ' + pick(Words, random);
+            if (random.bounded(10) == 0)
+                summary += QStringLiteral("\r\n") + pick(Words, random);
+            const double amount = income ? 1000 + random.bounded(900000) / 100.0 : 1 + random.bounded(50000) / 100.0;
+            insert.reset();
+            insert.bindAll({date.toString(QStringLiteral("yyyy-MM-dd")), income ? QStringLiteral("收入") : QStringLiteral("支出"),
+                            income ? pick(IncomeItems, random) : pick(ExpenseItems, random), pick(Methods, random),
+                            pick(Handlers, random), Formats::plainNumber(std::round(amount * 100) / 100),
+                            summary, sets[int(i % accountSets)]});
+            insert.run();
+        }
+        transaction.commit();
+        data.close();
+    }
+    QFile::rename(building, programFolder.dataFile());
+    return path;
+}
+
+Prompt::Answer SilentPrompt::message(QWidget *, Icon, const QString &, const QString &, Buttons, Answer defaultAnswer)
+{
+    ++messages;
+    return defaultAnswer;
+}
+
+BenchContext::BenchContext(const QString &path)
+    : folder(path), data(folder.dataFile()), context{folder, data, session, prompt, launcher}
+{
+    session.CurrentUserName = QStringLiteral("admin");
+    session.CurrentAccountSetId = firstAccountSet();
+    data.OpenDataFile();
+}
+
+std::size_t residentBytes()
+{
+    malloc_trim(0);
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return size_t(line.mid(6).trimmed().split(' ').first().toULongLong()) * 1024;
+    return 0;
+}
+
+} // namespace BenchData

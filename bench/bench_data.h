@@ -1,0 +1,60 @@
+#pragma once
+
+#include "store/data_file.h"
+#include "store/program_folder.h"
+#include "store/session.h"
+#include "ui/app_context.h"
+#include "ui/launcher.h"
+#include "ui/prompt.h"
+
+#include <QString>
+
+#include <cstddef>
+
+// Generated data files for the benchmarks, made once and kept in the data folder
+// (--data-dir, build/bench-data by default).
+namespace BenchData {
+
+// The folder given by --data-dir.
+QString folder();
+void setFolder(const QString &path);
+
+// A program folder holding a data file with `accountSets` account sets (ids in
+// firstAccountSet()..) of `perSet` ledger entries each, spread over ten years
+// (2015 to 2024) in date order, the account sets' entries interleaved as two
+// households would enter them. Returns the program folder.
+QString ledgerFolder(int accountSets, int perSet);
+int firstAccountSet();
+
+// A prompt that shows nothing and answers every question with its default.
+class SilentPrompt : public Prompt {
+public:
+    int messages = 0;
+    Answer message(QWidget *, Icon, const QString &, const QString &, Buttons, Answer defaultAnswer) override;
+    QString openFile(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
+    QString saveFile(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
+    std::optional<ListFont> chooseFont(QWidget *, const ListFont &) override { return std::nullopt; }
+    std::optional<QColor> chooseColour(QWidget *, const QColor &) override { return std::nullopt; }
+};
+
+class NoLauncher : public Launcher {
+public:
+    bool startCalculator() override { return false; }
+    bool openUrl(const QString &) override { return false; }
+};
+
+// What a window needs, on a generated program folder, logged in to the first account set.
+struct BenchContext {
+    explicit BenchContext(const QString &programFolder);
+    ProgramFolder folder;
+    DataFile data;
+    Session session;
+    SilentPrompt prompt;
+    NoLauncher launcher;
+    AppContext context;
+};
+
+// Resident memory of this process in bytes (VmRSS), after returning freed memory.
+std::size_t residentBytes();
+
+} // namespace BenchData

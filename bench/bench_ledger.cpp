@@ -1,0 +1,113 @@
+// The ledger view on two account sets of 100,000 entries each over ten years.
+#include "bench_data.h"
+
+#include "ledger/ledger.h"
+#include "ledger/main_window.h"
+#include "ui/record_list.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+
+namespace {
+
+constexpr int PerSet = 100000;
+
+BenchData::BenchContext &context()
+{
+    static BenchData::BenchContext context(BenchData::ledgerFolder(2, PerSet));
+    return context;
+}
+
+MainWindow &window()
+{
+    static MainWindow *window = new MainWindow(context().context);
+    return *window;
+}
+
+// The statement behind "全部记录", stepped over every row with every column read.
+void BareStatementAllEntries(benchmark::State &state)
+{
+    DataFile &data = context().data;
+    const int set = BenchData::firstAccountSet();
+    for (auto _ : state) {
+        Statement st = data.query(QStringLiteral("select id, data, t1, t2, t3, t4, t5, content from jizhang "
+                                                 "where muluID=? order by data desc, id desc"),
+                                  {set});
+        size_t rows = 0, bytes = 0;
+        while (st.step()) {
+            for (int c = 0; c < 8; ++c)
+                bytes += st.utf8(c).size();
+            ++rows;
+        }
+        benchmark::DoNotOptimize(bytes);
+        state.counters["rows"] = double(rows);
+    }
+}
+
+void LoadDataAllEntries(benchmark::State &state)
+{
+    MainWindow &w = window();
+    for (auto _ : state)
+        w.LoadData(QStringLiteral("0_"));
+    state.counters["rows"] = w.entryList()->rowCount();
+}
+
+void LoadDataNewestHundred(benchmark::State &state)
+{
+    MainWindow &w = window();
+    for (auto _ : state)
+        w.LoadData(QStringLiteral("100"));
+    state.counters["rows"] = w.entryList()->rowCount();
+}
+
+void LoadDataMonthNode(benchmark::State &state)
+{
+    MainWindow &w = window();
+    for (auto _ : state)
+        w.LoadData(QStringLiteral("2020_6_"));
+    state.counters["rows"] = w.entryList()->rowCount();
+}
+
+void LoadTreeView(benchmark::State &state)
+{
+    MainWindow &w = window();
+    for (auto _ : state)
+        w.LoadTreeView();
+}
+
+// Memory the main window holds for 100,000 listed entries over an empty list, measured
+// once with the file's pages still to read (cold) and once more with them cached (warm).
+void MemoryOfListedEntries(benchmark::State &state)
+{
+    MainWindow &w = window();
+    w.show();
+    double cold = 0, warm = 0;
+    for (auto _ : state) {
+        context().data.close();
+        w.LoadData(QStringLiteral("1900_"));
+        QCoreApplication::processEvents();
+        const double empty = double(BenchData::residentBytes());
+        w.LoadData(QStringLiteral("0_"));
+        QCoreApplication::processEvents();
+        cold = double(BenchData::residentBytes()) - empty;
+
+        w.LoadData(QStringLiteral("1900_"));
+        QCoreApplication::processEvents();
+        const double emptyWarm = double(BenchData::residentBytes());
+        w.LoadData(QStringLiteral("0_"));
+        QCoreApplication::processEvents();
+        warm = double(BenchData::residentBytes()) - emptyWarm;
+    }
+    state.counters["cold_MB"] = cold / (1024 * 1024);
+    state.counters["warm_MB"] = warm / (1024 * 1024);
+}
+
+} // namespace
+
+BENCHMARK(BareStatementAllEntries)->Unit(benchmark::kMillisecond);
+BENCHMARK(LoadDataAllEntries)->Unit(benchmark::kMillisecond);
+BENCHMARK(LoadDataNewestHundred)->Unit(benchmark::kMillisecond);
+BENCHMARK(LoadDataMonthNode)->Unit(benchmark::kMillisecond);
+BENCHMARK(LoadTreeView)->Unit(benchmark::kMillisecond);
+BENCHMARK(MemoryOfListedEntries)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -1,0 +1,27 @@
+#include "bench_data.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+
+#include <cstring>
+#include <vector>
+
+// Benchmarks run with a QApplication (offscreen) so that windows can be measured too.
+int main(int argc, char **argv)
+{
+    std::vector<char *> args;
+    for (int i = 0; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--data-dir=", 11) == 0)
+            BenchData::setFolder(QString::fromLocal8Bit(argv[i] + 11));
+        else
+            args.push_back(argv[i]);
+    }
+    int count = int(args.size());
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(count, args.data());
+    benchmark::Initialize(&count, args.data());
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
