@@ -17,6 +17,8 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include "support/test_main.h"
+
 namespace {
 
 QStringList cells(const RecordRow &row)
@@ -410,5 +412,5 @@ void LedgerTest::exitAndLogoutAskFirst()
     QCOMPARE(vUnloading.count(), 1);
 }
 
-QTEST_MAIN(LedgerTest)
+TALLYRA_TEST(LedgerTest)
 #include "tst_ledger.moc"

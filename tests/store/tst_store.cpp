@@ -8,6 +8,8 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+#include "support/test_main.h"
+
 namespace {
 
 QByteArray fileHash(const QString &path)
@@ -261,5 +263,5 @@ void StoreTest::amountFunctionCountsLikeTheLists()
     QCOMPARE(int(st.integer(1)), 4);
 }
 
-QTEST_MAIN(StoreTest)
+TALLYRA_TEST(StoreTest)
 #include "tst_store.moc"

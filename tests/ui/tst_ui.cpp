@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "support/test_main.h"
+
 class UiTest : public QObject {
     Q_OBJECT
 private slots:
@@ -262,5 +264,5 @@ void UiTest::recordListLook()
     QVERIFY(list.detailsView()->font().italic());
 }
 
-QTEST_MAIN(UiTest)
+TALLYRA_TEST(UiTest)
 #include "tst_ui.moc"

@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "support/test_main.h"
+
 namespace {
 
 void typeLogin(LoginWindow &w, const QString &name, const QString &password)
@@ -186,5 +188,5 @@ void LoginTest::firstStartCreatesTheDataFile()
     QCOMPARE(finished.count(), 1);
 }
 
-QTEST_MAIN(LoginTest)
+TALLYRA_TEST(LoginTest)
 #include "tst_login.moc"
