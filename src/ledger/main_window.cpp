@@ -1,5 +1,6 @@
 #include "ledger/main_window.h"
 
+#include "catalogue/catalogue_manager.h"
 #include "maintenance/view_settings.h"
 #include "store/data_file.h"
 #include "store/program_folder.h"
@@ -10,6 +11,7 @@
 #include "ui/prompt.h"
 #include "ui/record_list.h"
 #include "ui/skin.h"
+#include "users/user_account_window.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -315,6 +317,17 @@ void MainWindow::connectCommands()
     connect(searchList_, &RecordList::doubleClicked, this, [this] { modifyEntry(searchList_); });
     connect(entryList_, &RecordList::rightButtonReleased, this,
             [this](const QPoint &pos) { financeMenu_->popup(pos); });
+
+    // The catalogue manager and the user accounts. The search panel's choices keep what
+    // they were given at start-up; the entry editor reads the catalogue when it opens.
+    onButton(QStringLiteral("软件设置"), [this] {
+        CatalogueManager manager(context_, this);
+        manager.exec();
+    });
+    on(QStringLiteral("帐号管理"), [this] {
+        UserAccountWindow accounts(context_, this);
+        accounts.exec();
+    });
 }
 
 QAction *MainWindow::command(const QString &caption, bool toolbar) const
