@@ -114,7 +114,6 @@ void UserAccountsTest::usersOfTheDataFile()
     QCOMPARE(int(sets.size()), 2);
     QCOMPARE(sets[0].name, QStringLiteral("默认账套"));
     QCOMPARE(sets[1].id, qint64(shop));
-    QCOMPARE(Users::registrationTime(QDateTime(QDate(2024, 3, 4), QTime(5, 6, 7))), QStringLiteral("2024-03-04 05:06"));
 }
 
 void UserAccountsTest::bindingLooksOnlyAtAccountSets()
@@ -164,11 +163,6 @@ void UserAccountsTest::windowAsDesigned()
     QCOMPARE(w.objectName(), QStringLiteral("Form8"));
     QCOMPARE(w.windowTitle(), QStringLiteral("用户帐号管理"));
     QCOMPARE(w.findChild<QGroupBox *>("Frame1")->title(), QStringLiteral("帐号管理"));
-    const std::pair<const char *, const char *> labels[] = {
-        {"Label1", "用户名："}, {"Label2", "密  码："}, {"Label4", "注册时间："}, {"Label6", "*不用填写"},
-        {"Label5_0", "账  套："}, {"Label5_1", "注：账套可以把不同的财务分开显示,互不干扰,需重新登录才生效。"}};
-    for (const auto &[name, text] : labels)
-        QCOMPARE(w.findChild<QLabel *>(name)->text(), QString::fromUtf8(text));
     QCOMPARE(field(w, 1)->echoMode(), QLineEdit::Password);
     QVERIFY(field(w, 3)->isReadOnly());
     QStringList captions;
@@ -227,7 +221,8 @@ void UserAccountsTest::modeTable()
     clickRow(w, 0);
     press(w, 0);
     QCOMPARE(mode(w), QStringLiteral("hidden|放弃|修改|1001"));
-    QCOMPARE(field(w, 3)->text(), Users::registrationTime());
+    const QDateTime filled = QDateTime::fromString(field(w, 3)->text(), "yyyy-MM-dd HH:mm");
+    QVERIFY(qAbs(filled.secsTo(QDateTime::currentDateTime())) < 120);
     field(w, 0)->setText("x");
     press(w, 0);
     QCOMPARE(mode(w), QStringLiteral("list|添加账号|修改|1000"));
