@@ -1,6 +1,7 @@
 #include "ledger/main_window.h"
 
 #include "catalogue/catalogue_manager.h"
+#include "contacts/address_book_window.h"
 #include "maintenance/view_settings.h"
 #include "store/data_file.h"
 #include "store/program_folder.h"
@@ -327,6 +328,12 @@ void MainWindow::connectCommands()
     on(QStringLiteral("帐号管理"), [this] {
         UserAccountWindow accounts(context_, this);
         accounts.exec();
+    });
+
+    // The address book.
+    on(QStringLiteral("通信薄"), [this] {
+        AddressBookWindow book(context_, this);
+        book.exec();
     });
 }
 
