@@ -25,7 +25,7 @@ ChangeIconDialog::ChangeIconDialog(const AppContext &context, const QString &gro
     for (int i = 1; i <= AddressBook::IconCount; ++i)
         rows.push_back(RecordRow({QStringView()}, i));
     list_->setRows(std::move(rows));
-    list_->setMinimumSize(340, 240);
+    list_->setMinimumSize(520, 300);
     layout->addWidget(list_, 1);
 
     auto *buttons = new QHBoxLayout;

@@ -87,6 +87,7 @@ private slots:
     void changeIconDialog();
     void exportWizard();
     void importWizard();
+    void refusedWritesLeaveNothingHalfDone();
     void mainWindowOpensTheAddressBook();
 };
 
@@ -588,6 +589,51 @@ void ContactWindowsTest::importWizard()
     QVERIFY(t.prompt.lastText().contains(QStringLiteral("第 2 行")));
     QVERIFY(!t.prompt.texts().contains(QStringLiteral("导入成功！")));
     QCOMPARE(book.contacts(group).size(), size_t(4));
+}
+
+void ContactWindowsTest::refusedWritesLeaveNothingHalfDone()
+{
+    TestFolder t;
+    AddressBook book(t.data);
+    const QString group = book.addGroup(QStringLiteral("同学"), QStringLiteral("0"));
+    const qint64 id = book.addContact(named(QStringLiteral("甲")), group);
+    // The data file refuses one name, wherever it comes from.
+    t.data.exec(QStringLiteral("create trigger refuse_insert before insert on tongxilu when new.t_0='坏' "
+                               "begin select raise(abort, 'refused'); end"));
+    t.data.exec(QStringLiteral("create trigger refuse_update before update on tongxilu when new.t_0='坏' "
+                               "begin select raise(abort, 'refused'); end"));
+
+    // An import whose third line cannot be stored stores none of its lines.
+    const QString path = t.path() + QStringLiteral("/in.csv");
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(ContactCsv::encode(QStringLiteral("姓名\r\n乙\r\n丙\r\n坏\r\n丁\r\n")));
+    }
+    ImportWizard wizard(t.context, group);
+    QSignalSpy imported(&wizard, &ImportWizard::imported);
+    wizard.pathField()->setText(path);
+    QVERIFY(wizard.next());
+    QVERIFY(!wizard.importContacts());
+    QCOMPARE(t.prompt.last().title, QStringLiteral("错误"));
+    QVERIFY(t.prompt.lastText().startsWith(QStringLiteral("发现错误：")));
+    QVERIFY(!t.prompt.texts().contains(QStringLiteral("导入成功！")));
+    QCOMPARE(imported.count(), 0);
+    QCOMPARE(book.contacts(AddressBook::allKey()).size(), size_t(1));
+
+    // A refused save is reported and the editor keeps what was typed.
+    ContactEditor editor(t.context);
+    QVERIFY(editor.setModifyMode(id));
+    editor.show();
+    field(&editor, 0)->setText(QStringLiteral("坏"));
+    field(&editor, 1)->setText(QStringLiteral("139"));
+    QSignalSpy saved(&editor, &ContactEditor::saved);
+    click(&editor, "Command1");
+    QCOMPARE(saved.count(), 0);
+    QCOMPARE(t.prompt.last().title, QStringLiteral("错误"));
+    QVERIFY(editor.isVisible());
+    QCOMPARE(field(&editor, 1)->text(), QStringLiteral("139"));
+    QCOMPARE(book.contact(id)->t[0], QStringLiteral("甲"));
 }
 
 void ContactWindowsTest::mainWindowOpensTheAddressBook()
