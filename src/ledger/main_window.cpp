@@ -2,6 +2,7 @@
 
 #include "catalogue/catalogue_manager.h"
 #include "contacts/address_book_window.h"
+#include "maintenance/maintenance_commands.h"
 #include "maintenance/view_settings.h"
 #include "store/data_file.h"
 #include "store/program_folder.h"
@@ -26,6 +27,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -335,6 +337,24 @@ void MainWindow::connectCommands()
         AddressBookWindow book(context_, this);
         book.exec();
     });
+
+    // Backup, restore, compaction, automatic backup and the appearance of the lists.
+    auto *upkeep = new MaintenanceCommands(*this, context_);
+    on(QStringLiteral("系统设置"), [upkeep] { upkeep->openSettings(); });
+    on(QStringLiteral("备份数据"), [upkeep] { upkeep->backup(); });
+    onButton(QStringLiteral("备份"), [upkeep] { upkeep->backup(); });
+    on(QStringLiteral("还原数据"), [upkeep] { upkeep->restore(); });
+    on(QStringLiteral("数据压缩"), [upkeep] { upkeep->compact(); });
+    connect(this, &MainWindow::unloading, upkeep, &MaintenanceCommands::automaticBackup);
+    const QString modeCaptions[] = {QStringLiteral("大图标"), QStringLiteral("小图标"), QStringLiteral("列表"),
+                                    QStringLiteral("详细信息")};
+    for (int mode = 0; mode < 4; ++mode)
+        on(modeCaptions[mode], [upkeep, mode] { upkeep->setViewMode(mode); });
+    on(QStringLiteral("显示网格"), [upkeep] { upkeep->toggleGridLines(); });
+    on(QStringLiteral("字体"), [upkeep] { upkeep->chooseFont(); });
+    on(QStringLiteral("背景颜色"), [upkeep] { upkeep->chooseBackgroundColour(); });
+    on(QStringLiteral("背景图像"), [upkeep] { upkeep->chooseBackgroundPicture(); });
+    on(QStringLiteral("还原为默认"), [upkeep] { upkeep->resetAppearance(); });
 }
 
 QAction *MainWindow::command(const QString &caption, bool toolbar) const
@@ -499,7 +519,9 @@ void MainWindow::LoadShow()
     } catch (const StoreError &) {
         return;
     }
-    // A value that cannot be applied leaves that attribute as it was.
+    // A value that cannot be applied (a font that is not installed, a colour that is not
+    // a decimal number such as "#000000", a picture that is no file such as "0") leaves
+    // that attribute as it was; the others are still applied.
     for (RecordList *list : {entryList_, searchList_}) {
         if (auto grid = Formats::readFlag(row.grid))
             list->setGridLines(*grid);
@@ -508,18 +530,19 @@ void MainWindow::LoadShow()
         if (ok && mode >= RecordList::LargeIcons && mode <= RecordList::Details)
             list->setViewMode(mode);
         QFont font = list->listFont();
-        if (QFontDatabase::hasFamily(row.font))
-            font.setFamily(row.font);
+        if (!row.font.trimmed().isEmpty() && QFontDatabase::hasFamily(row.font.trimmed()))
+            font.setFamily(row.font.trimmed());
         const double size = row.fontSize.trimmed().toDouble(&ok);
-        if (ok && size > 0)
+        if (ok && size > 0 && size <= 200)
             font.setPointSizeF(size);
+        if (auto colour = Formats::colourFromNumber(row.textColour))
+            list->setTextColour(*colour);
         if (auto bold = Formats::readFlag(row.bold))
             font.setBold(*bold);
         if (auto italic = Formats::readFlag(row.italic))
             font.setItalic(*italic);
         list->setListFont(font);
-        if (auto colour = Formats::colourFromNumber(row.textColour))
-            list->setTextColour(*colour);
+        // Only the entry list shows the picture.
         if (list == entryList_ && !row.picture.trimmed().isEmpty()) {
             const QString picture = context_.folder.file(row.picture.trimmed());
             if (QFileInfo(picture).isFile())
@@ -528,9 +551,21 @@ void MainWindow::LoadShow()
         if (auto colour = Formats::colourFromNumber(row.backColour))
             list->setBackgroundColour(*colour);
     }
-    if (entryList_->textColour() == entryList_->backgroundColour()) {
-        entryList_->setBackgroundColour(QApplication::palette().color(QPalette::Base));
-        entryList_->setTextColour(Qt::black);
+    if (row.image2 == ViewSettings::image2Click()) {
+        if (centralWidget() && centralWidget()->layout())
+            centralWidget()->layout()->activate();
+        try {
+            ViewSettings(context_.data).keepImage2();
+        } catch (const StoreError &) {
+            // Loading goes on without it.
+        }
+    }
+    // Text that would vanish into its background: the system's window colour, black text.
+    for (RecordList *list : {entryList_, searchList_}) {
+        if (list->textColour() == list->backgroundColour()) {
+            list->setBackgroundColour(QApplication::palette().color(QPalette::Base));
+            list->setTextColour(Qt::black);
+        }
     }
     const QList<QAction *> modes = viewModes_->actions();
     const int mode = entryList_->viewMode();

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "ui/app_context.h"
+
+#include <QObject>
+
+class MainWindow;
+
+// The main window's commands for the data file and the entry lists' appearance: backup,
+// restore, compaction, the settings window, the automatic backup when the window goes
+// away, and the items of the "查看(&C)" menu.
+class MaintenanceCommands : public QObject {
+    Q_OBJECT
+public:
+    MaintenanceCommands(MainWindow &window, const AppContext &context);
+
+    void backup();
+    void restore();
+    void compact();
+    void openSettings();
+    // Run whenever the main window goes away (exit, close, logout).
+    void automaticBackup();
+
+    // The "查看(&C)" menu.
+    void setViewMode(int mode);
+    void toggleGridLines();
+    void chooseFont();
+    void chooseBackgroundColour();
+    void chooseBackgroundPicture();
+    void resetAppearance();
+
+private:
+    // A settings write that failed is reported; the lists keep what they show.
+    template <typename Write> void store(Write write);
+
+    MainWindow &window_;
+    AppContext context_;
+};
