@@ -2,6 +2,7 @@
 
 #include "catalogue/catalogue_manager.h"
 #include "contacts/address_book_window.h"
+#include "info/help_commands.h"
 #include "maintenance/maintenance_commands.h"
 #include "maintenance/view_settings.h"
 #include "store/data_file.h"
@@ -355,6 +356,15 @@ void MainWindow::connectCommands()
     on(QStringLiteral("背景颜色"), [upkeep] { upkeep->chooseBackgroundColour(); });
     on(QStringLiteral("背景图像"), [upkeep] { upkeep->chooseBackgroundPicture(); });
     on(QStringLiteral("还原为默认"), [upkeep] { upkeep->resetAppearance(); });
+
+    // Help: the web site, the About box and the communication centre.
+    auto *help = new HelpCommands(*this, context_);
+    on(QStringLiteral("帮助文件..."), [help] { help->openHelp(); });
+    on(QStringLiteral("关于......."), [help] { help->openAbout(); });
+    on(QStringLiteral("官方网站..."), [help] { help->openWebSite(); });
+    on(QStringLiteral("通信中心..."), [help] { help->openCommunicationCentre(); });
+    onButton(QStringLiteral("主页"), [help] { help->openHelp(); });
+    onButton(QStringLiteral("使用帮助"), [help] { help->openHelp(); });
 }
 
 QAction *MainWindow::command(const QString &caption, bool toolbar) const
