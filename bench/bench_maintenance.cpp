@@ -1,0 +1,190 @@
+// Backup, restore and compaction of the generated data file with two account sets of
+// 1,000,000 entries each, beside a plain file copy and a bare sqlcipher_export in the
+// same run. The shared generated file is only read: restore and compaction work on a
+// private copy of it.
+#include "bench_data.h"
+
+#include "maintenance/data_file_maintenance.h"
+#include "store/data_file.h"
+#include "store/program_folder.h"
+#include "store/schema.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+constexpr int PerSet = 1000000;
+
+// The shared file; when another program is still generating it, wait for it.
+QString sharedDataFile()
+{
+    static const QString file = [] {
+        const QString folder = QDir(BenchData::folder()).absoluteFilePath(QStringLiteral("ledger-2x%1").arg(PerSet));
+        const QString data = folder + QStringLiteral("/vazuda.mdb");
+        const QString building = data + QStringLiteral(".building");
+        if (!QFile::exists(data) && QFile::exists(building)) {
+            std::fprintf(stderr, "waiting for %s to be generated...\n", qPrintable(data));
+            while (!QFile::exists(data))
+                QThread::sleep(5);
+        }
+        return ProgramFolder(BenchData::ledgerFolder(2, PerSet)).dataFile();
+    }();
+    return file;
+}
+
+// A program folder of our own holding a copy of the shared file.
+struct WorkFolder {
+    // Beside this program, never in the shared data folder.
+    QTemporaryDir dir{QCoreApplication::applicationDirPath() + QStringLiteral("/maintenance-XXXXXX")};
+    ProgramFolder folder{dir.path()};
+    DataFile data{folder.dataFile()};
+    DataFileMaintenance maintenance{data, folder};
+    QString backup = dir.filePath(QStringLiteral("backup.mdb"));
+    qint64 bytes = 0;
+
+    WorkFolder()
+    {
+        QDir().mkpath(folder.plugIns());
+        QFile::copy(sharedDataFile(), folder.dataFile());
+        bytes = QFileInfo(folder.dataFile()).size();
+        {
+            // The shared file may have been made by a newer build (another branch) with the
+            // same tables; the private copy takes this build's version so that it opens.
+            Database db;
+            db.open(folder.dataFile(), false);
+            DataFile::applyKey(db);
+            Statement version = db.prepare(QStringLiteral("PRAGMA user_version"));
+            if (version.step() && version.integer(0) > Schema::Version)
+                db.execute(QStringLiteral("PRAGMA user_version = %1").arg(Schema::Version));
+        }
+        data.OpenDataFile();
+        maintenance.backup(backup);
+    }
+};
+
+WorkFolder &work()
+{
+    static WorkFolder w;
+    return w;
+}
+
+// cp: read and write in 1 MiB pieces; with sync, flushed to the disk like a backup is.
+void plainCopy(const QString &from, const QString &to, bool sync)
+{
+    QFile in(from), out(to);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw std::runtime_error("cannot copy");
+    QByteArray buffer(1 << 20, Qt::Uninitialized);
+    for (qint64 got; (got = in.read(buffer.data(), buffer.size())) > 0;)
+        out.write(buffer.constData(), got);
+    out.flush();
+    if (sync)
+        ::fsync(out.handle());
+}
+
+void setBytes(benchmark::State &state)
+{
+    state.counters["MB"] = double(work().bytes) / (1024 * 1024);
+    state.SetBytesProcessed(int64_t(state.iterations()) * work().bytes);
+}
+
+void PlainFileCopy(benchmark::State &state)
+{
+    const QString target = work().dir.filePath(QStringLiteral("plain.mdb"));
+    for (auto _ : state)
+        plainCopy(work().folder.dataFile(), target, false);
+    QFile::remove(target);
+    setBytes(state);
+}
+
+void PlainFileCopyWithSync(benchmark::State &state)
+{
+    const QString target = work().dir.filePath(QStringLiteral("plain.mdb"));
+    for (auto _ : state)
+        plainCopy(work().folder.dataFile(), target, true);
+    QFile::remove(target);
+    setBytes(state);
+}
+
+void Backup(benchmark::State &state)
+{
+    const QString target = work().dir.filePath(QStringLiteral("20240101.mdb"));
+    for (auto _ : state)
+        work().maintenance.backup(target);
+    QFile::remove(target);
+    setBytes(state);
+}
+
+void Restore(benchmark::State &state)
+{
+    for (auto _ : state)
+        work().maintenance.restore(work().backup);
+    setBytes(state);
+}
+
+// The export alone: attach a new keyed file, export, detach; nothing checked or renamed.
+void BareExport(benchmark::State &state)
+{
+    const QString target = work().dir.filePath(QStringLiteral("bare.mdb"));
+    work().data.close();
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile::remove(target);
+        QFile::remove(target + QStringLiteral("-journal"));
+        QFile(target).open(QIODevice::WriteOnly);
+        state.ResumeTiming();
+        Database db;
+        db.open(work().folder.dataFile(), false);
+        DataFile::applyKey(db);
+        db.prepare(QStringLiteral("ATTACH DATABASE ? AS compacted KEY ?")).bindAll({target, DataFile::password()}).run();
+        db.execute(QStringLiteral("PRAGMA compacted.cipher_page_size = 4096"));
+        db.execute(QStringLiteral("SELECT sqlcipher_export('compacted')"));
+        db.execute(QStringLiteral("DETACH DATABASE compacted"));
+    }
+    state.counters["out_MB"] = double(QFileInfo(target).size()) / (1024 * 1024);
+    QFile::remove(target);
+    setBytes(state);
+}
+
+void Compaction(benchmark::State &state)
+{
+    for (auto _ : state) {
+        if (!work().maintenance.compactIntoScratch())
+            state.SkipWithError("no data file");
+        work().maintenance.replaceWithScratch();
+    }
+    state.counters["out_MB"] = double(QFileInfo(work().folder.dataFile()).size()) / (1024 * 1024);
+    setBytes(state);
+}
+
+template <typename F> void registerMedian(const char *name, F f, int repetitions)
+{
+    benchmark::RegisterBenchmark(name, f)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1)
+        ->Repetitions(repetitions)
+        ->ReportAggregatesOnly(true)
+        ->UseRealTime();
+}
+
+const bool registered = [] {
+    registerMedian("PlainFileCopy", PlainFileCopy, 7);
+    registerMedian("PlainFileCopyWithSync", PlainFileCopyWithSync, 7);
+    registerMedian("Backup", Backup, 7);
+    registerMedian("Restore", Restore, 7);
+    registerMedian("BareExport", BareExport, 3);
+    registerMedian("Compaction", Compaction, 3);
+    return true;
+}();
+
+} // namespace
