@@ -10,8 +10,6 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QLabel>
-#include <QGroupBox>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -511,11 +509,7 @@ void BackupTest::settingsWindowSwitchesTheAutomaticBackup()
     t.loginAsAdmin();
     {
         SettingsWindow s(t.context);
-        QCOMPARE(s.windowTitle(), QStringLiteral("系统设置"));
-        QCOMPARE(s.findChild<QGroupBox *>("Frame1")->title(), QStringLiteral("系统设置"));
-        QCOMPARE(s.findChild<QLabel *>("Label1")->text(), QStringLiteral("备份目录Plug-Ins"));
         auto *box = s.findChild<QCheckBox *>("Check1");
-        QCOMPARE(box->text(), QStringLiteral("启动数据自动备份"));
         QVERIFY(!box->isChecked());
         box->click();
         QCOMPARE(setting(t.data, QStringLiteral("自动备份")), QStringLiteral("1"));
