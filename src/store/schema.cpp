@@ -46,6 +46,7 @@ CREATE INDEX IF NOT EXISTS mulu_key_1 ON mulu(key_1);
 CREATE INDEX IF NOT EXISTS mulu_parent ON mulu(parent);
 CREATE INDEX IF NOT EXISTS blank_muluID ON blank(muluID);
 CREATE INDEX IF NOT EXISTS Tables_muluID_res ON Tables(muluID, res);
+CREATE INDEX IF NOT EXISTS Tables_muluID_res_dates ON Tables(muluID, res, dates);
 CREATE INDEX IF NOT EXISTS tongxilu_t_20 ON tongxilu(t_20);
 )SQL";
 
@@ -141,6 +142,7 @@ void migrate(Database &db, int fromVersion)
     if (fromVersion >= Version)
         return;
     // Version 0 is a file of the same tables made by other means: add our indexes.
+    // Version 2 added the diary's index on the update time.
     db.execute(QString::fromUtf8(CreateIndexes));
     db.execute(QStringLiteral("PRAGMA user_version = %1").arg(Version));
 }
