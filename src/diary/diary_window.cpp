@@ -1,0 +1,363 @@
+#include "diary/diary_window.h"
+
+#include "info/product.h"
+#include "store/data_file.h"
+#include "store/session.h"
+#include "ui/icons.h"
+#include "ui/prompt.h"
+#include "ui/record_list.h"
+
+#include <QAction>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <QVBoxLayout>
+
+using Icons::Glyph;
+
+namespace {
+
+constexpr int KeyRole = Qt::UserRole;
+
+QIcon nodeIcon(Glyph normal)
+{
+    QIcon icon;
+    for (int size : {16, 24}) {
+        icon.addPixmap(Icons::pixmap(normal, size), QIcon::Normal);
+        icon.addPixmap(Icons::pixmap(Glyph::FolderOpen, size), QIcon::Selected);
+    }
+    return icon;
+}
+
+} // namespace
+
+DiaryWindow::DiaryWindow(const AppContext &context, QWidget *parent)
+    : QDialog(parent), context_(context), diary_(context.data)
+{
+    setObjectName(QStringLiteral("Form4"));
+    setWindowTitle(QStringLiteral("记事本"));
+    setWindowIcon(Icons::icon(Glyph::Book));
+    resize(11000 / 15, 7200 / 15);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    toolbar_ = new QToolBar(this);
+    toolbar_->setObjectName(QStringLiteral("Toolbar1"));
+    toolbar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    toolbar_->setIconSize(QSize(24, 24));
+    const std::pair<const char *, Glyph> buttons[] = {
+        {"添加日记", Glyph::Add}, {"修改", Glyph::Edit}, {"删除", Glyph::Delete}, {"关闭", Glyph::Exit}};
+    for (const auto &[caption, glyph] : buttons)
+        toolbar_->addAction(Icons::icon(glyph), QString::fromUtf8(caption));
+    layout->addWidget(toolbar_);
+
+    auto *centre = new QHBoxLayout;
+    centre->setContentsMargins(6, 6, 6, 6);
+    auto *frame = new QGroupBox(QStringLiteral("日期"), this);
+    frame->setObjectName(QStringLiteral("Frame1"));
+    frame->setFixedWidth(2800 / 15);
+    auto *frameLayout = new QVBoxLayout(frame);
+    tree_ = new QTreeWidget(frame);
+    tree_->setObjectName(QStringLiteral("TreeView1"));
+    tree_->setHeaderHidden(true);
+    tree_->setUniformRowHeights(true);
+    frameLayout->addWidget(tree_);
+    centre->addWidget(frame);
+
+    // The list and, lying exactly over it, the editor panel.
+    auto *stack = new QGridLayout;
+    list_ = new RecordList(this);
+    list_->setObjectName(QStringLiteral("ListView1"));
+    list_->setImageList({Icons::icon(Glyph::Note), Icons::icon(Glyph::Page), Icons::icon(Glyph::Note)});
+    stack->addWidget(list_, 0, 0);
+    buildEditor(this);
+    stack->addWidget(editor_, 0, 0);
+    centre->addLayout(stack, 1);
+    layout->addLayout(centre, 1);
+
+    auto *bar = new QStatusBar(this);
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(false);
+    const int stretch[3] = {2, 2, 3};
+    for (int i = 0; i < 3; ++i) {
+        panels_[i] = new QLabel(bar);
+        panels_[i]->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
+        panels_[i]->setFrameShape(QFrame::StyledPanel);
+        bar->addWidget(panels_[i], stretch[i]);
+    }
+    layout->addWidget(bar);
+
+    connect(command(QStringLiteral("添加日记")), &QAction::triggered, this, &DiaryWindow::addEntry);
+    connect(command(QStringLiteral("修改")), &QAction::triggered, this, &DiaryWindow::modifyEntry);
+    connect(command(QStringLiteral("删除")), &QAction::triggered, this, &DiaryWindow::deleteEntry);
+    connect(command(QStringLiteral("关闭")), &QAction::triggered, this, &QDialog::reject);
+    connect(tree_, &QTreeWidget::itemClicked, this, &DiaryWindow::nodeClicked);
+    connect(list_, &RecordList::doubleClicked, this, &DiaryWindow::modifyEntry);
+
+    LoadDate();
+    LoadData(QStringLiteral("0_"));
+    LoadTreeView();
+    panels_[0]->setText(QStringLiteral("当前：全部记录"));
+    panels_[2]->setText(Product::webSite());
+}
+
+void DiaryWindow::buildEditor(QWidget *parent)
+{
+    editor_ = new QFrame(parent);
+    editor_->setObjectName(QStringLiteral("Picture1"));
+    editor_->setFrameShape(QFrame::StyledPanel);
+    editor_->setAutoFillBackground(true);
+    auto *grid = new QGridLayout(editor_);
+
+    auto label = [this](const QString &name, const QString &text) {
+        auto *l = new QLabel(text, editor_);
+        l->setObjectName(name);
+        return l;
+    };
+    title_ = new QLineEdit(editor_);
+    title_->setObjectName(QStringLiteral("Text1_0"));
+    time_ = new QLineEdit(editor_);
+    time_->setObjectName(QStringLiteral("Text1_1"));
+    time_->setFixedWidth(2400 / 15);
+    body_ = new QPlainTextEdit(editor_);
+    body_->setObjectName(QStringLiteral("Text1_2"));
+    body_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    body_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    body_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    body_->setTabChangesFocus(true);
+    editId_ = label(QStringLiteral("Label4"), QString());
+    editId_->hide();
+
+    grid->addWidget(label(QStringLiteral("Label1"), QStringLiteral("标    题：")), 0, 0);
+    grid->addWidget(title_, 0, 1);
+    grid->addWidget(label(QStringLiteral("Label3"), QStringLiteral("更新时间：")), 0, 2);
+    grid->addWidget(time_, 0, 3);
+    grid->addWidget(label(QStringLiteral("Label2"), QStringLiteral("内容摘要：")), 1, 0, Qt::AlignTop);
+    grid->addWidget(body_, 1, 1, 1, 3);
+    grid->setRowStretch(1, 1);
+    grid->setColumnStretch(1, 1);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    auto *saveButton = new QPushButton(QStringLiteral("保  存"), editor_);
+    saveButton->setObjectName(QStringLiteral("Command1_0"));
+    auto *cancelButton = new QPushButton(QStringLiteral("取  消"), editor_);
+    cancelButton->setObjectName(QStringLiteral("Command1_1"));
+    for (QPushButton *button : {saveButton, cancelButton}) {
+        button->setAutoDefault(false);
+        buttons->addWidget(button);
+    }
+    buttons->addStretch(1);
+    grid->addLayout(buttons, 2, 0, 1, 4);
+
+    connect(saveButton, &QPushButton::clicked, this, &DiaryWindow::save);
+    connect(cancelButton, &QPushButton::clicked, this, &DiaryWindow::cancel);
+    editor_->hide();
+}
+
+QAction *DiaryWindow::command(const QString &caption) const
+{
+    for (QAction *action : toolbar_->actions())
+        if (action->text() == caption)
+            return action;
+    return nullptr;
+}
+
+QString DiaryWindow::panelText(int panel) const
+{
+    return panel >= 1 && panel <= 3 ? panels_[panel - 1]->text() : QString();
+}
+
+bool DiaryWindow::editorShown() const { return !editor_->isHidden(); }
+
+void DiaryWindow::LoadDate() { list_->setColumns(Diary::columns()); }
+
+void DiaryWindow::LoadData(const QString &key)
+{
+    std::vector<RecordRow> rows;
+    try {
+        rows = diary_.LoadData(key, context_.session.CurrentAccountSetId);
+    } catch (const StoreError &) {
+        // An unreadable data file shows as an empty list.
+        rows.clear();
+    }
+    const int count = int(rows.size());
+    list_->setRows(std::move(rows));
+    panels_[1]->setText(QStringLiteral("共：%1 条记录").arg(count));
+}
+
+void DiaryWindow::LoadTreeView()
+{
+    tree_->clear();
+    auto *all = new QTreeWidgetItem(tree_, {QStringLiteral("全部记录")});
+    all->setData(0, KeyRole, QStringLiteral("0_"));
+    all->setIcon(0, nodeIcon(Glyph::Book));
+
+    std::vector<DiaryYear> years;
+    try {
+        years = diary_.tree(context_.session.CurrentAccountSetId);
+    } catch (const StoreError &) {
+        years.clear();
+    }
+    const QIcon yearIcon = nodeIcon(Glyph::Folder);
+    const QIcon monthIcon = nodeIcon(Glyph::Calendar);
+    for (const DiaryYear &y : years) {
+        auto *year = new QTreeWidgetItem(tree_, {Diary::yearCaption(y.year)});
+        year->setData(0, KeyRole, Diary::yearKey(y.year));
+        year->setIcon(0, yearIcon);
+        for (const QString &m : y.months) {
+            auto *month = new QTreeWidgetItem(year, {Diary::monthCaption(m)});
+            month->setData(0, KeyRole, Diary::monthKey(y.year, m));
+            month->setIcon(0, monthIcon);
+        }
+    }
+    tree_->collapseAll();
+    tree_->setCurrentItem(nullptr);
+    tree_->clearSelection();
+}
+
+QTreeWidgetItem *DiaryWindow::treeNode(const QString &key) const
+{
+    for (QTreeWidgetItemIterator it(tree_); *it; ++it)
+        if ((*it)->data(0, KeyRole).toString() == key)
+            return *it;
+    return nullptr;
+}
+
+QString DiaryWindow::selectedKey() const
+{
+    const QList<QTreeWidgetItem *> selected = tree_->selectedItems();
+    return selected.isEmpty() ? QString() : selected.first()->data(0, KeyRole).toString();
+}
+
+void DiaryWindow::nodeClicked(QTreeWidgetItem *item)
+{
+    if (!item)
+        return;
+    panels_[0]->setText(QStringLiteral("当前：") + item->text(0));
+    LoadData(item->data(0, KeyRole).toString());
+}
+
+void DiaryWindow::textclear()
+{
+    title_->clear();
+    time_->clear();
+    body_->clear();
+}
+
+bool DiaryWindow::Load(qint64 id)
+{
+    std::optional<DiaryEntry> entry;
+    try {
+        entry = diary_.entry(context_.session.CurrentAccountSetId, id);
+    } catch (const StoreError &error) {
+        context_.prompt.reportError(this, error);
+        return false;
+    }
+    if (!entry) {
+        context_.prompt.information(this, QStringLiteral("信息"), QStringLiteral("所选的日记已不存在！"));
+        return false;
+    }
+    title_->setText(entry->title);
+    time_->setText(entry->time);
+    body_->setPlainText(entry->body);
+    editId_->setText(QString::number(id));
+    return true;
+}
+
+void DiaryWindow::addEntry()
+{
+    textclear();
+    editor_->show();
+    editor_->raise();
+    time_->setText(Diary::timeText(QDateTime::currentDateTime()));
+    editId_->clear();
+    title_->setFocus();
+}
+
+void DiaryWindow::modifyEntry()
+{
+    if (list_->rowCount() == 0)
+        return;
+    const QString id = list_->selectedId();
+    if (id.isEmpty()) {
+        context_.prompt.information(this, QStringLiteral("信息"), QStringLiteral("请选择信息修改!"));
+        return;
+    }
+    // An entry that cannot be read is not opened: saving empty fields over it would lose it.
+    if (!Load(id.toLongLong()))
+        return;
+    editor_->show();
+    editor_->raise();
+    title_->setFocus();
+}
+
+void DiaryWindow::deleteEntry()
+{
+    if (editorShown()) {
+        context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("请返回记事本列表删除！"));
+        return;
+    }
+    if (list_->rowCount() == 0)
+        return;
+    const int row = list_->selectedRow();
+    if (row < 0) {
+        context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("请选择记录！"));
+        return;
+    }
+    if (!context_.prompt.confirm(this, QStringLiteral("提示"), QStringLiteral("确定删除选定的信息吗?")))
+        return;
+    try {
+        diary_.remove(context_.session.CurrentAccountSetId, list_->cell(row, 1).toLongLong());
+    } catch (const StoreError &error) {
+        context_.prompt.reportError(this, error);
+        return;
+    }
+    list_->removeRow(row);
+    panels_[1]->setText(QStringLiteral("共：%1 条记录").arg(list_->rowCount()));
+    LoadTreeView();
+}
+
+void DiaryWindow::save()
+{
+    DiaryEntry entry{editId_->text().toLongLong(), title_->text(), time_->text(), body_->toPlainText()};
+    const int accountSet = context_.session.CurrentAccountSetId;
+    try {
+        if (editId_->text().isEmpty()) {
+            diary_.add(accountSet, entry);
+        } else if (!diary_.modify(accountSet, entry)) {
+            context_.prompt.information(this, QStringLiteral("信息"), QStringLiteral("所修改的日记已不存在！"));
+            return;
+        }
+    } catch (const StoreError &error) {
+        // Nothing was stored; the panel keeps what was typed.
+        context_.prompt.reportError(this, error);
+        return;
+    }
+    editId_->clear();
+    QString key = selectedKey();
+    if (key.isEmpty()) {
+        key = QStringLiteral("0_");
+        panels_[0]->setText(QStringLiteral("当前：全部记录"));
+    }
+    LoadData(key);
+    editor_->hide();
+    textclear();
+    LoadTreeView();
+}
+
+void DiaryWindow::cancel()
+{
+    editor_->hide();
+    editId_->clear();
+}
