@@ -2,6 +2,7 @@
 
 #include "catalogue/catalogue_manager.h"
 #include "contacts/address_book_window.h"
+#include "diary/diary_window.h"
 #include "info/help_commands.h"
 #include "maintenance/maintenance_commands.h"
 #include "maintenance/view_settings.h"
@@ -15,6 +16,7 @@
 #include "ui/record_list.h"
 #include "ui/skin.h"
 #include "users/user_account_window.h"
+#include "vault/password_box_window.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -365,6 +367,16 @@ void MainWindow::connectCommands()
     on(QStringLiteral("通信中心..."), [help] { help->openCommunicationCentre(); });
     onButton(QStringLiteral("主页"), [help] { help->openHelp(); });
     onButton(QStringLiteral("使用帮助"), [help] { help->openHelp(); });
+
+    // The password box and the diary, each a modal window of its own.
+    on(QStringLiteral("密码箱管理"), [this] {
+        PasswordBoxWindow box(context_, this);
+        box.exec();
+    });
+    on(QStringLiteral("日记管理"), [this] {
+        DiaryWindow diary(context_, this);
+        diary.exec();
+    });
 }
 
 QAction *MainWindow::command(const QString &caption, bool toolbar) const
