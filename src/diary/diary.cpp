@@ -54,16 +54,23 @@ void appendCell(std::string &row, std::string_view cell)
             row[i] = ' ';
 }
 
-// The body's beginning, as much as the list's column shows, cut at a character boundary.
-std::string_view bodyStart(std::string_view body)
+// The body's beginning on one line, as much as the list's column shows, cut at a
+// character boundary; each line break becomes one blank.
+void appendBody(std::string &row, std::string_view body)
 {
     constexpr size_t Shown = 360;  // bytes: 120 Chinese characters
-    if (body.size() <= Shown)
-        return body;
-    size_t end = Shown;
-    while (end > 0 && (static_cast<unsigned char>(body[end]) & 0xC0) == 0x80)
-        --end;
-    return body.substr(0, end);
+    if (body.size() > Shown) {
+        size_t end = Shown;
+        while (end > 0 && (static_cast<unsigned char>(body[end]) & 0xC0) == 0x80)
+            --end;
+        body = body.substr(0, end);
+    }
+    for (size_t i = 0; i < body.size(); ++i) {
+        const char c = body[i];
+        if (c == '\r' && i + 1 < body.size() && body[i + 1] == '\n')
+            continue;
+        row += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+    }
 }
 
 } // namespace
@@ -134,7 +141,7 @@ std::vector<RecordRow> Diary::LoadData(const QString &key, int accountSet)
         row += Separator;
         appendCell(row, st.utf8(0));
         row += Separator;
-        appendCell(row, bodyStart(st.utf8(2)));
+        appendBody(row, st.utf8(2));
         row += Separator;
         if (time.size() >= 10 && isStoredDay(time))
             row.append(time.substr(0, 10));

@@ -45,7 +45,8 @@ DiaryWindow::DiaryWindow(const AppContext &context, QWidget *parent)
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("记事本"));
     setWindowIcon(Icons::icon(Glyph::Book));
-    resize(11000 / 15, 7200 / 15);
+    // Wide enough for the list's three columns beside the date frame.
+    resize(13800 / 15, 7800 / 15);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

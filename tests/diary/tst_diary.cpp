@@ -162,7 +162,7 @@ void DiaryTest::rowsShowTitleBodyAndDate()
     QCOMPARE(rows.size(), size_t(4));
     QCOMPARE(rows[3].cell(0).toString(), QStringLiteral("标题"));
     QCOMPARE(rows[3].cell(1).toString(), QString::number(id));
-    QCOMPARE(rows[3].cell(2).toString(), QStringLiteral("第一行  第二行 完"));
+    QCOMPARE(rows[3].cell(2).toString(), QStringLiteral("第一行 第二行 完"));
     QCOMPARE(rows[3].icon, 1);
     QCOMPARE(column(rows, 3), (QStringList{"2024-05-06", "昨天", "2024-05-07", "2024-05-06"}));
     // A long body shows its beginning.
