@@ -72,7 +72,6 @@ QList<RecordColumn> Ledger::columns()
 
 LedgerPage Ledger::LoadData(const QString &key, int accountSet)
 {
-    LedgerPage page;
     const LedgerSpan span = LedgerSpan::forKey(key);
     QString sql;
     QVariantList values{accountSet};
@@ -88,9 +87,15 @@ LedgerPage Ledger::LoadData(const QString &key, int accountSet)
         values << span.from << span.until;
         break;
     case LedgerSpan::Nothing:
-        return page;
+        return {};
     }
 
+    return readEntries(sql, values);
+}
+
+LedgerPage Ledger::readEntries(const QString &sql, const QVariantList &values)
+{
+    LedgerPage page;
     Statement st = data_.query(sql, values);
     const std::string_view income = "收入";
     std::string row;
@@ -187,3 +192,252 @@ QString Ledger::monthKey(int year, int month) { return QStringLiteral("%1_%2_").
 QString Ledger::yearCaption(int year) { return QStringLiteral("%1年").arg(year); }
 
 QString Ledger::monthCaption(int month) { return QStringLiteral("%1月").arg(month, 2, 10, QLatin1Char('0')); }
+
+LedgerPanels Ledger::deletePanels(const LedgerTotals &totals)
+{
+    return {countPanel(totals.count), QStringLiteral("收入：%1 元").arg(Formats::fixed3(totals.income)),
+            QStringLiteral("支出：%1 元").arg(Formats::fixed3(totals.expense)),
+            QStringLiteral("收支结余：%1 元").arg(Formats::plainNumber(totals.income - totals.expense))};
+}
+
+LedgerPanels Ledger::searchPanels(const LedgerTotals &totals)
+{
+    return {countPanel(totals.count), QStringLiteral("收入：%1 元").arg(Formats::fixed3(totals.income)),
+            QStringLiteral("支出：%1 元").arg(Formats::fixed3(totals.expense)),
+            QStringLiteral("收支结余：%1 元").arg(Formats::fixed3(totals.income - totals.expense))};
+}
+
+LedgerTotals Ledger::listedTotals(const RecordModel &list)
+{
+    LedgerTotals totals;
+    totals.count = list.count();
+    for (int row = 0; row < list.count(); ++row) {
+        const RecordRow &record = list.record(row);
+        if (auto value = Formats::readAmount(record.cell(3)))
+            totals.income += *value;
+        if (auto value = Formats::readAmount(record.cell(4)))
+            totals.expense += *value;
+    }
+    return totals;
+}
+
+Ledger::EditorChoices Ledger::editorChoices()
+{
+    EditorChoices choices;
+    Statement kinds = data_.query(
+        QStringLiteral("select content from mulu where class='收支项目' and parent='0' order by id asc"));
+    while (kinds.step())
+        choices.kinds << kinds.text(0);
+    Statement others = data_.query(QStringLiteral(
+        "select class, content from mulu where class='收支方式' or class='经手人' order by id asc"));
+    while (others.step())
+        (others.text(0) == QStringLiteral("收支方式") ? choices.methods : choices.handlers) << others.text(1);
+    return choices;
+}
+
+QStringList Ledger::items(const QString &kind)
+{
+    // Every kind but income takes the expense items.
+    const QString parent = kind == incomeKind() ? QStringLiteral("e1_") : QStringLiteral("e7_");
+    QStringList result;
+    Statement st = data_.query(QStringLiteral("select content from mulu where parent=? order by id asc"), {parent});
+    while (st.step())
+        result << st.text(0);
+    return result;
+}
+
+std::optional<LedgerEntry> Ledger::entry(qint64 id)
+{
+    Statement st = data_.query(EntryColumns + QStringLiteral("where id=?"), {id});
+    if (!st.step())
+        return std::nullopt;
+    return LedgerEntry{st.integer(0), st.text(1), st.text(2), st.text(3), st.text(4),
+                       st.text(5),    st.text(6), st.text(7)};
+}
+
+qint64 Ledger::addEntry(const LedgerEntry &e, int accountSet)
+{
+    return data_.insert(QStringLiteral("insert into jizhang (data, t1, t2, t3, t4, t5, content, muluID) "
+                                       "values (?, ?, ?, ?, ?, ?, ?, ?)"),
+                        {e.date, e.kind, e.item, e.method, e.handler, e.amount, e.summary, accountSet});
+}
+
+bool Ledger::updateEntry(const LedgerEntry &e)
+{
+    return data_.exec(QStringLiteral("update jizhang set data=?,t1=?,t2=?,t3=?,t4=?,t5=?,content=? where id=?"),
+                      {e.date, e.kind, e.item, e.method, e.handler, e.amount, e.summary, e.id}) > 0;
+}
+
+RecordRow Ledger::listRow(const LedgerEntry &e)
+{
+    const bool income = e.kind == incomeKind();
+    const QString id = QString::number(e.id);
+    const QString summary = Formats::fromStoredText(e.summary);
+    const QString date = Formats::listDate(e.date);
+    return RecordRow({date, id, e.item, income ? QStringView(e.amount) : QStringView(),
+                      income ? QStringView() : QStringView(e.amount), e.method, e.handler, summary},
+                     income ? 5 : 6);
+}
+
+bool Ledger::deleteEntry(qint64 id)
+{
+    return data_.exec(QStringLiteral("delete from jizhang where id=?"), {id}) > 0;
+}
+
+bool Ledger::passwordMatches(const QString &userName, const QString &password)
+{
+    // A password never set counts as the empty password.
+    Statement st = data_.query(QStringLiteral("select id from user where 用户名=? and ifnull(密码,'') = ?"),
+                               {userName, password});
+    return st.step();
+}
+
+int Ledger::deleteAll(int accountSet)
+{
+    return data_.exec(QStringLiteral("delete from jizhang where muluID=?"), {accountSet});
+}
+
+SqlCondition Ledger::searchCondition(const SearchRequest &r)
+{
+    SqlCondition condition;
+    auto add = [&](bool ticked, const QString &term, const QVariantList &values) {
+        if (!ticked)
+            return;
+        if (!condition.text.isEmpty())
+            condition.text += QStringLiteral(" and ");
+        condition.text += term;
+        condition.values += values;
+    };
+    add(r.byDate, QStringLiteral("(data BETWEEN ? AND ?)"), {Formats::storedDate(r.from), Formats::storedDate(r.to)});
+    add(r.byIncomeItem, QStringLiteral("t2=?"), {r.incomeItem});
+    add(r.byExpenseItem, QStringLiteral("t2=?"), {r.expenseItem});
+    add(r.byHandler, QStringLiteral("t4=?"), {r.handler});
+    add(r.byMethod, QStringLiteral("t3=?"), {r.method});
+    add(r.bySummary, QStringLiteral("content like ?"), {QString(u'%' + r.summary + u'%')});
+    return condition;
+}
+
+SqlCondition Ledger::searchStatement(const SearchRequest &request, int accountSet)
+{
+    const SqlCondition condition = searchCondition(request);
+    SqlCondition statement;
+    // The index on date keeps the rows in the order they were entered; walked by the
+    // summary's index (kind, amount) every row would be fetched from a different place.
+    statement.text = QStringLiteral("select id, data, t1, t2, t3, t4, t5, content from jizhang indexed by "
+                                    "jizhang_muluID_data where  muluID=? and ") +
+                     condition.text + QStringLiteral(" order by id desc");
+    statement.values = QVariantList{accountSet} + condition.values;
+    return statement;
+}
+
+LedgerPage Ledger::search(const SearchRequest &request, int accountSet)
+{
+    if (!request.anyTicked())
+        return {};
+    const SqlCondition statement = searchStatement(request, accountSet);
+    return readEntries(statement.text, statement.values);
+}
+
+FinanceFigures Ledger::financeSummary(int accountSet)
+{
+    FinanceFigures figures;
+    Statement st = data_.query(
+        QStringLiteral("select t1, count(*), total(amount(t5)) from jizhang where muluID=? group by t1"), {accountSet});
+    const std::string_view income = "收入";
+    while (st.step()) {
+        if (st.utf8(0) == income) {
+            figures.incomeCount += st.integer(1);
+            figures.income += st.real(2);
+        } else {
+            figures.expenseCount += st.integer(1);
+            figures.expense += st.real(2);
+        }
+    }
+    return figures;
+}
+
+std::vector<ImportRow> Ledger::parseImport(const QString &text)
+{
+    // Spreadsheets put CR LF after every row, the last one included; a clipboard with
+    // bare line feeds (as some programs on Linux give it) is split at those instead.
+    const QString lineBreak = text.contains(QLatin1String("\r\n")) ? QStringLiteral("\r\n") : QStringLiteral("\n");
+    const QStringList lines = text.split(lineBreak);
+    std::vector<ImportRow> rows;
+    rows.reserve(size_t(std::max<qsizetype>(lines.size() - 1, 0)));
+    // The piece after the last line break is never a row.
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+        const QStringList cells = lines[i].split(u'\t');
+        auto cell = [&](int n) { return n < cells.size() ? cells[n] : QString(); };
+        ImportRow row;
+        row.number = int(rows.size()) + 1;
+        const std::optional<QDate> date = Formats::readDate(cell(0));
+        row.date = date ? Formats::storedDate(*date) : cell(0);
+        row.item = cell(1);
+        row.income = cell(2);
+        row.expense = cell(3);
+        row.method = cell(4);
+        row.handler = cell(5);
+        row.summary = cell(6);
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+std::optional<QString> Ledger::importAmount(const QString &text)
+{
+    QString amount = text.trimmed();
+    amount.remove(u',');
+    if (!Formats::readAmount(amount))
+        return std::nullopt;
+    return amount;
+}
+
+ImportReport Ledger::importRows(const std::vector<ImportRow> &rows, int accountSet,
+                                const std::function<void(int, int)> &progress)
+{
+    ImportReport report;
+    std::vector<LedgerEntry> entries;
+    entries.reserve(rows.size());
+    for (const ImportRow &row : rows) {
+        const bool blank = row.date.trimmed().isEmpty() && row.item.trimmed().isEmpty() &&
+                           row.income.trimmed().isEmpty() && row.expense.trimmed().isEmpty() &&
+                           row.method.trimmed().isEmpty() && row.handler.trimmed().isEmpty() &&
+                           row.summary.trimmed().isEmpty();
+        if (blank)
+            continue;  // an empty line of the pasted block: nothing to store
+        const std::optional<QDate> date = Formats::readDate(row.date);
+        if (!date) {
+            report.badDate << row.number;
+            continue;
+        }
+        const bool income = !row.income.trimmed().isEmpty();
+        const std::optional<QString> amount = importAmount(income ? row.income : row.expense);
+        if (!amount) {
+            report.badAmount << row.number;
+            continue;
+        }
+        entries.push_back({0, Formats::storedDate(*date), income ? incomeKind() : QStringLiteral("支出"), row.item,
+                           row.method, row.handler, *amount, Formats::toStoredText(row.summary)});
+    }
+    if (entries.empty())
+        return report;
+
+    constexpr int Chunk = 200;
+    const int total = int(entries.size());
+    DataFile::Transaction transaction(data_);
+    Statement insert = data_.query(QStringLiteral("insert into jizhang (data, t1, t2, t3, t4, t5, content, muluID) "
+                                                  "values (?, ?, ?, ?, ?, ?, ?, ?)"));
+    int done = 0;
+    for (const LedgerEntry &e : entries) {
+        insert.reset();
+        insert.bindAll({e.date, e.kind, e.item, e.method, e.handler, e.amount, e.summary, accountSet});
+        insert.run();
+        if (++done % Chunk == 0 && progress)
+            progress(done, total);
+    }
+    transaction.commit();
+    report.stored = done;
+    if (progress)
+        progress(done, total);
+    return report;
+}

@@ -2,9 +2,13 @@
 
 #include "ui/record_model.h"
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 
+#include <functional>
+#include <optional>
 #include <vector>
 
 class DataFile;
@@ -31,6 +35,58 @@ struct LedgerMonth {
     int year = 0;
     int month = 0;
     bool operator==(const LedgerMonth &) const = default;
+};
+
+// One ledger entry as the editor shows and saves it. The summary is stored with CR LF.
+struct LedgerEntry {
+    qint64 id = 0;
+    QString date;  // "yyyy-mm-dd"
+    QString kind, item, method, handler, amount, summary;
+};
+
+// What the search panel asks for: each condition counts only when it is ticked.
+struct SearchRequest {
+    bool byDate = false;          // Check1 "指定时间"
+    QDate from, to;               // DTPicker1, DTPicker2, both inclusive
+    bool byIncomeItem = false;    // Check4 "收入"
+    QString incomeItem;           // Combo2
+    bool byExpenseItem = false;   // Check5 "支出"
+    QString expenseItem;          // Combo3
+    bool byHandler = false;       // Check2 "指定经手人"
+    QString handler;              // Combo1
+    bool byMethod = false;        // Check6 "收支方式"
+    QString method;               // Combo4
+    bool bySummary = false;       // Check3 "指定摘要"
+    QString summary;              // Text1
+
+    bool anyTicked() const { return byDate || byIncomeItem || byExpenseItem || byHandler || byMethod || bySummary; }
+};
+
+// A condition with "?" where its values are bound.
+struct SqlCondition {
+    QString text;
+    QVariantList values;
+};
+
+// Counts and sums of a whole account set, income and expense.
+struct FinanceFigures {
+    qint64 incomeCount = 0;
+    qint64 expenseCount = 0;
+    double income = 0;
+    double expense = 0;
+};
+
+// One row of the batch import's preview: its number and the seven pasted cells.
+struct ImportRow {
+    int number = 0;
+    QString date, item, income, expense, method, handler, summary;
+};
+
+// What a batch import stored, and the numbers of the rows it could not store.
+struct ImportReport {
+    int stored = 0;
+    QList<int> badDate;
+    QList<int> badAmount;
 };
 
 // Which entries a ledger tree key stands for: "0_" (and the empty key) all entries,
@@ -64,7 +120,54 @@ public:
 
     // Panels after loading a list: plain totals and a "0.000" balance.
     static LedgerPanels listPanels(const LedgerTotals &totals);
+    // Panels after deleting an entry: "0.000" totals and a plain balance.
+    static LedgerPanels deletePanels(const LedgerTotals &totals);
+    // Panels after a search: all three "0.000".
+    static LedgerPanels searchPanels(const LedgerTotals &totals);
     static QString countPanel(int count);
+    // Count and totals of the rows a list shows, read back from its "收入" and "支出" cells.
+    static LedgerTotals listedTotals(const RecordModel &list);
+
+    // The entry editor's choices: the kinds (the catalogue's income and expense roots),
+    // payment methods and handlers, and the items of a kind.
+    struct EditorChoices {
+        QStringList kinds, methods, handlers;
+    };
+    EditorChoices editorChoices();
+    QStringList items(const QString &kind);
+
+    // One entry; nothing when there is no entry with that id.
+    std::optional<LedgerEntry> entry(qint64 id);
+    // Adds an entry to an account set; returns its id.
+    qint64 addEntry(const LedgerEntry &entry, int accountSet);
+    // Saves the entry's fields into the entry with its id; false when there is none.
+    bool updateEntry(const LedgerEntry &entry);
+    // The row of an entry list that shows this entry.
+    static RecordRow listRow(const LedgerEntry &entry);
+    bool deleteEntry(qint64 id);
+    // True when the user's stored password is exactly this text.
+    bool passwordMatches(const QString &userName, const QString &password);
+    // Deletes every entry of one account set; returns how many there were.
+    int deleteAll(int accountSet);
+
+    // The search: the condition of the ticked boxes in their fixed order, and the whole
+    // statement; the entries it finds, newest id first.
+    static SqlCondition searchCondition(const SearchRequest &request);
+    static SqlCondition searchStatement(const SearchRequest &request, int accountSet);
+    LedgerPage search(const SearchRequest &request, int accountSet);
+
+    // The finance summary of a whole account set.
+    FinanceFigures financeSummary(int accountSet);
+
+    // The batch import: spreadsheet rows from the clipboard text, and storing them.
+    static std::vector<ImportRow> parseImport(const QString &clipboardText);
+    // The amount text as it is stored: blanks and thousands separators taken out;
+    // nothing when it is not a number.
+    static std::optional<QString> importAmount(const QString &text);
+    // Stores the rows that have a date and a number in one transaction. progress is
+    // called every few hundred rows inside the transaction (to keep a window painting).
+    ImportReport importRows(const std::vector<ImportRow> &rows, int accountSet,
+                            const std::function<void(int done, int total)> &progress = {});
 
     // Keys and captions of the date tree.
     static QString yearKey(int year);
@@ -73,5 +176,7 @@ public:
     static QString monthCaption(int month);
 
 private:
+    LedgerPage readEntries(const QString &sql, const QVariantList &values);
+
     DataFile &data_;
 };

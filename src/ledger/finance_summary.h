@@ -1,0 +1,31 @@
+#pragma once
+
+#include "ledger/ledger.h"
+#include "ui/app_context.h"
+
+#include <QDialog>
+
+class QLabel;
+
+// "帐务统计": counts and sums of the income and expense entries of the whole account set,
+// and the balance, computed once when the window opens.
+class FinanceSummary : public QDialog {
+    Q_OBJECT
+public:
+    explicit FinanceSummary(const AppContext &context, QWidget *parent = nullptr);
+
+    // The texts the window shows for these figures.
+    struct Texts {
+        QString incomeCount, income, expenseCount, expense, balance;
+    };
+    static Texts texts(const FinanceFigures &figures);
+
+private:
+    void showTexts(const Texts &texts);
+
+    QLabel *incomeCount_;   // Label1
+    QLabel *income_;        // Label3
+    QLabel *expenseCount_;  // Label4
+    QLabel *expense_;       // Label6
+    QLabel *balance_;       // Label8
+};

@@ -1,0 +1,415 @@
+#include "ledger/batch_import.h"
+#include "ledger/finance_summary.h"
+#include "ledger/ledger.h"
+#include "store/schema.h"
+#include "support/test_folder.h"
+#include "ui/formats.h"
+
+#include <QtTest>
+
+#include "support/test_main.h"
+
+namespace {
+
+QStringList column(const LedgerPage &page, int c)
+{
+    QStringList result;
+    for (const RecordRow &row : page.rows)
+        result << row.cell(c).toString();
+    return result;
+}
+
+qint64 count(DataFile &data, const QString &sql, const QVariantList &values = {})
+{
+    Statement st = data.query(sql, values);
+    return st.step() ? st.integer(0) : -1;
+}
+
+// The query plan's lines for a statement.
+QString plan(DataFile &data, const QString &sql, const QVariantList &values)
+{
+    Statement st = data.query(QStringLiteral("EXPLAIN QUERY PLAN ") + sql, values);
+    QStringList lines;
+    while (st.step())
+        lines << st.text(3);
+    return lines.join(u'\n');
+}
+
+SearchRequest summaryWord(const QString &word)
+{
+    SearchRequest r;
+    r.bySummary = true;
+    r.summary = word;
+    return r;
+}
+
+ImportRow importRow(int number, const QString &date, const QString &income, const QString &expense,
+                    const QString &summary = QString())
+{
+    return {number, date, QStringLiteral("项"), income, expense, QStringLiteral("现金"), QStringLiteral("本人"), summary};
+}
+
+} // namespace
+
+class EntriesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void entriesKeepQuotesLinesAndAccountSet();
+    void editorChoicesFollowTheCatalogue();
+    void searchConditionInFixedOrder();
+    void searchSelectsWhatTheConditionsSay();
+    void panelsOfLoadingDeletingAndSearching();
+    void financeSummaryByKindAgreesWithTheLists();
+    void deleteAllNeedsThePasswordAndKeepsOtherSets();
+    void clipboardTextBecomesNumberedRows();
+    void importStoresValidRowsAndNamesTheRest();
+    void failedImportStoresNothing();
+    void olderFilesGetTheSummaryIndex();
+};
+
+void EntriesTest::entriesKeepQuotesLinesAndAccountSet()
+{
+    TestFolder t;
+    const int set = t.defaultAccountSet();
+    Ledger ledger(t.data);
+    LedgerEntry e{0, "2008-03-05", "收入", "O'Brien's \"item\"", "现金", "我'", "12.5", "第一行'\r\n第二行"};
+    e.id = ledger.addEntry(e, set);
+    std::optional<LedgerEntry> read = ledger.entry(e.id);
+    QVERIFY(read);
+    QCOMPARE(read->item, e.item);
+    QCOMPARE(read->handler, e.handler);
+    QCOMPARE(read->summary, e.summary);
+    QCOMPARE(ledger.LoadData("0_", set).rows.front().cell(7).toString(), QStringLiteral("第一行'"));
+
+    // Modifying changes the fields, never the account set.
+    LedgerEntry changed = e;
+    changed.kind = "支出";
+    changed.amount = "30";
+    changed.summary = "it's";
+    QVERIFY(ledger.updateEntry(changed));
+    QCOMPARE(ledger.entry(e.id)->summary, QStringLiteral("it's"));
+    QCOMPARE(count(t.data, "select muluID from jizhang where id=?", {e.id}), qint64(set));
+    QVERIFY(!ledger.entry(e.id + 100));
+    changed.id = e.id + 100;
+    QVERIFY(!ledger.updateEntry(changed));
+
+    // The list row of a saved entry: amount in the column of its kind, the whole summary.
+    LedgerEntry multi = e;
+    multi.summary = "a\r\nb";
+    RecordRow row = Ledger::listRow(multi);
+    QCOMPARE(row.cell(0).toString(), QStringLiteral("2008年03月05日"));
+    QCOMPARE(row.cell(1).toString(), QString::number(e.id));
+    QCOMPARE(row.cell(3).toString(), QStringLiteral("12.5"));
+    QCOMPARE(row.cell(4).toString(), QString());
+    QCOMPARE(row.cell(7).toString(), QStringLiteral("a\nb"));
+    QCOMPARE(row.icon, 5);
+    QCOMPARE(Ledger::listRow(changed).cell(4).toString(), QStringLiteral("30"));
+    QCOMPARE(Ledger::listRow(changed).icon, 6);
+
+    QVERIFY(ledger.deleteEntry(e.id));
+    QVERIFY(!ledger.deleteEntry(e.id));
+    QVERIFY(!ledger.entry(e.id));
+}
+
+void EntriesTest::editorChoicesFollowTheCatalogue()
+{
+    TestFolder t;
+    Ledger ledger(t.data);
+    Ledger::EditorChoices choices = ledger.editorChoices();
+    QCOMPARE(choices.kinds, (QStringList{"收入", "支出"}));
+    QCOMPARE(choices.methods, (QStringList{"现金", "银行卡"}));
+    QCOMPARE(choices.handlers, (QStringList{"本人"}));
+    QCOMPARE(ledger.items("收入"), (QStringList{"工资", "奖金"}));
+    QCOMPARE(ledger.items("支出"), (QStringList{"餐饮", "交通", "购物", "居住"}));
+    // Every kind but income lists the expense items.
+    QCOMPARE(ledger.items("其它"), ledger.items("支出"));
+}
+
+void EntriesTest::searchConditionInFixedOrder()
+{
+    SearchRequest all;
+    all.byDate = all.byIncomeItem = all.byExpenseItem = all.byHandler = all.byMethod = all.bySummary = true;
+    all.from = QDate(2008, 12, 1);
+    all.to = QDate(2008, 12, 31);
+    all.incomeItem = "工资";
+    all.expenseItem = "餐饮";
+    all.handler = "本人";
+    all.method = "现金";
+    all.summary = "it's";
+    SqlCondition c = Ledger::searchCondition(all);
+    QCOMPARE(c.text, QStringLiteral("(data BETWEEN ? AND ?) and t2=? and t2=? and t4=? and t3=? and content like ?"));
+    QCOMPARE(c.values, (QVariantList{"2008-12-01", "2008-12-31", "工资", "餐饮", "本人", "现金", "%it's%"}));
+
+    SearchRequest income;
+    income.byIncomeItem = true;
+    income.incomeItem = "奖金";
+    QCOMPARE(Ledger::searchCondition(income).text, QStringLiteral("t2=?"));
+
+    SearchRequest two;
+    two.bySummary = two.byHandler = true;
+    QCOMPARE(Ledger::searchCondition(two).text, QStringLiteral("t4=? and content like ?"));
+    QCOMPARE(Ledger::searchCondition(two).values, (QVariantList{"", "%%"}));
+
+    SqlCondition statement = Ledger::searchStatement(income, 7);
+    QVERIFY(statement.text.endsWith(QStringLiteral(" where  muluID=? and t2=? order by id desc")));
+    QCOMPARE(statement.values, (QVariantList{7, "奖金"}));
+    QVERIFY(!SearchRequest().anyTicked());
+}
+
+void EntriesTest::searchSelectsWhatTheConditionsSay()
+{
+    TestFolder t;
+    const int set = t.defaultAccountSet();
+    const int other = t.addAccountSet("别人");
+    const qint64 first = t.addEntry(set, "2008-12-01", "收入", "10", "工资", "奖励\r\n年终 bonus", "现金", "本人");
+    const qint64 last = t.addEntry(set, "2008-12-31", "收入", "2.5", "奖金", "it's", "银行卡", "本人");
+    t.addEntry(set, "2008-11-30", "支出", "4", "工资", "早", "现金", "她");
+    t.addEntry(set, "2009-01-01", "", "4", "餐饮", "晚", "现金", "本人");
+    t.addEntry(other, "2008-12-15", "收入", "99", "工资", "年终", "现金", "本人");
+    Ledger ledger(t.data);
+
+    SearchRequest december;
+    december.byDate = true;
+    december.from = QDate(2008, 12, 1);
+    december.to = QDate(2008, 12, 31);
+    LedgerPage page = ledger.search(december, set);
+    // Both ends of the range, newest id first, only this account set.
+    QCOMPARE(column(page, 1), (QStringList{QString::number(last), QString::number(first)}));
+    QCOMPARE(Ledger::searchPanels(page.totals).income, QStringLiteral("收入：12.500 元"));
+
+    // The item filters look at t2 only: an expense entry with an income item is found.
+    SearchRequest item;
+    item.byIncomeItem = true;
+    item.incomeItem = "工资";
+    QCOMPARE(ledger.search(item, set).totals.count, 2);
+    item.byExpenseItem = true;
+    item.expenseItem = "餐饮";
+    QVERIFY(ledger.search(item, set).rows.empty());
+
+    // A word on the second line of a summary, and a quote as typed.
+    QCOMPARE(column(ledger.search(summaryWord("年终"), set), 7), QStringList{"奖励"});
+    QCOMPARE(ledger.search(summaryWord("it's"), set).totals.count, 1);
+    QCOMPARE(ledger.search(summaryWord("'"), set).totals.count, 1);
+    QCOMPARE(ledger.search(summaryWord(""), set).totals.count, 4);
+
+    SearchRequest handlerAndMethod;
+    handlerAndMethod.byHandler = handlerAndMethod.byMethod = true;
+    handlerAndMethod.handler = "本人";
+    handlerAndMethod.method = "现金";
+    LedgerPage found = ledger.search(handlerAndMethod, set);
+    QCOMPARE(found.totals.count, 2);
+    // An entry of an empty kind counts as expense.
+    QCOMPARE(Ledger::searchPanels(found.totals).expense, QStringLiteral("支出：4.000 元"));
+    QCOMPARE(found.rows.front().icon, 6);
+
+    QVERIFY(ledger.search(SearchRequest(), set).rows.empty());
+}
+
+void EntriesTest::panelsOfLoadingDeletingAndSearching()
+{
+    const LedgerTotals totals{2, 10, 30.5};
+    LedgerPanels list = Ledger::listPanels(totals);
+    QCOMPARE((QStringList{list.count, list.income, list.expense, list.balance}),
+             (QStringList{"共：2 条记录", "收入：10 元", "支出：30.5 元", "收支结余：-20.500 元"}));
+    LedgerPanels deleted = Ledger::deletePanels(totals);
+    QCOMPARE((QStringList{deleted.income, deleted.expense, deleted.balance}),
+             (QStringList{"收入：10.000 元", "支出：30.500 元", "收支结余：-20.5 元"}));
+    LedgerPanels searched = Ledger::searchPanels(totals);
+    QCOMPARE((QStringList{searched.income, searched.expense, searched.balance}),
+             (QStringList{"收入：10.000 元", "支出：30.500 元", "收支结余：-20.500 元"}));
+    LedgerPanels none = Ledger::searchPanels({});
+    QCOMPARE((QStringList{none.count, none.income, none.expense, none.balance}),
+             (QStringList{"共：0 条记录", "收入：0.000 元", "支出：0.000 元", "收支结余：0.000 元"}));
+
+    // Totals read back from a list's cells: what is not a number adds nothing.
+    RecordModel model;
+    model.setRows({RecordRow({u"d", u"1", u"i", u"10", u"", u"", u"", u""}),
+                   RecordRow({u"d", u"2", u"i", u"", u"0.1", u"", u"", u""}),
+                   RecordRow({u"d", u"3", u"i", u"", u"0.2", u"", u"", u""}),
+                   RecordRow({u"d", u"4", u"i", u"", u"12abc", u"", u"", u""})});
+    LedgerTotals read = Ledger::listedTotals(model);
+    QCOMPARE(read.count, 4);
+    QCOMPARE(Ledger::deletePanels(read).balance, QStringLiteral("收支结余：9.7 元"));
+    QCOMPARE(Ledger::deletePanels(read).expense, QStringLiteral("支出：0.300 元"));
+}
+
+void EntriesTest::financeSummaryByKindAgreesWithTheLists()
+{
+    TestFolder t;
+    const int set = t.defaultAccountSet();
+    Ledger ledger(t.data);
+    FinanceSummary::Texts empty = FinanceSummary::texts(ledger.financeSummary(set));
+    QCOMPARE((QStringList{empty.incomeCount, empty.income, empty.expenseCount, empty.expense, empty.balance}),
+             (QStringList{"共计：0 条", "0", "共计：0 条", "0", "0RMB"}));
+
+    t.addEntry(set, "2008-03-05", "收入", "10");
+    t.addEntry(set, "2008-03-06", "收入", "2.5");
+    t.addEntry(set, "2008-03-07", "支出", "4");
+    FinanceSummary::Texts simple = FinanceSummary::texts(ledger.financeSummary(set));
+    QCOMPARE((QStringList{simple.incomeCount, simple.income, simple.expenseCount, simple.expense, simple.balance}),
+             (QStringList{"共计：2 条", "12.5", "共计：1 条", "4", "8.5RMB"}));
+
+    // Only "收入" exactly is income; every entry counts, only numbers add to the sums.
+    t.addEntry(set, "2008-03-08", "", "1");
+    t.addEntry(set, "2008-03-09", "收入 ", "100");
+    t.addEntry(set, "2008-03-10", "收入", "0.1");
+    t.addEntry(set, "2008-03-10", "收入", "0.2");
+    t.addEntry(set, "2008-03-11", "收入", "abc");
+    t.data.exec("insert into jizhang (data, t1, t5, muluID) values ('2008-03-12', NULL, NULL, ?)", {set});
+    t.addEntry(t.addAccountSet("别人"), "2008-03-05", "收入", "1000");
+    FinanceFigures f = ledger.financeSummary(set);
+    QCOMPARE(f.incomeCount, qint64(5));
+    QCOMPARE(f.expenseCount, qint64(4));
+    QCOMPARE(Formats::plainNumber(f.income), QStringLiteral("12.8"));
+    QCOMPARE(Formats::plainNumber(f.expense), QStringLiteral("105"));
+    QCOMPARE(FinanceSummary::texts(f).balance, QStringLiteral("-92.2RMB"));
+
+    LedgerTotals listed = ledger.LoadData("0_", set).totals;
+    QCOMPARE(Formats::plainNumber(listed.income), Formats::plainNumber(f.income));
+    QCOMPARE(Formats::plainNumber(listed.expense), Formats::plainNumber(f.expense));
+    QCOMPARE(qint64(listed.count), f.incomeCount + f.expenseCount);
+}
+
+void EntriesTest::deleteAllNeedsThePasswordAndKeepsOtherSets()
+{
+    TestFolder t;
+    const int set = t.defaultAccountSet();
+    const int other = t.addAccountSet("别人");
+    t.addEntry(set, "2008-03-05", "收入", "10");
+    t.addEntry(set, "2008-03-06", "支出", "3");
+    t.addEntry(other, "2008-03-05", "收入", "20");
+    Ledger ledger(t.data);
+    QVERIFY(ledger.passwordMatches("admin", "admin"));
+    QVERIFY(!ledger.passwordMatches("admin", "Admin"));
+    QVERIFY(!ledger.passwordMatches("admin", "admin' or '1'='1"));
+    QVERIFY(!ledger.passwordMatches("admin", ""));
+    QCOMPARE(ledger.deleteAll(set), 2);
+    QCOMPARE(count(t.data, "select count(*) from jizhang where muluID=?", {set}), qint64(0));
+    QCOMPARE(count(t.data, "select count(*) from jizhang where muluID=?", {other}), qint64(1));
+    QCOMPARE(ledger.deleteAll(set), 0);
+
+    // An empty password matches a password that is empty or was never set.
+    t.data.exec("insert into user (用户名, 密码, muluID) values ('空', '', ?), ('无', NULL, ?)", {set, set});
+    QVERIFY(ledger.passwordMatches("空", ""));
+    QVERIFY(ledger.passwordMatches("无", ""));
+    QVERIFY(!ledger.passwordMatches("空", " "));
+}
+
+void EntriesTest::clipboardTextBecomesNumberedRows()
+{
+    const QString block = "2008-3-5\t工资\t10\t\t现金\t本人\t三月\r\n"
+                          "2008/03/06\t餐饮\t\t4\t\t\t\r\n"
+                          "2008.3.7\t交通\r\n";
+    std::vector<ImportRow> rows = Ledger::parseImport(block);
+    QCOMPARE(rows.size(), size_t(3));
+    QCOMPARE((QList<int>{rows[0].number, rows[1].number, rows[2].number}), (QList<int>{1, 2, 3}));
+    QCOMPARE((QStringList{rows[0].date, rows[1].date, rows[2].date}),
+             (QStringList{"2008-03-05", "2008-03-06", "2008-03-07"}));
+    QCOMPARE(rows[0].summary, QStringLiteral("三月"));
+    QCOMPARE(rows[1].expense, QStringLiteral("4"));
+    QCOMPARE(rows[2].item, QStringLiteral("交通"));
+    QCOMPARE(rows[2].income, QString());  // missing cells stay empty
+
+    // Without a final line break the last line is lost.
+    QCOMPARE(Ledger::parseImport(block.chopped(2)).size(), size_t(2));
+    QVERIFY(Ledger::parseImport("2008-3-5\t工资\t10").empty());
+    QVERIFY(Ledger::parseImport("").empty());
+
+    // Line feeds alone, a blank line, cells past the seventh and a date in words.
+    rows = Ledger::parseImport("2008年3月5日\ta\t1\t\tm\th\ts\textra\n\nnot a date\tb\n");
+    QCOMPARE(rows.size(), size_t(3));
+    QCOMPARE(rows[0].date, QStringLiteral("2008-03-05"));
+    QCOMPARE(rows[0].summary, QStringLiteral("s"));
+    QCOMPARE(rows[1].number, 2);
+    QCOMPARE(rows[1].date, QString());
+    QCOMPARE(rows[2].date, QStringLiteral("not a date"));
+    // With CR LF breaks a line feed inside a cell stays in the cell.
+    rows = Ledger::parseImport("2008-3-5\ta\t1\t\t\t\tline\nnext\r\n");
+    QCOMPARE(rows.size(), size_t(1));
+    QCOMPARE(rows[0].summary, QStringLiteral("line\nnext"));
+}
+
+void EntriesTest::importStoresValidRowsAndNamesTheRest()
+{
+    TestFolder t;
+    const int set = t.defaultAccountSet();
+    std::vector<ImportRow> rows{importRow(1, "2008-03-05", "10", "", "it's"),
+                                importRow(2, "2008-02-30", "10", ""),
+                                importRow(3, "2008-03-05", "", "12-3"),
+                                importRow(4, "2008-03-06", "5", "7"),
+                                importRow(5, "2008-03-07", " 1,234.50 ", ""),
+                                importRow(6, "", "", ""),
+                                importRow(7, "2008-03-08", "", ""),
+                                importRow(8, "", "", "", "no date")};
+    rows[5].item = rows[5].method = rows[5].handler = QString();  // a blank line
+    int calls = 0;
+    ImportReport report = Ledger(t.data).importRows(rows, set, [&](int done, int total) {
+        ++calls;
+        QCOMPARE(total, 3);
+        QVERIFY(done <= total);
+    });
+    QCOMPARE(report.stored, 3);
+    QCOMPARE(report.badDate, (QList<int>{2, 8}));
+    QCOMPARE(report.badAmount, (QList<int>{3, 7}));
+    QVERIFY(calls >= 1);
+
+    Statement st = t.data.query("select data, t1, t5, content from jizhang where muluID=? order by id", {set});
+    QStringList stored;
+    while (st.step())
+        stored << st.text(0) + u'|' + st.text(1) + u'|' + st.text(2) + u'|' + st.text(3);
+    QCOMPARE(stored, (QStringList{"2008-03-05|收入|10|it's", "2008-03-06|收入|5|", "2008-03-07|收入|1234.50|"}));
+    // What was stored counts in the totals.
+    QCOMPARE(Formats::plainNumber(Ledger(t.data).LoadData("0_", set).totals.income), QStringLiteral("1249.5"));
+
+    QString text = BatchImport::reportText(report);
+    QVERIFY(text.contains(QStringLiteral("3 条")));
+    QVERIFY(text.contains(QStringLiteral("：2、8")));
+    QVERIFY(text.contains(QStringLiteral("：3、7")));
+    QCOMPARE(BatchImport::reportText({5, {}, {}}), QStringLiteral("批量导入财务数据成功！共导入 5 条记录。"));
+
+    QVERIFY(Ledger::importAmount("1,234") == QStringLiteral("1234"));
+    QVERIFY(!Ledger::importAmount("-"));
+    QVERIFY(!Ledger::importAmount("."));
+    QVERIFY(!Ledger::importAmount("1.2.3"));
+    QVERIFY(!Ledger::importAmount("12元"));
+}
+
+void EntriesTest::failedImportStoresNothing()
+{
+    TestFolder t;
+    const int set = t.defaultAccountSet();
+    t.data.database().execute("CREATE TRIGGER refuse BEFORE INSERT ON jizhang WHEN new.content = 'boom' "
+                              "BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    std::vector<ImportRow> rows;
+    for (int i = 1; i <= 500; ++i)
+        rows.push_back(importRow(i, "2008-03-05", "1", "", i == 450 ? "boom" : ""));
+    QVERIFY_THROWS_EXCEPTION(StoreError, Ledger(t.data).importRows(rows, set));
+    QCOMPARE(count(t.data, "select count(*) from jizhang"), qint64(0));
+    // The file is usable afterwards.
+    rows.pop_back();
+    rows[449].summary.clear();
+    QCOMPARE(Ledger(t.data).importRows(rows, set).stored, 499);
+}
+
+void EntriesTest::olderFilesGetTheSummaryIndex()
+{
+    TestFolder t;
+    const int set = t.defaultAccountSet();
+    t.addEntry(set, "2008-03-05", "收入", "10");
+    t.data.database().execute("DROP INDEX jizhang_muluID_t1_t5; PRAGMA user_version = 1");
+    t.data.close();
+    QCOMPARE(Ledger(t.data).financeSummary(set).incomeCount, qint64(1));
+    QCOMPARE(count(t.data, "PRAGMA user_version"), qint64(Schema::Version));
+    QCOMPARE(count(t.data, "select count(*) from sqlite_master where name='jizhang_muluID_t1_t5'"), qint64(1));
+
+    // The summary reads its index alone; lists and searches walk the entries in date order.
+    QVERIFY(plan(t.data, "select t1, count(*), total(amount(t5)) from jizhang where muluID=? group by t1", {set})
+                .contains(QStringLiteral("COVERING INDEX jizhang_muluID_t1_t5")));
+    SqlCondition search = Ledger::searchStatement(summaryWord("x"), set);
+    QVERIFY(plan(t.data, search.text, search.values).contains(QStringLiteral("jizhang_muluID_data")));
+    QVERIFY(plan(t.data, "select id from jizhang where muluID=? order by data desc, id desc", {set})
+                .contains(QStringLiteral("jizhang_muluID_data")));
+}
+
+TALLYRA_TEST(EntriesTest)
+#include "tst_entries.moc"
