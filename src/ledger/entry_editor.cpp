@@ -1,0 +1,289 @@
+#include "ledger/entry_editor.h"
+
+#include "store/data_file.h"
+#include "store/session.h"
+#include "ui/formats.h"
+#include "ui/icons.h"
+#include "ui/prompt.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int FieldWidth = 2415 / 15;
+constexpr int LabelWidth = 1440 / 15;
+
+// Shows a value in a choose-only list, adding it when the catalogue no longer has it,
+// so that saving an entry never drops what it held.
+void showChoice(QComboBox *box, const QString &value)
+{
+    if (value.isEmpty()) {
+        box->setCurrentIndex(-1);
+        return;
+    }
+    int index = box->findText(value, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index < 0) {
+        box->addItem(value);
+        index = box->count() - 1;
+    }
+    box->setCurrentIndex(index);
+}
+
+} // namespace
+
+EntryEditor::EntryEditor(const AppContext &context, QWidget *parent)
+    : QDialog(parent), context_(context), ledger_(context.data)
+{
+    setObjectName(QStringLiteral("Form6"));
+    setWindowTitle(QStringLiteral("添加记帐数据"));
+    setWindowIcon(Icons::icon(Icons::Glyph::Add));
+    setModal(true);
+
+    date_ = new QDateEdit(this);
+    date_->setObjectName(QStringLiteral("DTPicker1"));
+    date_->setDisplayFormat(QStringLiteral("yyyy 年 MM月 dd日"));
+    date_->setCalendarPopup(true);
+
+    kind_ = new QComboBox(this);
+    kind_->setObjectName(QStringLiteral("Combo1"));
+    item_ = new QComboBox(this);
+    item_->setObjectName(QStringLiteral("Combo2"));
+    item_->setEditable(true);
+    item_->setInsertPolicy(QComboBox::NoInsert);
+    method_ = new QComboBox(this);
+    method_->setObjectName(QStringLiteral("Combo3"));
+    handler_ = new QComboBox(this);
+    handler_->setObjectName(QStringLiteral("Combo4"));
+
+    amount_ = new QLineEdit(this);
+    amount_->setObjectName(QStringLiteral("Text1"));
+    amount_->installEventFilter(this);
+
+    summary_ = new QPlainTextEdit(this);
+    summary_->setObjectName(QStringLiteral("Text2"));
+    summary_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    summary_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    summary_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    summary_->setTabChangesFocus(true);
+    summary_->setFixedHeight(1335 / 15);
+
+    entryItem_ = new QLabel(this);
+    entryItem_->setObjectName(QStringLiteral("Label2"));
+    entryItem_->setVisible(false);
+
+    saveButton_ = new QPushButton(QStringLiteral("添  加"), this);
+    saveButton_->setObjectName(QStringLiteral("Command1"));
+    closeButton_ = new QPushButton(QStringLiteral("关  闭"), this);
+    closeButton_->setObjectName(QStringLiteral("Command2"));
+    // Enter never saves by accident: the amount field discards it, the buttons are not default.
+    saveButton_->setAutoDefault(false);
+    closeButton_->setAutoDefault(false);
+
+    auto *grid = new QGridLayout;
+    grid->setColumnMinimumWidth(0, LabelWidth - 12);
+    int row = 0;
+    auto addRow = [&](const QString &caption, QWidget *field) {
+        auto *label = new QLabel(caption, this);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        grid->addWidget(label, row, 0, field == summary_ ? Qt::AlignTop : Qt::Alignment());
+        field->setFixedWidth(FieldWidth);
+        grid->addWidget(field, row++, 1);
+    };
+    addRow(QStringLiteral("日  期"), date_);
+    addRow(QStringLiteral("类  别 *"), kind_);
+    addRow(QStringLiteral("项  目"), item_);
+    addRow(QStringLiteral("方  式"), method_);
+    addRow(QStringLiteral("经手人"), handler_);
+    addRow(QStringLiteral("金  额 *"), amount_);
+    addRow(QStringLiteral("摘  要"), summary_);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(saveButton_);
+    buttons->addWidget(closeButton_);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(entryItem_);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(kind_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0)
+            kindChosen();
+    });
+    connect(saveButton_, &QPushButton::clicked, this, &EntryEditor::save);
+    connect(closeButton_, &QPushButton::clicked, this, &QDialog::reject);
+
+    LoadData();
+}
+
+void EntryEditor::LoadData()
+{
+    item_->setEditText(itemHint());
+    Ledger::EditorChoices choices;
+    try {
+        choices = ledger_.editorChoices();
+    } catch (const StoreError &) {
+        choices = {};  // unreadable: the lists stay empty
+    }
+    const QSignalBlocker blockKinds(kind_);
+    kind_->clear();
+    kind_->addItems(choices.kinds);
+    kind_->setCurrentIndex(-1);
+    method_->clear();
+    method_->addItems(choices.methods);
+    method_->setCurrentIndex(-1);
+    handler_->clear();
+    handler_->addItems(choices.handlers);
+    handler_->setCurrentIndex(-1);
+    date_->setDate(QDate::currentDate());
+}
+
+void EntryEditor::kindChosen()
+{
+    QStringList items;
+    try {
+        items = ledger_.items(kind_->currentText());
+    } catch (const StoreError &) {
+        items.clear();
+    }
+    item_->clear();
+    item_->addItems(items);
+    // The item of the entry being modified survives the refill.
+    item_->setCurrentIndex(-1);
+    item_->setEditText(entryItem_->text());
+}
+
+void EntryEditor::openForModifying(qint64 id)
+{
+    mode_ = Mode::Modify;
+    setWindowTitle(QStringLiteral("修改记帐数据"));
+    setWindowIcon(Icons::icon(Icons::Glyph::Edit));
+    saveButton_->setText(QStringLiteral("修改"));
+    context_.session.EditEntryId = id;
+    LoadDate(id);
+}
+
+bool EntryEditor::LoadDate(qint64 id)
+{
+    std::optional<LedgerEntry> entry;
+    try {
+        entry = ledger_.entry(id);
+    } catch (const StoreError &error) {
+        context_.prompt.reportError(this, error);
+        return false;
+    }
+    if (!entry)
+        return false;
+    if (std::optional<QDate> date = Formats::readDate(entry->date))
+        date_->setDate(*date);
+    showChoice(method_, entry->method);
+    showChoice(handler_, entry->handler);
+    amount_->setText(entry->amount);
+    summary_->setPlainText(Formats::fromStoredText(entry->summary));
+    entryItem_->setText(entry->item);
+    context_.session.EditEntryId = entry->id;
+    // Last the kind, which refills the items and puts the entry's item back.
+    const QSignalBlocker block(kind_);
+    showChoice(kind_, entry->kind);
+    if (kind_->currentIndex() >= 0)
+        kindChosen();
+    else
+        item_->setEditText(entry->item);
+    return true;
+}
+
+LedgerEntry EntryEditor::entryFromControls() const
+{
+    LedgerEntry entry;
+    entry.id = mode_ == Mode::Modify ? context_.session.EditEntryId : 0;
+    entry.date = Formats::storedDate(date_->date());
+    entry.kind = kind_->currentText();
+    entry.item = item_->currentText();
+    entry.method = method_->currentText();
+    entry.handler = handler_->currentText();
+    entry.amount = amount_->text();
+    entry.summary = Formats::toStoredText(summary_->toPlainText());
+    return entry;
+}
+
+void EntryEditor::save()
+{
+    if (kind_->currentText().isEmpty() || amount_->text().isEmpty()) {
+        context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("请选择类别以及金额，带*号是必填项！"));
+        return;
+    }
+    // Pasted text passes the key filter; only a number is stored, so every entry counts in the totals.
+    if (!Formats::readAmount(amount_->text())) {
+        context_.prompt.information(this, QStringLiteral("提示"),
+                                    QStringLiteral("金额必须是一个数字（例如 12.5 或 -3），请重新输入！"));
+        amount_->setFocus();
+        amount_->selectAll();
+        return;
+    }
+    if (mode_ == Mode::Add)
+        red();
+    else
+        EditData(context_.session.EditEntryId);
+}
+
+bool EntryEditor::red()
+{
+    LedgerEntry entry = entryFromControls();
+    try {
+        entry.id = ledger_.addEntry(entry, context_.session.CurrentAccountSetId);
+    } catch (const StoreError &error) {
+        context_.prompt.reportError(this, error);
+        return false;
+    }
+    emit added(entry);
+    return true;
+}
+
+bool EntryEditor::EditData(qint64 id)
+{
+    LedgerEntry entry = entryFromControls();
+    entry.id = id;
+    try {
+        if (!ledger_.updateEntry(entry)) {
+            context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("这条记录已经不存在，无法修改！"));
+            return false;
+        }
+    } catch (const StoreError &error) {
+        context_.prompt.reportError(this, error);
+        return false;
+    }
+    emit modified(entry);
+    return true;
+}
+
+bool EntryEditor::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == amount_ && event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            return true;
+        // Keys that type no character (moving, deleting, shortcuts such as paste) pass.
+        const QString text = key->text();
+        if (key->key() == Qt::Key_Backspace || text.isEmpty() || !text.at(0).isPrint() ||
+            (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+            return false;
+        if (text.size() != 1)
+            return true;
+        const QChar c = text.at(0);
+        if (c == u'.')
+            return amount_->text().contains(u'.');
+        return !((c >= u'0' && c <= u'9') || c == u'-');
+    }
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "ledger/ledger.h"
+#include "ui/app_context.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+// The window in which one ledger entry is typed in ("添加记帐数据") or changed
+// ("修改记帐数据"): date, kind, item, payment method, handler, amount and summary.
+class EntryEditor : public QDialog {
+    Q_OBJECT
+public:
+    enum class Mode { Add, Modify };
+
+    explicit EntryEditor(const AppContext &context, QWidget *parent = nullptr);
+
+    // Switches to modifying: title "修改记帐数据", button "修改"; then LoadDate(id).
+    void openForModifying(qint64 id);
+    Mode mode() const { return mode_; }
+
+    // Fills the kinds, payment methods and handlers; the item box shows its hint.
+    void LoadData();
+    // Loads entry id into the controls; false when there is no such entry.
+    bool LoadDate(qint64 id);
+    // The save button: checks the fields, then adds or saves the entry.
+    void save();
+
+    // What the controls hold, as an entry to store.
+    LedgerEntry entryFromControls() const;
+
+    static QString itemHint() { return QStringLiteral("请选择上一栏类别↑"); }
+
+signals:
+    // A new entry was stored.
+    void added(const LedgerEntry &entry);
+    // The entry open for modifying was saved.
+    void modified(const LedgerEntry &entry);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void kindChosen();
+    bool red();
+    bool EditData(qint64 id);
+
+    AppContext context_;
+    Ledger ledger_;
+    Mode mode_ = Mode::Add;
+
+    QDateEdit *date_;         // DTPicker1
+    QComboBox *kind_;         // Combo1
+    QComboBox *item_;         // Combo2
+    QComboBox *method_;       // Combo3
+    QComboBox *handler_;      // Combo4
+    QLineEdit *amount_;       // Text1
+    QPlainTextEdit *summary_; // Text2
+    QLabel *entryItem_;       // Label2, hidden
+    QPushButton *saveButton_; // Command1
+    QPushButton *closeButton_;// Command2
+};
