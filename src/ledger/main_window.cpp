@@ -4,6 +4,10 @@
 #include "contacts/address_book_window.h"
 #include "diary/diary_window.h"
 #include "info/help_commands.h"
+#include "ledger/batch_import.h"
+#include "ledger/delete_all_dialog.h"
+#include "ledger/entry_editor.h"
+#include "ledger/finance_summary.h"
 #include "maintenance/maintenance_commands.h"
 #include "maintenance/view_settings.h"
 #include "store/data_file.h"
@@ -377,6 +381,16 @@ void MainWindow::connectCommands()
         DiaryWindow diary(context_, this);
         diary.exec();
     });
+
+    // Entries: adding, deleting, the search panel, the finance summary and the batch import.
+    on(QStringLiteral("添  加"), &MainWindow::addEntry);
+    onButton(QStringLiteral("添加"), &MainWindow::addEntry);
+    on(QStringLiteral("删  除"), &MainWindow::del);
+    onButton(QStringLiteral("删除"), &MainWindow::del);
+    on(QStringLiteral("删除全部"), &MainWindow::deleteAll);
+    on(QStringLiteral("财务统计"), &MainWindow::financeSummary);
+    onButton(QStringLiteral("导入"), &MainWindow::batchImport);
+    connect(searchButton_, &QPushButton::clicked, this, &MainWindow::searchClicked);
 }
 
 QAction *MainWindow::command(const QString &caption, bool toolbar) const
@@ -598,10 +612,116 @@ void MainWindow::LoadShow()
 
 void MainWindow::modifyEntry(RecordList *list)
 {
-    if (list->selectedId().isEmpty()) {
+    bool isNumber = false;
+    const qint64 id = list->selectedId().toLongLong(&isNumber);
+    if (!isNumber) {
         context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("请选择记录！"));
         return;
     }
+    const int row = list->selectedRow();
+    EntryEditor editor(context_, this);
+    connect(&editor, &EntryEditor::modified, this, [list, row](const LedgerEntry &entry) {
+        // The row shows the saved fields; totals and tree follow at the next refresh.
+        if (row < list->rowCount() && list->cell(row, 1) == QString::number(entry.id))
+            list->model().setRecord(row, Ledger::listRow(entry));
+    });
+    editor.openForModifying(id);
+    editor.exec();
+}
+
+void MainWindow::addEntry()
+{
+    EntryEditor editor(context_, this);
+    connect(&editor, &EntryEditor::added, this, [this] {
+        LoadData(context_.session.CurrentNodeKey);
+        LoadTreeView();
+    });
+    editor.exec();
+}
+
+void MainWindow::del()
+{
+    bool isNumber = false;
+    const qint64 id = entryList_->selectedId().toLongLong(&isNumber);
+    if (!isNumber) {
+        context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("请选择记录！"));
+        return;
+    }
+    const int row = entryList_->selectedRow();
+    if (!context_.prompt.confirm(this, QStringLiteral("提示"), QStringLiteral("确定删除选定的信息吗?")))
+        return;
+    try {
+        Ledger(context_.data).deleteEntry(id);
+    } catch (const StoreError &error) {
+        // The entry is still there, and so is its row.
+        context_.prompt.reportError(this, error);
+        return;
+    }
+    entryList_->removeRow(row);
+    showPanels(Ledger::deletePanels(Ledger::listedTotals(entryList_->model())));
+}
+
+void MainWindow::deleteAll()
+{
+    DeleteAllDialog dialog(context_, this);
+    connect(&dialog, &DeleteAllDialog::deletedAll, this, [this] {
+        LoadData(QStringLiteral("0_"));
+        LoadTreeView();
+    });
+    dialog.exec();
+}
+
+SearchRequest MainWindow::searchRequest() const
+{
+    SearchRequest r;
+    r.byDate = check_[1]->isChecked();
+    r.from = fromDate_->date();
+    r.to = toDate_->date();
+    r.byIncomeItem = check_[4]->isChecked();
+    r.incomeItem = incomeItems_->currentText();
+    r.byExpenseItem = check_[5]->isChecked();
+    r.expenseItem = expenseItems_->currentText();
+    r.byHandler = check_[2]->isChecked();
+    r.handler = handlers_->currentText();
+    r.byMethod = check_[6]->isChecked();
+    r.method = methods_->currentText();
+    r.bySummary = check_[3]->isChecked();
+    r.summary = summaryText_->text();
+    return r;
+}
+
+void MainWindow::searchClicked()
+{
+    if (!searchRequest().anyTicked()) {
+        context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("你总得选择一个统计项目吧！"));
+        return;
+    }
+    Search();
+}
+
+void MainWindow::Search()
+{
+    LedgerPage page;
+    try {
+        page = ledger_.search(searchRequest(), context_.session.CurrentAccountSetId);
+    } catch (const StoreError &) {
+        page = {};  // an unreadable data file finds nothing
+    }
+    const LedgerTotals totals = page.totals;
+    searchList_->setRows(std::move(page.rows));
+    showPanels(Ledger::searchPanels(totals));
+}
+
+void MainWindow::financeSummary()
+{
+    FinanceSummary summary(context_, this);
+    summary.exec();
+}
+
+void MainWindow::batchImport()
+{
+    BatchImport window(context_, this);
+    window.exec();
 }
 
 void MainWindow::notice(const QString &text) { context_.prompt.information(this, QStringLiteral("信息"), text); }

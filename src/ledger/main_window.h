@@ -45,7 +45,22 @@ public:
     void exitProgram();
     void startCalculator();
     // Opens the selected entry of a list for modifying; "请选择记录！" when none is selected.
+    // Saving updates that list's row in place.
     void modifyEntry(RecordList *list);
+    // The entry editor for a new entry; each entry added lists again and rebuilds the tree.
+    void addEntry();
+    // Deletes the entry selected in the entry list (whichever tab shows) after asking.
+    void del();
+    // The password window that deletes every entry of the account set.
+    void deleteAll();
+    // "统 计": at least one condition must be ticked, then Search().
+    void searchClicked();
+    // Lists the entries that the search panel's conditions select, with their totals.
+    void Search();
+    // What the search panel asks for.
+    SearchRequest searchRequest() const;
+    void financeSummary();
+    void batchImport();
     void showTab(int index);
 
     RecordList *entryList() const { return entryList_; }
