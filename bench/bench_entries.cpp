@@ -206,7 +206,6 @@ void StoreRows(benchmark::State &state)
     }
     state.counters["ticks_per_store"] = double(totalTicks) / double(state.iterations());
     state.counters["longest_gap_ms"] = double(worstGap);
-    state.counters["messages"] = context().prompt.messages;
 }
 
 } // namespace

@@ -164,14 +164,14 @@ void EntryEditor::kindChosen()
     item_->setEditText(entryItem_->text());
 }
 
-void EntryEditor::openForModifying(qint64 id)
+bool EntryEditor::openForModifying(qint64 id)
 {
     mode_ = Mode::Modify;
     setWindowTitle(QStringLiteral("修改记帐数据"));
     setWindowIcon(Icons::icon(Icons::Glyph::Edit));
     saveButton_->setText(QStringLiteral("修改"));
     context_.session.EditEntryId = id;
-    LoadDate(id);
+    return LoadDate(id);
 }
 
 bool EntryEditor::LoadDate(qint64 id)
@@ -183,8 +183,11 @@ bool EntryEditor::LoadDate(qint64 id)
         context_.prompt.reportError(this, error);
         return false;
     }
-    if (!entry)
+    if (!entry) {
+        // For example a search result whose entry was deleted since.
+        context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("这条记录已经不存在！"));
         return false;
+    }
     if (std::optional<QDate> date = Formats::readDate(entry->date))
         date_->setDate(*date);
     showChoice(method_, entry->method);
@@ -256,7 +259,7 @@ bool EntryEditor::EditData(qint64 id)
     entry.id = id;
     try {
         if (!ledger_.updateEntry(entry)) {
-            context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("这条记录已经不存在，无法修改！"));
+            context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("这条记录已经不存在！"));
             return false;
         }
     } catch (const StoreError &error) {

@@ -22,12 +22,13 @@ public:
     explicit EntryEditor(const AppContext &context, QWidget *parent = nullptr);
 
     // Switches to modifying: title "修改记帐数据", button "修改"; then LoadDate(id).
-    void openForModifying(qint64 id);
+    // False (after saying why) when the entry cannot be read.
+    bool openForModifying(qint64 id);
     Mode mode() const { return mode_; }
 
     // Fills the kinds, payment methods and handlers; the item box shows its hint.
     void LoadData();
-    // Loads entry id into the controls; false when there is no such entry.
+    // Loads entry id into the controls; false (after saying why) when it cannot.
     bool LoadDate(qint64 id);
     // The save button: checks the fields, then adds or saves the entry.
     void save();

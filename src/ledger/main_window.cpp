@@ -625,8 +625,8 @@ void MainWindow::modifyEntry(RecordList *list)
         if (row < list->rowCount() && list->cell(row, 1) == QString::number(entry.id))
             list->model().setRecord(row, Ledger::listRow(entry));
     });
-    editor.openForModifying(id);
-    editor.exec();
+    if (editor.openForModifying(id))
+        editor.exec();
 }
 
 void MainWindow::addEntry()

@@ -251,6 +251,21 @@ void EntryWindowsTest::modifyingUpdatesTheListItCameFrom()
     doubleClickRow(w.searchList(), 0);
     QCOMPARE(w.searchList()->cell(0, 4), QStringLiteral("31"));
     QCOMPARE(w.entryList()->cell(1, 4), QStringLiteral("30.5"));
+
+    // A search result whose entry was deleted since does not open an empty editor.
+    t.data.exec("delete from jizhang where id=?", {expense});
+    bool opened = false;
+    QTimer::singleShot(0, [&opened] {
+        if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+            opened = true;
+            dialog->reject();
+        }
+    });
+    t.prompt.reset();
+    doubleClickRow(w.searchList(), 0);
+    QCoreApplication::processEvents();
+    QVERIFY(!opened);
+    QCOMPARE(t.prompt.lastText(), QStringLiteral("这条记录已经不存在！"));
 }
 
 void EntryWindowsTest::deletingTheSelectedEntry()
