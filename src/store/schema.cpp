@@ -41,7 +41,7 @@ CREATE TABLE tongxilu (
 
 const char *const CreateIndexes = R"SQL(
 CREATE INDEX IF NOT EXISTS jizhang_muluID_data ON jizhang(muluID, data);
-CREATE INDEX IF NOT EXISTS jizhang_muluID_t1_t5 ON jizhang(muluID, t1, t5);
+CREATE INDEX IF NOT EXISTS jizhang_muluID_t1_id_t5 ON jizhang(muluID, t1, id, t5);
 CREATE INDEX IF NOT EXISTS mulu_class ON mulu(class);
 CREATE INDEX IF NOT EXISTS mulu_key_1 ON mulu(key_1);
 CREATE INDEX IF NOT EXISTS mulu_parent ON mulu(parent);
@@ -144,7 +144,9 @@ void migrate(Database &db, int fromVersion)
         return;
     // Version 0 is a file of the same tables made by other means: add our indexes.
     // Version 2 added the diary's index on the update time and the index that the
-    // finance summary of an account set reads instead of the whole table.
+    // finance summary of an account set reads instead of the whole table: kind and
+    // amount, in the order entries were added (id) within a kind, so that new entries
+    // go to the end rather than all over it.
     db.execute(QString::fromUtf8(CreateIndexes));
     db.execute(QStringLiteral("PRAGMA user_version = %1").arg(Version));
 }
