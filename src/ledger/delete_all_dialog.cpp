@@ -41,6 +41,7 @@ DeleteAllDialog::DeleteAllDialog(const AppContext &context, QWidget *parent) : Q
 
     connect(confirmButton_, &QPushButton::clicked, this, &DeleteAllDialog::confirm);
     confirmButton_->setAutoDefault(false);
+    password_->setFocus();
 }
 
 void DeleteAllDialog::confirm()

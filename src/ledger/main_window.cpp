@@ -651,7 +651,7 @@ void MainWindow::del()
     if (!context_.prompt.confirm(this, QStringLiteral("提示"), QStringLiteral("确定删除选定的信息吗?")))
         return;
     try {
-        Ledger(context_.data).deleteEntry(id);
+        ledger_.deleteEntry(id);
     } catch (const StoreError &error) {
         // The entry is still there, and so is its row.
         context_.prompt.reportError(this, error);
