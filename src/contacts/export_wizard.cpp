@@ -1,7 +1,7 @@
 #include "contacts/export_wizard.h"
 
 #include "contacts/address_book.h"
-#include "contacts/click_label.h"
+#include "ui/click_label.h"
 #include "contacts/contact_csv.h"
 #include "store/sqlite_db.h"
 #include "ui/prompt.h"

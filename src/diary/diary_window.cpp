@@ -27,16 +27,6 @@ namespace {
 
 constexpr int KeyRole = Qt::UserRole;
 
-QIcon nodeIcon(Glyph normal)
-{
-    QIcon icon;
-    for (int size : {16, 24}) {
-        icon.addPixmap(Icons::pixmap(normal, size), QIcon::Normal);
-        icon.addPixmap(Icons::pixmap(Glyph::FolderOpen, size), QIcon::Selected);
-    }
-    return icon;
-}
-
 } // namespace
 
 DiaryWindow::DiaryWindow(const AppContext &context, QWidget *parent)
@@ -202,7 +192,7 @@ void DiaryWindow::LoadTreeView()
     tree_->clear();
     auto *all = new QTreeWidgetItem(tree_, {QStringLiteral("全部记录")});
     all->setData(0, KeyRole, QStringLiteral("0_"));
-    all->setIcon(0, nodeIcon(Glyph::Book));
+    all->setIcon(0, Icons::nodeIcon(Glyph::Book, Glyph::FolderOpen));
 
     std::vector<DiaryYear> years;
     try {
@@ -210,8 +200,8 @@ void DiaryWindow::LoadTreeView()
     } catch (const StoreError &) {
         years.clear();
     }
-    const QIcon yearIcon = nodeIcon(Glyph::Folder);
-    const QIcon monthIcon = nodeIcon(Glyph::Calendar);
+    const QIcon yearIcon = Icons::nodeIcon(Glyph::Folder, Glyph::FolderOpen);
+    const QIcon monthIcon = Icons::nodeIcon(Glyph::Calendar, Glyph::FolderOpen);
     for (const DiaryYear &y : years) {
         auto *year = new QTreeWidgetItem(tree_, {Diary::yearCaption(y.year)});
         year->setData(0, KeyRole, Diary::yearKey(y.year));

@@ -2,6 +2,7 @@
 
 #include "info/product.h"
 #include "store/program_folder.h"
+#include "ui/click_label.h"
 #include "ui/icons.h"
 #include "ui/launcher.h"
 
@@ -9,28 +10,9 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QMouseEvent>
 #include <QMovie>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-LinkLabel::LinkLabel(const QString &text, QWidget *parent) : QLabel(text, parent)
-{
-    setCursor(Qt::PointingHandCursor);
-    QFont underlined = font();
-    underlined.setUnderline(true);
-    setFont(underlined);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::WindowText, QColor(0, 0, 204));
-    setPalette(palette);
-}
-
-void LinkLabel::mouseReleaseEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        emit clicked();
-    QLabel::mouseReleaseEvent(event);
-}
 
 AboutBox::AboutBox(const AppContext &context, QWidget *parent) : QDialog(parent), context_(context)
 {
@@ -55,9 +37,12 @@ AboutBox::AboutBox(const AppContext &context, QWidget *parent) : QDialog(parent)
     platforms->setObjectName(QStringLiteral("Label1"));
     auto *visit = new QLabel(QStringLiteral("最新情况请访问网址："), this);
     visit->setObjectName(QStringLiteral("Label3"));
-    auto *site = new LinkLabel(Product::webSite(), this);
+    auto *site = new ClickLabel(Product::webSite(), this);
+    QFont underlined = site->font();
+    underlined.setUnderline(true);
+    site->setFont(underlined);
     site->setObjectName(QStringLiteral("Label4"));
-    connect(site, &LinkLabel::clicked, this, [this] { context_.launcher.openUrl(Product::webSite()); });
+    connect(site, &ClickLabel::clicked, this, [this] { context_.launcher.openUrl(Product::webSite()); });
 
     auto *animation = new QLabel(this);
     animation->setObjectName(QStringLiteral("AniGif1"));

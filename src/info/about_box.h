@@ -7,19 +7,6 @@
 
 class QMovie;
 
-// A label that acts like a link: pointing hand, underlined, clicked().
-class LinkLabel : public QLabel {
-    Q_OBJECT
-public:
-    explicit LinkLabel(const QString &text, QWidget *parent = nullptr);
-
-signals:
-    void clicked();
-
-protected:
-    void mouseReleaseEvent(QMouseEvent *event) override;
-};
-
 // "关于个人Tallyra": name, version, the web site (clickable) and the animation vazuda.gif.
 class AboutBox : public QDialog {
     Q_OBJECT

@@ -54,17 +54,6 @@ namespace {
 
 constexpr int KeyRole = Qt::UserRole;
 
-// A tree picture with its own look when the node is selected.
-QIcon nodeIcon(const QIcon &normal, const QIcon &selected)
-{
-    QIcon icon;
-    for (int size : {16, 24}) {
-        icon.addPixmap(normal.pixmap(size), QIcon::Normal);
-        icon.addPixmap(selected.pixmap(size), QIcon::Selected);
-    }
-    return icon;
-}
-
 } // namespace
 
 MainWindow::MainWindow(const AppContext &context, QWidget *parent)
@@ -438,9 +427,8 @@ void MainWindow::LoadData(const QString &key)
 void MainWindow::LoadTreeView()
 {
     tree_->clear();
-    const QList<QIcon> images = Icons::ledgerImages();
-    const QIcon yearIcon = nodeIcon(images[0], images[3]);
-    const QIcon monthIcon = nodeIcon(images[1], images[3]);
+    const QIcon yearIcon = Icons::nodeIcon(Glyph::Folder, Glyph::FolderOpen);
+    const QIcon monthIcon = Icons::nodeIcon(Glyph::Calendar, Glyph::FolderOpen);
 
     auto *all = new QTreeWidgetItem(tree_, {QStringLiteral("全部记录")});
     all->setData(0, KeyRole, QStringLiteral("0_"));

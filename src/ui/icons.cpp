@@ -377,6 +377,16 @@ QIcon tile(Glyph glyph, const QColor &colour)
     return result;
 }
 
+QIcon nodeIcon(Glyph normal, Glyph selected)
+{
+    QIcon result;
+    for (int size : {16, 24}) {
+        result.addPixmap(pixmap(normal, size), QIcon::Normal);
+        result.addPixmap(pixmap(selected, size), QIcon::Selected);
+    }
+    return result;
+}
+
 QList<QIcon> ledgerImages()
 {
     return {icon(Glyph::Folder), icon(Glyph::Calendar), icon(Glyph::FolderOpen), icon(Glyph::FolderOpen),

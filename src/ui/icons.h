@@ -48,6 +48,9 @@ QPixmap pixmap(Glyph glyph, int size);
 // Any glyph drawn on a coloured round tile, for icon sets that need many distinct pictures.
 QIcon tile(Glyph glyph, const QColor &colour);
 
+// A tree node's picture that changes to another when the node is selected.
+QIcon nodeIcon(Glyph normal, Glyph selected);
+
 // The main window's image list: 1 year, 2 month, 3 open folder, 4 selected node,
 // 5 income entry, 6 expense entry.
 QList<QIcon> ledgerImages();

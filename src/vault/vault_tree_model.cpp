@@ -6,17 +6,6 @@ using Icons::Glyph;
 
 namespace {
 
-// A tree picture that changes to the selected node's picture.
-QIcon nodeIcon(Glyph normal)
-{
-    QIcon icon;
-    for (int size : {16, 24}) {
-        icon.addPixmap(Icons::pixmap(normal, size), QIcon::Normal);
-        icon.addPixmap(Icons::pixmap(Glyph::Edit, size), QIcon::Selected);
-    }
-    return icon;
-}
-
 struct FixedNode {
     const char *key;
     const char *text;
@@ -31,7 +20,8 @@ const FixedNode FixedNodes[] = {
 } // namespace
 
 VaultTreeModel::VaultTreeModel(QObject *parent)
-    : QAbstractItemModel(parent), fixedIcon_(nodeIcon(Glyph::Folder)), recordIcon_(nodeIcon(Glyph::Key))
+    : QAbstractItemModel(parent), fixedIcon_(Icons::nodeIcon(Glyph::Folder, Glyph::Edit)),
+      recordIcon_(Icons::nodeIcon(Glyph::Key, Glyph::Edit))
 {
     for (const FixedNode &fixed : FixedNodes) {
         const int n = int(nodes_.size());
