@@ -46,7 +46,6 @@ CREATE INDEX IF NOT EXISTS mulu_class ON mulu(class);
 CREATE INDEX IF NOT EXISTS mulu_key_1 ON mulu(key_1);
 CREATE INDEX IF NOT EXISTS mulu_parent ON mulu(parent);
 CREATE INDEX IF NOT EXISTS blank_muluID ON blank(muluID);
-CREATE INDEX IF NOT EXISTS Tables_muluID_res ON Tables(muluID, res);
 CREATE INDEX IF NOT EXISTS Tables_muluID_res_dates ON Tables(muluID, res, dates);
 CREATE INDEX IF NOT EXISTS tongxilu_t_20 ON tongxilu(t_20);
 )SQL";
@@ -146,8 +145,10 @@ void migrate(Database &db, int fromVersion)
     // Version 2 added the diary's index on the update time and the index that the
     // finance summary of an account set reads instead of the whole table: kind and
     // amount, in the order entries were added (id) within a kind, so that new entries
-    // go to the end rather than all over it.
+    // go to the end rather than all over it. The diary's index replaced the one of
+    // version 1 on the account set and class alone.
     db.execute(QString::fromUtf8(CreateIndexes));
+    db.execute(QStringLiteral("DROP INDEX IF EXISTS Tables_muluID_res"));
     db.execute(QStringLiteral("PRAGMA user_version = %1").arg(Version));
 }
 

@@ -194,6 +194,15 @@ void StoreTest::fileOfSameTablesWithoutVersionIsTakenOver()
     t.data.OpenDataFile();
     QCOMPARE(count(t.data, QStringLiteral("select count(*) from sqlite_master where name='jizhang_muluID_data'")), 1);
     QCOMPARE(count(t.data, QStringLiteral("PRAGMA user_version")), Schema::Version);
+
+    // A file of version 1 trades its diary index for the one on the update time.
+    t.data.database().execute(QStringLiteral("drop index Tables_muluID_res_dates; "
+                                             "create index Tables_muluID_res on Tables(muluID, res); "
+                                             "PRAGMA user_version = 1"));
+    t.data.close();
+    t.data.OpenDataFile();
+    QCOMPARE(count(t.data, QStringLiteral("select count(*) from sqlite_master where name='Tables_muluID_res'")), 0);
+    QCOMPARE(count(t.data, QStringLiteral("select count(*) from sqlite_master where name='Tables_muluID_res_dates'")), 1);
 }
 
 void StoreTest::operationsSeeEachOthersChangesAcrossReopening()
