@@ -11,7 +11,7 @@ export QT_QPA_PLATFORM=offscreen
 mkdir -p build/bench-data
 status=0
 for b in build/bench/bench_*; do
-  [[ -x "$b" ]] || continue
+  [[ -f "$b" && -x "$b" ]] || continue
   echo "== $(basename "$b")"
   "$b" --data-dir=build/bench-data --benchmark_repetitions=5 \
        --benchmark_report_aggregates_only=true "$@" || status=1
