@@ -317,6 +317,16 @@ void MainWindow::connectCommands()
     connect(entryList_, &RecordList::rightButtonReleased, this,
             [this](const QPoint &pos) { financeMenu_->popup(pos); });
 
+    // Entries: adding, deleting, the search panel, the finance summary and the batch import.
+    on(QStringLiteral("添  加"), &MainWindow::addEntry);
+    onButton(QStringLiteral("添加"), &MainWindow::addEntry);
+    on(QStringLiteral("删  除"), &MainWindow::del);
+    onButton(QStringLiteral("删除"), &MainWindow::del);
+    on(QStringLiteral("删除全部"), &MainWindow::deleteAll);
+    on(QStringLiteral("财务统计"), &MainWindow::financeSummary);
+    onButton(QStringLiteral("导入"), &MainWindow::batchImport);
+    connect(searchButton_, &QPushButton::clicked, this, &MainWindow::searchClicked);
+
     // The catalogue manager and the user accounts. The search panel's choices keep what
     // they were given at start-up; the entry editor reads the catalogue when it opens.
     onButton(QStringLiteral("软件设置"), [this] {
@@ -370,16 +380,6 @@ void MainWindow::connectCommands()
         DiaryWindow diary(context_, this);
         diary.exec();
     });
-
-    // Entries: adding, deleting, the search panel, the finance summary and the batch import.
-    on(QStringLiteral("添  加"), &MainWindow::addEntry);
-    onButton(QStringLiteral("添加"), &MainWindow::addEntry);
-    on(QStringLiteral("删  除"), &MainWindow::del);
-    onButton(QStringLiteral("删除"), &MainWindow::del);
-    on(QStringLiteral("删除全部"), &MainWindow::deleteAll);
-    on(QStringLiteral("财务统计"), &MainWindow::financeSummary);
-    onButton(QStringLiteral("导入"), &MainWindow::batchImport);
-    connect(searchButton_, &QPushButton::clicked, this, &MainWindow::searchClicked);
 }
 
 QAction *MainWindow::command(const QString &caption, bool toolbar) const
