@@ -18,6 +18,7 @@
 #include <QtTest>
 
 #include "support/test_main.h"
+#include "support/tree_helpers.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ QStringList listColumn(DiaryWindow &w, int c)
 }
 
 // "2024年:05月,04月" for each year, "全部记录" first.
-QStringList treeOf(const std::vector<DiaryYear> &years)
+QStringList treeCaptions(const std::vector<DiaryYear> &years)
 {
     QStringList result;
     for (const DiaryYear &y : years) {
@@ -57,27 +58,11 @@ QStringList treeOf(const std::vector<DiaryYear> &years)
     return result;
 }
 
-QStringList treeOf(QTreeWidget *tree)
-{
-    QStringList result;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-        QTreeWidgetItem *top = tree->topLevelItem(i);
-        QStringList months;
-        for (int j = 0; j < top->childCount(); ++j)
-            months << top->child(j)->text(0);
-        result << (months.isEmpty() ? top->text(0) : top->text(0) + u':' + months.join(u','));
-    }
-    return result;
-}
-
 void click(DiaryWindow &w, const QString &key)
 {
     QTreeWidgetItem *item = w.treeNode(key);
     QVERIFY2(item, qPrintable(key));
-    if (item->parent())
-        item->parent()->setExpanded(true);
-    w.tree()->scrollToItem(item);
-    QTest::mouseClick(w.tree()->viewport(), Qt::LeftButton, {}, w.tree()->visualItemRect(item).center());
+    clickTreeItem(w.tree(), item);
 }
 
 QLineEdit *line(QWidget &w, const QString &name) { return w.findChild<QLineEdit *>(name); }
@@ -141,7 +126,7 @@ void DiaryTest::treeSkipsTimesThatAreNotDates()
     t.data.insert("insert into Tables (types, res, muluID) values ('k', '3', ?)", {set});  // no time at all
 
     Diary diary(t.data);
-    QCOMPARE(treeOf(diary.tree(set)), (QStringList{"2024年:05月,04月", "2023年:12月,03月"}));
+    QCOMPARE(treeCaptions(diary.tree(set)), (QStringList{"2024年:05月,04月", "2023年:12月,03月"}));
     QCOMPARE(column(diary.LoadData("2024_05_", set), 0), (QStringList{"j", "b"}));
     QCOMPARE(column(diary.LoadData("0_", set), 0), (QStringList{"k", "j", "i", "h", "g", "f", "e", "d", "c", "b", "a"}));
 
@@ -181,7 +166,7 @@ void DiaryTest::otherAccountSetsAndClassesAreOutOfReach()
 
     Diary diary(t.data);
     QCOMPARE(column(diary.LoadData("0_", set), 0), (QStringList{"我的"}));
-    QCOMPARE(treeOf(diary.tree(set)), (QStringList{"2024年:05月"}));
+    QCOMPARE(treeCaptions(diary.tree(set)), (QStringList{"2024年:05月"}));
     QVERIFY(diary.LoadData("2023_01_", set).empty());
     for (qint64 id : {theirs, notDiary}) {
         QVERIFY(!diary.entry(set, id));
@@ -222,7 +207,7 @@ void DiaryTest::textsStoredAsTyped()
     std::optional<DiaryEntry> entry = Diary(t.data).entry(set, w.list()->cell(0, 1).toLongLong());
     QVERIFY(entry);
     QCOMPARE(entry->body, QStringLiteral("first 'line'\nsecond; drop table Tables; --"));
-    QCOMPARE(treeOf(w.tree()), (QStringList{"全部记录", "2024年:05月"}));
+    QCOMPARE(treeCaptions(w.tree()), (QStringList{"全部记录", "2024年:05月"}));
 }
 
 void DiaryTest::windowAsDesigned()
@@ -260,7 +245,7 @@ void DiaryTest::windowAsDesigned()
     QCOMPARE(w.panelText(3), Product::webSite());
     QCOMPARE(listColumn(w, 0), (QStringList{"二", "一"}));
     // The years show, their months folded away, and no node is selected.
-    QCOMPARE(treeOf(w.tree()), (QStringList{"全部记录", "2024年:06月,05月"}));
+    QCOMPARE(treeCaptions(w.tree()), (QStringList{"全部记录", "2024年:06月,05月"}));
     QVERIFY(!w.treeNode("2024_")->isExpanded());
     QVERIFY(w.tree()->selectedItems().isEmpty());
 }
@@ -286,7 +271,7 @@ void DiaryTest::writeChangeMoveAndDelete()
     press(w, "Command1_0");
     QVERIFY(!w.editorShown());
     QCOMPARE(line(w, "Text1_0")->text(), QString());
-    QCOMPARE(treeOf(w.tree()), (QStringList{"全部记录", "2024年:05月", "2023年:03月"}));
+    QCOMPARE(treeCaptions(w.tree()), (QStringList{"全部记录", "2024年:05月", "2023年:03月"}));
     QCOMPARE(listColumn(w, 0), (QStringList{"五月", "三月"}));
     QCOMPARE(w.panelText(2), QStringLiteral("共：2 条记录"));
 
@@ -314,7 +299,7 @@ void DiaryTest::writeChangeMoveAndDelete()
     line(w, "Text1_0")->setText("七月");
     line(w, "Text1_1")->setText("2024-07-01 08:00:00");
     press(w, "Command1_0");
-    QCOMPARE(treeOf(w.tree()), (QStringList{"全部记录", "2024年:07月", "2023年:03月"}));
+    QCOMPARE(treeCaptions(w.tree()), (QStringList{"全部记录", "2024年:07月", "2023年:03月"}));
     QVERIFY(w.list()->rowCount() == 0);  // the 05月 list, now empty
     QCOMPARE(Diary(t.data).LoadData("0_", set).size(), size_t(2));
 
@@ -329,7 +314,7 @@ void DiaryTest::writeChangeMoveAndDelete()
     w.command("删除")->trigger();
     QCOMPARE(w.list()->rowCount(), 0);
     QCOMPARE(w.panelText(2), QStringLiteral("共：0 条记录"));
-    QCOMPARE(treeOf(w.tree()), (QStringList{"全部记录", "2023年:03月"}));
+    QCOMPARE(treeCaptions(w.tree()), (QStringList{"全部记录", "2023年:03月"}));
 
     // Saving with no node selected lists all entries and says so.
     w.command("添加日记")->trigger();
@@ -400,7 +385,7 @@ void DiaryTest::failedWritesAreReported()
     w.command("删除")->trigger();
     QVERIFY(t.prompt.last().text.contains(QStringLiteral("delete refused")));
     QCOMPARE(listColumn(w, 0), (QStringList{"原来"}));
-    QCOMPARE(treeOf(w.tree()), (QStringList{"全部记录", "2024年:05月"}));
+    QCOMPARE(treeCaptions(w.tree()), (QStringList{"全部记录", "2024年:05月"}));
 }
 
 void DiaryTest::mainWindowOpensBothTools()

@@ -18,6 +18,7 @@
 #include <QtTest>
 
 #include "support/test_main.h"
+#include "support/tree_helpers.h"
 
 namespace {
 
@@ -37,27 +38,11 @@ QStringList column(const LedgerPage &page, int c)
     return result;
 }
 
-QStringList treeCaptions(QTreeWidget *tree)
-{
-    QStringList result;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-        QTreeWidgetItem *top = tree->topLevelItem(i);
-        QStringList months;
-        for (int j = 0; j < top->childCount(); ++j)
-            months << top->child(j)->text(0);
-        result << (months.isEmpty() ? top->text(0) : top->text(0) + u':' + months.join(u','));
-    }
-    return result;
-}
-
 void clickNode(MainWindow &w, const QString &key)
 {
     QTreeWidgetItem *item = w.treeNode(key);
     QVERIFY2(item, qPrintable(key));
-    if (item->parent())
-        item->parent()->setExpanded(true);
-    w.tree()->scrollToItem(item);
-    QTest::mouseClick(w.tree()->viewport(), Qt::LeftButton, {}, w.tree()->visualItemRect(item).center());
+    clickTreeItem(w.tree(), item);
 }
 
 } // namespace
