@@ -7,8 +7,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QTreeWidget>
 
 namespace {
@@ -19,16 +17,7 @@ constexpr int PerTab = 1000;
 // methods, handlers and account sets besides the seed rows; made once, then kept.
 QString catalogueFolder()
 {
-    const QString path = QDir(BenchData::folder()).absoluteFilePath(QStringLiteral("catalogue-%1").arg(PerTab));
-    const ProgramFolder programFolder(path);
-    if (QFile::exists(programFolder.dataFile()))
-        return path;
-    QDir().mkpath(programFolder.plugIns());
-    const QString building = programFolder.dataFile() + QStringLiteral(".building");
-    QFile::remove(building);
-    {
-        DataFile data(building);
-        data.OpenDataFile();
+    return BenchData::generatedFolder(QStringLiteral("catalogue-%1").arg(PerTab), [&](DataFile &data) {
         DataFile::Transaction transaction(data);
         Statement insert = data.database().prepare(
             QStringLiteral("insert into mulu (key_1, parent, class, content) values (?, ?, ?, ?)"));
@@ -45,10 +34,7 @@ QString catalogueFolder()
             }
         }
         transaction.commit();
-        data.close();
-    }
-    QFile::rename(building, programFolder.dataFile());
-    return path;
+    });
 }
 
 BenchData::BenchContext &context()

@@ -12,7 +12,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QRandomGenerator>
@@ -36,15 +35,7 @@ template <size_t N> QString pick(const char *const (&list)[N], QRandomGenerator 
 // A program folder whose data file holds the groups and contacts; made once.
 QString contactsFolder()
 {
-    const QString path = QDir(BenchData::folder()).absoluteFilePath(QStringLiteral("contacts-%1").arg(Contacts));
-    const ProgramFolder programFolder(path);
-    if (QFile::exists(programFolder.dataFile()))
-        return path;
-    QDir().mkpath(programFolder.plugIns());
-    const QString building = programFolder.dataFile() + QStringLiteral(".building");
-    QFile::remove(building);
-    {
-        DataFile data(building);
+    return BenchData::generatedFolder(QStringLiteral("contacts-%1").arg(Contacts), [&](DataFile &data) {
         AddressBook book(data);
         QStringList keys;
         const QDateTime start(QDate(2024, 1, 1), QTime(9, 0));
@@ -75,10 +66,7 @@ QString contactsFolder()
             contacts.push_back(std::move(c));
         }
         book.addContacts(contacts);
-        data.close();
-    }
-    QFile::rename(building, programFolder.dataFile());
-    return path;
+    });
 }
 
 BenchData::BenchContext &context()

@@ -38,19 +38,29 @@ void setFolder(const QString &path) { dataFolder = path; }
 
 int firstAccountSet() { return 3; }
 
-QString ledgerFolder(int accountSets, int perSet)
+QString generatedFolder(const QString &name, const std::function<void(DataFile &)> &fill)
 {
-    const QString path = QDir(dataFolder).absoluteFilePath(QStringLiteral("ledger-%1x%2").arg(accountSets).arg(perSet));
+    const QString path = QDir(dataFolder).absoluteFilePath(name);
     const ProgramFolder programFolder(path);
     if (QFile::exists(programFolder.dataFile()))
         return path;
-
+    // Built beside its final name, so an interrupted run never leaves a half-made file.
     QDir().mkpath(programFolder.plugIns());
     const QString building = programFolder.dataFile() + QStringLiteral(".building");
-    QDir(path).remove(QStringLiteral("vazuda.mdb.building"));
+    QFile::remove(building);
     {
         DataFile data(building);
         data.OpenDataFile();
+        fill(data);
+        data.close();
+    }
+    QFile::rename(building, programFolder.dataFile());
+    return path;
+}
+
+QString ledgerFolder(int accountSets, int perSet)
+{
+    return generatedFolder(QStringLiteral("ledger-%1x%2").arg(accountSets).arg(perSet), [&](DataFile &data) {
         // The seed made account set 3; add the others right after it.
         for (int i = 1; i < accountSets; ++i)
             data.insert(QStringLiteral("insert into mulu (key_1, parent, class, content) values (?, '0', '账套', ?)"),
@@ -82,10 +92,7 @@ QString ledgerFolder(int accountSets, int perSet)
             insert.run();
         }
         transaction.commit();
-        data.close();
-    }
-    QFile::rename(building, programFolder.dataFile());
-    return path;
+    });
 }
 
 Prompt::Answer SilentPrompt::message(QWidget *, Icon, const QString &, const QString &, Buttons, Answer defaultAnswer)

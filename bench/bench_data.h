@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <functional>
 
 // Generated data files for the benchmarks, made once and kept in the data folder
 // (--data-dir, build/bench-data by default).
@@ -18,6 +19,10 @@ namespace BenchData {
 // The folder given by --data-dir.
 QString folder();
 void setFolder(const QString &path);
+
+// A program folder of the data folder holding a data file that `fill` was given to fill
+// after its creation (with the seed rows); made once, then kept.
+QString generatedFolder(const QString &name, const std::function<void(DataFile &)> &fill);
 
 // A program folder holding a data file with `accountSets` account sets (ids in
 // firstAccountSet()..) of `perSet` ledger entries each, spread over ten years

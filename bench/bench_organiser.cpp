@@ -12,8 +12,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QRandomGenerator>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -38,17 +36,7 @@ QString sentence(QRandomGenerator &random, int words)
 // The generated program folder: account set 3 with PerSet of each, a second set with OtherSet.
 QString organiserFolder()
 {
-    const QString path = QDir(BenchData::folder()).absoluteFilePath(QStringLiteral("organiser-%1").arg(PerSet));
-    const ProgramFolder programFolder(path);
-    if (QFile::exists(programFolder.dataFile()))
-        return path;
-
-    QDir().mkpath(programFolder.plugIns());
-    const QString building = programFolder.dataFile() + QStringLiteral(".building");
-    QFile::remove(building);
-    {
-        DataFile data(building);
-        data.OpenDataFile();
+    return BenchData::generatedFolder(QStringLiteral("organiser-%1").arg(PerSet), [&](DataFile &data) {
         const int first = BenchData::firstAccountSet();
         const int second = int(data.insert(
             QStringLiteral("insert into mulu (key_1, parent, class, content) values ('zbench1_', '0', '账套', '账套2')")));
@@ -83,10 +71,7 @@ QString organiserFolder()
             vault.run();
         }
         transaction.commit();
-        data.close();
-    }
-    QFile::rename(building, programFolder.dataFile());
-    return path;
+    });
 }
 
 BenchData::BenchContext &context()
