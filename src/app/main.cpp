@@ -1,10 +1,9 @@
 #include "app/application.h"
+#include "ui/chinese.h"
 #include "ui/launcher.h"
 #include "ui/prompt.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QTranslator>
 
 int main(int argc, char *argv[])
 {
@@ -13,10 +12,7 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationName(QStringLiteral("Tallyra"));
     QApplication::setQuitOnLastWindowClosed(false);
 
-    // Qt's own buttons and dialogs in Chinese.
-    QTranslator qtChinese;
-    if (qtChinese.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtChinese);
+    Chinese::install();
 
     QtPrompt prompt;
     DesktopLauncher launcher;

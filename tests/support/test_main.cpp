@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include "support/test_main.h"
+#include "ui/chinese.h"
 
 namespace TestRegistry {
 
@@ -17,6 +18,7 @@ void add(Runner runner) { runners().push_back(std::move(runner)); }
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    Chinese::install();  // as the program does at start
     QTEST_SET_MAIN_SOURCE_PATH
     int failures = 0;
     for (const TestRegistry::Runner &run : TestRegistry::runners())
