@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/money.h"
 #include "ui/record_model.h"
 
 #include <QDate>
@@ -16,8 +17,8 @@ class DataFile;
 // Count and totals of the entries a list shows.
 struct LedgerTotals {
     int count = 0;
-    double income = 0;
-    double expense = 0;
+    Money income;
+    Money expense;
 };
 
 // The texts of status-bar panels 3 to 6.
@@ -72,8 +73,8 @@ struct SqlCondition {
 struct FinanceFigures {
     qint64 incomeCount = 0;
     qint64 expenseCount = 0;
-    double income = 0;
-    double expense = 0;
+    Money income;
+    Money expense;
 };
 
 // One row of the batch import's preview: its number and the seven pasted cells.
@@ -161,8 +162,8 @@ public:
 
     // The batch import: spreadsheet rows from the clipboard text, and storing them.
     static std::vector<ImportRow> parseImport(const QString &clipboardText);
-    // The amount text as it is stored: blanks and thousands separators taken out;
-    // nothing when it is not a number.
+    // The amount text as it is stored: blanks and the commas that group thousands taken
+    // out ("1,234.50"); nothing when it is not a plain decimal ("1,5", "1e5").
     static std::optional<QString> importAmount(const QString &text);
     // Stores the rows that have a date and a number in one transaction. progress is
     // called every few hundred rows inside the transaction (to keep a window painting).

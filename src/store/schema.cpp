@@ -1,7 +1,7 @@
 #include "store/schema.h"
 
 #include "store/sqlite_db.h"
-#include "ui/time_keys.h"
+#include "core/time_keys.h"
 
 #include <QDateTime>
 #include <QSet>
