@@ -331,6 +331,30 @@ SqlCondition Ledger::searchStatement(const SearchRequest &request, int accountSe
     return statement;
 }
 
+QString Ledger::searchCaption(const SearchRequest &r)
+{
+    QStringList terms;
+    if (r.byDate)
+        terms << Dates::storedDate(r.from) + QStringLiteral(" 至 ") + Dates::storedDate(r.to);
+    if (r.byIncomeItem)
+        terms << QStringLiteral("收入项目：") + r.incomeItem;
+    if (r.byExpenseItem)
+        terms << QStringLiteral("支出项目：") + r.expenseItem;
+    if (r.byHandler)
+        terms << QStringLiteral("经手人：") + r.handler;
+    if (r.byMethod)
+        terms << QStringLiteral("收支方式：") + r.method;
+    if (r.bySummary)
+        terms << QStringLiteral("摘要含“") + r.summary + QStringLiteral("”");
+    return terms.isEmpty() ? QStringLiteral("统计查询") : QStringLiteral("统计查询：") + terms.join(QStringLiteral("，"));
+}
+
+QString Ledger::accountSetName(int accountSet)
+{
+    Statement st = data_.query(QStringLiteral("select content from mulu where id=? and class='账套'"), {accountSet});
+    return st.step() ? st.text(0) : QString();
+}
+
 LedgerPage Ledger::search(const SearchRequest &request, int accountSet)
 {
     if (!request.anyTicked())

@@ -155,6 +155,11 @@ public:
     // statement; the entries it finds, newest id first.
     static SqlCondition searchCondition(const SearchRequest &request);
     static SqlCondition searchStatement(const SearchRequest &request, int accountSet);
+    // "统计查询" and the ticked conditions, as a title says them:
+    // "统计查询：2008-12-01 至 2008-12-31，支出项目：餐饮".
+    static QString searchCaption(const SearchRequest &request);
+    // The name of an account set; empty when there is none with that id.
+    QString accountSetName(int accountSet);
     LedgerPage search(const SearchRequest &request, int accountSet);
 
     // The finance summary of a whole account set.
