@@ -33,16 +33,19 @@ QString contents(const QString &path)
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QStringLiteral("(missing)");
 }
 
-// Every file and folder under root, relative to it, folders with a trailing "/".
+// The files and the empty folders (with a trailing "/") under root, relative to it, with
+// "~" standing for the per-user folder home/Tallyra.
 QStringList tree(const QString &root)
 {
     QStringList entries;
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System,
-                    QDirIterator::Subdirectories);
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         it.next();
-        const QString rel = QDir(root).relativeFilePath(it.filePath());
-        entries << (it.fileInfo().isDir() ? rel + u'/' : rel);
+        const QString rel = QDir(root).relativeFilePath(it.filePath()).replace(QStringLiteral("home/Tallyra"), QStringLiteral("~"));
+        if (!it.fileInfo().isDir())
+            entries << rel;
+        else if (QDir(it.filePath()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+            entries << rel + u'/';
     }
     entries.sort();
     return entries;
@@ -63,157 +66,102 @@ private slots:
 
 void DataFolderTest::dataFolderIsChosenAndNeverSwitchedSilently_data()
 {
-    // Paths are relative to a fresh temporary folder: the executable's folder is "program",
-    // the per-user folder "home/Tallyra" (its old doubled folder "home/Tallyra/Tallyra").
+    // In a fresh temporary folder: the executable's folder is "program", the per-user folder
+    // "~" (home/Tallyra), the old doubled one "~/Tallyra".
     QTest::addColumn<QStringList>("existing");
     QTest::addColumn<QString>("data");     // the --data value, relative unless absolute
-    QTest::addColumn<QString>("perUser");  // empty: no per-user folder known
-    QTest::addColumn<QString>("chosen");   // empty: refused, and nothing made anywhere
+    QTest::addColumn<QString>("chosen");   // empty: refused, and nothing made or moved anywhere
     QTest::addColumn<int>("source");
-    QTest::addColumn<QStringList>("present");
-    QTest::addColumn<QStringList>("absent");
+    QTest::addColumn<QStringList>("after");
 
-    const QString home = QStringLiteral("home/Tallyra");
-    const QString old = QStringLiteral("home/Tallyra/Tallyra");
-    const int refused = int(Source::Refused);
-
-    QTest::newRow("per-user folder by default") << QStringList{"program/tallyra"} << NoOption << home << home
-                                                << int(Source::PerUser) << QStringList{"home/Tallyra/Plug-Ins/"}
-                                                << QStringList{"program/Plug-Ins/", "program/vazuda.mdb"};
-    QTest::newRow("books beside the program: portable")
-        << QStringList{"program/vazuda.mdb"} << NoOption << home << "program" << int(Source::ProgramFolder)
-        << QStringList{"program/Plug-Ins/"} << QStringList{"home/"};
-    QTest::newRow("--data wins over the books beside the program")
-        << QStringList{"program/vazuda.mdb"} << "books" << home << "books" << int(Source::CommandLine)
-        << QStringList{"books/Plug-Ins/"} << QStringList{"home/"};
-    QTest::newRow("--data folder made with its parents")
-        << QStringList{} << "a/b/c" << home << "a/b/c" << int(Source::CommandLine) << QStringList{"a/b/c/Plug-Ins/"}
-        << QStringList{"home/"};
-    QTest::newRow("--data existing folder with books")
-        << QStringList{"books/vazuda.mdb"} << "books/" << home << "books" << int(Source::CommandLine)
-        << QStringList{"books/vazuda.mdb"} << QStringList{"home/"};
-    QTest::newRow("--data names a file") << QStringList{"notes.txt"} << "notes.txt" << home << "" << refused
-                                         << QStringList{} << QStringList{};
-    QTest::newRow("--data below a file") << QStringList{"notes.txt"} << "notes.txt/books" << home << "" << refused
-                                         << QStringList{} << QStringList{};
-    QTest::newRow("--data cannot be made") << QStringList{} << "/proc/tallyra-none/books" << home << "" << refused
-                                           << QStringList{} << QStringList{};
-    QTest::newRow("--data cannot be written") << QStringList{} << "/proc" << home << "" << refused << QStringList{}
-                                              << QStringList{};
-    QTest::newRow("--data without a folder") << QStringList{} << " " << home << "" << refused << QStringList{}
-                                             << QStringList{};
-    QTest::newRow("no per-user folder known") << QStringList{} << NoOption << "" << "" << refused << QStringList{}
-                                              << QStringList{};
-
-    QTest::newRow("old doubled folder moves up with Plug-Ins")
-        << QStringList{"home/Tallyra/Tallyra/vazuda.mdb", "home/Tallyra/Tallyra/vazuda.mdb-journal",
-                       "home/Tallyra/Tallyra/Plug-Ins/20240101.mdb", "home/Tallyra/Tallyra/Plug-Ins/sky.bmp"}
-        << NoOption << home << home << int(Source::PerUser)
-        << QStringList{"home/Tallyra/vazuda.mdb", "home/Tallyra/vazuda.mdb-journal",
-                       "home/Tallyra/Plug-Ins/20240101.mdb", "home/Tallyra/Plug-Ins/sky.bmp"}
-        << QStringList{"home/Tallyra/Tallyra/"};
-    QTest::newRow("old folder keeps what is not the books")
-        << QStringList{"home/Tallyra/Tallyra/vazuda.mdb", "home/Tallyra/Tallyra/vazuda.gif", "home/Tallyra/Plug-Ins/"}
-        << NoOption << home << home << int(Source::PerUser)
-        << QStringList{"home/Tallyra/vazuda.mdb", "home/Tallyra/Tallyra/vazuda.gif"}
-        << QStringList{"home/Tallyra/Tallyra/vazuda.mdb"};
-    QTest::newRow("old folder used where it is when its Plug-Ins cannot move")
-        << QStringList{"home/Tallyra/Tallyra/vazuda.mdb", "home/Tallyra/Tallyra/Plug-Ins/a.bmp",
-                       "home/Tallyra/Plug-Ins/b.bmp"}
-        << NoOption << home << old << int(Source::OldPerUser)
-        << QStringList{"home/Tallyra/Tallyra/vazuda.mdb", "home/Tallyra/Tallyra/Plug-Ins/a.bmp",
-                       "home/Tallyra/Plug-Ins/b.bmp"}
-        << QStringList{"home/Tallyra/vazuda.mdb", "home/Tallyra/Plug-Ins/a.bmp"};
-    QTest::newRow("old folder ignored beside new books")
-        << QStringList{"home/Tallyra/vazuda.mdb", "home/Tallyra/Tallyra/vazuda.mdb"} << NoOption << home << home
-        << int(Source::PerUser) << QStringList{"home/Tallyra/Tallyra/vazuda.mdb"} << QStringList{};
-    QTest::newRow("old folder ignored with books beside the program")
-        << QStringList{"program/vazuda.mdb", "home/Tallyra/Tallyra/vazuda.mdb"} << NoOption << home << "program"
-        << int(Source::ProgramFolder) << QStringList{"home/Tallyra/Tallyra/vazuda.mdb"}
-        << QStringList{"home/Tallyra/vazuda.mdb"};
+    const auto row = [](const char *name, const QStringList &existing, const QString &data, const QString &chosen,
+                        Source source, const QStringList &after = {}) {
+        QTest::newRow(name) << existing << data << chosen << int(source) << after;
+    };
+    const QStringList oldBooks{"~/Tallyra/vazuda.mdb", "~/Tallyra/vazuda.mdb-journal", "~/Tallyra/Plug-Ins/1.mdb"};
+    row("per-user folder by default", {"program/tallyra"}, NoOption, "~", Source::PerUser,
+        {"program/tallyra", "~/Plug-Ins/"});
+    row("books beside the program: portable", {"program/vazuda.mdb"}, NoOption, "program", Source::ProgramFolder,
+        {"program/Plug-Ins/", "program/vazuda.mdb"});
+    row("--data wins over books beside the program", {"program/vazuda.mdb"}, "books", "books", Source::CommandLine,
+        {"books/Plug-Ins/", "program/vazuda.mdb"});
+    row("--data folder made with its parents", {}, "a/b/c/", "a/b/c", Source::CommandLine, {"a/b/c/Plug-Ins/"});
+    row("--data names a file", {"notes.txt"}, "notes.txt", "", Source::Refused);
+    row("--data below a file", {"notes.txt"}, "notes.txt/books", "", Source::Refused);
+    row("--data cannot be made", {"program/vazuda.mdb"}, "/proc/tallyra-none/books", "", Source::Refused);
+    row("--data cannot be written", oldBooks, "/proc", "", Source::Refused);
+    row("--data without a folder", {}, " ", "", Source::Refused);
+    row("old books move up with Plug-Ins", oldBooks, NoOption, "~", Source::PerUser,
+        {"~/Plug-Ins/1.mdb", "~/vazuda.mdb", "~/vazuda.mdb-journal"});
+    row("old folder keeps what is not the books", {"~/Tallyra/vazuda.mdb", "~/Tallyra/vazuda.gif", "~/Plug-Ins/"},
+        NoOption, "~", Source::PerUser, {"~/Plug-Ins/", "~/Tallyra/vazuda.gif", "~/vazuda.mdb"});
+    row("old books used where they are when Plug-Ins cannot move", oldBooks + QStringList{"~/Plug-Ins/b.bmp"},
+        NoOption, "~/Tallyra", Source::OldPerUser, oldBooks + QStringList{"~/Plug-Ins/b.bmp"});
+    row("old books left beside new books", {"~/vazuda.mdb", "~/Tallyra/vazuda.mdb"}, NoOption, "~",
+        Source::PerUser, {"~/Plug-Ins/", "~/Tallyra/vazuda.mdb", "~/vazuda.mdb"});
+    row("old books left beside portable books", {"program/vazuda.mdb", "~/Tallyra/vazuda.mdb"}, NoOption, "program",
+        Source::ProgramFolder, {"program/Plug-Ins/", "program/vazuda.mdb", "~/Tallyra/vazuda.mdb"});
 }
 
 void DataFolderTest::dataFolderIsChosenAndNeverSwitchedSilently()
 {
     QFETCH(QStringList, existing);
     QFETCH(QString, data);
-    QFETCH(QString, perUser);
     QFETCH(QString, chosen);
     QFETCH(int, source);
-    QFETCH(QStringList, present);
-    QFETCH(QStringList, absent);
+    QFETCH(QStringList, after);
+    after.sort();
 
     QTemporaryDir dir;
     const QString root = dir.path();
+    const auto full = [&](QString rel) { return root + u'/' + rel.replace(u'~', QStringLiteral("home/Tallyra")); };
     for (const QString &entry : existing)
-        make(root, entry);
+        make(root, QString(entry).replace(u'~', QStringLiteral("home/Tallyra")));
     const QStringList before = tree(root);
-    const QString oldDataFile = root + QStringLiteral("/home/Tallyra/Tallyra/vazuda.mdb");
-    const bool oldBooks = QFile::exists(oldDataFile) && !QFile::exists(root + QStringLiteral("/home/Tallyra/vazuda.mdb"));
 
     std::optional<QString> option;
     if (data != NoOption)
         option = data.startsWith(u'/') || data.trimmed().isEmpty() ? data : root + u'/' + data;
-    const ProgramFolder::Choice choice = ProgramFolder::chooseDataFolder(
-        root + QStringLiteral("/program"), option, perUser.isEmpty() ? QString() : root + u'/' + perUser);
+    const ProgramFolder::Choice choice =
+        ProgramFolder::chooseDataFolder(root + QStringLiteral("/program"), option, full(QStringLiteral("~")));
 
     QCOMPARE(int(choice.source), source);
     if (chosen.isEmpty()) {
-        QVERIFY(choice.path.isEmpty());
-        QVERIFY(!choice.error.isEmpty());
+        QVERIFY(choice.path.isEmpty() && !choice.error.isEmpty());
         QCOMPARE(tree(root), before);
         return;
     }
     QVERIFY2(choice.error.isEmpty(), qPrintable(choice.error));
-    QCOMPARE(choice.path, root + u'/' + chosen);
-    QVERIFY(QFileInfo(choice.path + QStringLiteral("/Plug-Ins")).isDir());
-    for (const QString &entry : present)
-        QVERIFY2(QFileInfo::exists(root + u'/' + entry), qPrintable(entry));
-    for (const QString &entry : absent)
-        QVERIFY2(!QFileInfo::exists(root + u'/' + entry), qPrintable(entry));
-
-    // Moved books are the same bytes; books that could not move stay exactly where they were.
-    if (oldBooks && source == int(Source::PerUser)) {
-        QCOMPARE(choice.movedFrom, root + QStringLiteral("/home/Tallyra/Tallyra"));
-        QCOMPARE(contents(choice.path + QStringLiteral("/vazuda.mdb")),
-                 QStringLiteral("home/Tallyra/Tallyra/vazuda.mdb"));
-    } else {
-        QVERIFY(choice.movedFrom.isEmpty());
-    }
-    if (source == int(Source::OldPerUser))
-        QCOMPARE(contents(oldDataFile), QStringLiteral("home/Tallyra/Tallyra/vazuda.mdb"));
-    // The program's data file and Plug-Ins follow the chosen folder.
-    const ProgramFolder folder(choice.path, root + QStringLiteral("/program"));
-    QCOMPARE(folder.dataFile(), choice.path + QStringLiteral("/vazuda.mdb"));
-    QCOMPARE(folder.file(QStringLiteral("\\Plug-Ins\\sky.bmp")), choice.path + QStringLiteral("/Plug-Ins/sky.bmp"));
+    QCOMPARE(choice.path, full(chosen));
+    QCOMPARE(tree(root), after);
+    // Moved books are the same bytes.
+    const bool moves = source == int(Source::PerUser) && existing.contains(QStringLiteral("~/Tallyra/vazuda.mdb"))
+                       && !existing.contains(QStringLiteral("~/vazuda.mdb"));
+    QCOMPARE(choice.movedFrom, moves ? full(QStringLiteral("~/Tallyra")) : QString());
+    if (moves)
+        QCOMPARE(contents(ProgramFolder(choice.path).dataFile()), QStringLiteral("home/Tallyra/Tallyra/vazuda.mdb"));
 }
 
 void DataFolderTest::installedFilesAreFoundBesideTheProgramOrInShare()
 {
     QTemporaryDir dir;
     const QString root = dir.path();
-    for (const char *entry : {"build/tallyra", "build/vazuda.gif", "build/Plug-Ins/update.html",
-                                 "usr/bin/tallyra", "usr/share/tallyra/vazuda.gif", "usr/share/tallyra/help/index.html",
-                                 "data/vazuda.gif", "data/help/index.html"})
+    for (const char *entry : {"build/vazuda.gif", "build/Plug-Ins/update.html", "usr/bin/tallyra",
+                              "usr/share/tallyra/help/index.html", "data/vazuda.gif", "data/help/index.html"})
         make(root, QString::fromLatin1(entry));
-
-    // A build tree: beside the program, never from the data folder.
+    // A build tree has them beside the program, an installation in share/tallyra; the data
+    // folder is never searched.
     const ProgramFolder build(root + QStringLiteral("/data"), root + QStringLiteral("/build"));
-    QCOMPARE(build.installed(QStringLiteral("vazuda.gif")), root + QStringLiteral("/build/vazuda.gif"));
     QCOMPARE(build.installed(QStringLiteral("\\Plug-Ins\\update.html")), root + QStringLiteral("/build/Plug-Ins/update.html"));
     QCOMPARE(build.installed(QStringLiteral("help/index.html")), QString());
-
-    // An installation: bin/ and share/tallyra/.
     const ProgramFolder installed(root + QStringLiteral("/data"), root + QStringLiteral("/usr/bin"));
-    QCOMPARE(installed.installed(QStringLiteral("vazuda.gif")), root + QStringLiteral("/usr/share/tallyra/vazuda.gif"));
-    QCOMPARE(installed.installed(QStringLiteral("help/index.html")),
-             root + QStringLiteral("/usr/share/tallyra/help/index.html"));
-    QCOMPARE(installed.installed(QStringLiteral("Plug-Ins/update.html")), QString());
-    QCOMPARE(installed.plugIns(), root + QStringLiteral("/data/Plug-Ins"));
-
-    // Portable: one folder for both.
-    const ProgramFolder portable(root + QStringLiteral("/data"));
-    QCOMPARE(portable.installed(QStringLiteral("vazuda.gif")), root + QStringLiteral("/data/vazuda.gif"));
+    QCOMPARE(installed.installed(QStringLiteral("help/index.html")), root + QStringLiteral("/usr/share/tallyra/help/index.html"));
+    QCOMPARE(installed.installed(QStringLiteral("vazuda.gif")), QString());
+    // Portable: one folder for both. Without a per-user folder nothing is chosen.
+    QCOMPARE(ProgramFolder(root + QStringLiteral("/data")).installed(QStringLiteral("vazuda.gif")),
+             root + QStringLiteral("/data/vazuda.gif"));
+    QCOMPARE(ProgramFolder::chooseDataFolder(root + QStringLiteral("/usr/bin"), std::nullopt, QString()).source,
+             Source::Refused);
 }
 
 void DataFolderTest::automaticBackupsKeepTheNewestThirtyDays()
@@ -221,44 +169,36 @@ void DataFolderTest::automaticBackupsKeepTheNewestThirtyDays()
     TestFolder t;
     t.loginAsAdmin();
     const QString plugIns = t.folder.plugIns();
-    // 35 earlier days, the newest yesterday, and files that are no automatic backups.
+    // 35 earlier days up to yesterday, files that are no automatic backups, a folder and a link.
     const QDate today = QDate::currentDate();
     QStringList days;
     for (int i = 35; i >= 1; --i)
         days << DataFileMaintenance::backupName(today.addDays(-i));
-    const QStringList others{"20241399.mdb", "2024010.mdb", "20240101.mdb.bak", "backup.mdb", "20200101.MDB",
-                             "x20200101.mdb", "notes.txt"};
-    for (const QString &name : days + others)
+    const QStringList others{"20241399.mdb", "2024010.mdb", "20240101.mdb.bak", "20200101.MDB", "x20200101.mdb"};
+    for (const QString &name : days + others + QStringList{"20190101.mdb/"})
         make(plugIns, name);
-    make(plugIns, QStringLiteral("20190101.mdb/"));
-    QVERIFY(QFile::link(plugIns + QStringLiteral("/notes.txt"), plugIns + QStringLiteral("/20190102.mdb")));
-    const auto daily = [&] {
-        QStringList names = QDir(plugIns).entryList({QStringLiteral("????????.mdb")}, QDir::Files | QDir::NoSymLinks | QDir::CaseSensitive,
-                                                    QDir::Name);
-        names.removeAll(QStringLiteral("20241399.mdb"));
+    QVERIFY(QFile::link(plugIns + u'/' + others[0], plugIns + QStringLiteral("/20190102.mdb")));
+    const QStringList before = tree(plugIns);
+    const auto files = [&](const QStringList &daily) {
+        QStringList names = daily + others + QStringList{"20190101.mdb/", "20190102.mdb"};
+        names.sort();
         return names;
     };
 
     // When no copy is made, nothing is removed.
     t.data.close();
-    const QString good = t.folder.dataFile() + QStringLiteral(".good");
-    QVERIFY(QFile::rename(t.folder.dataFile(), good));
+    QVERIFY(QFile::rename(t.folder.dataFile(), t.path() + QStringLiteral("/good.mdb")));
     make(t.path(), QStringLiteral("vazuda.mdb"));
     QVERIFY(!DataFileMaintenance(t.data, t.folder).automaticBackup(today));
-    QCOMPARE(daily(), days);
-    QVERIFY(QFile::remove(t.folder.dataFile()));
-    QVERIFY(QFile::rename(good, t.folder.dataFile()));
+    QCOMPARE(tree(plugIns), before);
+    QVERIFY(QFile::remove(t.folder.dataFile()) && QFile::rename(t.path() + QStringLiteral("/good.mdb"), t.folder.dataFile()));
 
+    // The copy of the day, and the newest 30 only; a second exit that day removes no more.
     QVERIFY(DataFileMaintenance(t.data, t.folder).automaticBackup(today));
-    QCOMPARE(daily(), days.mid(6) + QStringList{DataFileMaintenance::backupName(today)});
-    for (const QString &name : others + QStringList{"20190101.mdb", "20190102.mdb"})
-        QVERIFY2(QFileInfo::exists(plugIns + u'/' + name), qPrintable(name));
-    // Another exit on the same day replaces its copy and removes nothing more.
+    QCOMPARE(tree(plugIns), files(days.mid(6) + QStringList{DataFileMaintenance::backupName(today)}));
     QVERIFY(DataFileMaintenance(t.data, t.folder).automaticBackup(today));
-    QCOMPARE(daily().size(), DataFileMaintenance::KeptAutomaticBackups);
-    const QStringList kept = daily();
-    QCOMPARE(DataFileMaintenance::keepNewestAutomaticBackups(plugIns, 2), kept.mid(0, 28));
-    QCOMPARE(daily(), kept.mid(28));
+    QCOMPARE(tree(plugIns), files(days.mid(6) + QStringList{DataFileMaintenance::backupName(today)}));
+    QCOMPARE(DataFileMaintenance::keepNewestAutomaticBackups(plugIns, 2), days.mid(6, 28));
 }
 
 TALLYRA_TEST(DataFolderTest)
