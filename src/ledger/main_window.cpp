@@ -453,7 +453,7 @@ void MainWindow::connectCommands()
     on(QStringLiteral("关于......."), [help] { help->openAbout(); });
     on(QStringLiteral("官方网站..."), [help] { help->openWebSite(); });
     on(QStringLiteral("通信中心..."), [help] { help->openCommunicationCentre(); });
-    onButton(QStringLiteral("主页"), [help] { help->openHelp(); });
+    onButton(QStringLiteral("主页"), [help] { help->openWebSite(); });
     onButton(QStringLiteral("使用帮助"), [help] { help->openHelp(); });
 
     // The password box and the diary, each a modal window of its own.
@@ -489,7 +489,7 @@ void MainWindow::loadEverything()
     setPanelText(1, QStringLiteral("用户：") + context_.session.CurrentUserName);
     setPanelText(2, QStringLiteral("当前：全部记录"));
     fillSearchChoices();
-    browser_->setSource(QUrl::fromLocalFile(context_.folder.file(QStringLiteral("Plug-Ins/update.html"))));
+    browser_->setSource(QUrl::fromLocalFile(context_.folder.installed(QStringLiteral("Plug-Ins/update.html"))));
     LoadShow();
     resetSearchDates();
 }
