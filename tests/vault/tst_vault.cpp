@@ -100,6 +100,7 @@ private slots:
     void editorAddsToTheSelectedGroup();
     void editorModifiesTheSelectedRecord();
     void deleteAsksAndRemovesOnlyThatRecord();
+    void viewAndCommandsFollowTheKeyboard();
     void quotesAndLinesStoredAsTyped();
     void failedWritesAreReported();
     void treeModelIsConsistent();
@@ -460,10 +461,8 @@ void VaultTest::editorModifiesTheSelectedRecord()
     QCOMPARE(storedRow(t, record.id), (QStringList{"新标题", "我", "new-pw", "http://a", "a@b", "备注", record.key,
                                                    "20_22_", QString::number(set)}));
     QCOMPARE(w.treeModel()->text(w.treeModel()->indexOf(record.key)), QStringLiteral("新标题"));
-    // The window's view keeps what it showed until the record is clicked again.
-    QCOMPARE(line(w, "Text1_0")->text(), QStringLiteral("旧标题"));
-    click(w, "20_22_");
-    click(w, record.key);
+    // The window's view shows the record as it is stored now.
+    QCOMPARE(line(w, "Text1_0")->text(), QStringLiteral("新标题"));
     QCOMPARE(line(w, "Text1_2")->text(), QStringLiteral("new-pw"));
 }
 
@@ -507,6 +506,69 @@ void VaultTest::deleteAsksAndRemovesOnlyThatRecord()
     w.command("删除")->trigger();
     QCOMPARE(w.treeModel()->childTexts("20_22_"), (QStringList{"旧一"}));
     QCOMPARE(countRows(t, "select count(*) from blank where parent=?", {shared}), 1);
+}
+
+void VaultTest::viewAndCommandsFollowTheKeyboard()
+{
+    TestFolder t;
+    t.loginAsAdmin();
+    const int set = t.session.CurrentAccountSetId;
+    Vault vault(t.data);
+    const VaultRecord older = vault.add(set, "20_", "22", VaultView::SixFields, {"甲", "", "pw-甲"}, Noon);
+    const VaultRecord newer = vault.add(set, "20_", "22", VaultView::SixFields, {"乙", "", "pw-乙"}, Noon);
+    const VaultRecord bank = vault.add(set, "20_", "23", VaultView::SixFields, {"工商银行", "张三", "6222"}, Noon);
+    PasswordBoxWindow w(t.context);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTreeView *tree = w.tree();
+    // The highlighted node, the one shown and the one the commands take are always one.
+    auto shows = [&](const QString &key, const QString &title) {
+        QCOMPARE(w.selectedKey(), key);
+        QCOMPARE(tree->currentIndex(), w.treeModel()->indexOf(key));
+        QCOMPARE(line(w, "Text1_0")->text(), title);
+    };
+
+    click(w, "20_22_");
+    QTest::keyClick(tree, Qt::Key_Down);
+    shows(newer.key, "乙");
+    QTest::keyClick(tree, Qt::Key_Down);
+    shows(older.key, "甲");
+    QCOMPARE(line(w, "Text1_2")->text(), QStringLiteral("pw-甲"));
+    QTest::keyClick(tree, Qt::Key_Down);
+    shows("20_23_", "");
+    QCOMPARE(w.views()->captions(), Vault::captions(Vault::bankCaptions()));
+    QTest::keyClick(tree, Qt::Key_Down);
+    shows(bank.key, "工商银行");
+    QCOMPARE(line(w, "Text1_2")->text(), QStringLiteral("6222"));
+    QTest::keyClick(tree, Qt::Key_End);
+    shows("30_26_", "");
+    QCOMPARE(w.views()->view(), VaultView::Memo);
+    QTest::keyClick(tree, Qt::Key_Home);
+    shows("0_", "");
+    QCOMPARE(w.views()->captions(), Vault::captions(Vault::networkCaptions()));
+
+    // 修改 edits the record reached by the keys, and the view then shows what was stored.
+    QTest::keyClick(tree, Qt::Key_Down);
+    QTest::keyClick(tree, Qt::Key_Down);
+    shows(newer.key, "乙");
+    onModal([&](QWidget *modal) {
+        QCOMPARE(line(*modal, "Text1_0")->text(), QStringLiteral("乙"));
+        line(*modal, "Text1_2")->setText("新密码");
+        QTest::mouseClick(modal->findChild<QPushButton *>("Command2"), Qt::LeftButton);
+    });
+    w.command("修改")->trigger();
+    QCOMPARE(line(w, "Text1_2")->text(), QStringLiteral("新密码"));
+    QCOMPARE(vault.record(set, newer.key)->fields.t2, QStringLiteral("新密码"));
+
+    // 删除 removes the highlighted record, and the view no longer shows it.
+    QTest::keyClick(tree, Qt::Key_Down);
+    shows(older.key, "甲");
+    w.command("删除")->trigger();
+    QVERIFY(!vault.record(set, older.key));
+    QVERIFY(vault.record(set, newer.key));
+    QVERIFY(w.selectedKey().isEmpty());
+    QCOMPARE(line(w, "Text1_0")->text(), QString());
+    QCOMPARE(w.treeModel()->childTexts("20_22_"), QStringList{"乙"});
 }
 
 void VaultTest::quotesAndLinesStoredAsTyped()
