@@ -1,13 +1,13 @@
 #include "ui/prompt.h"
 
 #include "store/sqlite_db.h"
+#include "ui/list_font_dialog.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QFontDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -101,69 +101,9 @@ QString QtPrompt::saveFile(QWidget *parent, const QString &title, const QString 
                                         QFileDialog::DontConfirmOverwrite);
 }
 
-namespace {
-
-// The font dialog with a text colour choice beside the font, as a list's font is chosen.
-class FontAndColourDialog : public QDialog {
-public:
-    FontAndColourDialog(QWidget *parent, const Prompt::ListFont &initial) : QDialog(parent), colour_(initial.colour)
-    {
-        setWindowTitle(QStringLiteral("字体"));
-        fonts_ = new QFontDialog(this);
-        fonts_->setOptions(QFontDialog::NoButtons);
-        QFont font(initial.family);
-        font.setPointSizeF(initial.pointSize > 0 ? initial.pointSize : 9);
-        font.setBold(initial.bold);
-        font.setItalic(initial.italic);
-        fonts_->setCurrentFont(font);
-
-        auto *colourRow = new QHBoxLayout;
-        colourRow->addWidget(new QLabel(QStringLiteral("颜色："), this));
-        colourButton_ = new QPushButton(this);
-        colourButton_->setFixedWidth(80);
-        connect(colourButton_, &QPushButton::clicked, this, [this] {
-            QColor chosen = QColorDialog::getColor(colour_, this, QStringLiteral("颜色"));
-            if (chosen.isValid()) {
-                colour_ = chosen;
-                showColour();
-            }
-        });
-        colourRow->addWidget(colourButton_);
-        colourRow->addStretch();
-        showColour();
-
-        auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-        connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-
-        auto *layout = new QVBoxLayout(this);
-        layout->addWidget(fonts_);
-        layout->addLayout(colourRow);
-        layout->addWidget(buttons);
-    }
-
-    Prompt::ListFont chosen() const
-    {
-        QFont font = fonts_->currentFont();
-        return {font.family(), font.pointSizeF(), font.bold(), font.italic(), colour_};
-    }
-
-private:
-    void showColour()
-    {
-        colourButton_->setStyleSheet(QStringLiteral("background-color: %1;").arg(colour_.name()));
-    }
-
-    QFontDialog *fonts_;
-    QPushButton *colourButton_;
-    QColor colour_;
-};
-
-} // namespace
-
 std::optional<Prompt::ListFont> QtPrompt::chooseFont(QWidget *parent, const ListFont &initial)
 {
-    FontAndColourDialog dialog(parent, initial);
+    ListFontDialog dialog(parent, initial);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.chosen();
