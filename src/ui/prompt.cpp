@@ -12,6 +12,8 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSet>
 #include <QVBoxLayout>
 
 void Prompt::information(QWidget *parent, const QString &title, const QString &text)
@@ -76,14 +78,43 @@ Prompt::Answer QtPrompt::message(QWidget *parent, Icon icon, const QString &titl
     }
 }
 
+namespace {
+
+// The patterns a description already shows at its end, as in "导出文件(*.csv)" or
+// "位图文件(*.bmp,*.dib)": the text inside its last parentheses, split at commas,
+// semicolons and blanks. Empty when the description does not end that way.
+QStringList shownPatterns(const QString &description)
+{
+    const QString text = description.trimmed();
+    if (!text.endsWith(u')'))
+        return {};
+    const qsizetype open = text.lastIndexOf(u'(');
+    if (open < 0)
+        return {};
+    static const QRegularExpression separators(QStringLiteral("[,;\\s]+"));
+    return text.mid(open + 1, text.size() - open - 2).split(separators, Qt::SkipEmptyParts);
+}
+
+} // namespace
+
 QString QtPrompt::qtFilter(const QString &filter)
 {
     QStringList parts = filter.split(u'|');
     QStringList entries;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QString patterns = parts[i + 1];
-        patterns.replace(u';', u' ');
-        entries << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+        const QString &description = parts[i];
+        const QStringList patterns = parts[i + 1].split(u';', Qt::SkipEmptyParts);
+        // Qt reads a filter's patterns from its last parentheses, blank-separated. A
+        // description that ends in its own patterns keeps them there, once; any other
+        // description is followed by them.
+        const QStringList shown = shownPatterns(description);
+        if (!shown.isEmpty() && QSet<QString>(shown.begin(), shown.end()) ==
+                                    QSet<QString>(patterns.begin(), patterns.end())) {
+            const qsizetype open = description.lastIndexOf(u'(');
+            entries << description.left(open) + u'(' + shown.join(u' ') + u')';
+        } else {
+            entries << QStringLiteral("%1 (%2)").arg(description, patterns.join(u' '));
+        }
     }
     return entries.join(QStringLiteral(";;"));
 }
