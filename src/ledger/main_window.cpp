@@ -27,6 +27,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QSignalBlocker>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFileInfo>
@@ -69,6 +70,7 @@ MainWindow::MainWindow(const AppContext &context, QWidget *parent)
     buildToolbar();
     buildCentre();
     buildStatusBar();
+    showTab(0);
     connectCommands();
     loadEverything();
 }
@@ -209,7 +211,6 @@ void MainWindow::buildCentre()
     rightLayout->addWidget(page, 1);
     layout->addWidget(right, 1);
     setCentralWidget(centre);
-    showTab(0);
 }
 
 QGroupBox *MainWindow::buildSearchPanel()
@@ -308,9 +309,16 @@ void MainWindow::connectCommands()
     onButton(QStringLiteral("打印"), [this] { notice(QStringLiteral("请使用导出打印功能，先导出数据然后再打印。")); });
 
     // The ledger view.
-    on(QStringLiteral("修  改"), [this] { modifyEntry(entryList_); });
-    onButton(QStringLiteral("修改"), [this] { modifyEntry(entryList_); });
-    connect(tree_, &QTreeWidget::itemClicked, this, &MainWindow::nodeClicked);
+    on(QStringLiteral("修  改"), [this] { modifyEntry(listOnShowWidget()); });
+    onButton(QStringLiteral("修改"), [this] { modifyEntry(listOnShowWidget()); });
+    // A node loads when it becomes the current one, by mouse or keyboard, and again when
+    // the node that already was current is clicked.
+    connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *item) { nodeClicked(item); });
+    connect(tree_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
+        if (item == currentBeforePress_)
+            nodeClicked(item);
+    });
+    tree_->viewport()->installEventFilter(this);
     connect(tabs_, &QTabBar::currentChanged, this, &MainWindow::showTab);
     connect(entryList_, &RecordList::doubleClicked, this, [this] { modifyEntry(entryList_); });
     connect(searchList_, &RecordList::doubleClicked, this, [this] { modifyEntry(searchList_); });
@@ -393,6 +401,11 @@ QAction *MainWindow::command(const QString &caption, bool toolbar) const
 void MainWindow::loadEverything()
 {
     context_.session.CurrentNodeKey = QStringLiteral("0_");
+    // Results of an earlier search (of the file before a restore) would name entries by
+    // ids that now stand for others: the search list starts empty.
+    searchList_->clear();
+    lastSearch_ = SearchRequest();
+    showPanels(1, Ledger::searchPanels({}));
     LoadView();
     LoadData(QStringLiteral("100"));
     LoadTreeView();
@@ -421,11 +434,13 @@ void MainWindow::LoadData(const QString &key)
     }
     LedgerTotals totals = page.totals;
     entryList_->setRows(std::move(page.rows));
-    showPanels(Ledger::listPanels(totals));
+    showPanels(0, Ledger::listPanels(totals));
 }
 
 void MainWindow::LoadTreeView()
 {
+    // Rebuilding selects nothing and loads nothing.
+    const QSignalBlocker quiet(tree_);
     tree_->clear();
     const QIcon yearIcon = Icons::nodeIcon(Glyph::Folder, Glyph::FolderOpen);
     const QIcon monthIcon = Icons::nodeIcon(Glyph::Calendar, Glyph::FolderOpen);
@@ -476,8 +491,24 @@ void MainWindow::nodeClicked(QTreeWidgetItem *item)
 void MainWindow::refresh()
 {
     const QList<QTreeWidgetItem *> selected = tree_->selectedItems();
-    LoadData(selected.isEmpty() ? QString() : selected.first()->data(0, KeyRole).toString());
+    const QString key = selected.isEmpty() ? QString() : selected.first()->data(0, KeyRole).toString();
+    LoadData(key);
     LoadTreeView();
+    if (key.isEmpty())
+        return;
+    // The node stays selected, so that the next refresh lists what "当前：" names. A month
+    // whose last entry went away is gone from the tree: then all entries are listed.
+    QTreeWidgetItem *node = treeNode(key);
+    if (!node) {
+        node = treeNode(QStringLiteral("0_"));
+        setPanelText(2, QStringLiteral("当前：") + node->text(0));
+        context_.session.CurrentNodeKey = QStringLiteral("0_");
+        LoadData(context_.session.CurrentNodeKey);
+    }
+    const QSignalBlocker quiet(tree_);
+    if (node->parent())
+        node->parent()->setExpanded(true);
+    tree_->setCurrentItem(node);
 }
 
 void MainWindow::showTab(int index)
@@ -488,7 +519,10 @@ void MainWindow::showTab(int index)
     searchPanel_->setVisible(search);
     if (tabs_->currentIndex() != index)
         tabs_->setCurrentIndex(index);
+    showPanels(index, tabPanels_[search ? 1 : 0]);
 }
+
+RecordList *MainWindow::listOnShowWidget() const { return tabs_->currentIndex() == 1 ? searchList_ : entryList_; }
 
 QString MainWindow::panelText(int panel) const
 {
@@ -501,8 +535,11 @@ void MainWindow::setPanelText(int panel, const QString &text)
         panels_[panel - 1]->setText(text);
 }
 
-void MainWindow::showPanels(const LedgerPanels &panels)
+void MainWindow::showPanels(int tab, const LedgerPanels &panels)
 {
+    tabPanels_[tab] = panels;
+    if (tabs_->currentIndex() != tab)
+        return;
     setPanelText(3, panels.count);
     setPanelText(4, panels.income);
     setPanelText(5, panels.expense);
@@ -629,13 +666,13 @@ void MainWindow::addEntry()
 
 void MainWindow::del()
 {
+    RecordList *list = listOnShowWidget();
     bool isNumber = false;
-    const qint64 id = entryList_->selectedId().toLongLong(&isNumber);
+    const qint64 id = list->selectedId().toLongLong(&isNumber);
     if (!isNumber) {
         context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("请选择记录！"));
         return;
     }
-    const int row = entryList_->selectedRow();
     if (!context_.prompt.confirm(this, QStringLiteral("提示"), QStringLiteral("确定删除选定的信息吗?")))
         return;
     try {
@@ -645,8 +682,19 @@ void MainWindow::del()
         context_.prompt.reportError(this, error);
         return;
     }
-    entryList_->removeRow(row);
-    showPanels(Ledger::deletePanels(Ledger::listedTotals(entryList_->model())));
+    // The entry leaves every list that shows it; each list's panels count what is left.
+    const QString idText = QString::number(id);
+    for (RecordList *shown : {entryList_, searchList_}) {
+        for (int row = 0; row < shown->rowCount(); ++row) {
+            if (shown->cell(row, 1) != idText)
+                continue;
+            shown->removeRow(row);
+            const LedgerTotals left = Ledger::listedTotals(shown->model());
+            showPanels(shown == searchList_ ? 1 : 0,
+                       shown == searchList_ ? Ledger::searchPanels(left) : Ledger::deletePanels(left));
+            break;
+        }
+    }
 }
 
 void MainWindow::deleteAll()
@@ -689,6 +737,7 @@ void MainWindow::searchClicked()
 
 void MainWindow::Search()
 {
+    lastSearch_ = searchRequest();
     LedgerPage page;
     try {
         page = ledger_.search(searchRequest(), context_.session.CurrentAccountSetId);
@@ -697,7 +746,7 @@ void MainWindow::Search()
     }
     const LedgerTotals totals = page.totals;
     searchList_->setRows(std::move(page.rows));
-    showPanels(Ledger::searchPanels(totals));
+    showPanels(1, Ledger::searchPanels(totals));
 }
 
 void MainWindow::financeSummary()
@@ -747,6 +796,72 @@ void MainWindow::exitProgram()
         return;
     unload();
     emit programEnded();
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == tree_->viewport() && event->type() == QEvent::MouseButtonPress)
+        currentBeforePress_ = tree_->currentItem();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+EntryQuery MainWindow::listOnShow() const
+{
+    EntryQuery query;
+    query.accountSet = context_.session.CurrentAccountSetId;
+    if (tabs_->currentIndex() == 1)
+        query.search = lastSearch_;
+    else
+        query.nodeKey = context_.session.CurrentNodeKey;
+    return query;
+}
+
+QString MainWindow::listCaption() const
+{
+    if (tabs_->currentIndex() == 1)
+        return Ledger::searchCaption(lastSearch_);
+    return panelText(2);
+}
+
+QString MainWindow::accountSetName() const
+{
+    try {
+        return Ledger(context_.data).accountSetName(context_.session.CurrentAccountSetId);
+    } catch (const StoreError &) {
+        return QString();
+    }
+}
+
+void MainWindow::showSearch(const SearchRequest &request)
+{
+    for (QCheckBox *box : check_)
+        if (box)
+            box->setChecked(false);
+    check_[1]->setChecked(request.byDate);
+    if (request.byDate) {
+        fromDate_->setDate(request.from);
+        toDate_->setDate(request.to);
+    }
+    // A choice the catalogue no longer offers (an item since deleted, or none at all) is
+    // added to its list, so that the panel shows what is searched for.
+    auto choose = [](QComboBox *box, QCheckBox *check, bool ticked, const QString &text) {
+        check->setChecked(ticked);
+        if (!ticked)
+            return;
+        if (box->findText(text) < 0)
+            box->addItem(text);
+        box->setCurrentIndex(box->findText(text));
+    };
+    choose(incomeItems_, check_[4], request.byIncomeItem, request.incomeItem);
+    choose(expenseItems_, check_[5], request.byExpenseItem, request.expenseItem);
+    choose(handlers_, check_[2], request.byHandler, request.handler);
+    choose(methods_, check_[6], request.byMethod, request.method);
+    check_[3]->setChecked(request.bySummary);
+    if (request.bySummary)
+        summaryText_->setText(request.summary);
+    showTab(1);
+    if (request.anyTicked())
+        Search();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -1,7 +1,7 @@
 #include "store/schema.h"
 
 #include "store/sqlite_db.h"
-#include "ui/time_keys.h"
+#include "core/time_keys.h"
 
 #include <QDateTime>
 #include <QSet>
@@ -42,6 +42,11 @@ CREATE TABLE tongxilu (
 const char *const CreateIndexes = R"SQL(
 CREATE INDEX IF NOT EXISTS jizhang_muluID_data ON jizhang(muluID, data);
 CREATE INDEX IF NOT EXISTS jizhang_muluID_t1_id_t5 ON jizhang(muluID, t1, id, t5);
+CREATE INDEX IF NOT EXISTS jizhang_muluID_t2 ON jizhang(muluID, t2);
+CREATE INDEX IF NOT EXISTS jizhang_muluID_t3 ON jizhang(muluID, t3);
+CREATE INDEX IF NOT EXISTS jizhang_muluID_t4 ON jizhang(muluID, t4);
+CREATE INDEX IF NOT EXISTS jizhang_muluID_content ON jizhang(muluID, content);
+CREATE INDEX IF NOT EXISTS jizhang_muluID_kind_amount ON jizhang(muluID, t1 IS '收入', CAST(t5 AS REAL));
 CREATE INDEX IF NOT EXISTS mulu_class ON mulu(class);
 CREATE INDEX IF NOT EXISTS mulu_key_1 ON mulu(key_1);
 CREATE INDEX IF NOT EXISTS mulu_parent ON mulu(parent);
@@ -147,6 +152,8 @@ void migrate(Database &db, int fromVersion)
     // amount, in the order entries were added (id) within a kind, so that new entries
     // go to the end rather than all over it. The diary's index replaced the one of
     // version 1 on the account set and class alone.
+    // Version 4 added the indexes that keep an account set's entries in the order of
+    // each column of the entry lists, so that a sorted list is read a page at a time.
     db.execute(QString::fromUtf8(CreateIndexes));
     db.execute(QStringLiteral("DROP INDEX IF EXISTS Tables_muluID_res"));
     db.execute(QStringLiteral("PRAGMA user_version = %1").arg(Version));

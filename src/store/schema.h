@@ -9,7 +9,7 @@ class Database;
 namespace Schema {
 
 // Recorded in PRAGMA user_version; later versions migrate older files on opening.
-constexpr int Version = 2;
+constexpr int Version = 4;
 
 QStringList tableNames();
 // Tables of the program that the opened file lacks (compared without regard to case).
