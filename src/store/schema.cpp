@@ -55,6 +55,26 @@ CREATE INDEX IF NOT EXISTS Tables_muluID_res_dates ON Tables(muluID, res, dates)
 CREATE INDEX IF NOT EXISTS tongxilu_t_20 ON tongxilu(t_20);
 )SQL";
 
+// Counts and totals of each month of an account set's entries, for the list of all of
+// them. Any change to an entry, whoever makes it, drops its month's row; the program
+// adds the month up again when it needs it.
+const char *const CreateMonthTotals = R"SQL(
+CREATE TABLE IF NOT EXISTS jizhang_months (
+    muluID INTEGER NOT NULL, month TEXT NOT NULL,
+    entries INTEGER NOT NULL, income TEXT NOT NULL, expense TEXT NOT NULL,
+    PRIMARY KEY (muluID, month)) WITHOUT ROWID;
+CREATE TRIGGER IF NOT EXISTS jizhang_months_insert AFTER INSERT ON jizhang BEGIN
+    DELETE FROM jizhang_months WHERE muluID = new.muluID AND month = ifnull(substr(new.data, 1, 7), '');
+END;
+CREATE TRIGGER IF NOT EXISTS jizhang_months_delete AFTER DELETE ON jizhang BEGIN
+    DELETE FROM jizhang_months WHERE muluID = old.muluID AND month = ifnull(substr(old.data, 1, 7), '');
+END;
+CREATE TRIGGER IF NOT EXISTS jizhang_months_update AFTER UPDATE OF data, t1, t5, muluID ON jizhang BEGIN
+    DELETE FROM jizhang_months WHERE muluID = old.muluID AND month = ifnull(substr(old.data, 1, 7), '');
+    DELETE FROM jizhang_months WHERE muluID = new.muluID AND month = ifnull(substr(new.data, 1, 7), '');
+END;
+)SQL";
+
 qint64 insertCatalogueRow(Database &db, const QString &key, const QString &parent,
                           const QString &cls, const QString &content)
 {
@@ -133,6 +153,7 @@ void create(Database &db)
     try {
         db.execute(QString::fromUtf8(CreateTables));
         db.execute(QString::fromUtf8(CreateIndexes));
+        db.execute(QString::fromUtf8(CreateMonthTotals));
         insertSeedRows(db);
         db.execute(QStringLiteral("PRAGMA user_version = %1").arg(Version));
         db.execute(QStringLiteral("COMMIT"));
@@ -153,8 +174,10 @@ void migrate(Database &db, int fromVersion)
     // go to the end rather than all over it. The diary's index replaced the one of
     // version 1 on the account set and class alone.
     // Version 4 added the indexes that keep an account set's entries in the order of
-    // each column of the entry lists, so that a sorted list is read a page at a time.
+    // each column of the entry lists, so that a sorted list is read a page at a time,
+    // and the month totals that "全部记录" adds up.
     db.execute(QString::fromUtf8(CreateIndexes));
+    db.execute(QString::fromUtf8(CreateMonthTotals));
     db.execute(QStringLiteral("DROP INDEX IF EXISTS Tables_muluID_res"));
     db.execute(QStringLiteral("PRAGMA user_version = %1").arg(Version));
 }
