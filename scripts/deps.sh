@@ -5,11 +5,11 @@ set -euo pipefail
 
 purpose=${1:-test}
 packages=(build-essential cmake pkg-config qt6-base-dev libgl-dev libsqlcipher-dev
-          qt6-translations-l10n fonts-wqy-microhei)
+          libxlsxwriter-dev qt6-translations-l10n fonts-wqy-microhei)
 case "$purpose" in
   run)   packages+=(galculator xdg-utils) ;;
   bench) packages+=(libbenchmark-dev) ;;
-  test)  ;;
+  test)  packages+=(unzip) ;;
   *) echo "usage: $0 [run|test|bench]" >&2; exit 2 ;;
 esac
 
