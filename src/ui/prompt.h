@@ -75,6 +75,8 @@ public:
                            const QString &suggestedPath, int *type) override;
     bool choosePrinter(QWidget *parent, QPrinter &printer) override;
 
-    // "备份文件|*.mdb" becomes "备份文件 (*.mdb)".
+    // "备份文件|*.mdb" becomes "备份文件 (*.mdb)"; a description that ends in its own
+    // patterns shows them once: "导出文件(*.csv)|*.csv" stays "导出文件(*.csv)", and
+    // "位图文件(*.bmp,*.dib)|*.bmp;*.dib" becomes "位图文件(*.bmp *.dib)".
     static QString qtFilter(const QString &filter);
 };
