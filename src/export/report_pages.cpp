@@ -229,9 +229,11 @@ ExportResult ReportPages::print(QPagedPaintDevice &device, const ExportProgress 
     QPainter painter;
     if (!painter.begin(&device))
         return ExportResult::failed(QStringLiteral("无法开始打印页面。"), 0);
-    // The pages keep their proportions on any paper the printer holds.
+    // The pages keep their proportions on any paper the printer holds. A PDF file is made
+    // in the pages' own units: without a transform, its text is written more briefly.
     const qreal scale = std::min(device.width() / size_.width(), device.height() / size_.height());
-    painter.scale(scale, scale);
+    if (std::abs(scale - 1) > 0.001)
+        painter.scale(scale, scale);
     auto stop = [&](ExportResult result) {
         if (printer)
             printer->abort();
