@@ -2,6 +2,7 @@
 #include "export/ledger_export.h"
 #include "export/print_preview.h"
 #include "ledger/finance_summary.h"
+#include "ledger/ledger_list_model.h"
 #include "ledger/main_window.h"
 #include "support/test_folder.h"
 
@@ -85,7 +86,7 @@ void ExportWindowsTest::exportAsksWhereAndTellsHowMany()
     QVERIFY(QFile::exists(t.path() + QStringLiteral("/账目.xlsx")));
 
     // The menu item, a CSV file that is there already: kept when the user says no, replaced
-    // when yes.
+    // when yes. The rows come in the order the list is sorted in.
     const QString csv = t.path() + QStringLiteral("/账目.csv");
     QFile old(csv);
     QVERIFY(old.open(QIODevice::WriteOnly));
@@ -98,10 +99,13 @@ void ExportWindowsTest::exportAsksWhereAndTellsHowMany()
     QCOMPARE(QFileInfo(csv).size(), 3);
     t.prompt.files << csv;
     t.prompt.answers << Prompt::Answer::Yes;
+    w.entries()->sort(2, Qt::AscendingOrder);  // by 项目: 工资 before 餐饮, the older entry first
     w.command(QStringLiteral("导出..."))->trigger();
     QCOMPARE(t.prompt.last().text, QStringLiteral("导出成功！共导出 2 条记录。"));
     QVERIFY(old.open(QIODevice::ReadOnly));
-    QCOMPARE(Csv::records(Csv::decode(old.readAll())).size(), size_t(4));
+    const std::vector<Csv::Record> rows = Csv::records(Csv::decode(old.readAll()));
+    QCOMPARE(rows.size(), size_t(4));
+    QCOMPARE(rows[1].values.mid(0, 2), (QStringList{"2008-03-05", "工资"}));
 
     // A folder that cannot be written: the error format, and no file.
     t.prompt.reset();
