@@ -1,6 +1,7 @@
 #include "core/csv.h"
 #include "export/ledger_export.h"
 #include "export/print_preview.h"
+#include "export/work_progress.h"
 #include "ledger/finance_summary.h"
 #include "ledger/ledger_list_model.h"
 #include "ledger/main_window.h"
@@ -9,6 +10,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
@@ -57,6 +59,7 @@ private slots:
     void exportAsksWhereAndTellsHowMany();
     void printOpensThePreviewOfTheListOnShow();
     void financeSummaryPrintsItsFigures();
+    void longWorkShowsProgressThatCancels();
 };
 
 void ExportWindowsTest::exportAsksWhereAndTellsHowMany()
@@ -189,6 +192,23 @@ void ExportWindowsTest::financeSummaryPrintsItsFigures()
     QVERIFY(opened);
     QCOMPARE(t.prompt.last().text, QStringLiteral("导出成功！"));
     QVERIFY(QFile::exists(pdf));
+}
+
+void ExportWindowsTest::longWorkShowsProgressThatCancels()
+{
+    QWidget window;
+    WorkProgress small(&window, QStringLiteral("导出记帐数据"), QStringLiteral("正在导出..."), WorkProgress::Threshold);
+    QVERIFY(!small.shown());
+    QVERIFY(!small.callback());  // the work just runs
+
+    WorkProgress large(&window, QStringLiteral("导出记帐数据"), QStringLiteral("正在导出..."), WorkProgress::Threshold + 1);
+    QVERIFY(large.shown());
+    const ExportProgress progress = large.callback();
+    QVERIFY(progress(10, 100));
+    auto *dialog = window.findChild<QProgressDialog *>(QStringLiteral("ExportProgress"));
+    QCOMPARE(dialog->value(), 10);
+    QTest::mouseClick(dialog->findChild<QPushButton *>(), Qt::LeftButton);  // 取消
+    QVERIFY(!progress(20, 100));
 }
 
 TALLYRA_TEST(ExportWindowsTest)
