@@ -88,9 +88,11 @@ EntryList::EntryList(DataFile &data, EntryQuery query, Reading reading) : data_(
         return;
     }
     if (reading == Reading::Progressive && whole && query_.sortColumn < 0) {
-        // Newest month first; entries without a text date sort after every date.
+        // Newest month first; entries without a text date sort after every date (numbers
+        // after texts, no date last).
         MonthTotals months(data_);
-        pending_.push_back(MonthTotals::noMonthCondition());
+        for (const SqlCondition &c : MonthTotals::noMonthConditions())
+            pending_.push_back(c);
         for (const QString &month : months.months(query_.accountSet))
             pending_.push_back(MonthTotals::monthCondition(month));
         return;

@@ -68,7 +68,10 @@ SqlCondition MonthTotals::monthCondition(const QString &month)
     return {QStringLiteral("data >= ? and data < ?"), {month, until}};
 }
 
-SqlCondition MonthTotals::noMonthCondition() { return {QStringLiteral("(data IS NULL OR data < '')"), {}}; }
+QList<SqlCondition> MonthTotals::noMonthConditions()
+{
+    return {{QStringLiteral("data IS NULL"), {}}, {QStringLiteral("data < ''"), {}}};
+}
 
 LedgerTotals MonthTotals::all(int accountSet)
 {
@@ -108,7 +111,8 @@ LedgerTotals MonthTotals::all(int accountSet)
         added.append({month, m});
     }
     // Entries without a date or with one that is not text are never kept by month.
-    add(sum(noMonthCondition()));
+    for (const SqlCondition &c : noMonthConditions())
+        add(sum(c));
 
     // Months added up now are kept for the next time, all in one write. A file that cannot
     // be written is simply added up again next time.

@@ -23,9 +23,10 @@ public:
     // The months the account set's entries fall in, ascending (one index seek each).
     QStringList months(int accountSet);
     // The condition (without the account set) that selects the entries of a month, and the
-    // one for the entries that have no month (no date, or one that is not text).
+    // two for the entries that have no month: no date, and a date that is not text (each
+    // a range of the date index; joined by "or" they would walk the whole account set).
     static SqlCondition monthCondition(const QString &month);
-    static SqlCondition noMonthCondition();
+    static QList<SqlCondition> noMonthConditions();
 
 private:
     DataFile &data_;

@@ -264,7 +264,8 @@ void EntryListTest::modelReadsOnDemandAndGrowsWhileReading()
     Fixture f;
     LedgerListModel model(f.t.data);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    for (const QString &filter : {QString(), QStringLiteral("午饭")}) {
+    // "现金" also finds the entries without a date, which are read last.
+    for (const QString &filter : {QString(), QStringLiteral("现金")}) {
         for (int column : {-1, 3, 7}) {
             EntryQuery q;
             q.accountSet = f.set;
