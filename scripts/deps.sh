@@ -5,7 +5,7 @@ set -euo pipefail
 
 purpose=${1:-test}
 packages=(build-essential cmake pkg-config qt6-base-dev libgl-dev libsqlcipher-dev
-          qt6-translations-l10n fonts-wqy-microhei)
+          qt6-translations-l10n fonts-wqy-microhei libofx-dev)
 case "$purpose" in
   run)   packages+=(galculator xdg-utils) ;;
   bench) packages+=(libbenchmark-dev) ;;

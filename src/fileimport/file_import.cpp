@@ -1,0 +1,237 @@
+#include "fileimport/file_import.h"
+
+#include "core/money.h"
+#include "fileimport/ofx_reader.h"
+#include "fileimport/qif_reader.h"
+#include "store/data_file.h"
+#include "store/schema.h"
+#include "ui/formats.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+#include <QStringConverter>
+
+#include <algorithm>
+
+namespace {
+
+// True when the bytes hold zero bytes that no byte-order mark of UTF-16 or UTF-32 explains.
+bool isBinary(const QByteArray &bytes)
+{
+    if (!bytes.contains('\0'))
+        return false;
+    const std::optional<QStringConverter::Encoding> bom = QStringConverter::encodingForData(bytes);
+    return !bom || *bom == QStringConverter::Utf8;
+}
+
+// The key of a row for finding duplicates: the stored date, the kind, the amount as a
+// number and the summary as stored; empty when the row would not be stored.
+QString duplicateKey(const QString &date, bool income, const std::optional<Money> &amount, const QString &summary)
+{
+    if (!amount)
+        return {};
+    QString key;
+    key.reserve(date.size() + summary.size() + 24);
+    key += date;
+    key += u'\x1f';
+    key += income ? u'+' : u'-';
+    key += amount->exact();
+    key += u'\x1f';
+    key += Formats::toStoredText(summary);
+    return key;
+}
+
+QString rowKey(const ImportRow &row)
+{
+    const std::optional<QString> date = FileRows::storedDate(row.date);
+    if (!date)
+        return {};
+    const bool income = !row.income.trimmed().isEmpty();
+    const std::optional<QString> stored = Ledger::importAmount(income ? row.income : row.expense);
+    return duplicateKey(*date, income, stored ? Money::fromStored(*stored) : std::nullopt, row.summary);
+}
+
+} // namespace
+
+QString FileImport::filter()
+{
+    return QStringLiteral("所有支持的文件|*.csv;*.txt;*.tsv;*.qif;*.ofx;*.qfx|CSV 文件|*.csv;*.txt;*.tsv|"
+                          "QIF 文件|*.qif|OFX 文件|*.ofx;*.qfx");
+}
+
+QString FileImport::failureText(const QString &path, const QString &reason)
+{
+    return QStringLiteral("无法读取文件“%1”：\r\n%2").arg(QDir::toNativeSeparators(path), reason);
+}
+
+FileReading FileImport::read(const QByteArray &bytes, const QString &suffix, const FileRows::Progress &progress)
+{
+    FileReading reading;
+    if (isBinary(bytes)) {
+        reading.reason = QStringLiteral("文件不是文本文件。");
+        return reading;
+    }
+    bool readable = true;
+    const QString text = Csv::decode(bytes, &readable);
+    if (text.trimmed().isEmpty()) {
+        reading.reason = QStringLiteral("文件是空的。");
+        return reading;
+    }
+    const QString kind = suffix.toLower();
+    const bool ofx = kind == QLatin1String("ofx") || kind == QLatin1String("qfx") ||
+                     (kind != QLatin1String("qif") && OfxReader::looksLikeOfx(bytes));
+    if (ofx) {
+        OfxReader::Reading ofxRows = OfxReader::read(bytes, progress);
+        if (ofxRows.stopped) {
+            reading.kind = FileReading::Stopped;
+        } else if (!ofxRows.error.isEmpty()) {
+            reading.reason = ofxRows.error;
+        } else {
+            reading.kind = FileReading::Rows;
+            reading.rows = std::move(ofxRows.rows);
+        }
+        return reading;
+    }
+
+    // OFX files name their own character set; everything else must read as text.
+    if (!readable) {
+        reading.reason = QStringLiteral("文件的编码无法识别（能读取的是 UTF-8 和 GBK/GB18030 编码的文本）。");
+        return reading;
+    }
+    // A long file shows its progress from the start: roughly one row a line ("^" in QIF).
+    const bool isQif = kind == QLatin1String("qif") || QifReader::looksLikeQif(text);
+    const qint64 estimate = isQif ? text.count(u'^') : bytes.count('\n');
+    if (progress && !progress(0, estimate)) {
+        reading.kind = FileReading::Stopped;
+        return reading;
+    }
+    if (isQif) {
+        QifReader::Reading qif = QifReader::read(text);
+        if (!qif.error.isEmpty()) {
+            reading.reason = qif.error;
+        } else {
+            reading.kind = FileReading::Rows;
+            reading.rows = std::move(qif.rows);
+        }
+        return reading;
+    }
+
+    reading.table = CsvTable::fromText(text);
+    if (reading.table.records.empty()) {
+        reading.reason = QStringLiteral("文件中没有数据。");
+        return reading;
+    }
+    if (std::optional<ColumnMapping> byTitles = CsvTable::headerMapping(reading.table.firstRow())) {
+        bool stopped = false;
+        reading.rows = reading.table.rows(*byTitles, progress, &stopped);
+        reading.kind = stopped ? FileReading::Stopped : FileReading::Rows;
+        reading.table = {};
+        return reading;
+    }
+    reading.kind = FileReading::Table;
+    reading.mapping = CsvTable::guessMapping(reading.table.firstRow());
+    return reading;
+}
+
+FileReading FileImport::open(const QString &path, const FileRows::Progress &progress)
+{
+    FileReading reading;
+    QFile file(path);
+    if (!QFileInfo(path).isFile()) {
+        reading.reason = QStringLiteral("文件不存在。");
+        return reading;
+    }
+    if (file.size() > MaxBytes) {
+        reading.reason = QStringLiteral("文件太大（超过 %1 MB）。").arg(MaxBytes / 1024 / 1024);
+        return reading;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        reading.reason = QStringLiteral("文件无法打开：%1").arg(file.errorString());
+        return reading;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        reading.reason = QStringLiteral("读取文件时出错：%1").arg(file.errorString());
+        return reading;
+    }
+    reading = read(bytes, QFileInfo(path).suffix(), progress);
+    if (reading.kind == FileReading::Table) {
+        try {
+            if (std::optional<ColumnMapping> remembered = rememberedMapping(reading.table))
+                reading.mapping = *remembered;
+        } catch (const StoreError &) {
+            // Without the remembered choice the guess stands.
+        }
+    }
+    return reading;
+}
+
+std::optional<ColumnMapping> FileImport::rememberedMapping(const CsvTable &table)
+{
+    const int columns = table.columnCount();
+    Schema::createImportMappings(data_.database());
+    for (bool header : {true, false}) {
+        Statement st = data_.query(QStringLiteral("select 对应 from 导入列对应 where 表头=?"),
+                                   {CsvTable::mappingKey(table.firstRow(), header, columns)});
+        if (!st.step())
+            continue;
+        const std::optional<ColumnMapping> mapping = ColumnMapping::fromText(st.text(0));
+        if (!mapping || mapping->header != header)
+            continue;
+        if (std::all_of(mapping->columns.begin(), mapping->columns.end(), [&](int c) { return c < columns; }))
+            return mapping;
+    }
+    return std::nullopt;
+}
+
+void FileImport::rememberMapping(const CsvTable &table, const ColumnMapping &mapping)
+{
+    Schema::createImportMappings(data_.database());
+    data_.exec(QStringLiteral("insert or replace into 导入列对应 (表头, 对应) values (?, ?)"),
+               {CsvTable::mappingKey(table.firstRow(), mapping.header, table.columnCount()), mapping.toText()});
+}
+
+std::vector<DuplicateMark> FileImport::duplicates(const std::vector<ImportRow> &rows, int accountSet)
+{
+    std::vector<DuplicateMark> marks(rows.size());
+    std::vector<QString> keys(rows.size());
+    QHash<QString, int> firstRow;  // key -> No. of the first row with it
+    firstRow.reserve(qsizetype(rows.size()));
+    QString from, until;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        keys[i] = rowKey(rows[i]);
+        if (keys[i].isEmpty())
+            continue;
+        const QString date = keys[i].left(10);
+        if (from.isEmpty() || date < from)
+            from = date;
+        if (until.isEmpty() || date > until)
+            until = date;
+        const auto at = firstRow.constFind(keys[i]);
+        if (at == firstRow.constEnd())
+            firstRow.insert(keys[i], rows[i].number);
+        else
+            marks[i] = {DuplicateMark::EarlierRow, *at};
+    }
+    if (firstRow.isEmpty())
+        return marks;
+
+    QSet<QString> stored;
+    Statement st = data_.query(QStringLiteral("select data, t1, t5, content from jizhang "
+                                              "where muluID=? and data>=? and data<=?"),
+                               {accountSet, from, until});
+    const std::string_view incomeKind = "收入";
+    while (st.step()) {
+        const QString key = duplicateKey(st.text(0), st.utf8(1) == incomeKind, Money::fromStored(st.utf8(2)),
+                                         st.text(3));
+        if (!key.isEmpty() && firstRow.contains(key))
+            stored.insert(key);
+    }
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (!keys[i].isEmpty() && stored.contains(keys[i]))
+            marks[i] = {DuplicateMark::Stored, 0};
+    return marks;
+}

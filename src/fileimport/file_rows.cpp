@@ -1,0 +1,68 @@
+#include "fileimport/file_rows.h"
+
+#include "core/dates.h"
+#include "core/money.h"
+
+namespace FileRows {
+
+AmountCells AmountCells::fromSigned(QStringView text)
+{
+    const QStringView trimmed = text.trimmed();
+    AmountCells cells;
+    if (trimmed.isEmpty())
+        return cells;
+    bool negative = false;
+    QStringView magnitude = trimmed;
+    if (magnitude.startsWith(u'(') && magnitude.endsWith(u')') && magnitude.size() > 2) {
+        negative = true;
+        magnitude = magnitude.mid(1, magnitude.size() - 2).trimmed();
+    } else if (magnitude.startsWith(u'-') || magnitude.startsWith(u'+')) {
+        negative = magnitude.startsWith(u'-');
+        magnitude = magnitude.mid(1).trimmed();
+    }
+    // One sign only: "--5", "-(5)" and "(-5)" are not amounts.
+    std::optional<QString> stored;
+    if (!magnitude.isEmpty() && magnitude[0] != u'-' && magnitude[0] != u'+' && magnitude[0] != u'(')
+        stored = Money::storedText(magnitude, true);
+    if (stored) {
+        (negative ? cells.expense : cells.income) = *stored;
+    } else {
+        const bool looksNegative = trimmed.startsWith(u'-') || trimmed.startsWith(u'(');
+        (looksNegative ? cells.expense : cells.income) = trimmed.toString();
+    }
+    return cells;
+}
+
+std::optional<QString> storedDate(QStringView text)
+{
+    // The stored form itself is by far the most common: it needs no pattern.
+    if (text.size() == 10 && text[4] == u'-' && text[7] == u'-') {
+        const QString stored = text.toString();
+        if (QDate::fromString(stored, QStringLiteral("yyyy-MM-dd")).isValid())
+            return stored;
+    }
+    if (const std::optional<QDate> date = Dates::readDate(text))
+        return Dates::storedDate(*date);
+    return std::nullopt;
+}
+
+QString dateCell(QStringView text) { return storedDate(text).value_or(text.toString()); }
+
+QString summaryOf(const QString &name, const QString &memo)
+{
+    const QString n = name.trimmed();
+    const QString m = memo.trimmed();
+    if (m.isEmpty() || n.contains(m))
+        return n;
+    if (n.isEmpty() || m.contains(n))
+        return m;
+    return n + QStringLiteral(" - ") + m;
+}
+
+void number(std::vector<ImportRow> &rows)
+{
+    for (size_t i = 0; i < rows.size(); ++i)
+        rows[i].number = int(i) + 1;
+}
+
+} // namespace FileRows
