@@ -1,5 +1,6 @@
 #include "fileimport/file_import.h"
 
+#include "core/dates.h"
 #include "core/money.h"
 #include "fileimport/ofx_reader.h"
 #include "fileimport/qif_reader.h"
@@ -27,31 +28,70 @@ bool isBinary(const QByteArray &bytes)
     return !bom || *bom == QStringConverter::Utf8;
 }
 
-// The key of a row for finding duplicates: the stored date, the kind, the amount as a
-// number and the summary as stored; empty when the row would not be stored.
-QString duplicateKey(const QString &date, bool income, const std::optional<Money> &amount, const QString &summary)
+// What makes two entries the same for the duplicate check: the day, the kind, the amount
+// as a number and the summary as stored (CR LF line breaks).
+struct EntryKey {
+    qint64 day = 0;
+    Money::Units amount = 0;
+    bool income = false;
+    QString summary;
+    bool operator==(const EntryKey &) const = default;
+};
+
+size_t qHash(const EntryKey &key, size_t seed = 0)
 {
-    if (!amount)
-        return {};
-    QString key;
-    key.reserve(date.size() + summary.size() + 24);
-    key += date;
-    key += u'\x1f';
-    key += income ? u'+' : u'-';
-    key += amount->exact();
-    key += u'\x1f';
-    key += Formats::toStoredText(summary);
-    return key;
+    return qHashMulti(seed, key.day, quint64(key.amount), quint64(key.amount >> 64), key.income, key.summary);
 }
 
-QString rowKey(const ImportRow &row)
+// The day and amount alone, which most entries already differ in: the summary of an
+// entry is read only when these two match a row's.
+struct DayAmount {
+    qint64 day = 0;
+    Money::Units amount = 0;
+    bool operator==(const DayAmount &) const = default;
+};
+
+size_t qHash(const DayAmount &key, size_t seed = 0)
 {
-    const std::optional<QString> date = FileRows::storedDate(row.date);
+    return qHashMulti(seed, key.day, quint64(key.amount), quint64(key.amount >> 64));
+}
+
+// The day of a stored date "yyyy-mm-dd", read straight from the data file's bytes.
+std::optional<qint64> storedDay(std::string_view text)
+{
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-')
+        return std::nullopt;
+    int parts[3] = {0, 0, 0};
+    const int starts[3] = {0, 5, 8}, lengths[3] = {4, 2, 2};
+    for (int p = 0; p < 3; ++p) {
+        for (int i = starts[p]; i < starts[p] + lengths[p]; ++i) {
+            if (text[size_t(i)] < '0' || text[size_t(i)] > '9')
+                return std::nullopt;
+            parts[p] = parts[p] * 10 + (text[size_t(i)] - '0');
+        }
+    }
+    const QDate date(parts[0], parts[1], parts[2]);
+    if (!date.isValid())
+        return std::nullopt;
+    return date.toJulianDay();
+}
+
+QString storedSummary(const QString &summary)
+{
+    return summary.contains(u'\n') ? Formats::toStoredText(summary) : summary;
+}
+
+// The key of a preview row; nothing when the row would not be stored.
+std::optional<EntryKey> rowKey(const ImportRow &row)
+{
+    const std::optional<QDate> date = Dates::readDate(row.date);
     if (!date)
-        return {};
+        return std::nullopt;
     const bool income = !row.income.trimmed().isEmpty();
-    const std::optional<QString> stored = Ledger::importAmount(income ? row.income : row.expense);
-    return duplicateKey(*date, income, stored ? Money::fromStored(*stored) : std::nullopt, row.summary);
+    const std::optional<Money> amount = Money::parseGrouped(income ? row.income : row.expense);
+    if (!amount)
+        return std::nullopt;
+    return EntryKey{date->toJulianDay(), amount->units(), income, storedSummary(row.summary)};
 }
 
 } // namespace
@@ -197,41 +237,50 @@ void FileImport::rememberMapping(const CsvTable &table, const ColumnMapping &map
 std::vector<DuplicateMark> FileImport::duplicates(const std::vector<ImportRow> &rows, int accountSet)
 {
     std::vector<DuplicateMark> marks(rows.size());
-    std::vector<QString> keys(rows.size());
-    QHash<QString, int> firstRow;  // key -> No. of the first row with it
+    std::vector<std::optional<EntryKey>> keys(rows.size());
+    QHash<EntryKey, int> firstRow;  // key -> No. of the first row with it
+    QSet<DayAmount> dayAmounts;
     firstRow.reserve(qsizetype(rows.size()));
-    QString from, until;
+    qint64 from = 0, until = 0;
     for (size_t i = 0; i < rows.size(); ++i) {
         keys[i] = rowKey(rows[i]);
-        if (keys[i].isEmpty())
+        if (!keys[i])
             continue;
-        const QString date = keys[i].left(10);
-        if (from.isEmpty() || date < from)
-            from = date;
-        if (until.isEmpty() || date > until)
-            until = date;
-        const auto at = firstRow.constFind(keys[i]);
-        if (at == firstRow.constEnd())
-            firstRow.insert(keys[i], rows[i].number);
-        else
+        const EntryKey &key = *keys[i];
+        if (firstRow.isEmpty() || key.day < from)
+            from = key.day;
+        if (firstRow.isEmpty() || key.day > until)
+            until = key.day;
+        const auto at = firstRow.constFind(key);
+        if (at == firstRow.constEnd()) {
+            firstRow.insert(key, rows[i].number);
+            dayAmounts.insert({key.day, key.amount});
+        } else {
             marks[i] = {DuplicateMark::EarlierRow, *at};
+        }
     }
     if (firstRow.isEmpty())
         return marks;
 
-    QSet<QString> stored;
-    Statement st = data_.query(QStringLiteral("select data, t1, t5, content from jizhang "
+    QSet<EntryKey> stored;
+    Statement st = data_.query(QStringLiteral("select data, t5, t1, content from jizhang "
                                               "where muluID=? and data>=? and data<=?"),
-                               {accountSet, from, until});
+                               {accountSet, Dates::storedDate(QDate::fromJulianDay(from)),
+                                Dates::storedDate(QDate::fromJulianDay(until))});
     const std::string_view incomeKind = "收入";
     while (st.step()) {
-        const QString key = duplicateKey(st.text(0), st.utf8(1) == incomeKind, Money::fromStored(st.utf8(2)),
-                                         st.text(3));
-        if (!key.isEmpty() && firstRow.contains(key))
-            stored.insert(key);
+        const std::optional<qint64> day = storedDay(st.utf8(0));
+        if (!day)
+            continue;
+        const std::optional<Money> amount = Money::fromStored(st.utf8(1));
+        if (!amount || !dayAmounts.contains({*day, amount->units()}))
+            continue;
+        EntryKey key{*day, amount->units(), st.utf8(2) == incomeKind, storedSummary(st.text(3))};
+        if (firstRow.contains(key))
+            stored.insert(std::move(key));
     }
     for (size_t i = 0; i < rows.size(); ++i)
-        if (!keys[i].isEmpty() && stored.contains(keys[i]))
+        if (keys[i] && stored.contains(*keys[i]))
             marks[i] = {DuplicateMark::Stored, 0};
     return marks;
 }

@@ -35,15 +35,13 @@ AmountCells AmountCells::fromSigned(QStringView text)
 
 std::optional<QString> storedDate(QStringView text)
 {
-    // The stored form itself is by far the most common: it needs no pattern.
-    if (text.size() == 10 && text[4] == u'-' && text[7] == u'-') {
-        const QString stored = text.toString();
-        if (QDate::fromString(stored, QStringLiteral("yyyy-MM-dd")).isValid())
-            return stored;
-    }
-    if (const std::optional<QDate> date = Dates::readDate(text))
-        return Dates::storedDate(*date);
-    return std::nullopt;
+    const std::optional<QDate> date = Dates::readDate(text);
+    if (!date)
+        return std::nullopt;
+    // The stored form stays as it is, without a new string.
+    if (text.size() == 10 && text[4] == u'-' && text[7] == u'-')
+        return text.toString();
+    return Dates::storedDate(*date);
 }
 
 QString dateCell(QStringView text) { return storedDate(text).value_or(text.toString()); }

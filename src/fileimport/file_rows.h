@@ -29,7 +29,7 @@ struct AmountCells {
     static AmountCells fromSigned(QStringView text);
 };
 
-// The stored form "yyyy-mm-dd" of a text that reads as a date (as the paste reads it).
+// The stored form "yyyy-mm-dd" of a text that reads as a date, as the paste reads it.
 std::optional<QString> storedDate(QStringView text);
 // A date cell: the stored form "yyyy-mm-dd" when the text reads as a date, else the text.
 QString dateCell(QStringView text);

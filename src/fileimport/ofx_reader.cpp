@@ -1,11 +1,13 @@
 #include "fileimport/ofx_reader.h"
 
-#include "core/csv.h"
 #include "core/dates.h"
 
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QHash>
+#include <QRegularExpression>
+#include <QStringDecoder>
 #include <QTemporaryFile>
 
 #define OFX_AQUAMANIAC_UGLY_HACK1  // leaves out the header's format tables, unused here
@@ -17,14 +19,64 @@ namespace {
 
 // libofx keeps a file's transactions in a tree whose size it counts anew for every
 // transaction it adds, so its time grows with the square of their number (10,000
-// transactions take seconds). Files are handed to it in parts of this many.
-constexpr int TransactionsPerPart = 500;
+// transactions take seconds), while each part costs it some 30 ms of its own (reading its
+// DTD). Files are handed to it in parts of this many.
+constexpr int TransactionsPerPart = 1500;
 
-// One STMTTRN element of the file: where it stands and the texts libofx would change.
+// One STMTTRN element of the file: where it stands and its texts as they are written.
 struct Element {
     qsizetype start = 0, end = 0;
-    QByteArray date, amount, fitid;
+    QByteArray date, amount, fitid, name, memo;
 };
+
+// The character references and the five named entities of SGML and XML text.
+QString withoutEntities(const QString &text)
+{
+    if (!text.contains(u'&'))
+        return text;
+    static const QRegularExpression entity(QStringLiteral("&(#[0-9]+|#[xX][0-9a-fA-F]+|amp|lt|gt|quot|apos);"));
+    QString out;
+    qsizetype from = 0;
+    for (auto it = entity.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        out += QStringView(text).mid(from, m.capturedStart() - from);
+        const QStringView name = m.capturedView(1);
+        if (name.startsWith(u'#')) {
+            bool ok = false;
+            const uint code = name.size() > 1 && (name[1] == u'x' || name[1] == u'X') ? name.mid(2).toUInt(&ok, 16)
+                                                                                       : name.mid(1).toUInt(&ok);
+            if (ok && code > 0 && code <= 0x10FFFF)
+                out += QString::fromUcs4(reinterpret_cast<const char32_t *>(&code), 1);
+        } else {
+            static const QHash<QString, QChar> named{{QStringLiteral("amp"), u'&'},  {QStringLiteral("lt"), u'<'},
+                                                     {QStringLiteral("gt"), u'>'},   {QStringLiteral("quot"), u'"'},
+                                                     {QStringLiteral("apos"), u'\''}};
+            out += named.value(name.toString());
+        }
+        from = m.capturedEnd();
+    }
+    out += QStringView(text).mid(from);
+    return out;
+}
+
+// How the file's texts are written: UTF-8 when all its bytes are, else the code page its
+// OFX 1.x header names (CHARSET:1252), else GB18030 like the program's other files.
+QByteArray encodingOf(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString text = utf8.decode(bytes);  // decoding happens on the conversion
+    if (!utf8.hasError())
+        return QByteArrayLiteral("UTF-8");
+    static const QRegularExpression charset(QStringLiteral("CHARSET:\\s*([0-9]+)"));
+    const QRegularExpressionMatch m = charset.match(QString::fromLatin1(bytes.left(1024)));
+    if (m.hasMatch()) {
+        const QByteArray page = m.captured(1).toLatin1();
+        const QByteArray name = page == "936" ? QByteArrayLiteral("GBK") : "windows-" + page;
+        if (QStringDecoder(name.constData()).isValid())
+            return name;
+    }
+    return QByteArrayLiteral("GB18030");
+}
 
 // The text of a leaf element (<TRNAMT>-12.50 or <TRNAMT>-12.50</TRNAMT>) inside [from, to).
 QByteArray leaf(const QByteArray &bytes, const QByteArray &lower, const char *tag, qsizetype from, qsizetype to)
@@ -64,12 +116,9 @@ std::vector<Element> elements(const QByteArray &bytes)
         e.end = end;
         e.date = leaf(bytes, lower, "<dtposted>", start, end);
         e.amount = leaf(bytes, lower, "<trnamt>", start, end);
-        e.fitid = leaf(bytes, lower, "<fitid>", start, end)
-                      .replace("&lt;", "<")
-                      .replace("&gt;", ">")
-                      .replace("&quot;", "\"")
-                      .replace("&apos;", "'")
-                      .replace("&amp;", "&");
+        e.fitid = leaf(bytes, lower, "<fitid>", start, end);
+        e.name = leaf(bytes, lower, "<name>", start, end);  // the payee's, where it has one
+        e.memo = leaf(bytes, lower, "<memo>", start, end);
         found.push_back(std::move(e));
         pos = end;
     }
@@ -78,19 +127,9 @@ std::vector<Element> elements(const QByteArray &bytes)
 
 // What libofx reported for one part of the file.
 struct Seen {
-    bool anything = false;  // a statement, an account or a transaction
-    struct Transaction {
-        QByteArray fitid;
-        QString name, memo;
-    };
-    std::vector<Transaction> transactions;
+    bool anything = false;         // a statement, an account or a transaction
+    std::vector<QByteArray> fitids;  // of its statement transactions, in order
 };
-
-QString libofxText(bool valid, const char *text)
-{
-    // libofx hands over UTF-8; a file whose header names no character set comes as it is.
-    return valid ? Csv::decode(QByteArray(text)) : QString();
-}
 
 int onTransaction(const OfxTransactionData data, void *user)
 {
@@ -98,8 +137,7 @@ int onTransaction(const OfxTransactionData data, void *user)
     seen->anything = true;
     if (data.invtransactiontype_valid)
         return 0;  // buying, selling and the like in an investment account
-    seen->transactions.push_back({data.fi_id_valid ? QByteArray(data.fi_id).trimmed() : QByteArray(),
-                                  libofxText(data.name_valid, data.name), libofxText(data.memo_valid, data.memo)});
+    seen->fitids.push_back(data.fi_id_valid ? QByteArray(data.fi_id).trimmed() : QByteArray());
     return 0;
 }
 
@@ -152,13 +190,20 @@ QByteArray part(const QByteArray &bytes, const std::vector<Element> &all, size_t
     return out;
 }
 
-ImportRow rowOf(const Element &e, const Seen::Transaction &t)
+ImportRow rowOf(const Element &e, QStringDecoder &decoder)
 {
     ImportRow row;
     // YYYYMMDD, then maybe the time and the time zone: the date is the bank's own.
-    const QString date = QString::fromLatin1(e.date);
-    const QDate posted = date.size() >= 8 ? QDate::fromString(date.left(8), QStringLiteral("yyyyMMdd")) : QDate();
-    row.date = posted.isValid() ? Dates::storedDate(posted) : date;
+    int digits[8] = {};
+    bool isDate = e.date.size() >= 8;
+    for (int i = 0; i < 8 && isDate; ++i) {
+        isDate = e.date[i] >= '0' && e.date[i] <= '9';
+        digits[i] = e.date[i] - '0';
+    }
+    const QDate posted = isDate ? QDate(digits[0] * 1000 + digits[1] * 100 + digits[2] * 10 + digits[3],
+                                        digits[4] * 10 + digits[5], digits[6] * 10 + digits[7])
+                                : QDate();
+    row.date = posted.isValid() ? Dates::storedDate(posted) : QString::fromLatin1(e.date);
     // A comma is the decimal point of some banks' amounts (-12,50); OFX groups no thousands.
     QString amount = QString::fromLatin1(e.amount);
     if (amount.contains(u',') && !amount.contains(u'.'))
@@ -166,8 +211,20 @@ ImportRow rowOf(const Element &e, const Seen::Transaction &t)
     FileRows::AmountCells cells = FileRows::AmountCells::fromSigned(amount);
     row.income = std::move(cells.income);
     row.expense = std::move(cells.expense);
-    row.summary = FileRows::summaryOf(t.name, t.memo);
+    row.summary = FileRows::summaryOf(withoutEntities(decoder.decode(e.name)), withoutEntities(decoder.decode(e.memo)));
     return row;
+}
+
+// The bytes libofx is given: every byte outside ASCII made "?". The structure is all it
+// is asked for; OpenSP reads such bytes of a UTF-8 file one by one as errors, which
+// makes a statement in Chinese several times slower to read.
+QByteArray asAscii(const QByteArray &bytes)
+{
+    QByteArray out = bytes;
+    for (char &c : out)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            c = '?';
+    return out;
 }
 
 } // namespace
@@ -188,7 +245,7 @@ Reading read(const QByteArray &bytes, const FileRows::Progress &progress)
     }
     const std::vector<Element> all = elements(bytes);
     if (all.empty()) {
-        const std::optional<Seen> seen = parse(bytes);
+        const std::optional<Seen> seen = parse(asAscii(bytes));
         reading.error = seen && seen->anything ? QStringLiteral("文件中没有银行或信用卡账户的交易记录。") : broken;
         return reading;
     }
@@ -198,20 +255,23 @@ Reading read(const QByteArray &bytes, const FileRows::Progress &progress)
         return reading;
     }
     reading.rows.reserve(all.size());
+    const QByteArray ascii = asAscii(bytes);
+    const QByteArray encoding = encodingOf(bytes);
+    QStringDecoder decoder(encoding.constData());
     for (size_t first = 0; first < all.size(); first += TransactionsPerPart) {
         const size_t last = std::min(all.size(), first + TransactionsPerPart);
         const std::optional<Seen> seen =
-            parse(all.size() <= size_t(TransactionsPerPart) ? bytes : part(bytes, all, first, last));
+            parse(all.size() <= size_t(TransactionsPerPart) ? ascii : part(ascii, all, first, last));
         if (!seen) {
             reading.error = QStringLiteral("无法写入临时文件（%1）。").arg(QDir::toNativeSeparators(QDir::tempPath()));
             reading.rows.clear();
             return reading;
         }
-        // Every transaction of the part, in the file's order, with the same FITID.
-        bool paired = seen->transactions.size() == last - first;
-        for (size_t i = 0; paired && i < seen->transactions.size(); ++i) {
-            const QByteArray &theirs = seen->transactions[i].fitid;
-            const QByteArray &ours = all[first + i].fitid;
+        // libofx must have read every transaction of the part, in the file's order.
+        bool paired = seen->fitids.size() == last - first;
+        for (size_t i = 0; paired && i < seen->fitids.size(); ++i) {
+            const QByteArray &theirs = seen->fitids[i];
+            const QByteArray ours = withoutEntities(QString::fromLatin1(asAscii(all[first + i].fitid))).toLatin1();
             paired = theirs.isEmpty() || ours.isEmpty() || theirs == ours;
         }
         if (!paired) {
@@ -219,8 +279,8 @@ Reading read(const QByteArray &bytes, const FileRows::Progress &progress)
             reading.rows.clear();
             return reading;
         }
-        for (size_t i = 0; i < seen->transactions.size(); ++i)
-            reading.rows.push_back(rowOf(all[first + i], seen->transactions[i]));
+        for (size_t i = first; i < last; ++i)
+            reading.rows.push_back(rowOf(all[i], decoder));
         if (progress && !progress(qint64(last), qint64(all.size()))) {
             reading.stopped = true;
             reading.rows.clear();

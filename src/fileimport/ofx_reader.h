@@ -10,11 +10,12 @@
 // Open Financial Exchange statements (OFX and QFX, 1.x SGML and 2.x XML), read with libofx.
 //
 // Each statement transaction (STMTTRN) becomes a row: the date posted, the signed amount,
-// and the name and memo into "摘要". libofx hands amounts over as binary fractions and
-// dates converted to the local time of this computer (a day off for a bank in another
-// time zone), and reads an amount that is no number as 0; so the date and amount texts
-// are taken from the file itself, each transaction paired with what libofx read by its
-// place in the file and its FITID. Investment transactions (buying and selling
+// and the name (or payee) and memo into "摘要". libofx checks the file against the OFX
+// rules and says which transactions it holds; their texts are taken from the file itself,
+// each paired with what libofx read by its place and its FITID. libofx would hand the
+// amounts over as binary fractions, read an amount that is no number as 0, move the dates
+// into this computer's time zone (a day off for a bank in another), and read a statement
+// in Chinese several times slower. Investment transactions (buying and selling
 // securities) are left out.
 namespace OfxReader {
 

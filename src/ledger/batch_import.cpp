@@ -185,15 +185,38 @@ std::vector<DuplicateMark> BatchImport::duplicatesOf(const std::vector<ImportRow
 void BatchImport::markDuplicates()
 {
     marks_ = duplicatesOf(rows());
+    showMarks();
+}
+
+void BatchImport::showMarks()
+{
     RecordModel &model = list_->model();
-    for (int i = 0; i < model.count(); ++i) {
-        const int icon = marks_[size_t(i)].kind == DuplicateMark::None ? 0 : 1;
-        if (model.record(i).icon != icon) {
+    std::vector<int> changed;
+    for (int i = 0; i < model.count(); ++i)
+        if (model.record(i).icon != (marks_[size_t(i)].kind == DuplicateMark::None ? 0 : 1))
+            changed.push_back(i);
+    if (changed.size() <= 1000) {
+        for (int i : changed) {
             RecordRow row = model.record(i);
-            row.icon = icon;
+            row.icon = row.icon ? 0 : 1;
             model.setRecord(i, std::move(row));
         }
+        return;
     }
+    // Many at once: one reset, keeping what the user looked at.
+    QTableView *view = list_->detailsView();
+    const int selected = list_->selectedRow();
+    const int top = view->verticalScrollBar()->value(), left = view->horizontalScrollBar()->value();
+    std::vector<RecordRow> rows;
+    rows.reserve(size_t(model.count()));
+    for (int i = 0; i < model.count(); ++i) {
+        rows.push_back(model.record(i));
+        rows.back().icon = marks_[size_t(i)].kind == DuplicateMark::None ? 0 : 1;
+    }
+    list_->setRows(std::move(rows));
+    list_->selectRow(selected);
+    view->verticalScrollBar()->setValue(top);
+    view->horizontalScrollBar()->setValue(left);
 }
 
 QString BatchImport::markText(int row) const
@@ -392,8 +415,10 @@ void BatchImport::save()
         return;
     }
 
-    // Rows that look imported already are stored only when the user says so.
-    const std::vector<DuplicateMark> marks = duplicatesOf(pending);
+    // Rows that look imported already are stored only when the user says so. The marks
+    // follow every change of the rows, and nothing else writes entries while this
+    // window is open.
+    const std::vector<DuplicateMark> marks = marks_.size() == pending.size() ? marks_ : duplicatesOf(pending);
     const auto duplicates = std::count_if(marks.begin(), marks.end(),
                                           [](const DuplicateMark &m) { return m.kind != DuplicateMark::None; });
     bool leaveDuplicates = false;
@@ -452,9 +477,18 @@ void BatchImport::save()
             if (kept.count(row.number))
                 left.push_back(row);
         showRows(left);
-    } else {
+    } else if (fromFile_) {
         // What was stored now looks imported, so that saving twice asks first.
-        markDuplicates();
+        std::set<int> bad(report.badDate.begin(), report.badDate.end());
+        bad.insert(report.badAmount.begin(), report.badAmount.end());
+        marks_ = marks;
+        for (size_t i = 0; i < pending.size(); ++i) {
+            const ImportRow &r = pending[i];
+            const bool blank = (r.date + r.item + r.income + r.expense + r.method + r.handler + r.summary).trimmed().isEmpty();
+            if (!blank && !bad.count(r.number) && marks_[i].kind == DuplicateMark::None)
+                marks_[i] = {DuplicateMark::Stored, 0};
+        }
+        showMarks();
     }
 
     if (report.stored == 0 && report.badDate.isEmpty() && report.badAmount.isEmpty()) {

@@ -64,6 +64,8 @@ private:
     void showRows(const std::vector<ImportRow> &rows);
     // Marks the rows anew: their pictures and marks_.
     void markDuplicates();
+    // Shows marks_ as the rows' pictures.
+    void showMarks();
     std::vector<DuplicateMark> duplicatesOf(const std::vector<ImportRow> &rows);
     void closeEditor(bool keep);
 

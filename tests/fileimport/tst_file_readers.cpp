@@ -45,7 +45,7 @@ const QByteArray Ofx1 = "OFXHEADER:100\r\nDATA:OFXSGML\r\nVERSION:102\r\nSECURIT
                         "</BANKACCTFROM><BANKTRANLIST><DTSTART>20240101<DTEND>20240110\r\n"
                         "<STMTTRN><TRNTYPE>DEBIT<DTPOSTED>20240107235959.000[-5:EST]<TRNAMT>-12.50<FITID>1"
                         "<NAME>Coffee shop<MEMO>Latte &amp; cake</STMTTRN>\r\n"
-                        "<STMTTRN><TRNTYPE>CREDIT<DTPOSTED>20240108<TRNAMT>1234,56<FITID>2<NAME>Salary</STMTTRN>\r\n"
+                        "<STMTTRN><TRNTYPE>CREDIT<DTPOSTED>20240108<TRNAMT>1234,56<FITID>2<NAME>Salary Caf\xe9</STMTTRN>\r\n"
                         "<STMTTRN><TRNTYPE>DEBIT<DTPOSTED>20240109<TRNAMT>abc<FITID>3<NAME>Broken</STMTTRN>\r\n"
                         "</BANKTRANLIST><LEDGERBAL><BALAMT>1<DTASOF>20240110</LEDGERBAL></STMTRS></STMTTRNRS>"
                         "</BANKMSGSRSV1></OFX>\r\n";
@@ -118,9 +118,9 @@ void FileReadersTest::readsFiles_data()
     QTest::newRow("QIF, dates day first, GBK")
         << gbk("!Type:Cash\nD13/01/2024\nT-5\nP早餐\n^\nD02/03/2024\nT-6\nP午餐\n^\nDsoon\nT-7\n^\n") << "txt"
         << QStringList{"2024-01-13|||5|||早餐", "2024-03-02|||6|||午餐", "soon|||7|||"};
-    QTest::newRow("OFX 1.x: the bank's own date, comma point, a bad amount kept")
+    QTest::newRow("OFX 1.x, code page 1252: the bank's own date, comma point, a bad amount kept")
         << Ofx1 << "qfx"
-        << QStringList{"2024-01-07|||12.50|||Coffee shop - Latte & cake", "2024-01-08||1234.56||||Salary",
+        << QStringList{"2024-01-07|||12.50|||Coffee shop - Latte & cake", "2024-01-08||1234.56||||Salary Café",
                        "2024-01-09||abc||||Broken"};
     QTest::newRow("OFX 2.x XML, credit card, Chinese")
         << ofx2(ofx2Transaction("a", "20240105120000[+8:CST]", "-88.00", "超市 &amp; 便利店", "日用品") +
