@@ -30,7 +30,7 @@ ColumnMappingDialog::ColumnMappingDialog(const QString &fileName, const CsvTable
     setWindowTitle(QStringLiteral("列对应"));
     setModal(true);
 
-    auto *intro = new QLabel(QStringLiteral("文件“%1”的各列与下表的列不能按标题对应。请为每一项选择文件中的列：")
+    auto *intro = new QLabel(QStringLiteral("文件“%1”的列不能按标题与导入的各项对应。请为每一项选择文件中的列：")
                                  .arg(fileName),
                              this);
     intro->setObjectName(QStringLiteral("Label1"));
@@ -109,6 +109,7 @@ ColumnMappingDialog::ColumnMappingDialog(const QString &fileName, const CsvTable
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     update();
+    resize(std::max(sizeHint().width(), 600), sizeHint().height());
 }
 
 void ColumnMappingDialog::fillChoices()
