@@ -1,5 +1,6 @@
 #include "fileimport/csv_table.h"
 
+#include "core/dates.h"
 #include "core/money.h"
 
 #include <QHash>
@@ -172,6 +173,29 @@ ColumnMapping CsvTable::guessMapping(const QStringList &cells)
         {ImportField::Summary, {"摘要", "备注", "用途", "附言", "说明", "对方", "memo", "description", "payee"}},
     };
     ColumnMapping mapping;
+    // A first row with a date in it is a row, not a header: guess by what its cells hold.
+    if (std::any_of(cells.begin(), cells.end(), [](const QString &c) { return Dates::readDate(c).has_value(); })) {
+        int plainNumber = -1;  // a count or a serial number, unless nothing looks more like money
+        for (int i = 0; i < cells.size(); ++i) {
+            const QString cell = cells[i].trimmed();
+            const bool amount = !FileRows::AmountCells::fromSigned(cell).isText();
+            if (mapping[ImportField::Date] < 0 && Dates::readDate(cell)) {
+                mapping[ImportField::Date] = i;
+            } else if (amount) {
+                const bool money = cell.contains(u'.') || cell.contains(u',') || cell.startsWith(u'-') ||
+                                   cell.startsWith(u'+') || cell.startsWith(u'(');
+                if (money && mapping[ImportField::Signed] < 0)
+                    mapping[ImportField::Signed] = i;
+                else if (plainNumber < 0)
+                    plainNumber = i;
+            } else if (mapping[ImportField::Summary] < 0 && !cell.isEmpty()) {
+                mapping[ImportField::Summary] = i;
+            }
+        }
+        if (mapping[ImportField::Signed] < 0)
+            mapping[ImportField::Signed] = plainNumber;
+        return mapping;
+    }
     mapping.header = true;
     for (int i = 0; i < cells.size(); ++i) {
         const QString cell = compact(cells[i]);

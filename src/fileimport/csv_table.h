@@ -55,7 +55,10 @@ struct CsvTable {
     // is left out), in any order, each at most once; nothing for any other first row.
     static std::optional<ColumnMapping> headerMapping(const QStringList &cells);
     // A first guess for the "列对应" step from the words banks use in their headers
-    // ("交易日期", "交易金额", "对方户名", "备注", ...); with no header, nothing mapped.
+    // ("交易日期", "交易金额", "对方户名", "备注", ...); a first row holding a date is
+    // taken for a row, and its first date, amount (one with a point, a sign or commas
+    // before a plain number) and other text are guessed to be the date, the signed amount
+    // and the summary.
     static ColumnMapping guessMapping(const QStringList &cells);
     // The key under which the mapping of a file is remembered: its header's cells, or
     // for a file without a header, its number of columns.

@@ -9,8 +9,10 @@ AmountCells AmountCells::fromSigned(QStringView text)
 {
     const QStringView trimmed = text.trimmed();
     AmountCells cells;
-    if (trimmed.isEmpty())
+    if (trimmed.isEmpty()) {
+        cells.text = true;
         return cells;
+    }
     bool negative = false;
     QStringView magnitude = trimmed;
     if (magnitude.startsWith(u'(') && magnitude.endsWith(u')') && magnitude.size() > 2) {
@@ -27,6 +29,7 @@ AmountCells AmountCells::fromSigned(QStringView text)
     if (stored) {
         (negative ? cells.expense : cells.income) = *stored;
     } else {
+        cells.text = true;
         const bool looksNegative = trimmed.startsWith(u'-') || trimmed.startsWith(u'(');
         (looksNegative ? cells.expense : cells.income) = trimmed.toString();
     }

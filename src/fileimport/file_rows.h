@@ -26,7 +26,9 @@ using Progress = std::function<bool(qint64 done, qint64 total)>;
 // "支出" cell when it starts with "-" or "(", else in the "收入" cell.
 struct AmountCells {
     QString income, expense;
+    bool text = false;  // the cell is kept as it stands: it is no amount
     static AmountCells fromSigned(QStringView text);
+    bool isText() const { return text; }
 };
 
 // The stored form "yyyy-mm-dd" of a text that reads as a date, as the paste reads it.

@@ -255,6 +255,13 @@ void FileReadersTest::bankCsvIsMappedAndRemembered()
     QCOMPARE(files.open(writeFile(t.path(), "other.csv", gbk("日期;金额\r\n2024-1-5;1\r\n"))).mapping[ImportField::Summary],
              -1);
 
+    // Without a header, the cells say which column is which.
+    const FileReading bare = FileImport::read(gbk("7,2024/3/1,(45.00),超市\r\n8,2024/3/2,12,退货\r\n"), "txt");
+    QVERIFY(!bare.mapping.header);
+    QCOMPARE(bare.mapping[ImportField::Date], 1);
+    QCOMPARE(bare.mapping[ImportField::Signed], 2);  // money rather than a serial number
+    QCOMPARE(bare.mapping[ImportField::Summary], 3);
+
     // Separate income and expense columns: the zero one is left out.
     const FileReading split = FileImport::read(gbk("记账日期,收入金额,支出金额,摘要\r\n2024-02-01,0.00,25.00,电费\r\n"
                                                    "2024-02-02,100.00,0.00,利息\r\n2024-02-03,0,0,零\r\n"),
