@@ -1,6 +1,7 @@
 #include "ledger/entry_list.h"
 
 #include "core/dates.h"
+#include "ledger/month_totals.h"
 #include "store/data_file.h"
 
 #include <algorithm>
@@ -163,18 +164,8 @@ void EntryList::readIds()
 void EntryList::makeSegments()
 {
     const SqlCondition base = condition();
-    {
-        Statement st = data_.query(
-            QStringLiteral("select count(*), money_total(case when t1 IS '收入' then t5 end), "
-                           "money_total(case when t1 IS NOT '收入' then t5 end) from jizhang where ") +
-                base.text,
-            base.values);
-        if (st.step()) {
-            count_ = int(st.integer(0));
-            totals_ = {count_, Money::fromStored(st.utf8(1)).value_or(Money()),
-                       Money::fromStored(st.utf8(2)).value_or(Money())};
-        }
-    }
+    totals_ = MonthTotals(data_).all(query_.accountSet);
+    count_ = totals_.count;
 
     const bool descending = query_.sortColumn < 0 || query_.sortOrder == Qt::DescendingOrder;
     const SortKey key = sortKey(query_.sortColumn < 0 ? 0 : query_.sortColumn).value();

@@ -55,6 +55,26 @@ CREATE INDEX IF NOT EXISTS Tables_muluID_res_dates ON Tables(muluID, res, dates)
 CREATE INDEX IF NOT EXISTS tongxilu_t_20 ON tongxilu(t_20);
 )SQL";
 
+// Counts and totals of each month of an account set's entries, for the list of all of
+// them. Any change to an entry, whoever makes it, drops its month's row; the program
+// adds the month up again when it needs it.
+const char *const CreateMonthTotals = R"SQL(
+CREATE TABLE IF NOT EXISTS jizhang_months (
+    muluID INTEGER NOT NULL, month TEXT NOT NULL,
+    entries INTEGER NOT NULL, income TEXT NOT NULL, expense TEXT NOT NULL,
+    PRIMARY KEY (muluID, month)) WITHOUT ROWID;
+CREATE TRIGGER IF NOT EXISTS jizhang_months_insert AFTER INSERT ON jizhang BEGIN
+    DELETE FROM jizhang_months WHERE muluID = new.muluID AND month = ifnull(substr(new.data, 1, 7), '');
+END;
+CREATE TRIGGER IF NOT EXISTS jizhang_months_delete AFTER DELETE ON jizhang BEGIN
+    DELETE FROM jizhang_months WHERE muluID = old.muluID AND month = ifnull(substr(old.data, 1, 7), '');
+END;
+CREATE TRIGGER IF NOT EXISTS jizhang_months_update AFTER UPDATE OF data, t1, t5, muluID ON jizhang BEGIN
+    DELETE FROM jizhang_months WHERE muluID = old.muluID AND month = ifnull(substr(old.data, 1, 7), '');
+    DELETE FROM jizhang_months WHERE muluID = new.muluID AND month = ifnull(substr(new.data, 1, 7), '');
+END;
+)SQL";
+
 // The column choices of the batch import's "列对应" step, by the file's header line. A file
 // of any version may lack the table: it is made when first needed.
 const char *const CreateImportMappings = R"SQL(
@@ -77,7 +97,7 @@ void insertSeedRows(Database &db)
     db.execute(QStringLiteral(
         "insert into 系统设置 (id, 字体, 字号, 字体颜色, 粗体, 斜体, 背景颜色, 背景图像, 显示网格, 图标, "
         "image2, image7, 自动备份) values (1, '字体', '9', '0', '0', '0', '#000000', '0', 'True', '3', "
-        "'', '', '0')"));
+        "'', '', '1')"));
 
     insertCatalogueRow(db, QStringLiteral("e1_"), QStringLiteral("0"), QStringLiteral("收支项目"),
                        QStringLiteral("收入"));
@@ -143,6 +163,7 @@ void create(Database &db)
     try {
         db.execute(QString::fromUtf8(CreateTables));
         db.execute(QString::fromUtf8(CreateIndexes));
+        db.execute(QString::fromUtf8(CreateMonthTotals));
         createImportMappings(db);
         insertSeedRows(db);
         db.execute(QStringLiteral("PRAGMA user_version = %1").arg(Version));
@@ -164,8 +185,10 @@ void migrate(Database &db, int fromVersion)
     // go to the end rather than all over it. The diary's index replaced the one of
     // version 1 on the account set and class alone.
     // Version 4 added the indexes that keep an account set's entries in the order of
-    // each column of the entry lists, so that a sorted list is read a page at a time.
+    // each column of the entry lists, so that a sorted list is read a page at a time,
+    // and the month totals that "全部记录" adds up.
     db.execute(QString::fromUtf8(CreateIndexes));
+    db.execute(QString::fromUtf8(CreateMonthTotals));
     db.execute(QStringLiteral("DROP INDEX IF EXISTS Tables_muluID_res"));
     db.execute(QStringLiteral("PRAGMA user_version = %1").arg(Version));
 }
