@@ -242,7 +242,13 @@ std::vector<DuplicateMark> FileImport::duplicates(const std::vector<ImportRow> &
     QSet<DayAmount> dayAmounts;
     firstRow.reserve(qsizetype(rows.size()));
     qint64 from = 0, until = 0;
-    for (size_t i = 0; i < rows.size(); ++i) {
+    // Earlier means a lower No., whatever order the rows are shown in.
+    std::vector<size_t> byNumber(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i)
+        byNumber[i] = i;
+    std::stable_sort(byNumber.begin(), byNumber.end(),
+                     [&](size_t a, size_t b) { return rows[a].number < rows[b].number; });
+    for (size_t i : byNumber) {
         keys[i] = rowKey(rows[i]);
         if (!keys[i])
             continue;

@@ -65,8 +65,8 @@ public:
     void rememberMapping(const CsvTable &table, const ColumnMapping &mapping);
 
     // For each row, whether its date, kind, amount and summary equal those of an entry of
-    // the account set or of an earlier row. Rows whose date or amount does not read are
-    // never duplicates; amounts are compared as numbers ("12.50" is "12.5").
+    // the account set or of an earlier row (a lower No.). Rows whose date or amount does
+    // not read are never duplicates; amounts are compared as numbers ("12.50" is "12.5").
     std::vector<DuplicateMark> duplicates(const std::vector<ImportRow> &rows, int accountSet);
 
 private:

@@ -15,6 +15,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -137,6 +138,9 @@ BatchImport::BatchImport(const AppContext &context, QWidget *parent) : QDialog(p
             editCell(current.row(), std::max(1, current.column()));
     });
     connect(view->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { closeEditor(true); });
+    // A click on a column header sorts the rows: the edit is kept first, the marks follow.
+    view->horizontalHeader()->viewport()->installEventFilter(this);
+    connect(list_, &RecordList::sorted, this, [this] { markDuplicates(); });
     connect(view->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { closeEditor(true); });
 }
 
@@ -206,6 +210,8 @@ void BatchImport::showMarks()
     // Many at once: one reset, keeping what the user looked at.
     QTableView *view = list_->detailsView();
     const int selected = list_->selectedRow();
+    const int sortColumn = list_->sortColumn();
+    const Qt::SortOrder sortOrder = list_->sortOrder();
     const int top = view->verticalScrollBar()->value(), left = view->horizontalScrollBar()->value();
     std::vector<RecordRow> rows;
     rows.reserve(size_t(model.count()));
@@ -214,6 +220,8 @@ void BatchImport::showMarks()
         rows.back().icon = marks_[size_t(i)].kind == DuplicateMark::None ? 0 : 1;
     }
     list_->setRows(std::move(rows));
+    if (sortColumn >= 0)
+        list_->sortBy(sortColumn, sortOrder);  // the order stands; this shows it in the header again
     list_->selectRow(selected);
     view->verticalScrollBar()->setValue(top);
     view->horizontalScrollBar()->setValue(left);
@@ -508,6 +516,9 @@ bool BatchImport::eventFilter(QObject *watched, QEvent *event)
         closeEditor(false);
         return true;
     }
+    if (editor_ && watched == list_->detailsView()->horizontalHeader()->viewport() &&
+        event->type() == QEvent::MouseButtonPress)
+        closeEditor(true);
     if (watched == list_->detailsView()->viewport() && event->type() == QEvent::ToolTip) {
         auto *help = static_cast<QHelpEvent *>(event);
         const QModelIndex index = list_->detailsView()->indexAt(help->pos());

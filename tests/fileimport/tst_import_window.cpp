@@ -109,6 +109,11 @@ void ImportWindowTest::openFileFillsThePreview()
              (QList<int>{1, 0, 1}));
     QCOMPARE(import.markText(0), QStringLiteral("可能已经导入过：账套中已有日期、金额和摘要都相同的记录。"));
     QCOMPARE(import.markText(2), QStringLiteral("可能重复：与 No. 2 的日期、金额和摘要都相同。"));
+    list->sortBy(0, Qt::DescendingOrder);  // the marks go with their rows
+    QCOMPARE(list->cell(0, 0), QStringLiteral("3"));
+    QCOMPARE(import.markText(0), QStringLiteral("可能重复：与 No. 2 的日期、金额和摘要都相同。"));
+    QCOMPARE(import.markText(1), QString());
+    list->sortBy(0, Qt::AscendingOrder);
 
     // A double-click corrects a cell in place; the marks follow.
     QTableView *view = list->detailsView();
