@@ -6,9 +6,10 @@
 #include <QDialog>
 
 class QLabel;
+class QPushButton;
 
 // "帐务统计": counts and sums of the income and expense entries of the whole account set,
-// and the balance, computed once when the window opens.
+// and the balance, computed once when the window opens. "打印" prints them.
 class FinanceSummary : public QDialog {
     Q_OBJECT
 public:
@@ -20,9 +21,15 @@ public:
     };
     static Texts texts(const FinanceFigures &figures);
 
+    // "打印": the figures in the print preview.
+    void print();
+
 private:
     void showTexts(const Texts &texts);
 
+    AppContext context_;
+    std::optional<FinanceFigures> figures_;  // nothing when they could not be read
+    QPushButton *print_;    // Command1
     QLabel *incomeCount_;   // Label1
     QLabel *income_;        // Label3
     QLabel *expenseCount_;  // Label4
