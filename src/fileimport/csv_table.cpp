@@ -242,6 +242,10 @@ std::vector<ImportRow> CsvTable::rows(const ColumnMapping &mapping, const FileRo
             const int c = mapping[field];
             return c >= 0 && c < values.size() ? values[c] : QString();
         };
+        // The ledger's own export ends with its totals ("合计", "N 条", ..., "收支结余", ...).
+        if (i + 1 == records.size() && cell(ImportField::Date).trimmed() == QStringLiteral("合计") &&
+            cell(ImportField::Method).trimmed() == QStringLiteral("收支结余"))
+            break;
         ImportRow row;
         row.number = int(result.size()) + 1;
         row.date = FileRows::dateCell(cell(ImportField::Date));

@@ -68,6 +68,7 @@ struct CsvTable {
     // of the mapped columns as they stand but for the date, read as the paste does, and the
     // signed amount, split as AmountCells says. Where both "收入" and "支出" hold an amount
     // and one of them is zero (banks fill the other column with 0.00), the zero is left out.
+    // The totals row that ends the ledger's own export is not a row.
     // Empty when progress stops the reading.
     std::vector<ImportRow> rows(const ColumnMapping &mapping, const FileRows::Progress &progress = {},
                                 bool *stopped = nullptr) const;
