@@ -1,4 +1,3 @@
-#include "core/csv.h"
 #include "export/ledger_export.h"
 #include "fileimport/file_import.h"
 #include "fileimport/qif_reader.h"
