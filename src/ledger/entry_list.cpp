@@ -4,6 +4,8 @@
 #include "ledger/month_totals.h"
 #include "store/data_file.h"
 
+#include <QElapsedTimer>
+
 #include <algorithm>
 #include <array>
 #include <limits>
@@ -74,17 +76,58 @@ struct EntryList::Segment {
 
 bool EntryList::isSortable(int column) { return column != 1 && sortKey(column).has_value(); }
 
-EntryList::EntryList(DataFile &data, EntryQuery query) : data_(data), query_(std::move(query))
+EntryList::EntryList(DataFile &data, EntryQuery query, Reading reading) : data_(data), query_(std::move(query))
 {
     query_.filter = query_.filter.trimmed();
     if (!isSortable(query_.sortColumn))
         query_.sortColumn = -1;
     const bool whole = !query_.search && LedgerSpan::forKey(query_.nodeKey).kind == LedgerSpan::All;
     keyset_ = whole && query_.filter.isEmpty();
-    if (keyset_)
+    if (keyset_) {
         makeSegments();
-    else
-        readIds();
+        return;
+    }
+    if (reading == Reading::Progressive && whole && query_.sortColumn < 0) {
+        // Newest month first; entries without a text date sort after every date.
+        MonthTotals months(data_);
+        pending_.push_back(MonthTotals::noMonthCondition());
+        for (const QString &month : months.months(query_.accountSet))
+            pending_.push_back(MonthTotals::monthCondition(month));
+        return;
+    }
+    Batch batch;
+    readIds({}, batch);
+    append(batch);
+}
+
+EntryList::Batch EntryList::readMore(int milliseconds)
+{
+    Batch batch;
+    QElapsedTimer clock;
+    clock.start();
+    while (!pending_.empty()) {
+        const SqlCondition part = pending_.back();
+        readIds(part, batch);
+        pending_.pop_back();
+        if (clock.elapsed() >= milliseconds)
+            break;
+    }
+    return batch;
+}
+
+void EntryList::append(const Batch &batch)
+{
+    ids_.insert(ids_.end(), batch.ids.begin(), batch.ids.end());
+    count_ = int(ids_.size());
+    totals_.count = count_;
+    totals_.income += batch.totals.income;
+    totals_.expense += batch.totals.expense;
+}
+
+void EntryList::readAll()
+{
+    while (!isComplete())
+        append(readMore(std::numeric_limits<int>::max()));
 }
 
 EntryList::~EntryList() = default;
@@ -141,9 +184,14 @@ QString EntryList::order(const EntryQuery &query)
     }
 }
 
-void EntryList::readIds()
+// Reads the ids of the list (or of one part of it) in order, with their totals.
+void EntryList::readIds(const SqlCondition &part, Batch &batch)
 {
-    const SqlCondition c = condition(query_);
+    SqlCondition c = condition(query_);
+    if (!part.text.isEmpty()) {
+        c.text += QStringLiteral(" and ") + part.text;
+        c.values += part.values;
+    }
     // A list of the newest hundred goes by id; every other one is the account set's rows,
     // walked in the date index rather than an index of another column.
     const bool newest = !query_.search && LedgerSpan::forKey(query_.nodeKey).kind == LedgerSpan::Newest;
@@ -153,12 +201,11 @@ void EntryList::readIds()
                                c.values);
     const std::string_view income = "收入";
     while (st.step()) {
-        ids_.push_back(st.integer(0));
+        batch.ids.push_back(st.integer(0));
         if (std::optional<Money> amount = Money::fromStored(st.utf8(2)))
-            (st.utf8(1) == income ? totals_.income : totals_.expense) += *amount;
+            (st.utf8(1) == income ? batch.totals.income : batch.totals.expense) += *amount;
     }
-    count_ = int(ids_.size());
-    totals_.count = count_;
+    batch.totals.count = int(batch.ids.size());
 }
 
 void EntryList::makeSegments()
@@ -362,6 +409,7 @@ std::vector<LedgerEntry> EntryList::fromSegment(Segment &s, int from, int n)
 
 void EntryList::forEach(const std::function<bool(const LedgerEntry &)> &each, int pageSize)
 {
+    readAll();
     for (int first = 0; first < count_; first += pageSize)
         for (const LedgerEntry &e : entries(first, pageSize))
             if (!each(e))

@@ -31,12 +31,19 @@ struct EntryQuery {
 // reads rows by id.
 class EntryList {
 public:
-    EntryList(DataFile &data, EntryQuery query);
+    // How a list that must be read whole is read: all at once when it is made, or (a
+    // filtered list of all entries, in its own order) a month at a time, newest first,
+    // through readMore(), so that its first rows can show at once.
+    enum class Reading { AtOnce, Progressive };
+
+    EntryList(DataFile &data, EntryQuery query, Reading reading = Reading::AtOnce);
     ~EntryList();
     EntryList(const EntryList &) = delete;
     EntryList &operator=(const EntryList &) = delete;
 
     const EntryQuery &query() const { return query_; }
+    // Until the list is complete, count and totals are those of the rows read so far.
+    bool isComplete() const { return pending_.empty(); }
     int count() const { return count_; }
     // Count and totals of the listed entries (exact).
     const LedgerTotals &totals() const { return totals_; }
@@ -44,7 +51,21 @@ public:
     // The entries at positions [first, first + n), in the list's order.
     std::vector<LedgerEntry> entries(int first, int n);
     // Every entry in the list's order, a page at a time; stops when `each` returns false.
+    // Reads the rest of a list read progressively first.
     void forEach(const std::function<bool(const LedgerEntry &)> &each, int pageSize = 2000);
+
+    // Rows read on, not yet part of the list.
+    struct Batch {
+        std::vector<qint64> ids;
+        LedgerTotals totals;
+    };
+    // Reads on for about `milliseconds` (at least one month).
+    Batch readMore(int milliseconds);
+    // Adds the rows read to the end of the list.
+    void append(const Batch &batch);
+    void readAll();
+    // Reads no further: the list is what has been read.
+    void stopReading() { pending_.clear(); }
 
     // The list without the entry at `position` (after it was deleted), its totals less
     // that entry; false when no entry stands there.
@@ -60,7 +81,7 @@ public:
 
 private:
     struct Segment;
-    void readIds();
+    void readIds(const SqlCondition &part, Batch &batch);
     void makeSegments();
     std::vector<LedgerEntry> byIds(const std::vector<qint64> &ids);
     std::vector<LedgerEntry> fromSegment(Segment &segment, int first, int n);
@@ -71,5 +92,6 @@ private:
     LedgerTotals totals_;
     bool keyset_ = false;
     std::vector<qint64> ids_;           // the list's ids in order, unless read by keyset
+    std::vector<SqlCondition> pending_; // parts still to read, the next one last
     std::vector<Segment> segments_;     // the parts a keyset list is read in, in order
 };

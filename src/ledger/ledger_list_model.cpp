@@ -10,8 +10,10 @@ constexpr size_t KeptPages = 64;
 } // namespace
 
 LedgerListModel::LedgerListModel(DataFile &data, QObject *parent)
-    : QAbstractTableModel(parent), data_(data), columns_(Ledger::columns())
+    : QAbstractTableModel(parent), data_(data), columns_(Ledger::columns()), reading_(new QTimer(this))
 {
+    reading_->setInterval(0);
+    connect(reading_, &QTimer::timeout, this, &LedgerListModel::readMore);
 }
 
 LedgerListModel::~LedgerListModel() = default;
@@ -25,19 +27,48 @@ void LedgerListModel::reset(const EntryQuery &query)
     recent_.clear();
     list_.reset();
     query_ = query;
+    reading_->stop();
     try {
-        list_ = std::make_unique<EntryList>(data_, query_);
+        list_ = std::make_unique<EntryList>(data_, query_, EntryList::Reading::Progressive);
     } catch (...) {
         endResetModel();
         throw;
     }
     endResetModel();
+    if (!list_->isComplete())
+        reading_->start();
+}
+
+void LedgerListModel::readMore()
+{
+    if (!list_ || list_->isComplete()) {
+        reading_->stop();
+        return;
+    }
+    // A slice of reading at a time, so that the window keeps answering.
+    EntryList::Batch batch;
+    try {
+        batch = list_->readMore(25);
+    } catch (const StoreError &) {
+        // What could not be read stays out of the list.
+        list_->stopReading();
+    }
+    if (!batch.ids.empty()) {
+        const int first = list_->count();
+        beginInsertRows(QModelIndex(), first, first + int(batch.ids.size()) - 1);
+        list_->append(batch);
+        endInsertRows();
+    }
+    if (list_->isComplete())
+        reading_->stop();
+    emit totalsChanged();
 }
 
 void LedgerListModel::setQuery(const EntryQuery &query) { reset(query); }
 
 void LedgerListModel::clear()
 {
+    reading_->stop();
     beginResetModel();
     pages_.clear();
     recent_.clear();

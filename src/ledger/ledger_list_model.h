@@ -5,6 +5,7 @@
 
 #include <QAbstractTableModel>
 #include <QIcon>
+#include <QTimer>
 
 #include <list>
 #include <memory>
@@ -24,8 +25,11 @@ public:
     void setImageList(const QList<QIcon> &icons);
 
     // Lists what the query selects, in its order; a failure to read lists nothing and is
-    // thrown on.
+    // thrown on. A filtered list of all entries grows as it is read, newest month first,
+    // between the window's other work; totalsChanged() says how far it has come.
     void setQuery(const EntryQuery &query);
+    // Whether every row of the list has been read (count and totals are final).
+    bool isComplete() const { return !list_ || list_->isComplete(); }
     // Lists nothing.
     void clear();
     const EntryQuery &query() const { return query_; }
@@ -50,7 +54,13 @@ public:
 
     static constexpr int PageSize = 256;
 
+signals:
+    // More rows were read; once isComplete(), count and totals are final.
+    void totalsChanged();
+
 private:
+    void readMore();
+
     const RecordRow *rowAt(int row) const;
     void reset(const EntryQuery &query);
 
@@ -62,4 +72,5 @@ private:
     // Pages read, the most recently used first.
     mutable std::unordered_map<int, std::vector<RecordRow>> pages_;
     mutable std::list<int> recent_;
+    QTimer *reading_;
 };

@@ -412,6 +412,8 @@ void MainWindow::connectCommands()
     connect(searchButton_, &QPushButton::clicked, this, &MainWindow::searchClicked);
     connect(filter_, &QLineEdit::textChanged, filterPause_, qOverload<>(&QTimer::start));
     connect(filterPause_, &QTimer::timeout, this, &MainWindow::applyFilter);
+    connect(entries_, &LedgerListModel::totalsChanged, this, [this] { showPanels(0, panelsOf(0)); });
+    connect(results_, &LedgerListModel::totalsChanged, this, [this] { showPanels(1, panelsOf(1)); });
     auto *findFilter = new QAction(this);
     findFilter->setShortcut(QKeySequence::Find);
     connect(findFilter, &QAction::triggered, this, [this] {
@@ -522,7 +524,13 @@ void MainWindow::load(LedgerListModel *model, RecordList *list, const EntryQuery
 
 LedgerPanels MainWindow::panelsOf(int tab) const
 {
-    const LedgerTotals totals = (tab == 1 ? results_ : entries_)->totals();
+    const LedgerListModel *model = tab == 1 ? results_ : entries_;
+    const LedgerTotals totals = model->totals();
+    if (!model->isComplete()) {
+        // Still reading: the count so far, the sums when they are whole.
+        return {Ledger::countPanel(totals.count) + QStringLiteral("…"), QStringLiteral("收入：… 元"),
+                QStringLiteral("支出：… 元"), QStringLiteral("收支结余：… 元")};
+    }
     return tab == 1 ? Ledger::searchPanels(totals) : Ledger::listPanels(totals);
 }
 

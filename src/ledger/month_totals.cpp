@@ -32,32 +32,47 @@ QString after(const QString &prefix)
 
 } // namespace
 
-LedgerTotals MonthTotals::all(int accountSet)
+QStringList MonthTotals::months(int accountSet)
 {
-    // The months the account set's dates fall in, one index seek each.
     QStringList months;
-    {
-        Statement seek = data_.query(QStringLiteral("select data from jizhang indexed by jizhang_muluID_data "
-                                                    "where muluID=? and data >= ? order by data limit 1"));
-        QString from = QStringLiteral("");  // the smallest text
-        for (;;) {
-            seek.reset();
-            seek.bindAll({accountSet, from});
-            if (!seek.step())
+    Statement seek = data_.query(QStringLiteral("select data from jizhang indexed by jizhang_muluID_data "
+                                                "where muluID=? and data >= ? order by data limit 1"));
+    QString from = QStringLiteral("");  // the smallest text
+    for (;;) {
+        seek.reset();
+        seek.bindAll({accountSet, from});
+        if (!seek.step())
+            break;
+        const QString date = seek.text(0);
+        const QString month = date.left(7);
+        months << month;
+        if (month.size() < 7) {
+            // A short date is a month of its own; go on with the first text after it.
+            from = date + QChar(0);
+        } else {
+            from = after(month);
+            if (from.isNull())
                 break;
-            const QString date = seek.text(0);
-            const QString month = date.left(7);
-            months << month;
-            if (month.size() < 7) {
-                // A short date is a month of its own; go on after it.
-                from = date + QChar(0);
-            } else {
-                from = after(month);
-                if (from.isNull())
-                    break;
-            }
         }
     }
+    return months;
+}
+
+SqlCondition MonthTotals::monthCondition(const QString &month)
+{
+    if (month.size() < 7)
+        return {QStringLiteral("data = ?"), {month}};
+    const QString until = after(month);
+    if (until.isNull())
+        return {QStringLiteral("data >= ? and substr(data, 1, 7) = ?"), {month, month}};
+    return {QStringLiteral("data >= ? and data < ?"), {month, until}};
+}
+
+SqlCondition MonthTotals::noMonthCondition() { return {QStringLiteral("(data IS NULL OR data < '')"), {}}; }
+
+LedgerTotals MonthTotals::all(int accountSet)
+{
+    const QStringList months = this->months(accountSet);
 
     QHash<QString, Month> kept;
     {
@@ -73,6 +88,14 @@ LedgerTotals MonthTotals::all(int accountSet)
         totals.income += m.income;
         totals.expense += m.expense;
     };
+    auto sum = [&](const SqlCondition &c) {
+        Statement st = data_.query(Sums + QStringLiteral("indexed by jizhang_muluID_data where muluID=? and ") + c.text,
+                                   QVariantList{accountSet} + c.values);
+        Month m;
+        if (st.step())
+            m = read(st, 0);
+        return m;
+    };
     QList<std::pair<QString, Month>> added;
     for (const QString &month : months) {
         auto found = kept.constFind(month);
@@ -80,32 +103,12 @@ LedgerTotals MonthTotals::all(int accountSet)
             add(*found);
             continue;
         }
-        const QString until = after(month);
-        Statement st = month.size() < 7
-                           ? data_.query(Sums + QStringLiteral("indexed by jizhang_muluID_data where muluID=? and data=?"),
-                                         {accountSet, month})
-                       : until.isNull()
-                           ? data_.query(Sums + QStringLiteral("indexed by jizhang_muluID_data where muluID=? and "
-                                                               "data >= ? and substr(data, 1, 7) = ?"),
-                                         {accountSet, month, month})
-                           : data_.query(Sums + QStringLiteral("indexed by jizhang_muluID_data where muluID=? and "
-                                                               "data >= ? and data < ?"),
-                                         {accountSet, month, until});
-        Month m;
-        if (st.step())
-            m = read(st, 0);
+        const Month m = sum(monthCondition(month));
         add(m);
         added.append({month, m});
     }
-
     // Entries without a date or with one that is not text are never kept by month.
-    {
-        Statement st = data_.query(Sums + QStringLiteral("indexed by jizhang_muluID_data where muluID=? and "
-                                                         "(data IS NULL OR data < '')"),
-                                   {accountSet});
-        if (st.step())
-            add(read(st, 0));
-    }
+    add(sum(noMonthCondition()));
 
     // Months added up now are kept for the next time, all in one write. A file that cannot
     // be written is simply added up again next time.

@@ -20,6 +20,13 @@ public:
     // Count and totals of every entry of the account set.
     LedgerTotals all(int accountSet);
 
+    // The months the account set's entries fall in, ascending (one index seek each).
+    QStringList months(int accountSet);
+    // The condition (without the account set) that selects the entries of a month, and the
+    // one for the entries that have no month (no date, or one that is not text).
+    static SqlCondition monthCondition(const QString &month);
+    static SqlCondition noMonthCondition();
+
 private:
     DataFile &data_;
 };

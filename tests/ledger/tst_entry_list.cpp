@@ -1,7 +1,9 @@
 #include "ledger/entry_list.h"
+#include "ledger/ledger_list_model.h"
 #include "ledger/month_totals.h"
 #include "support/test_folder.h"
 
+#include <QAbstractItemModelTester>
 #include <QRandomGenerator>
 #include <QtTest>
 
@@ -120,6 +122,7 @@ private slots:
     void everyOrderAndFilterMatchesAPlainSort();
     void totalsAndDeletingAgreeWithTheRows();
     void monthTotalsFollowEveryChange();
+    void modelReadsOnDemandAndGrowsWhileReading();
 };
 
 void EntryListTest::everyOrderAndFilterMatchesAPlainSort()
@@ -251,6 +254,42 @@ void EntryListTest::monthTotalsFollowEveryChange()
     }
     // An account set without entries.
     QCOMPARE(MonthTotals(f.t.data).all(9999).count, 0);
+}
+
+// The list model over a generated ledger: a proper model while it is filled, sorted,
+// filtered (read a month at a time) and while rows are taken out; every row shows the
+// entry the list holds at that position.
+void EntryListTest::modelReadsOnDemandAndGrowsWhileReading()
+{
+    Fixture f;
+    LedgerListModel model(f.t.data);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    for (const QString &filter : {QString(), QStringLiteral("午饭")}) {
+        for (int column : {-1, 3, 7}) {
+            EntryQuery q;
+            q.accountSet = f.set;
+            q.filter = filter;
+            q.sortColumn = column;
+            model.setQuery(q);
+            QTRY_VERIFY(model.isComplete());
+            EntryList plain(f.t.data, q);
+            QCOMPARE(model.rowCount(), plain.count());
+            QCOMPARE(model.totals().income, plain.totals().income);
+            const int last = model.rowCount() - 1;
+            for (int row : {0, 1, LedgerListModel::PageSize, last / 2, last})
+                QCOMPARE(model.idAt(row), plain.entries(row, 1).front().id);
+            const QModelIndex amount = model.index(0, 3);
+            QCOMPARE(model.data(amount, Qt::TextAlignmentRole).toInt(), int(Qt::AlignRight | Qt::AlignVCenter));
+        }
+        // Taking out a row far down: the rows after it move up, the totals lose it.
+        const int row = model.rowCount() - 3;
+        const LedgerEntry gone = *Ledger(f.t.data).entry(model.idAt(row));
+        const qint64 next = model.idAt(row + 1);
+        f.t.data.exec("delete from jizhang where id=?", {gone.id});
+        model.removeEntry(row, gone);
+        QCOMPARE(model.idAt(row), next);
+        QCOMPARE(model.totals().count, EntryList(f.t.data, model.query()).count());
+    }
 }
 
 TALLYRA_TEST(EntryListTest)

@@ -1,6 +1,7 @@
 #include "ledger/batch_import.h"
 #include "ledger/delete_all_dialog.h"
 #include "ledger/entry_editor.h"
+#include "ledger/ledger_list_model.h"
 #include "ledger/main_window.h"
 #include "support/test_folder.h"
 #include "ui/record_list.h"
@@ -568,6 +569,7 @@ void EntryWindowsTest::keyboardAndQuickFilter()
     QVERIFY(w.filterField()->hasFocus());
     QTest::keyClicks(w.filterField(), "atm");
     QTRY_COMPARE(w.entryList()->rowCount(), 1);
+    QTRY_VERIFY(w.entries()->isComplete());
     QCOMPARE(panels(w), (QStringList{"共：1 条记录", "收入：10 元", "支出：0 元", "收支结余：10.000 元"}));
     for (const char *text : {"%", "'x'", "餐饮"}) {
         w.filterField()->setText(QString::fromUtf8(text));
