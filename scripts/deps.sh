@@ -5,7 +5,7 @@ set -euo pipefail
 
 purpose=${1:-test}
 packages=(build-essential cmake pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libsqlcipher-dev
-          libxlsxwriter-dev qt6-translations-l10n fonts-wqy-microhei)
+          libxlsxwriter-dev libofx-dev qt6-translations-l10n fonts-wqy-microhei)
 case "$purpose" in
   run)     packages+=(galculator xdg-utils) ;;
   bench)   packages+=(libbenchmark-dev) ;;

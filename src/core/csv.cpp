@@ -41,18 +41,29 @@ QByteArray encode(const QString &text)
     return encoder.encode(text);
 }
 
-QString decode(const QByteArray &bytes)
+QString decode(const QByteArray &bytes) { return decode(bytes, nullptr); }
+
+QString decode(const QByteArray &bytes, bool *readable)
 {
     if (auto bom = QStringConverter::encodingForData(bytes)) {
         QStringDecoder decoder(*bom);  // skips the byte-order mark
-        return decoder.decode(bytes);
+        QString text = decoder.decode(bytes);
+        if (readable)
+            *readable = !decoder.hasError();
+        return text;
     }
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
     QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
+    if (!utf8.hasError()) {
+        if (readable)
+            *readable = true;
         return text;
+    }
     QStringDecoder gb(Encoding.constData());
-    return gb.decode(bytes);
+    text = gb.decode(bytes);
+    if (readable)
+        *readable = !gb.hasError();
+    return text;
 }
 
 std::vector<Record> records(const QString &text, QChar separator)

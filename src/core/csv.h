@@ -24,6 +24,9 @@ QByteArray encode(const QString &text);
 // Text from a file's bytes: by its byte-order mark, else as UTF-8 when the bytes are
 // valid UTF-8, else as GB18030.
 QString decode(const QByteArray &bytes);
+// The same; readable is set false when some bytes are not text in the encoding chosen
+// (neither valid UTF-8 nor valid GB18030, or not what the byte-order mark says).
+QString decode(const QByteArray &bytes, bool *readable);
 
 // One record of a file: its values and the number of the line it starts on (from 1).
 struct Record {

@@ -358,7 +358,11 @@ ImportReport Ledger::importRows(const std::vector<ImportRow> &rows, int accountS
     ImportReport report;
     std::vector<LedgerEntry> entries;
     entries.reserve(rows.size());
+    int checked = 0;
     for (const ImportRow &row : rows) {
+        // Reading a hundred thousand rows takes a while too: the window keeps painting.
+        if (++checked % 2000 == 0 && progress)
+            progress(0, 0);
         const bool blank = row.date.trimmed().isEmpty() && row.item.trimmed().isEmpty() &&
                            row.income.trimmed().isEmpty() && row.expense.trimmed().isEmpty() &&
                            row.method.trimmed().isEmpty() && row.handler.trimmed().isEmpty() &&

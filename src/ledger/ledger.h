@@ -175,7 +175,8 @@ public:
     // out ("1,234.50"); nothing when it is not a plain decimal ("1,5", "1e5").
     static std::optional<QString> importAmount(const QString &text);
     // Stores the rows that have a date and a number in one transaction. progress is
-    // called every few hundred rows inside the transaction (to keep a window painting).
+    // called every few hundred rows while they are checked (as 0 of 0) and inside the
+    // transaction (to keep a window painting).
     ImportReport importRows(const std::vector<ImportRow> &rows, int accountSet,
                             const std::function<void(int done, int total)> &progress = {});
 

@@ -75,6 +75,14 @@ CREATE TRIGGER IF NOT EXISTS jizhang_months_update AFTER UPDATE OF data, t1, t5,
 END;
 )SQL";
 
+// The column choices of the batch import's "列对应" step, by the file's header line. A file
+// of any version may lack the table: it is made when first needed.
+const char *const CreateImportMappings = R"SQL(
+CREATE TABLE IF NOT EXISTS 导入列对应 (
+    表头 TEXT PRIMARY KEY,
+    对应 TEXT);
+)SQL";
+
 qint64 insertCatalogueRow(Database &db, const QString &key, const QString &parent,
                           const QString &cls, const QString &content)
 {
@@ -147,6 +155,8 @@ QStringList missingTables(Database &db)
     return missing;
 }
 
+void createImportMappings(Database &db) { db.execute(QString::fromUtf8(CreateImportMappings)); }
+
 void create(Database &db)
 {
     db.execute(QStringLiteral("BEGIN IMMEDIATE"));
@@ -154,6 +164,7 @@ void create(Database &db)
         db.execute(QString::fromUtf8(CreateTables));
         db.execute(QString::fromUtf8(CreateIndexes));
         db.execute(QString::fromUtf8(CreateMonthTotals));
+        createImportMappings(db);
         insertSeedRows(db);
         db.execute(QStringLiteral("PRAGMA user_version = %1").arg(Version));
         db.execute(QStringLiteral("COMMIT"));

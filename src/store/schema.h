@@ -16,6 +16,9 @@ QStringList tableNames();
 QStringList missingTables(Database &db);
 // Creates the tables and indexes and inserts the seed rows, in one transaction.
 void create(Database &db);
+// The batch import's remembered column choices (not one of the seven tables): made if
+// the file lacks it.
+void createImportMappings(Database &db);
 // Brings a file of an older version up to this one.
 void migrate(Database &db, int fromVersion);
 

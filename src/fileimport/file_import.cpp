@@ -1,0 +1,292 @@
+#include "fileimport/file_import.h"
+
+#include "core/dates.h"
+#include "core/money.h"
+#include "fileimport/ofx_reader.h"
+#include "fileimport/qif_reader.h"
+#include "store/data_file.h"
+#include "store/schema.h"
+#include "ui/formats.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+#include <QStringConverter>
+
+#include <algorithm>
+
+namespace {
+
+// True when the bytes hold zero bytes that no byte-order mark of UTF-16 or UTF-32 explains.
+bool isBinary(const QByteArray &bytes)
+{
+    if (!bytes.contains('\0'))
+        return false;
+    const std::optional<QStringConverter::Encoding> bom = QStringConverter::encodingForData(bytes);
+    return !bom || *bom == QStringConverter::Utf8;
+}
+
+// What makes two entries the same for the duplicate check: the day, the kind, the amount
+// as a number and the summary as stored (CR LF line breaks).
+struct EntryKey {
+    qint64 day = 0;
+    Money::Units amount = 0;
+    bool income = false;
+    QString summary;
+    bool operator==(const EntryKey &) const = default;
+};
+
+size_t qHash(const EntryKey &key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.day, quint64(key.amount), quint64(key.amount >> 64), key.income, key.summary);
+}
+
+// The day and amount alone, which most entries already differ in: the summary of an
+// entry is read only when these two match a row's.
+struct DayAmount {
+    qint64 day = 0;
+    Money::Units amount = 0;
+    bool operator==(const DayAmount &) const = default;
+};
+
+size_t qHash(const DayAmount &key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.day, quint64(key.amount), quint64(key.amount >> 64));
+}
+
+// The day of a stored date "yyyy-mm-dd", read straight from the data file's bytes.
+std::optional<qint64> storedDay(std::string_view text)
+{
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-')
+        return std::nullopt;
+    int parts[3] = {0, 0, 0};
+    const int starts[3] = {0, 5, 8}, lengths[3] = {4, 2, 2};
+    for (int p = 0; p < 3; ++p) {
+        for (int i = starts[p]; i < starts[p] + lengths[p]; ++i) {
+            if (text[size_t(i)] < '0' || text[size_t(i)] > '9')
+                return std::nullopt;
+            parts[p] = parts[p] * 10 + (text[size_t(i)] - '0');
+        }
+    }
+    const QDate date(parts[0], parts[1], parts[2]);
+    if (!date.isValid())
+        return std::nullopt;
+    return date.toJulianDay();
+}
+
+QString storedSummary(const QString &summary)
+{
+    return summary.contains(u'\n') ? Formats::toStoredText(summary) : summary;
+}
+
+// The key of a preview row; nothing when the row would not be stored.
+std::optional<EntryKey> rowKey(const ImportRow &row)
+{
+    const std::optional<QDate> date = Dates::readDate(row.date);
+    if (!date)
+        return std::nullopt;
+    const bool income = !row.income.trimmed().isEmpty();
+    const std::optional<Money> amount = Money::parseGrouped(income ? row.income : row.expense);
+    if (!amount)
+        return std::nullopt;
+    return EntryKey{date->toJulianDay(), amount->units(), income, storedSummary(row.summary)};
+}
+
+} // namespace
+
+QString FileImport::filter()
+{
+    return QStringLiteral("所有支持的文件|*.csv;*.txt;*.tsv;*.qif;*.ofx;*.qfx|CSV 文件|*.csv;*.txt;*.tsv|"
+                          "QIF 文件|*.qif|OFX 文件|*.ofx;*.qfx");
+}
+
+QString FileImport::failureText(const QString &path, const QString &reason)
+{
+    return QStringLiteral("无法读取文件“%1”：\r\n%2").arg(QDir::toNativeSeparators(path), reason);
+}
+
+FileReading FileImport::read(const QByteArray &bytes, const QString &suffix, const FileRows::Progress &progress)
+{
+    FileReading reading;
+    if (isBinary(bytes)) {
+        reading.reason = QStringLiteral("文件不是文本文件。");
+        return reading;
+    }
+    bool readable = true;
+    const QString text = Csv::decode(bytes, &readable);
+    if (text.trimmed().isEmpty()) {
+        reading.reason = QStringLiteral("文件是空的。");
+        return reading;
+    }
+    const QString kind = suffix.toLower();
+    const bool ofx = kind == QLatin1String("ofx") || kind == QLatin1String("qfx") ||
+                     (kind != QLatin1String("qif") && OfxReader::looksLikeOfx(bytes));
+    if (ofx) {
+        OfxReader::Reading ofxRows = OfxReader::read(bytes, progress);
+        if (ofxRows.stopped) {
+            reading.kind = FileReading::Stopped;
+        } else if (!ofxRows.error.isEmpty()) {
+            reading.reason = ofxRows.error;
+        } else {
+            reading.kind = FileReading::Rows;
+            reading.rows = std::move(ofxRows.rows);
+        }
+        return reading;
+    }
+
+    // OFX files name their own character set; everything else must read as text.
+    if (!readable) {
+        reading.reason = QStringLiteral("文件的编码无法识别（能读取的是 UTF-8 和 GBK/GB18030 编码的文本）。");
+        return reading;
+    }
+    // A long file shows its progress from the start: roughly one row a line ("^" in QIF).
+    const bool isQif = kind == QLatin1String("qif") || QifReader::looksLikeQif(text);
+    const qint64 estimate = isQif ? text.count(u'^') : bytes.count('\n');
+    if (progress && !progress(0, estimate)) {
+        reading.kind = FileReading::Stopped;
+        return reading;
+    }
+    if (isQif) {
+        QifReader::Reading qif = QifReader::read(text);
+        if (!qif.error.isEmpty()) {
+            reading.reason = qif.error;
+        } else {
+            reading.kind = FileReading::Rows;
+            reading.rows = std::move(qif.rows);
+        }
+        return reading;
+    }
+
+    reading.table = CsvTable::fromText(text);
+    if (reading.table.records.empty()) {
+        reading.reason = QStringLiteral("文件中没有数据。");
+        return reading;
+    }
+    if (std::optional<ColumnMapping> byTitles = CsvTable::headerMapping(reading.table.firstRow())) {
+        bool stopped = false;
+        reading.rows = reading.table.rows(*byTitles, progress, &stopped);
+        reading.kind = stopped ? FileReading::Stopped : FileReading::Rows;
+        reading.table = {};
+        return reading;
+    }
+    reading.kind = FileReading::Table;
+    reading.mapping = CsvTable::guessMapping(reading.table.firstRow());
+    return reading;
+}
+
+FileReading FileImport::open(const QString &path, const FileRows::Progress &progress)
+{
+    FileReading reading;
+    QFile file(path);
+    if (!QFileInfo(path).isFile()) {
+        reading.reason = QStringLiteral("文件不存在。");
+        return reading;
+    }
+    if (file.size() > MaxBytes) {
+        reading.reason = QStringLiteral("文件太大（超过 %1 MB）。").arg(MaxBytes / 1024 / 1024);
+        return reading;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        reading.reason = QStringLiteral("文件无法打开：%1").arg(file.errorString());
+        return reading;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        reading.reason = QStringLiteral("读取文件时出错：%1").arg(file.errorString());
+        return reading;
+    }
+    reading = read(bytes, QFileInfo(path).suffix(), progress);
+    if (reading.kind == FileReading::Table) {
+        try {
+            if (std::optional<ColumnMapping> remembered = rememberedMapping(reading.table))
+                reading.mapping = *remembered;
+        } catch (const StoreError &) {
+            // Without the remembered choice the guess stands.
+        }
+    }
+    return reading;
+}
+
+std::optional<ColumnMapping> FileImport::rememberedMapping(const CsvTable &table)
+{
+    const int columns = table.columnCount();
+    Schema::createImportMappings(data_.database());
+    for (bool header : {true, false}) {
+        Statement st = data_.query(QStringLiteral("select 对应 from 导入列对应 where 表头=?"),
+                                   {CsvTable::mappingKey(table.firstRow(), header, columns)});
+        if (!st.step())
+            continue;
+        const std::optional<ColumnMapping> mapping = ColumnMapping::fromText(st.text(0));
+        if (!mapping || mapping->header != header)
+            continue;
+        if (std::all_of(mapping->columns.begin(), mapping->columns.end(), [&](int c) { return c < columns; }))
+            return mapping;
+    }
+    return std::nullopt;
+}
+
+void FileImport::rememberMapping(const CsvTable &table, const ColumnMapping &mapping)
+{
+    Schema::createImportMappings(data_.database());
+    data_.exec(QStringLiteral("insert or replace into 导入列对应 (表头, 对应) values (?, ?)"),
+               {CsvTable::mappingKey(table.firstRow(), mapping.header, table.columnCount()), mapping.toText()});
+}
+
+std::vector<DuplicateMark> FileImport::duplicates(const std::vector<ImportRow> &rows, int accountSet)
+{
+    std::vector<DuplicateMark> marks(rows.size());
+    std::vector<std::optional<EntryKey>> keys(rows.size());
+    QHash<EntryKey, int> firstRow;  // key -> No. of the first row with it
+    QSet<DayAmount> dayAmounts;
+    firstRow.reserve(qsizetype(rows.size()));
+    qint64 from = 0, until = 0;
+    // Earlier means a lower No., whatever order the rows are shown in.
+    std::vector<size_t> byNumber(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i)
+        byNumber[i] = i;
+    std::stable_sort(byNumber.begin(), byNumber.end(),
+                     [&](size_t a, size_t b) { return rows[a].number < rows[b].number; });
+    for (size_t i : byNumber) {
+        keys[i] = rowKey(rows[i]);
+        if (!keys[i])
+            continue;
+        const EntryKey &key = *keys[i];
+        if (firstRow.isEmpty() || key.day < from)
+            from = key.day;
+        if (firstRow.isEmpty() || key.day > until)
+            until = key.day;
+        const auto at = firstRow.constFind(key);
+        if (at == firstRow.constEnd()) {
+            firstRow.insert(key, rows[i].number);
+            dayAmounts.insert({key.day, key.amount});
+        } else {
+            marks[i] = {DuplicateMark::EarlierRow, *at};
+        }
+    }
+    if (firstRow.isEmpty())
+        return marks;
+
+    QSet<EntryKey> stored;
+    Statement st = data_.query(QStringLiteral("select data, t5, t1, content from jizhang "
+                                              "where muluID=? and data>=? and data<=?"),
+                               {accountSet, Dates::storedDate(QDate::fromJulianDay(from)),
+                                Dates::storedDate(QDate::fromJulianDay(until))});
+    const std::string_view incomeKind = "收入";
+    while (st.step()) {
+        const std::optional<qint64> day = storedDay(st.utf8(0));
+        if (!day)
+            continue;
+        const std::optional<Money> amount = Money::fromStored(st.utf8(1));
+        if (!amount || !dayAmounts.contains({*day, amount->units()}))
+            continue;
+        EntryKey key{*day, amount->units(), st.utf8(2) == incomeKind, storedSummary(st.text(3))};
+        if (firstRow.contains(key))
+            stored.insert(std::move(key));
+    }
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (keys[i] && stored.contains(*keys[i]))
+            marks[i] = {DuplicateMark::Stored, 0};
+    return marks;
+}

@@ -1,0 +1,198 @@
+#include "fileimport/qif_reader.h"
+
+#include "core/dates.h"
+
+#include <QRegularExpression>
+
+namespace QifReader {
+
+namespace {
+
+const QRegularExpression &shortDate()
+{
+    static const QRegularExpression re(
+        QStringLiteral(R"(^\s*(\d{1,2})\s*[/.-]\s*(\d{1,2})\s*(['/.-])\s*(\d{1,4})\s*$)"));
+    return re;
+}
+
+struct Split {
+    QString category, memo, amount;
+};
+
+struct Transaction {
+    QString date, amount, payee, memo, category;
+    std::vector<Split> splits;
+    bool any = false;  // a field of its own was read
+};
+
+enum class Section { None, Transactions, Other };
+
+Section sectionOf(QStringView header)
+{
+    // "!Type:Bank", "!Type:Cash", "!Type:CCard", "!Type:Oth A", "!Type:Oth L" hold
+    // transactions; "!Type:Invst", "!Type:Cat", "!Type:Class", "!Type:Memorized",
+    // "!Account" and the rest hold other things.
+    if (!header.startsWith(QLatin1String("!Type:"), Qt::CaseInsensitive))
+        return Section::Other;
+    const QString type = header.mid(6).trimmed().toString().toLower().remove(u' ');
+    static const QStringList transactions{QStringLiteral("bank"), QStringLiteral("cash"), QStringLiteral("ccard"),
+                                          QStringLiteral("otha"), QStringLiteral("othl")};
+    return transactions.contains(type) ? Section::Transactions : Section::Other;
+}
+
+// "Food:Groceries/Holiday" is the category "Food:Groceries" of the class "Holiday".
+QString categoryOf(const QString &text)
+{
+    const qsizetype slash = text.indexOf(u'/');
+    return (slash < 0 ? text : text.left(slash)).trimmed();
+}
+
+} // namespace
+
+std::optional<QDate> readDate(QStringView text, DayOrder order)
+{
+    if (std::optional<QDate> date = Dates::readDate(text))
+        return date;
+    const QRegularExpressionMatch m = shortDate().match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    int first = m.capturedView(1).toInt();
+    int second = m.capturedView(2).toInt();
+    const QStringView yearText = m.capturedView(4);
+    int year = yearText.toInt();
+    if (yearText.size() == 3)
+        return std::nullopt;
+    if (yearText.size() <= 2)
+        year += year < 50 ? 2000 : 1900;
+    const int month = order == DayOrder::MonthFirst ? first : second;
+    const int day = order == DayOrder::MonthFirst ? second : first;
+    const QDate date(year, month, day);
+    if (!date.isValid())
+        return std::nullopt;
+    return date;
+}
+
+DayOrder dayOrder(const QStringList &dates)
+{
+    bool dayFirst = false, monthFirst = false;
+    for (const QString &d : dates) {
+        const QRegularExpressionMatch m = shortDate().match(d);
+        if (!m.hasMatch())
+            continue;
+        const int a = m.capturedView(1).toInt(), b = m.capturedView(2).toInt();
+        if (a > 12 && b <= 12)
+            dayFirst = true;
+        else if (b > 12 && a <= 12)
+            monthFirst = true;
+    }
+    return dayFirst && !monthFirst ? DayOrder::DayFirst : DayOrder::MonthFirst;
+}
+
+bool looksLikeQif(QStringView text)
+{
+    for (QStringView line : text.split(u'\n')) {
+        line = line.trimmed();
+        if (line.isEmpty())
+            continue;
+        for (const char *start : {"!Type:", "!Account", "!Option", "!Clear"})
+            if (line.startsWith(QLatin1String(start), Qt::CaseInsensitive))
+                return true;
+        return false;
+    }
+    return false;
+}
+
+Reading read(const QString &text)
+{
+    Reading reading;
+    if (!looksLikeQif(text)) {
+        reading.error = QStringLiteral("文件不是 QIF 格式（应以“!Type:”开头）。");
+        return reading;
+    }
+
+    std::vector<Transaction> transactions;
+    Section section = Section::None;
+    Transaction current;
+    for (QStringView line : QStringView(text).split(u'\n')) {
+        line = line.trimmed();
+        if (line.isEmpty())
+            continue;
+        if (line[0] == u'!') {
+            // "!Option:..." and "!Clear:..." switch settings, not sections.
+            if (!line.startsWith(QLatin1String("!Option"), Qt::CaseInsensitive) &&
+                !line.startsWith(QLatin1String("!Clear"), Qt::CaseInsensitive)) {
+                section = sectionOf(line);
+                current = {};
+            }
+            continue;
+        }
+        if (line[0] == u'^') {
+            if (section == Section::Transactions && current.any)
+                transactions.push_back(std::move(current));
+            current = {};
+            continue;
+        }
+        if (section != Section::Transactions)
+            continue;
+        const QString value = line.mid(1).toString();
+        switch (line[0].unicode()) {
+        case 'D': current.date = value; break;
+        case 'T': current.amount = value; break;
+        case 'U':
+            if (current.amount.isEmpty())
+                current.amount = value;
+            break;
+        case 'P': current.payee = value; break;
+        case 'M': current.memo = value; break;
+        case 'L': current.category = categoryOf(value); break;
+        case 'S': current.splits.push_back({categoryOf(value), {}, {}}); break;
+        case 'E':
+            if (current.splits.empty())
+                current.splits.push_back({});
+            current.splits.back().memo = value;
+            break;
+        case '$':
+            if (current.splits.empty() || !current.splits.back().amount.isEmpty())
+                current.splits.push_back({});
+            current.splits.back().amount = value;
+            break;
+        default:
+            continue;  // check number, cleared flag, address and the like
+        }
+        current.any = true;
+    }
+    if (section == Section::Transactions && current.any)
+        transactions.push_back(std::move(current));  // a last record without its "^"
+
+    QStringList dates;
+    for (const Transaction &t : transactions)
+        dates << t.date;
+    const DayOrder order = dayOrder(dates);
+
+    auto add = [&](const Transaction &t, const QString &item, const QString &amount, const QString &memo) {
+        ImportRow row;
+        const std::optional<QDate> date = readDate(t.date, order);
+        row.date = date ? Dates::storedDate(*date) : t.date.trimmed();
+        row.item = item;
+        // QIF amounts are plain decimals with a point; commas group thousands.
+        FileRows::AmountCells cells = FileRows::AmountCells::fromSigned(amount);
+        row.income = std::move(cells.income);
+        row.expense = std::move(cells.expense);
+        row.summary = FileRows::summaryOf(t.payee, memo);
+        reading.rows.push_back(std::move(row));
+    };
+    for (const Transaction &t : transactions) {
+        if (t.splits.empty()) {
+            add(t, t.category, t.amount, t.memo);
+            continue;
+        }
+        for (const Split &s : t.splits)
+            add(t, s.category, s.amount, s.memo.isEmpty() ? t.memo : s.memo);
+    }
+    FileRows::number(reading.rows);
+    if (reading.rows.empty())
+        reading.error = QStringLiteral("文件中没有银行、现金或信用卡账户的交易记录。");
+    return reading;
+}
+
+} // namespace QifReader
