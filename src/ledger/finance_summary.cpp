@@ -7,9 +7,11 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 
-FinanceSummary::FinanceSummary(const AppContext &context, QWidget *parent) : QDialog(parent)
+FinanceSummary::FinanceSummary(const AppContext &context, QWidget *parent, std::function<void()> openReport)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("FinanceSummary"));
     setWindowTitle(QStringLiteral("帐务统计"));
@@ -48,6 +50,18 @@ FinanceSummary::FinanceSummary(const AppContext &context, QWidget *parent) : QDi
     totalBox->addWidget(label(totalBox->parentWidget(), QStringLiteral("现有金额：")), 0, 0);
     balance_ = label(totalBox->parentWidget());
     totalBox->addWidget(balance_, 0, 1);
+
+    if (openReport) {
+        auto *report = new QPushButton(QStringLiteral("报表"), this);
+        report->setObjectName(QStringLiteral("ReportButton"));
+        report->setAccessibleName(report->text());
+        layout->addWidget(report, 0, Qt::AlignRight);
+        connect(report, &QPushButton::clicked, this, [this, openReport] {
+            hide();
+            openReport();
+            accept();
+        });
+    }
 
     for (QGridLayout *box : {incomeBox, expenseBox, totalBox})
         box->setColumnStretch(1, 1);

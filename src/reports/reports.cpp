@@ -1,0 +1,359 @@
+#include "reports/reports.h"
+
+#include "core/dates.h"
+#include "store/data_file.h"
+
+#include <QHash>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+QDate firstOfMonth(const QDate &day) { return QDate(day.year(), day.month(), 1); }
+
+QDate lastOfMonth(const QDate &day) { return firstOfMonth(day).addMonths(1).addDays(-1); }
+
+// The month sums' key of a month: "2024-03".
+QString monthKey(const QDate &month) { return month.toString(QStringLiteral("yyyy-MM")); }
+
+// The month of a key; invalid for a key that is not exactly "yyyy-mm" of a real month.
+QDate monthOfKey(const QString &key)
+{
+    const QDate month = QDate::fromString(key + QStringLiteral("-01"), QStringLiteral("yyyy-MM-dd"));
+    return month.isValid() && monthKey(month) == key ? month : QDate();
+}
+
+// Entries of one kind and item within some days: kind, item, count and exact total.
+const QString CountEntries = QStringLiteral(
+    "select t1 IS '收入', ifnull(t2, ''), count(*), money_total(t5) from jizhang indexed by jizhang_muluID_data "
+    "where muluID=? and data between ? and ? group by 1, 2");
+
+// The same, stored as the sums of a month.
+const QString StoreMonth = QStringLiteral(
+    "insert into jizhang_months (muluID, month, income, item, entries, total) "
+    "select ?, ?, t1 IS '收入', ifnull(t2, ''), count(*), money_total(t5) from jizhang indexed by jizhang_muluID_data "
+    "where muluID=? and data between ? and ? group by 3, 4");
+
+QString groupedDigits(QStringView digits)
+{
+    QString out;
+    out.reserve(digits.size() + digits.size() / 3);
+    for (qsizetype i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            out += u',';
+        out += digits[i];
+    }
+    return out;
+}
+
+} // namespace
+
+ReportPeriod Reports::thisMonth(const QDate &today) { return {firstOfMonth(today), lastOfMonth(today)}; }
+
+ReportPeriod Reports::lastMonth(const QDate &today) { return thisMonth(firstOfMonth(today).addMonths(-1)); }
+
+ReportPeriod Reports::thisYear(const QDate &today) { return {QDate(today.year(), 1, 1), QDate(today.year(), 12, 31)}; }
+
+ReportPeriod Reports::lastYear(const QDate &today) { return thisYear(today.addYears(-1)); }
+
+ReportPeriod Reports::wholeLedger(int accountSet, const QDate &today)
+{
+    const std::vector<LedgerMonth> months = Ledger(data_).months(accountSet);
+    if (months.empty())
+        return thisYear(today);
+    const QDate first(months.front().year, months.front().month, 1);
+    const QDate last(months.back().year, months.back().month, 1);
+    return {first, lastOfMonth(last)};
+}
+
+bool Reports::keepsMonthSums()
+{
+    if (!keepsMonthSums_) {
+        Statement st = data_.query(
+            QStringLiteral("select count(*) from sqlite_master where type='table' and name in "
+                           "('jizhang_months', 'jizhang_months_stale')"));
+        keepsMonthSums_ = st.step() && st.integer(0) == 2;
+    }
+    return *keepsMonthSums_;
+}
+
+QSet<QString> Reports::refreshMonths(int accountSet)
+{
+    if (!keepsMonthSums())
+        return {};
+    struct Stale {
+        qint64 rowid;
+        QString month;
+    };
+    auto staleMonths = [&] {
+        std::vector<Stale> stale;
+        Statement st = data_.query(QStringLiteral("select rowid, month from jizhang_months_stale where muluID=?"),
+                                   {accountSet});
+        while (st.step())
+            stale.push_back({st.integer(0), st.text(1)});
+        return stale;
+    };
+    std::vector<Stale> stale = staleMonths();
+    if (stale.empty())
+        return {};
+    try {
+        DataFile::Transaction transaction(data_);
+        stale = staleMonths();  // as they are now that no one else can write
+        for (const Stale &s : stale) {
+            data_.exec(QStringLiteral("delete from jizhang_months where muluID=? and month=?"), {accountSet, s.month});
+            // A key that is no month (a date not written yyyy-mm-dd) has no sums.
+            if (const QDate month = monthOfKey(s.month); month.isValid())
+                data_.exec(StoreMonth, {accountSet, s.month, accountSet, Dates::storedDate(month),
+                            Dates::storedDate(lastOfMonth(month))});
+            data_.exec(QStringLiteral("delete from jizhang_months_stale where rowid=?"), {s.rowid});
+        }
+        transaction.commit();
+        return {};
+    } catch (const StoreError &) {
+        // Not written (a read-only file, another program writing): count them from the entries.
+        QSet<QString> months;
+        for (const Stale &s : stale)
+            months.insert(s.month);
+        return months;
+    }
+}
+
+void Reports::countEntries(int accountSet, const ReportPeriod &days, std::vector<Cell> &cells)
+{
+    Statement st = data_.query(CountEntries,
+                               {accountSet, Dates::storedDate(days.from), Dates::storedDate(days.to)});
+    while (st.step())
+        cells.push_back({firstOfMonth(days.from), st.integer(0) != 0, st.text(1), st.integer(2),
+                         Money::fromStored(st.utf8(3)).value_or(Money())});
+}
+
+std::vector<Reports::Cell> Reports::cells(int accountSet, const ReportPeriod &period)
+{
+    std::vector<Cell> result;
+    if (!period.from.isValid() || !period.to.isValid() || period.from > period.to)
+        return result;
+    const bool sums = keepsMonthSums();
+    const QSet<QString> stale = sums ? refreshMonths(accountSet) : QSet<QString>();
+
+    // The months the period covers from their first to their last day.
+    const QDate firstMonth = firstOfMonth(period.from);
+    const QDate lastMonth = firstOfMonth(period.to);
+    const QDate firstWhole = period.from.day() == 1 ? firstMonth : firstMonth.addMonths(1);
+    const QDate lastWhole = period.to == lastOfMonth(period.to) ? lastMonth : lastMonth.addMonths(-1);
+    auto fromSums = [&](const QDate &month) {
+        return sums && month >= firstWhole && month <= lastWhole && !stale.contains(monthKey(month));
+    };
+
+    if (sums && firstWhole <= lastWhole) {
+        Statement st = data_.query(QStringLiteral("select month, income, item, entries, total from jizhang_months "
+                                                  "where muluID=? and month between ? and ?"),
+                                   {accountSet, monthKey(firstWhole), monthKey(lastWhole)});
+        while (st.step()) {
+            const QDate month = monthOfKey(st.text(0));
+            if (month.isValid() && fromSums(month))
+                result.push_back({month, st.integer(1) != 0, st.text(2), st.integer(3),
+                                  Money::fromStored(st.utf8(4)).value_or(Money())});
+        }
+    }
+    for (QDate month = firstMonth; month <= lastMonth; month = month.addMonths(1))
+        if (!fromSums(month))
+            countEntries(accountSet, {std::max(period.from, month), std::min(period.to, lastOfMonth(month))}, result);
+    return result;
+}
+
+ItemReport Reports::byItem(int accountSet, const ReportPeriod &period, bool income)
+{
+    ItemReport report;
+    report.period = period;
+    report.income = income;
+    QHash<QString, size_t> lineOf;
+    for (const Cell &cell : cells(accountSet, period)) {
+        if (cell.income != income)
+            continue;
+        auto found = lineOf.constFind(cell.item);
+        if (found == lineOf.constEnd()) {
+            found = lineOf.insert(cell.item, report.lines.size());
+            report.lines.push_back({cell.item, 0, Money()});
+        }
+        ItemLine &line = report.lines[*found];
+        line.count += cell.count;
+        line.amount += cell.total;
+        report.count += cell.count;
+        report.total += cell.total;
+    }
+    std::sort(report.lines.begin(), report.lines.end(), [](const ItemLine &a, const ItemLine &b) {
+        if (a.amount != b.amount)
+            return a.amount > b.amount;
+        if (a.count != b.count)
+            return a.count > b.count;
+        return a.item < b.item;
+    });
+    return report;
+}
+
+PeriodReport Reports::byMonth(int accountSet, const ReportPeriod &period)
+{
+    PeriodReport report;
+    report.total.days = period;
+    if (!period.from.isValid() || !period.to.isValid() || period.from > period.to)
+        return report;
+    const QDate firstMonth = firstOfMonth(period.from);
+    for (QDate month = firstMonth; month <= period.to; month = month.addMonths(1))
+        report.lines.push_back({{std::max(period.from, month), std::min(period.to, lastOfMonth(month))}, 0, {}, {}});
+    auto indexOf = [&](const QDate &month) {
+        return size_t((month.year() - firstMonth.year()) * 12 + month.month() - firstMonth.month());
+    };
+    for (const Cell &cell : cells(accountSet, period)) {
+        PeriodLine &line = report.lines[indexOf(cell.month)];
+        line.count += cell.count;
+        (cell.income ? line.income : line.expense) += cell.total;
+        report.total.count += cell.count;
+        (cell.income ? report.total.income : report.total.expense) += cell.total;
+    }
+    return report;
+}
+
+PeriodReport Reports::byYear(int accountSet)
+{
+    const ReportPeriod whole = wholeLedger(accountSet, QDate::currentDate());
+    PeriodReport report;
+    report.years = true;
+    const int firstYear = whole.from.year();
+    report.total.days = {QDate(firstYear, 1, 1), QDate(whole.to.year(), 12, 31)};
+    for (int year = firstYear; year <= whole.to.year(); ++year)
+        report.lines.push_back({{QDate(year, 1, 1), QDate(year, 12, 31)}, 0, {}, {}});
+    for (const Cell &cell : cells(accountSet, whole)) {
+        PeriodLine &line = report.lines[size_t(cell.month.year() - firstYear)];
+        line.count += cell.count;
+        (cell.income ? line.income : line.expense) += cell.total;
+        report.total.count += cell.count;
+        (cell.income ? report.total.income : report.total.expense) += cell.total;
+    }
+    return report;
+}
+
+std::vector<ReportSlice> Reports::slices(const ItemReport &report, int largest)
+{
+    std::vector<const ItemLine *> positive;
+    for (const ItemLine &line : report.lines)
+        if (line.amount > Money())
+            positive.push_back(&line);
+    std::vector<ReportSlice> result;
+    const bool group = int(positive.size()) > largest + 1;
+    for (size_t i = 0; i < positive.size(); ++i) {
+        const ItemLine &line = *positive[i];
+        if (group && int(i) >= largest) {
+            if (int(i) == largest)
+                result.push_back({QStringLiteral("其他"), QString(), true, Money(), QString()});
+            result.back().amount += line.amount;
+            continue;
+        }
+        result.push_back({itemCaption(line.item), line.item, false, line.amount, QString()});
+    }
+    for (ReportSlice &slice : result)
+        slice.share = shareText(slice.amount, report.total);
+    return result;
+}
+
+ReportTable Reports::itemTable(const ItemReport &report)
+{
+    ReportTable table;
+    table.title = QStringLiteral("按项目（%1）：%2 至 %3")
+                      .arg(report.income ? QStringLiteral("收入") : QStringLiteral("支出"),
+                           Dates::storedDate(report.period.from), Dates::storedDate(report.period.to));
+    table.headers = {QStringLiteral("项目"), QStringLiteral("笔数"), QStringLiteral("金额"), QStringLiteral("占比")};
+    for (const ItemLine &line : report.lines)
+        table.rows.push_back({{itemCaption(line.item), {}},
+                              {QString::number(line.count), {}},
+                              {amountText(line.amount), line.amount},
+                              {shareText(line.amount, report.total), {}}});
+    table.rows.push_back({{QStringLiteral("合计"), {}},
+                          {QString::number(report.count), {}},
+                          {amountText(report.total), report.total},
+                          {shareText(report.total, report.total), {}}});
+    return table;
+}
+
+ReportTable Reports::periodTable(const PeriodReport &report)
+{
+    ReportTable table;
+    const ReportPeriod &all = report.total.days;
+    table.title = (report.years ? QStringLiteral("按年份：%1 至 %2") : QStringLiteral("按月份：%1 至 %2"))
+                      .arg(Dates::storedDate(all.from), Dates::storedDate(all.to));
+    table.headers = {report.years ? QStringLiteral("年份") : QStringLiteral("月份"), QStringLiteral("收入"),
+                     QStringLiteral("支出"), QStringLiteral("结余")};
+    auto row = [](const QString &caption, const PeriodLine &line) {
+        return std::vector<ReportCell>{{caption, {}},
+                                       {amountText(line.income), line.income},
+                                       {amountText(line.expense), line.expense},
+                                       {amountText(line.balance()), line.balance()}};
+    };
+    for (const PeriodLine &line : report.lines)
+        table.rows.push_back(row(report.years ? yearCaption(line.days.from.year()) : monthCaption(line.days.from), line));
+    table.rows.push_back(row(QStringLiteral("合计"), report.total));
+    return table;
+}
+
+SearchRequest Reports::search(const ReportPeriod &days)
+{
+    SearchRequest request;
+    request.byDate = true;
+    request.from = days.from;
+    request.to = days.to;
+    return request;
+}
+
+SearchRequest Reports::search(const ReportPeriod &days, const QString &item, bool income)
+{
+    SearchRequest request = search(days);
+    (income ? request.byIncomeItem : request.byExpenseItem) = true;
+    (income ? request.incomeItem : request.expenseItem) = item;
+    return request;
+}
+
+QString Reports::itemCaption(const QString &item) { return item.isEmpty() ? QStringLiteral("（无项目）") : item; }
+
+QString Reports::monthCaption(const QDate &month) { return month.toString(QStringLiteral("yyyy年MM月")); }
+
+QString Reports::yearCaption(int year) { return QStringLiteral("%1年").arg(year); }
+
+QString Reports::amountText(const Money &amount)
+{
+    const QString exact = amount.exact();
+    QStringView digits(exact);
+    const bool negative = digits.startsWith(u'-');
+    if (negative)
+        digits = digits.mid(1);
+    const qsizetype point = digits.indexOf(u'.');
+    QString fraction = point < 0 ? QString() : digits.mid(point + 1).toString();
+    while (fraction.size() < 2)
+        fraction += u'0';
+    return (negative ? QStringLiteral("-") : QString()) + groupedDigits(point < 0 ? digits : digits.left(point)) +
+           u'.' + fraction;
+}
+
+QString Reports::shareText(const Money &part, const Money &whole)
+{
+    using Units = Money::Units;
+    Units p = part.units();
+    Units w = whole.units();
+    if (w <= 0)
+        return QString();
+    // Tenths of a percent, rounded half away from zero; far beyond any real ledger the
+    // figures lose digits before they could overflow.
+    constexpr Units limit = std::numeric_limits<Units>::max() / 4000;
+    while (p > limit || p < -limit || w > limit) {
+        p /= 10;
+        w /= 10;
+    }
+    if (w == 0)
+        return QString();
+    const Units twice = 2 * p * 1000;
+    Units tenths = (twice + (p < 0 ? -w : w)) / (2 * w);
+    const bool negative = tenths < 0;
+    if (negative)
+        tenths = -tenths;
+    return (negative ? QStringLiteral("-") : QString()) + QString::number(qint64(tenths / 10)) + u'.' +
+           QString::number(qint64(tenths % 10)) + u'%';
+}
