@@ -1,6 +1,5 @@
 #include "reports/report_charts.h"
 
-#include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QCategoryAxis>
@@ -34,6 +33,10 @@ Units ceilTo(Units value, Units step)
         ++q;
     return q * step;
 }
+
+// Colours told apart at a glance, on a light or a dark background.
+const QColor Colours[] = {QColor(0x4e79a7), QColor(0xf28e2b), QColor(0xe15759), QColor(0x76b7b2), QColor(0x59a14f),
+                          QColor(0xedc948), QColor(0xb07aa1), QColor(0xff9da7), QColor(0x9c755f), QColor(0xbab0ac)};
 
 QString tip(const QString &caption, const QString &kind, const Money &amount)
 {
@@ -124,15 +127,37 @@ QChart *bars(const PeriodReport &report, const std::function<void(int)> &clicked
         }
     }
     auto *series = new QBarSeries(chart);
+    series->setBarWidth(0.8);
     series->append(income);
     series->append(expense);
     chart->addSeries(series);
     chart->addSeries(balance);
 
-    auto *x = new QBarCategoryAxis(chart);
-    x->append(captions);
-    if (captions.size() > 12)
+    // The bars stand at 0, 1, 2 ...; a label under each of up to twelve, else under the
+    // first and each January (or every few years).
+    auto *x = new QCategoryAxis(chart);
+    x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    const int count = int(report.lines.size());
+    const int everyYears = std::max(1, (count + 11) / 12);
+    for (int i = 0; i < count; ++i) {
+        const QDate day = report.lines[size_t(i)].days.from;
+        QString label;
+        if (report.years)
+            label = i % everyYears == 0 ? QString::number(day.year()) : QString();
+        else if (count <= 12)
+            label = QStringLiteral("%1月").arg(day.month());
+        else if (i == 0 || day.month() == 1)
+            label = day.month() == 1 ? QStringLiteral("%1年").arg(day.year())
+                                     : QStringLiteral("%1年%2月").arg(day.year()).arg(day.month());
+        if (!label.isEmpty())
+            x->append(label, i);
+    }
+    // Labels stand upright where they would be cut short.
+    if ((report.years && count > 6) || (!report.years && count > 12))
         x->setLabelsAngle(-90);
+    x->setStartValue(-0.5);
+    x->setRange(-0.5, count - 0.5);
+    x->setGridLineVisible(false);
     auto *y = new QCategoryAxis(chart);
     y->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     const std::vector<Money> steps = ReportCharts::axisSteps(low, high);
@@ -185,9 +210,17 @@ void applyPalette(QChart *chart, const QPalette &palette)
     }
     for (QAbstractSeries *series : chart->series()) {
         if (auto *pie = qobject_cast<QPieSeries *>(series)) {
+            int i = 0;
             for (QPieSlice *slice : pie->slices()) {
+                slice->setColor(Colours[i++ % std::size(Colours)]);
                 slice->setLabelColor(text);
                 slice->setBorderColor(base);
+            }
+        } else if (auto *bars = qobject_cast<QBarSeries *>(series)) {
+            int i = 0;
+            for (QBarSet *set : bars->barSets()) {
+                set->setColor(Colours[i++]);
+                set->setBorderColor(Colours[i - 1]);
             }
         } else if (auto *line = qobject_cast<QLineSeries *>(series)) {
             QPen pen(text, 2);

@@ -7,6 +7,7 @@
 #include "store/session.h"
 #include "ui/prompt.h"
 
+#include <QApplication>
 #include <QChartView>
 #include <QDateEdit>
 #include <QDir>
@@ -16,6 +17,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QTabWidget>
@@ -35,7 +38,7 @@ ReportWindow::ReportWindow(const AppContext &context, LedgerView &view, QWidget 
     setObjectName(QStringLiteral("ReportWindow"));
     setWindowTitle(QStringLiteral("收支报表"));
     setModal(true);
-    resize(900, 560);
+    resize(1000, 620);
     auto *layout = new QVBoxLayout(this);
 
     // The period: two dates and the quick choices.
@@ -69,6 +72,7 @@ ReportWindow::ReportWindow(const AppContext &context, LedgerView &view, QWidget 
     // The three tabs.
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName(QStringLiteral("ReportTabs"));
+    tabs_->setAccessibleName(windowTitle());
     auto *kinds = new QWidget(this);
     auto *kindRow = new QHBoxLayout(kinds);
     kindRow->setContentsMargins(0, 0, 0, 0);
@@ -216,6 +220,9 @@ void ReportWindow::refresh()
     if (!page.stale)
         return;
     page.stale = false;
+    // Counting months again after many changes (or the first time) may take a moment.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
     const int set = context_.session.CurrentAccountSetId;
     const auto clickSlice = [this](int index) { showSlice(index); };
     try {
@@ -277,6 +284,12 @@ void ReportWindow::fill(Page &page, const ReportTable &table, std::vector<Search
             view->setItem(r, c, item);
         }
     }
+    // Wide enough for every column, the first taking what is left.
+    view->resizeColumnsToContents();
+    int width = 2 * view->frameWidth() + view->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < view->columnCount(); ++c)
+        width += view->columnWidth(c) + 8;
+    view->setMinimumWidth(std::min(width, 520));
     view->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     for (int c = 1; c < view->columnCount(); ++c)
         view->horizontalHeader()->setSectionResizeMode(c, QHeaderView::ResizeToContents);

@@ -18,10 +18,14 @@ QDate lastOfMonth(const QDate &day) { return firstOfMonth(day).addMonths(1).addD
 QString monthKey(const QDate &month) { return month.toString(QStringLiteral("yyyy-MM")); }
 
 // The month of a key; invalid for a key that is not exactly "yyyy-mm" of a real month.
-QDate monthOfKey(const QString &key)
+QDate monthOfKey(QStringView key)
 {
-    const QDate month = QDate::fromString(key + QStringLiteral("-01"), QStringLiteral("yyyy-MM-dd"));
-    return month.isValid() && monthKey(month) == key ? month : QDate();
+    auto digit = [&](int i) { return key[i] >= u'0' && key[i] <= u'9' ? key[i].unicode() - u'0' : -100; };
+    if (key.size() != 7 || key[4] != u'-')
+        return QDate();
+    const int year = digit(0) * 1000 + digit(1) * 100 + digit(2) * 10 + digit(3);
+    const int month = digit(5) * 10 + digit(6);
+    return year > 0 && month >= 1 && month <= 12 ? QDate(year, month, 1) : QDate();
 }
 
 // Entries of one kind and item within some days: kind, item, count and exact total.
@@ -59,11 +63,27 @@ ReportPeriod Reports::lastYear(const QDate &today) { return thisYear(today.addYe
 
 ReportPeriod Reports::wholeLedger(int accountSet, const QDate &today)
 {
-    const std::vector<LedgerMonth> months = Ledger(data_).months(accountSet);
-    if (months.empty())
+    QDate first, last;
+    if (keepsMonthSums() && refreshMonths(accountSet).isEmpty()) {
+        // The first and the last month of the month sums.
+        auto end = [&](const char *order) {
+            Statement st = data_.query(
+                QStringLiteral("select month from jizhang_months where muluID=? order by month %1 limit 1")
+                    .arg(QLatin1String(order)),
+                {accountSet});
+            return st.step() ? monthOfKey(st.text(0)) : QDate();
+        };
+        first = end("asc");
+        last = end("desc");
+    } else {
+        const std::vector<LedgerMonth> months = Ledger(data_).months(accountSet);
+        if (!months.empty()) {
+            first = QDate(months.front().year, months.front().month, 1);
+            last = QDate(months.back().year, months.back().month, 1);
+        }
+    }
+    if (!first.isValid() || !last.isValid())
         return thisYear(today);
-    const QDate first(months.front().year, months.front().month, 1);
-    const QDate last(months.back().year, months.back().month, 1);
     return {first, lastOfMonth(last)};
 }
 
@@ -124,16 +144,18 @@ void Reports::countEntries(int accountSet, const ReportPeriod &days, std::vector
     Statement st = data_.query(CountEntries,
                                {accountSet, Dates::storedDate(days.from), Dates::storedDate(days.to)});
     while (st.step())
-        cells.push_back({firstOfMonth(days.from), st.integer(0) != 0, st.text(1), st.integer(2),
+        cells.push_back({firstOfMonth(days.from), st.text(1), st.integer(0) != 0, st.integer(2),
                          Money::fromStored(st.utf8(3)).value_or(Money())});
 }
 
-std::vector<Reports::Cell> Reports::cells(int accountSet, const ReportPeriod &period)
+std::vector<Reports::Cell> Reports::cells(int accountSet, const ReportPeriod &period, Grouping grouping,
+                                          std::optional<bool> income)
 {
     std::vector<Cell> result;
     if (!period.from.isValid() || !period.to.isValid() || period.from > period.to)
         return result;
     const bool sums = keepsMonthSums();
+    // Months still stale (the file could not be written) are counted from their entries.
     const QSet<QString> stale = sums ? refreshMonths(accountSet) : QSet<QString>();
 
     // The months the period covers from their first to their last day.
@@ -142,18 +164,31 @@ std::vector<Reports::Cell> Reports::cells(int accountSet, const ReportPeriod &pe
     const QDate firstWhole = period.from.day() == 1 ? firstMonth : firstMonth.addMonths(1);
     const QDate lastWhole = period.to == lastOfMonth(period.to) ? lastMonth : lastMonth.addMonths(-1);
     auto fromSums = [&](const QDate &month) {
-        return sums && month >= firstWhole && month <= lastWhole && !stale.contains(monthKey(month));
+        return sums && month >= firstWhole && month <= lastWhole &&
+               (stale.isEmpty() || !stale.contains(monthKey(month)));
     };
 
     if (sums && firstWhole <= lastWhole) {
-        Statement st = data_.query(QStringLiteral("select month, income, item, entries, total from jizhang_months "
-                                                  "where muluID=? and month between ? and ?"),
-                                   {accountSet, monthKey(firstWhole), monthKey(lastWhole)});
+        const QString key = grouping == Grouping::Item    ? QStringLiteral("item")
+                            : grouping == Grouping::Month ? QStringLiteral("month")
+                                                          : QStringLiteral("substr(month, 1, 4)");
+        Statement st = data_.query(
+            QStringLiteral("select %1, income, sum(entries), money_total(total) from jizhang_months "
+                           "where muluID=? and month between ? and ? and income in (?, ?) and month not in "
+                           "(select month from jizhang_months_stale where muluID=? and month is not null) group by 1, 2")
+                .arg(key),
+            {accountSet, monthKey(firstWhole), monthKey(lastWhole), income.value_or(false) ? 1 : 0,
+             income.value_or(true) ? 1 : 0, accountSet});
         while (st.step()) {
-            const QDate month = monthOfKey(st.text(0));
-            if (month.isValid() && fromSums(month))
-                result.push_back({month, st.integer(1) != 0, st.text(2), st.integer(3),
-                                  Money::fromStored(st.utf8(4)).value_or(Money())});
+            Cell cell{QDate(), QString(), st.integer(1) != 0, st.integer(2),
+                      Money::fromStored(st.utf8(3)).value_or(Money())};
+            if (grouping == Grouping::Item)
+                cell.item = st.text(0);
+            else if (grouping == Grouping::Month)
+                cell.month = monthOfKey(st.text(0));
+            else
+                cell.month = QDate(int(st.integer(0)), 1, 1);
+            result.push_back(cell);
         }
     }
     for (QDate month = firstMonth; month <= lastMonth; month = month.addMonths(1))
@@ -168,7 +203,7 @@ ItemReport Reports::byItem(int accountSet, const ReportPeriod &period, bool inco
     report.period = period;
     report.income = income;
     QHash<QString, size_t> lineOf;
-    for (const Cell &cell : cells(accountSet, period)) {
+    for (const Cell &cell : cells(accountSet, period, Grouping::Item, income)) {
         if (cell.income != income)
             continue;
         auto found = lineOf.constFind(cell.item);
@@ -204,7 +239,7 @@ PeriodReport Reports::byMonth(int accountSet, const ReportPeriod &period)
     auto indexOf = [&](const QDate &month) {
         return size_t((month.year() - firstMonth.year()) * 12 + month.month() - firstMonth.month());
     };
-    for (const Cell &cell : cells(accountSet, period)) {
+    for (const Cell &cell : cells(accountSet, period, Grouping::Month)) {
         PeriodLine &line = report.lines[indexOf(cell.month)];
         line.count += cell.count;
         (cell.income ? line.income : line.expense) += cell.total;
@@ -223,7 +258,7 @@ PeriodReport Reports::byYear(int accountSet)
     report.total.days = {QDate(firstYear, 1, 1), QDate(whole.to.year(), 12, 31)};
     for (int year = firstYear; year <= whole.to.year(); ++year)
         report.lines.push_back({{QDate(year, 1, 1), QDate(year, 12, 31)}, 0, {}, {}});
-    for (const Cell &cell : cells(accountSet, whole)) {
+    for (const Cell &cell : cells(accountSet, whole, Grouping::Year)) {
         PeriodLine &line = report.lines[size_t(cell.month.year() - firstYear)];
         line.count += cell.count;
         (cell.income ? line.income : line.expense) += cell.total;

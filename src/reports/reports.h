@@ -125,16 +125,19 @@ public:
     // part / whole in percent with one decimal ("23.4%"); empty when whole is not positive.
     static QString shareText(const Money &part, const Money &whole);
 
-    // Sums of the entries of one month (or part of it), by kind and item.
+    // Sums of the entries of a period by kind and by item, month or year.
+    enum class Grouping { Item, Month, Year };
     struct Cell {
-        QDate month;  // its first day
+        QDate month;   // the first day of the month (of the year); invalid by item
+        QString item;  // by item (may also be set by month)
         bool income = false;
-        QString item;
         qint64 count = 0;
         Money total;
     };
-    // The cells of every month of the period, clamped to its days.
-    std::vector<Cell> cells(int accountSet, const ReportPeriod &period);
+    // The sums of the period's days (of one kind, or both): whole months from the month
+    // sums grouped in SQL, the rest counted from the entries a month at a time.
+    std::vector<Cell> cells(int accountSet, const ReportPeriod &period, Grouping grouping,
+                            std::optional<bool> income = std::nullopt);
 
     // Counts the stale months of the account set again and stores their sums. Returns
     // the months ("yyyy-mm") that are still stale: all of them when the file could not be

@@ -60,8 +60,8 @@ CREATE INDEX IF NOT EXISTS tongxilu_t_20 ON tongxilu(t_20);
 -- another, marks the months it touches as stale; the reports count stale months again
 -- from the entries and store the new sums.
 CREATE TABLE IF NOT EXISTS jizhang_months (
-    muluID INTEGER, month TEXT, income INTEGER, item TEXT, entries INTEGER, total TEXT);
-CREATE UNIQUE INDEX IF NOT EXISTS jizhang_months_key ON jizhang_months(muluID, month, income, item);
+    muluID INTEGER, month TEXT, income INTEGER, item TEXT, entries INTEGER, total TEXT,
+    PRIMARY KEY (muluID, month, income, item)) WITHOUT ROWID;
 CREATE TABLE IF NOT EXISTS jizhang_months_stale (muluID INTEGER, month TEXT);
 CREATE INDEX IF NOT EXISTS jizhang_months_stale_key ON jizhang_months_stale(muluID, month);
 CREATE TRIGGER IF NOT EXISTS jizhang_months_insert AFTER INSERT ON jizhang BEGIN

@@ -140,17 +140,17 @@ void ReportsTest::itemsOfAPeriod()
     QCOMPARE(::texts(Reports::itemTable(income)),
              (QStringList{"工资|2|6,000.00|96.8%", "奖金|1|200.50|3.2%", "合计|3|6,200.50|100.0%"}));
 
-    // Each item is what a search by its item lists (the search's expense total), the total
-    // what the period lists.
-    for (const ItemLine &line : expense.lines) {
-        if (line.item.isEmpty())
-            continue;  // the search by item "" leaves out the missing item: checked below
-        QCOMPARE(line.amount, f.searched(Reports::search(Year2024, line.item, false)).expense);
+    // Each item is what a search by its item lists (that kind's total in the search), the
+    // total what the period lists. The search by item "" leaves out the missing item.
+    for (const ItemReport *report : {&expense, &income}) {
+        for (const ItemLine &line : report->lines) {
+            const LedgerTotals found = f.searched(Reports::search(Year2024, line.item, report->income));
+            if (!line.item.isEmpty())
+                QCOMPARE(line.amount, report->income ? found.income : found.expense);
+        }
+        const LedgerTotals period = f.searched(Reports::search(Year2024));
+        QCOMPARE(report->total, report->income ? period.income : period.expense);
     }
-    QCOMPARE(expense.total, f.searched(Reports::search(Year2024)).expense);
-    QCOMPARE(income.total, f.searched(Reports::search(Year2024)).income);
-    for (const ItemLine &line : income.lines)
-        QCOMPARE(line.amount, f.searched(Reports::search(Year2024, line.item, true)).income);
     // Entries stored with the empty item are exactly what the search by item "" finds.
     f.t.data.exec("update jizhang set t2='' where t2 is null");
     const ItemReport again = Reports(f.t.data).byItem(f.set, Year2024, false);
@@ -234,6 +234,21 @@ void ReportsTest::monthSumsFollowEveryWrite()
     }
     QCOMPARE(february().expense.plain(), QStringLiteral("10.3"));
     QCOMPARE(stale(), 0);
+
+    // While another program writes, stale months are counted from their entries (and
+    // stay stale); whole months around them still come from the sums.
+    f.t.addEntry(f.set, "2024-02-16", "支出", "0.01", "餐饮");
+    Database writer;
+    writer.open(f.t.folder.dataFile(), false);
+    DataFile::applyKey(writer);
+    writer.execute("BEGIN IMMEDIATE");
+    QCOMPARE(reports.byMonth(f.set, Year2024).lines.at(1).expense.plain(), QStringLiteral("10.31"));
+    QCOMPARE(reports.byItem(f.set, Year2024, false).total.plain(), QStringLiteral("38.115"));
+    QCOMPARE(reports.wholeLedger(f.set, QDate(2030, 1, 1)).from, QDate(2021, 6, 1));
+    QCOMPARE(stale(), 1);
+    writer.execute("ROLLBACK");
+    QCOMPARE(reports.byYear(f.set).lines.at(3).expense.plain(), QStringLiteral("38.115"));
+    QCOMPARE(stale(), 0);
 }
 
 void ReportsTest::filesWithoutMonthSums()
@@ -302,11 +317,8 @@ void ReportsTest::texts_data()
     QTest::addColumn<QString>("share");
     QTest::newRow("grouped") << "12345.6" << "12345.6" << "12,345.60" << "100.0%";
     QTest::newRow("third") << "1" << "3" << "1.00" << "33.3%";
-    QTest::newRow("two thirds") << "2" << "3" << "2.00" << "66.7%";
     QTest::newRow("half up") << "1" << "2000" << "1.00" << "0.1%";
-    QTest::newRow("below half") << "0.9" << "2000" << "0.90" << "0.0%";
     QTest::newRow("every decimal") << "-0.125" << "1" << "-0.125" << "-12.5%";
-    QTest::newRow("million") << "1000000" << "4000000" << "1,000,000.00" << "25.0%";
     QTest::newRow("nothing") << "0" << "0" << "0.00" << "";
     QTest::newRow("negative whole") << "5" << "-5" << "5.00" << "";
     QTest::newRow("huge") << "999999999999999" << "999999999999999" << "999,999,999,999,999.00" << "100.0%";
@@ -333,7 +345,6 @@ void ReportsTest::axisSteps()
         {"-120", "950", {"-500", "0", "500", "1,000"}},
         {"0", "0", {"0", "0.01"}},
         {"0", "0.07", {"0", "0.02", "0.04", "0.06", "0.08"}},
-        {"3", "7", {"0", "2", "4", "6", "8"}},
     };
     for (const auto &c : cases) {
         QStringList labels;
