@@ -17,6 +17,7 @@ class DataFile;
 // A null text stands for a column without a value.
 struct Contact {
     static constexpr int Columns = 21;
+    static constexpr int Name = 0;  // which every contact must have
     static constexpr int Remark = 16;
     static constexpr int Sex = 17;
     static constexpr int Calendar = 18;

@@ -7,7 +7,10 @@
 #include "ui/record_list.h"
 
 #include <QHBoxLayout>
+#include <QListView>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
 #include <QVBoxLayout>
 
 ChangeIconDialog::ChangeIconDialog(const AppContext &context, const QString &groupKey, QWidget *parent)
@@ -25,7 +28,16 @@ ChangeIconDialog::ChangeIconDialog(const AppContext &context, const QString &gro
     for (int i = 1; i <= AddressBook::IconCount; ++i)
         rows.push_back(RecordRow({QStringView()}, i));
     list_->setRows(std::move(rows));
-    list_->setMinimumSize(520, 300);
+    // Room for every picture at once, seven to a row. The view lays its rows out inside
+    // the room a vertical scroll bar would take, so that room is added too.
+    const int perRow = 7;
+    const int lines = (AddressBook::IconCount + perRow - 1) / perRow;
+    QListView *icons = list_->iconView();
+    const QSize cell = icons->gridSize().isValid() ? icons->gridSize() : QSize(96, 64);
+    const int frame = 2 * icons->frameWidth() + 2 * icons->spacing() + 4;
+    const int scrollBar = icons->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, icons->verticalScrollBar());
+    list_->setMinimumSize(perRow * (cell.width() + icons->spacing()) + frame + scrollBar,
+                          lines * (cell.height() + icons->spacing()) + frame);
     layout->addWidget(list_, 1);
 
     auto *buttons = new QHBoxLayout;

@@ -72,6 +72,7 @@ Reading read(const std::vector<Record> &records, const QList<MappedColumn> &mapp
     for (size_t r = 1; r < records.size(); ++r) {
         const Record &record = records[r];
         Contact contact;
+        bool badBirthday = false;
         for (const Target &target : targets) {
             if (target.position >= record.values.size())
                 continue;
@@ -81,13 +82,19 @@ Reading read(const std::vector<Record> &records, const QList<MappedColumn> &mapp
                     contact.t[Contact::Birthday] = *stored;
                 } else {
                     contact.t[Contact::Birthday] = QString();
-                    if (reading.badBirthdays.isEmpty() || reading.badBirthdays.last() != record.line)
-                        reading.badBirthdays << record.line;
+                    badBirthday = true;
                 }
             } else {
                 contact.t[size_t(target.column)] = value;
             }
         }
+        // A contact without a name is not stored.
+        if (contact.t[Contact::Name].trimmed().isEmpty()) {
+            reading.withoutName << record.line;
+            continue;
+        }
+        if (badBirthday)
+            reading.badBirthdays << record.line;
         contact.t[Contact::Group] = groupKey;
         reading.contacts.push_back(std::move(contact));
     }

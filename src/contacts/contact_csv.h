@@ -41,6 +41,7 @@ struct MappedColumn {
 struct Reading {
     std::vector<Contact> contacts;
     QList<int> badBirthdays;  // lines whose birthday is not a date; stored without it
+    QList<int> withoutName;   // lines that give no name (t_0 is required); not stored
 };
 Reading read(const std::vector<Record> &records, const QList<MappedColumn> &mapping, const QString &groupKey);
 

@@ -7,7 +7,9 @@
 #include "ui/icons.h"
 #include "ui/prompt.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -45,9 +47,15 @@ ContactEditor::ContactEditor(const AppContext &context, QWidget *parent)
         l->setGeometry(fieldLeft / 15 - width - 4, top / 15, width, Row);
         return l;
     };
+    // A field is named by its label, without the blanks that space the label out; else a
+    // screen reader would name every field after the frame.
+    auto name = [](QWidget *field, QLabel *caption, const QString &text = QString()) {
+        caption->setBuddy(field);
+        field->setAccessibleName(text.isEmpty() ? QString(caption->text()).remove(u' ') : text);
+    };
     auto line = [&](int i, const QString &caption, int left, int top, int width) {
-        label(caption, left, top);
         auto *edit = new QLineEdit(frame);
+        name(edit, label(caption, left, top));
         edit->setObjectName(QStringLiteral("Text1_%1").arg(i));
         edit->setGeometry(twips(left, top, width));
         text_[i] = edit;
@@ -63,13 +71,17 @@ ContactEditor::ContactEditor(const AppContext &context, QWidget *parent)
     };
 
     line(0, QStringLiteral("姓   名"), 960, 240, 1575);
-    label(QStringLiteral("性别"), 3120, 240, 36);
+    QLabel *sexLabel = label(QStringLiteral("性别"), 3120, 240, 36);
     sex_ = combo(0, {QStringLiteral("男"), QStringLiteral("女")}, 3120, 240, 735);
-    label(QStringLiteral("生日"), 4920, 240, 36);
+    name(sex_, sexLabel);
+    QLabel *birthdayLabel = label(QStringLiteral("生日"), 4920, 240, 36);
     calendar_ = combo(1, {QStringLiteral("公历"), QStringLiteral("农历")}, 4920, 240, 855);
+    name(calendar_, birthdayLabel, QStringLiteral("生日历法"));
     birthday_ = new BirthdayPicker(frame);
     birthday_->setObjectName(QStringLiteral("DTPicker1"));
     birthday_->setGeometry(twips(5880, 240, 1935));
+    birthday_->checkBox()->setAccessibleName(QStringLiteral("有生日"));
+    birthday_->dateEdit()->setAccessibleName(QStringLiteral("生日"));
     line(1, QStringLiteral("手    机"), 960, 600, 2895);
     line(2, QStringLiteral("传    真"), 4920, 600, 2895);
     line(3, QStringLiteral("家庭住址"), 960, 960, 6855);
@@ -85,8 +97,9 @@ ContactEditor::ContactEditor(const AppContext &context, QWidget *parent)
     line(13, QStringLiteral("备用QQ号"), 4920, 3120, 2895);
     line(14, QStringLiteral("主页 1"), 960, 3480, 6855);
     line(15, QStringLiteral("主页 2"), 960, 3840, 6855);
-    label(QStringLiteral("备   注"), 960, 4200);
+    QLabel *remarkLabel = label(QStringLiteral("备   注"), 960, 4200);
     remark_ = new QPlainTextEdit(frame);
+    name(remark_, remarkLabel);
     remark_->setObjectName(QStringLiteral("Text1_16"));
     remark_->setGeometry(twips(960, 4200, 6855, 900));
     remark_->setTabChangesFocus(true);
@@ -113,7 +126,9 @@ void ContactEditor::textclear()
     remark_->clear();
     sex_->setCurrentIndex(-1);
     calendar_->setCurrentIndex(-1);
+    // No birthday until one is chosen; ticking the box offers today's date.
     birthday_->setDate(QDate::currentDate());
+    birthday_->setDate(std::nullopt);
     loaded_ = Contact();
 }
 

@@ -24,7 +24,7 @@ public:
     // when the contact cannot be read.
     bool setModifyMode(qint64 id);
 
-    // Empties every field; no sex or calendar chosen; today's date.
+    // Empties every field; no sex, calendar or birthday chosen.
     void textclear();
     bool LoadDate(qint64 id);
     // Store the fields as a new contact / into the contact; false when nothing was stored.

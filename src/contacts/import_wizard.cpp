@@ -193,16 +193,24 @@ bool ImportWizard::importContacts()
         context_.prompt.reportError(this, error);
         return false;
     }
-    if (reading.badBirthdays.isEmpty()) {
+    // Success is said only when every line was stored whole.
+    if (reading.withoutName.isEmpty() && reading.badBirthdays.isEmpty()) {
         context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("导入成功！"));
     } else {
-        context_.prompt.message(
-            this, Prompt::Icon::Warning, QStringLiteral("提示"),
-            QStringLiteral("已导入 %1 条记录，但有 %2 行的生日不是日期，这些记录的生日没有导入：\r\n%3")
-                .arg(reading.contacts.size())
-                .arg(reading.badBirthdays.size())
-                .arg(lineList(reading.badBirthdays)));
+        QString report = QStringLiteral("已导入 %1 条记录。").arg(reading.contacts.size());
+        if (!reading.withoutName.isEmpty())
+            report += QStringLiteral("\r\n有 %1 行没有姓名，没有导入：%2")
+                          .arg(reading.withoutName.size())
+                          .arg(lineList(reading.withoutName));
+        if (!reading.badBirthdays.isEmpty())
+            report += QStringLiteral("\r\n有 %1 行的生日不是日期，这些记录的生日没有导入：%2")
+                          .arg(reading.badBirthdays.size())
+                          .arg(lineList(reading.badBirthdays));
+        context_.prompt.message(this, Prompt::Icon::Warning, QStringLiteral("提示"), report);
     }
+    // With nothing stored the wizard stays open, so that the columns can be ticked again.
+    if (reading.contacts.empty() && !reading.withoutName.isEmpty())
+        return false;
     emit imported();
     accept();
     return true;

@@ -3,6 +3,7 @@
 #include "info/product.h"
 #include "store/data_file.h"
 #include "store/session.h"
+#include "ui/enter_key.h"
 #include "ui/icons.h"
 #include "ui/prompt.h"
 #include "ui/record_list.h"
@@ -92,8 +93,19 @@ DiaryWindow::DiaryWindow(const AppContext &context, QWidget *parent)
     connect(command(QStringLiteral("修改")), &QAction::triggered, this, &DiaryWindow::modifyEntry);
     connect(command(QStringLiteral("删除")), &QAction::triggered, this, &DiaryWindow::deleteEntry);
     connect(command(QStringLiteral("关闭")), &QAction::triggered, this, &QDialog::reject);
-    connect(tree_, &QTreeWidget::itemClicked, this, &DiaryWindow::nodeClicked);
+    // The list follows the selected node, whether a click or a key moved it; a rebuilt
+    // tree has no selection and leaves the list as it is.
+    connect(tree_, &QTreeWidget::itemSelectionChanged, this, [this] {
+        const QList<QTreeWidgetItem *> selected = tree_->selectedItems();
+        if (!selected.isEmpty())
+            nodeClicked(selected.first());
+    });
     connect(list_, &RecordList::doubleClicked, this, &DiaryWindow::modifyEntry);
+    openOnEnter(list_, [this] {
+        // The editor panel lies over the list while it is shown.
+        if (!editorShown())
+            modifyEntry();
+    });
 
     LoadDate();
     LoadData(QStringLiteral("0_"));

@@ -66,9 +66,16 @@ LedgerSpan LedgerSpan::forKey(const QString &key)
 
 QList<RecordColumn> Ledger::columns()
 {
-    return {{QStringLiteral("日  期"), 1800}, {QStringLiteral("id"), 0},       {QStringLiteral("项目"), 1500},
-            {QStringLiteral("收入"), 1200},   {QStringLiteral("支出"), 1200},   {QStringLiteral("收支方式"), 1000},
-            {QStringLiteral("经手人"), 1000}, {QStringLiteral("摘要"), 4000}};
+    // The whole of a date and of an amount such as 12345678.99 fit; amounts are right-aligned.
+    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+    return {{QStringLiteral("日  期"), 1800, QStringLiteral("2008年01月05日")},
+            {QStringLiteral("id"), 0},
+            {QStringLiteral("项目"), 1500},
+            {QStringLiteral("收入"), 1200, QStringLiteral("12345678.99"), right},
+            {QStringLiteral("支出"), 1200, QStringLiteral("12345678.99"), right},
+            {QStringLiteral("收支方式"), 1000},
+            {QStringLiteral("经手人"), 1000},
+            {QStringLiteral("摘要"), 4000}};
 }
 
 LedgerPage Ledger::LoadData(const QString &key, int accountSet)

@@ -8,6 +8,7 @@
 #include "ledger/delete_all_dialog.h"
 #include "ledger/entry_editor.h"
 #include "ledger/finance_summary.h"
+#include "ledger/ledger_list_model.h"
 #include "maintenance/maintenance_commands.h"
 #include "maintenance/view_settings.h"
 #include "reports/report_window.h"
@@ -36,6 +37,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -44,17 +46,32 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 using Icons::Glyph;
 
 namespace {
 
 constexpr int KeyRole = Qt::UserRole;
+
+// Text stands out from its background when their contrast (as WCAG measures it) is
+// at least 1.6 to 1; black on the darkest desktop backgrounds is below that.
+bool readable(const QColor &text, const QColor &background)
+{
+    auto luminance = [](const QColor &c) {
+        auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double a = luminance(text), b = luminance(background);
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05) >= 1.6;
+}
 
 } // namespace
 
@@ -91,11 +108,15 @@ void MainWindow::buildMenus()
     add(system, QStringLiteral("系统设置"))->setIcon(Icons::icon(Glyph::Settings));
     add(system, QStringLiteral("财务统计"));
     system->addSeparator();
-    add(system, QStringLiteral("备份数据"))->setIcon(Icons::icon(Glyph::Backup));
+    QAction *backup = add(system, QStringLiteral("备份数据"));
+    backup->setIcon(Icons::icon(Glyph::Backup));
+    backup->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
     add(system, QStringLiteral("还原数据"));
     add(system, QStringLiteral("数据压缩"));
     system->addSeparator();
-    add(system, QStringLiteral("退    出"))->setIcon(Icons::icon(Glyph::Exit));
+    QAction *exit = add(system, QStringLiteral("退    出"));
+    exit->setIcon(Icons::icon(Glyph::Exit));
+    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("查看(&C)"));
     viewModes_ = new QActionGroup(this);
@@ -117,13 +138,24 @@ void MainWindow::buildMenus()
     add(view, QStringLiteral("还原为默认"));
 
     financeMenu_ = menuBar()->addMenu(QStringLiteral("财务管理(&B)"));
-    add(financeMenu_, QStringLiteral("添  加"))->setIcon(Icons::icon(Glyph::Add));
+    // Shortcuts show in the menu. Enter on a list row opens it (the list itself handles the
+    // key, so that Enter still works in the fields); Delete in a field deletes text.
+    auto shortcut = [](QAction *action, const QKeySequence &keys, Qt::ShortcutContext where = Qt::WindowShortcut) {
+        action->setShortcut(keys);
+        action->setShortcutContext(where);
+        return action;
+    };
+    shortcut(add(financeMenu_, QStringLiteral("添  加")), QKeySequence(Qt::CTRL | Qt::Key_N))
+        ->setIcon(Icons::icon(Glyph::Add));
     financeMenu_->addSeparator();
-    add(financeMenu_, QStringLiteral("修  改"))->setIcon(Icons::icon(Glyph::Edit));
-    add(financeMenu_, QStringLiteral("删  除"))->setIcon(Icons::icon(Glyph::Delete));
+    shortcut(add(financeMenu_, QStringLiteral("修  改")), QKeySequence(Qt::Key_Return), Qt::WidgetShortcut)
+        ->setIcon(Icons::icon(Glyph::Edit));
+    shortcut(add(financeMenu_, QStringLiteral("删  除")), QKeySequence(Qt::Key_Delete))->setIcon(Icons::icon(Glyph::Delete));
     add(financeMenu_, QStringLiteral("删除全部"));
+    shortcut(add(financeMenu_, QStringLiteral("导入...")), QKeySequence(Qt::CTRL | Qt::Key_I))
+        ->setIcon(Icons::icon(Glyph::Import));
     financeMenu_->addSeparator();
-    add(financeMenu_, QStringLiteral("刷 新"))->setIcon(Icons::icon(Glyph::Refresh));
+    shortcut(add(financeMenu_, QStringLiteral("刷 新")), QKeySequence(Qt::Key_F5))->setIcon(Icons::icon(Glyph::Refresh));
     add(financeMenu_, QStringLiteral("收支报表"));
 
     QMenu *tools = menuBar()->addMenu(QStringLiteral("管理工具(&A)"));
@@ -181,6 +213,7 @@ void MainWindow::buildCentre()
     tree_->setObjectName(QStringLiteral("TreeView1"));
     tree_->setHeaderHidden(true);
     tree_->setRootIsDecorated(true);
+    tree_->setAccessibleName(QStringLiteral("日期"));
     treeLayout->addWidget(tree_);
     layout->addWidget(treeFrame);
 
@@ -193,7 +226,26 @@ void MainWindow::buildCentre()
     tabs_->addTab(QStringLiteral("收支明细"));
     tabs_->addTab(QStringLiteral("统计查询"));
     tabs_->setExpanding(false);
-    rightLayout->addWidget(tabs_);
+    // The quick filter sits at the tab strip's right end, above the lists.
+    auto *tabRow = new QHBoxLayout;
+    tabRow->setContentsMargins(0, 0, 0, 2);
+    tabRow->addWidget(tabs_);
+    tabRow->addStretch(1);
+    auto *filterLabel = new QLabel(QStringLiteral("筛选："), right);
+    filter_ = new QLineEdit(right);
+    filter_->setObjectName(QStringLiteral("FilterText"));
+    filter_->setAccessibleName(QStringLiteral("筛选："));
+    filter_->setClearButtonEnabled(true);
+    filter_->setPlaceholderText(QStringLiteral("项目、摘要、方式、经手人"));
+    filter_->setMinimumWidth(200);
+    filter_->installEventFilter(this);
+    filterLabel->setBuddy(filter_);
+    tabRow->addWidget(filterLabel);
+    tabRow->addWidget(filter_);
+    rightLayout->addLayout(tabRow);
+    filterPause_ = new QTimer(this);
+    filterPause_->setSingleShot(true);
+    filterPause_->setInterval(300);
 
     auto *page = new QFrame(right);
     page->setFrameShape(QFrame::StyledPanel);
@@ -204,10 +256,17 @@ void MainWindow::buildCentre()
     pageLayout->addWidget(searchPanel_);
     entryList_ = new RecordList(page);
     entryList_->setObjectName(QStringLiteral("ListView1"));
+    entryList_->setAccessibleName(QStringLiteral("收支明细"));
     searchList_ = new RecordList(page);
     searchList_->setObjectName(QStringLiteral("ListView2"));
-    for (RecordList *list : {entryList_, searchList_}) {
+    searchList_->setAccessibleName(QStringLiteral("统计查询"));
+    entries_ = new LedgerListModel(context_.data, this);
+    results_ = new LedgerListModel(context_.data, this);
+    for (auto [list, model] : {std::pair{entryList_, entries_}, std::pair{searchList_, results_}}) {
+        model->setImageList(Icons::ledgerImages());
         list->setImageList(Icons::ledgerImages());
+        list->setColumns(Ledger::columns());
+        list->setModel(model);
         pageLayout->addWidget(list, 1);
     }
     rightLayout->addWidget(page, 1);
@@ -271,6 +330,14 @@ QGroupBox *MainWindow::buildSearchPanel()
     grid->addWidget(searchButton_, row++, 0, 1, 2);
     grid->setRowStretch(row, 1);
     grid->setColumnStretch(1, 1);
+    // What a screen reader says for each field.
+    fromDate_->setAccessibleName(QStringLiteral("从"));
+    toDate_->setAccessibleName(QStringLiteral("到"));
+    incomeItems_->setAccessibleName(QStringLiteral("收入项目"));
+    expenseItems_->setAccessibleName(QStringLiteral("支出项目"));
+    handlers_->setAccessibleName(QStringLiteral("经手人"));
+    methods_->setAccessibleName(QStringLiteral("收支方式"));
+    summaryText_->setAccessibleName(QStringLiteral("摘要"));
     return panel;
 }
 
@@ -336,7 +403,17 @@ void MainWindow::connectCommands()
     on(QStringLiteral("财务统计"), &MainWindow::financeSummary);
     on(QStringLiteral("收支报表"), [this] { ReportWindow::open(context_, *this); });
     onButton(QStringLiteral("导入"), &MainWindow::batchImport);
+    on(QStringLiteral("导入..."), &MainWindow::batchImport);
     connect(searchButton_, &QPushButton::clicked, this, &MainWindow::searchClicked);
+    connect(filter_, &QLineEdit::textChanged, filterPause_, qOverload<>(&QTimer::start));
+    connect(filterPause_, &QTimer::timeout, this, &MainWindow::applyFilter);
+    auto *findFilter = new QAction(this);
+    findFilter->setShortcut(QKeySequence::Find);
+    connect(findFilter, &QAction::triggered, this, [this] {
+        filter_->setFocus(Qt::ShortcutFocusReason);
+        filter_->selectAll();
+    });
+    addAction(findFilter);
 
     // The catalogue manager and the user accounts. The search panel's choices keep what
     // they were given at start-up; the entry editor reads the catalogue when it opens.
@@ -379,7 +456,7 @@ void MainWindow::connectCommands()
     on(QStringLiteral("关于......."), [help] { help->openAbout(); });
     on(QStringLiteral("官方网站..."), [help] { help->openWebSite(); });
     on(QStringLiteral("通信中心..."), [help] { help->openCommunicationCentre(); });
-    onButton(QStringLiteral("主页"), [help] { help->openHelp(); });
+    onButton(QStringLiteral("主页"), [help] { help->openWebSite(); });
     onButton(QStringLiteral("使用帮助"), [help] { help->openHelp(); });
 
     // The password box and the diary, each a modal window of its own.
@@ -406,7 +483,7 @@ void MainWindow::loadEverything()
     context_.session.CurrentNodeKey = QStringLiteral("0_");
     // Results of an earlier search (of the file before a restore) would name entries by
     // ids that now stand for others: the search list starts empty.
-    searchList_->clear();
+    results_->clear();
     lastSearch_ = SearchRequest();
     showPanels(1, Ledger::searchPanels({}));
     LoadView();
@@ -415,7 +492,7 @@ void MainWindow::loadEverything()
     setPanelText(1, QStringLiteral("用户：") + context_.session.CurrentUserName);
     setPanelText(2, QStringLiteral("当前：全部记录"));
     fillSearchChoices();
-    browser_->setSource(QUrl::fromLocalFile(context_.folder.file(QStringLiteral("Plug-Ins/update.html"))));
+    browser_->setSource(QUrl::fromLocalFile(context_.folder.installed(QStringLiteral("Plug-Ins/update.html"))));
     LoadShow();
     resetSearchDates();
 }
@@ -426,18 +503,33 @@ void MainWindow::LoadView()
     searchList_->setColumns(Ledger::columns());
 }
 
-void MainWindow::LoadData(const QString &key)
+void MainWindow::load(LedgerListModel *model, RecordList *list, const EntryQuery &query)
 {
-    LedgerPage page;
     try {
-        page = ledger_.LoadData(key, context_.session.CurrentAccountSetId);
+        model->setQuery(query);
     } catch (const StoreError &) {
         // An unreadable data file shows as an empty list.
-        page = {};
+        model->clear();
     }
-    LedgerTotals totals = page.totals;
-    entryList_->setRows(std::move(page.rows));
-    showPanels(0, Ledger::listPanels(totals));
+    if (query.sortColumn < 0)
+        list->clearSort();
+}
+
+LedgerPanels MainWindow::panelsOf(int tab) const
+{
+    const LedgerTotals totals = (tab == 1 ? results_ : entries_)->totals();
+    return tab == 1 ? Ledger::searchPanels(totals) : Ledger::listPanels(totals);
+}
+
+void MainWindow::LoadData(const QString &key)
+{
+    EntryQuery query;
+    query.accountSet = context_.session.CurrentAccountSetId;
+    query.nodeKey = key;
+    query.filter = filter_->text();
+    // Every load lists in the list's own order again.
+    load(entries_, entryList_, query);
+    showPanels(0, panelsOf(0));
 }
 
 void MainWindow::LoadTreeView()
@@ -522,6 +614,10 @@ void MainWindow::showTab(int index)
     searchPanel_->setVisible(search);
     if (tabs_->currentIndex() != index)
         tabs_->setCurrentIndex(index);
+    // A list filtered by another text than the field's now is filtered again.
+    LedgerListModel *model = search ? results_ : entries_;
+    if (filter_ && model->query().filter != filter_->text().trimmed() && (!search || lastSearch_.anyTicked()))
+        applyFilter();
     showPanels(index, tabPanels_[search ? 1 : 0]);
 }
 
@@ -624,11 +720,12 @@ void MainWindow::LoadShow()
             // Loading goes on without it.
         }
     }
-    // Text that would vanish into its background: the system's window colour, black text.
+    // Text that would vanish into its background (the same colour, or the stored black
+    // text on a dark desktop's background): both go back to the desktop's own colours.
     for (RecordList *list : {entryList_, searchList_}) {
-        if (list->textColour() == list->backgroundColour()) {
-            list->setBackgroundColour(QApplication::palette().color(QPalette::Base));
-            list->setTextColour(Qt::black);
+        if (!readable(list->textColour(), list->backgroundColour())) {
+            list->setBackgroundColour(QColor());
+            list->setTextColour(QColor());
         }
     }
     const QList<QAction *> modes = viewModes_->actions();
@@ -647,11 +744,12 @@ void MainWindow::modifyEntry(RecordList *list)
         return;
     }
     const int row = list->selectedRow();
+    LedgerListModel *model = list == searchList_ ? results_ : entries_;
     EntryEditor editor(context_, this);
-    connect(&editor, &EntryEditor::modified, this, [list, row](const LedgerEntry &entry) {
+    connect(&editor, &EntryEditor::modified, this, [model, row](const LedgerEntry &entry) {
         // The row shows the saved fields; totals and tree follow at the next refresh.
-        if (row < list->rowCount() && list->cell(row, 1) == QString::number(entry.id))
-            list->model().setRecord(row, Ledger::listRow(entry));
+        if (model->idAt(row) == entry.id)
+            model->updateEntry(row, entry);
     });
     if (editor.openForModifying(id))
         editor.exec();
@@ -676,28 +774,32 @@ void MainWindow::del()
         context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("请选择记录！"));
         return;
     }
+    const int row = list->selectedRow();
     if (!context_.prompt.confirm(this, QStringLiteral("提示"), QStringLiteral("确定删除选定的信息吗?")))
         return;
+    std::optional<LedgerEntry> entry;
     try {
-        ledger_.deleteEntry(id);
+        entry = ledger_.entry(id);
+        if (entry)
+            ledger_.deleteEntry(id);
     } catch (const StoreError &error) {
         // The entry is still there, and so is its row.
         context_.prompt.reportError(this, error);
         return;
     }
-    // The entry leaves every list that shows it; each list's panels count what is left.
-    const QString idText = QString::number(id);
-    for (RecordList *shown : {entryList_, searchList_}) {
-        for (int row = 0; row < shown->rowCount(); ++row) {
-            if (shown->cell(row, 1) != idText)
-                continue;
-            shown->removeRow(row);
-            const LedgerTotals left = Ledger::listedTotals(shown->model());
-            showPanels(shown == searchList_ ? 1 : 0,
-                       shown == searchList_ ? Ledger::searchPanels(left) : Ledger::deletePanels(left));
-            break;
-        }
-    }
+    // The entry leaves the list it was chosen in; the other list, which may show it
+    // anywhere, is read again. Each list's panels count what it has left.
+    LedgerListModel *shown = list == searchList_ ? results_ : entries_;
+    LedgerListModel *other = shown == entries_ ? results_ : entries_;
+    if (entry)
+        shown->removeEntry(row, *entry);
+    else
+        load(shown, list, shown->query());  // another program deleted it already
+    if (other->rowCount() > 0)
+        load(other, other == entries_ ? entryList_ : searchList_, other->query());
+    const bool search = shown == results_;
+    showPanels(1, search ? Ledger::searchPanels(results_->totals()) : panelsOf(1));
+    showPanels(0, search ? panelsOf(0) : Ledger::deletePanels(entries_->totals()));
 }
 
 void MainWindow::deleteAll()
@@ -741,15 +843,32 @@ void MainWindow::searchClicked()
 void MainWindow::Search()
 {
     lastSearch_ = searchRequest();
-    LedgerPage page;
-    try {
-        page = ledger_.search(searchRequest(), context_.session.CurrentAccountSetId);
-    } catch (const StoreError &) {
-        page = {};  // an unreadable data file finds nothing
+    EntryQuery query;
+    query.accountSet = context_.session.CurrentAccountSetId;
+    query.search = lastSearch_;
+    query.filter = filter_->text();
+    if (!lastSearch_.anyTicked()) {
+        results_->clear();
+        searchList_->clearSort();
+    } else {
+        load(results_, searchList_, query);
     }
-    const LedgerTotals totals = page.totals;
-    searchList_->setRows(std::move(page.rows));
-    showPanels(1, Ledger::searchPanels(totals));
+    showPanels(1, panelsOf(1));
+}
+
+void MainWindow::applyFilter()
+{
+    filterPause_->stop();
+    // The list on show follows the text now, in the order it is sorted by; the other list
+    // when its tab is shown.
+    const int tab = tabs_->currentIndex();
+    LedgerListModel *model = tab == 1 ? results_ : entries_;
+    if (tab == 1 && !lastSearch_.anyTicked())
+        return;
+    EntryQuery query = model->query();
+    query.filter = filter_->text();
+    load(model, tab == 1 ? searchList_ : entryList_, query);
+    showPanels(tab, panelsOf(tab));
 }
 
 void MainWindow::financeSummary()
@@ -805,18 +924,24 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == tree_->viewport() && event->type() == QEvent::MouseButtonPress)
         currentBeforePress_ = tree_->currentItem();
+    if (watched == filter_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && !filter_->text().isEmpty()) {
+        filter_->clear();
+        applyFilter();
+        return true;
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
 EntryQuery MainWindow::listOnShow() const
 {
-    EntryQuery query;
-    query.accountSet = context_.session.CurrentAccountSetId;
-    if (tabs_->currentIndex() == 1)
-        query.search = lastSearch_;
-    else
-        query.nodeKey = context_.session.CurrentNodeKey;
-    return query;
+    if (tabs_->currentIndex() == 1 && !lastSearch_.anyTicked()) {
+        EntryQuery nothing;  // no search yet: nothing listed
+        nothing.accountSet = context_.session.CurrentAccountSetId;
+        nothing.search = SearchRequest();
+        return nothing;
+    }
+    return (tabs_->currentIndex() == 1 ? results_ : entries_)->query();
 }
 
 QString MainWindow::listCaption() const

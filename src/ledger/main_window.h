@@ -19,7 +19,9 @@ class QPushButton;
 class QTabBar;
 class QTextBrowser;
 class QTreeWidget;
+class QTimer;
 class QTreeWidgetItem;
+class LedgerListModel;
 class RecordList;
 
 // The hub of the program: the ledger's date tree, the entry list and the search results,
@@ -77,6 +79,12 @@ public:
 
     RecordList *entryList() const { return entryList_; }
     RecordList *searchList() const { return searchList_; }
+    LedgerListModel *entries() const { return entries_; }
+    LedgerListModel *results() const { return results_; }
+    // The quick filter "筛选：": what the list on show is narrowed to.
+    QLineEdit *filterField() const { return filter_; }
+    // Filters the list on show by the field's text now (typing waits for a pause).
+    void applyFilter();
     QTreeWidget *tree() const { return tree_; }
     QTreeWidgetItem *treeNode(const QString &key) const;
     QString panelText(int panel) const;
@@ -108,6 +116,9 @@ private:
     void fillSearchChoices();
     void resetSearchDates();
     void nodeClicked(QTreeWidgetItem *item);
+    // Reads a list for its query; a list that cannot be read lists nothing.
+    void load(LedgerListModel *model, RecordList *list, const EntryQuery &query);
+    LedgerPanels panelsOf(int tab) const;
     void notice(const QString &text);
     void unload();
 
@@ -124,6 +135,10 @@ private:
     QTabBar *tabs_ = nullptr;
     RecordList *entryList_ = nullptr;
     RecordList *searchList_ = nullptr;
+    LedgerListModel *entries_ = nullptr;  // what ListView1 shows
+    LedgerListModel *results_ = nullptr;  // what ListView2 shows
+    QLineEdit *filter_ = nullptr;
+    QTimer *filterPause_ = nullptr;
     QGroupBox *searchPanel_ = nullptr;
     QTextBrowser *browser_ = nullptr;
     QLabel *panels_[6] = {};

@@ -97,7 +97,7 @@ void insertSeedRows(Database &db)
     db.execute(QStringLiteral(
         "insert into 系统设置 (id, 字体, 字号, 字体颜色, 粗体, 斜体, 背景颜色, 背景图像, 显示网格, 图标, "
         "image2, image7, 自动备份) values (1, '字体', '9', '0', '0', '0', '#000000', '0', 'True', '3', "
-        "'', '', '0')"));
+        "'', '', '1')"));
 
     insertCatalogueRow(db, QStringLiteral("e1_"), QStringLiteral("0"), QStringLiteral("收支项目"),
                        QStringLiteral("收入"));

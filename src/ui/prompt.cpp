@@ -1,17 +1,19 @@
 #include "ui/prompt.h"
 
 #include "store/sqlite_db.h"
+#include "ui/list_font_dialog.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QFontDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSet>
 #include <QVBoxLayout>
 
 void Prompt::information(QWidget *parent, const QString &title, const QString &text)
@@ -76,14 +78,43 @@ Prompt::Answer QtPrompt::message(QWidget *parent, Icon icon, const QString &titl
     }
 }
 
+namespace {
+
+// The patterns a description already shows at its end, as in "导出文件(*.csv)" or
+// "位图文件(*.bmp,*.dib)": the text inside its last parentheses, split at commas,
+// semicolons and blanks. Empty when the description does not end that way.
+QStringList shownPatterns(const QString &description)
+{
+    const QString text = description.trimmed();
+    if (!text.endsWith(u')'))
+        return {};
+    const qsizetype open = text.lastIndexOf(u'(');
+    if (open < 0)
+        return {};
+    static const QRegularExpression separators(QStringLiteral("[,;\\s]+"));
+    return text.mid(open + 1, text.size() - open - 2).split(separators, Qt::SkipEmptyParts);
+}
+
+} // namespace
+
 QString QtPrompt::qtFilter(const QString &filter)
 {
     QStringList parts = filter.split(u'|');
     QStringList entries;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QString patterns = parts[i + 1];
-        patterns.replace(u';', u' ');
-        entries << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+        const QString &description = parts[i];
+        const QStringList patterns = parts[i + 1].split(u';', Qt::SkipEmptyParts);
+        // Qt reads a filter's patterns from its last parentheses, blank-separated. A
+        // description that ends in its own patterns keeps them there, once; any other
+        // description is followed by them.
+        const QStringList shown = shownPatterns(description);
+        if (!shown.isEmpty() && QSet<QString>(shown.begin(), shown.end()) ==
+                                    QSet<QString>(patterns.begin(), patterns.end())) {
+            const qsizetype open = description.lastIndexOf(u'(');
+            entries << description.left(open) + u'(' + shown.join(u' ') + u')';
+        } else {
+            entries << QStringLiteral("%1 (%2)").arg(description, patterns.join(u' '));
+        }
     }
     return entries.join(QStringLiteral(";;"));
 }
@@ -101,69 +132,9 @@ QString QtPrompt::saveFile(QWidget *parent, const QString &title, const QString 
                                         QFileDialog::DontConfirmOverwrite);
 }
 
-namespace {
-
-// The font dialog with a text colour choice beside the font, as a list's font is chosen.
-class FontAndColourDialog : public QDialog {
-public:
-    FontAndColourDialog(QWidget *parent, const Prompt::ListFont &initial) : QDialog(parent), colour_(initial.colour)
-    {
-        setWindowTitle(QStringLiteral("字体"));
-        fonts_ = new QFontDialog(this);
-        fonts_->setOptions(QFontDialog::NoButtons);
-        QFont font(initial.family);
-        font.setPointSizeF(initial.pointSize > 0 ? initial.pointSize : 9);
-        font.setBold(initial.bold);
-        font.setItalic(initial.italic);
-        fonts_->setCurrentFont(font);
-
-        auto *colourRow = new QHBoxLayout;
-        colourRow->addWidget(new QLabel(QStringLiteral("颜色："), this));
-        colourButton_ = new QPushButton(this);
-        colourButton_->setFixedWidth(80);
-        connect(colourButton_, &QPushButton::clicked, this, [this] {
-            QColor chosen = QColorDialog::getColor(colour_, this, QStringLiteral("颜色"));
-            if (chosen.isValid()) {
-                colour_ = chosen;
-                showColour();
-            }
-        });
-        colourRow->addWidget(colourButton_);
-        colourRow->addStretch();
-        showColour();
-
-        auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-        connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-
-        auto *layout = new QVBoxLayout(this);
-        layout->addWidget(fonts_);
-        layout->addLayout(colourRow);
-        layout->addWidget(buttons);
-    }
-
-    Prompt::ListFont chosen() const
-    {
-        QFont font = fonts_->currentFont();
-        return {font.family(), font.pointSizeF(), font.bold(), font.italic(), colour_};
-    }
-
-private:
-    void showColour()
-    {
-        colourButton_->setStyleSheet(QStringLiteral("background-color: %1;").arg(colour_.name()));
-    }
-
-    QFontDialog *fonts_;
-    QPushButton *colourButton_;
-    QColor colour_;
-};
-
-} // namespace
-
 std::optional<Prompt::ListFont> QtPrompt::chooseFont(QWidget *parent, const ListFont &initial)
 {
-    FontAndColourDialog dialog(parent, initial);
+    ListFontDialog dialog(parent, initial);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.chosen();

@@ -60,6 +60,8 @@ public:
     std::optional<ListFont> chooseFont(QWidget *parent, const ListFont &initial) override;
     std::optional<QColor> chooseColour(QWidget *parent, const QColor &initial) override;
 
-    // "备份文件|*.mdb" becomes "备份文件 (*.mdb)".
+    // "备份文件|*.mdb" becomes "备份文件 (*.mdb)"; a description that ends in its own
+    // patterns shows them once: "导出文件(*.csv)|*.csv" stays "导出文件(*.csv)", and
+    // "位图文件(*.bmp,*.dib)|*.bmp;*.dib" becomes "位图文件(*.bmp *.dib)".
     static QString qtFilter(const QString &filter);
 };

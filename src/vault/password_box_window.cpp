@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QHBoxLayout>
+#include <QItemSelectionModel>
 #include <QToolBar>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -58,7 +59,10 @@ PasswordBoxWindow::PasswordBoxWindow(const AppContext &context, QWidget *parent)
     connect(command(QStringLiteral("添加")), &QAction::triggered, this, &PasswordBoxWindow::addRecord);
     connect(command(QStringLiteral("修改")), &QAction::triggered, this, &PasswordBoxWindow::modifyRecord);
     connect(command(QStringLiteral("删除")), &QAction::triggered, this, &PasswordBoxWindow::del);
-    connect(tree_, &QTreeView::clicked, this, &PasswordBoxWindow::nodeClicked);
+    // The view follows the selected node, whether a click or a key moved it, so what it
+    // shows is always what 修改 and 删除 act on.
+    connect(tree_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { nodeClicked(selectedNode()); });
 
     LoadTreeView();
     textclear();
@@ -124,8 +128,11 @@ void PasswordBoxWindow::LoadDate(const QString &key)
 
 void PasswordBoxWindow::nodeClicked(const QModelIndex &index)
 {
-    if (!index.isValid())
+    if (!index.isValid()) {
+        // Nothing selected: no record is shown.
+        textclear();
         return;
+    }
     const QString key = model_->key(index);
     const QString kind = Vault::kindOf(key);
     if (kind == QLatin1String("22") || key == QLatin1String("0_"))
@@ -164,6 +171,8 @@ void PasswordBoxWindow::modifyRecord()
     if (!editor.LoadDate(key))
         return;
     editor.exec();
+    // The view shows the record as it is stored now.
+    nodeClicked(selectedNode());
 }
 
 void PasswordBoxWindow::del()
@@ -187,4 +196,6 @@ void PasswordBoxWindow::del()
     }
     model_->clearRecords();
     LoadTreeView();
+    // The rebuilt tree has no selection, so the deleted record is no longer shown.
+    textclear();
 }

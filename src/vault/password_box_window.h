@@ -13,7 +13,7 @@ class RecordViews;
 class VaultTreeModel;
 
 // "密码箱与备忘录": the fixed groups of the password box and the memo with the records
-// of the account set under them, and a read-only view of the record clicked.
+// of the account set under them, and a read-only view of the selected record.
 class PasswordBoxWindow : public QDialog {
     Q_OBJECT
 public:
@@ -28,7 +28,8 @@ public:
     void addRecord();
     void modifyRecord();
     void del();
-    // A node was clicked: captions, view and fields for it.
+    // A node was selected, by a click or a key: captions, view and fields for it. An
+    // invalid index (nothing selected) empties the fields.
     void nodeClicked(const QModelIndex &index);
 
     // The selected node, as the record editor reads it: its key (empty when none),

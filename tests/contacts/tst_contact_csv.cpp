@@ -44,6 +44,7 @@ private slots:
     void mappingSkipsUntickedAndUnknownNames();
     void oddQuotesAreOrdinaryCharacters();
     void badBirthdaysAreReported();
+    void linesWithoutNameAreNotStored();
     void fileWritingFailsCleanly();
 };
 
@@ -242,6 +243,17 @@ void ContactCsvTest::badBirthdaysAreReported()
     QCOMPARE(reading.contacts[1].t[0], QStringLiteral("乙"));  // the rest of the line is kept
     QCOMPARE(reading.contacts[2].t[Contact::Birthday], QString(""));
     QCOMPARE(reading.contacts[4].t[Contact::Birthday], QStringLiteral("1990-12-31"));
+}
+
+void ContactCsvTest::linesWithoutNameAreNotStored()
+{
+    // An empty, blank or missing name leaves the line out, and its birthday is not reported.
+    const ContactCsv::Reading reading = readBytes(QStringLiteral(
+        "手机,姓名,生日\r\n1,甲,1980-1-2\r\n2,,1980-1-3\r\n3,  ,不详\r\n4\r\n5,乙,不详\r\n\r\n6,\"\"\r\n").toUtf8());
+    QCOMPARE(reading.withoutName, QList<int>({3, 4, 5, 8}));
+    QCOMPARE(reading.badBirthdays, QList<int>({6}));
+    QCOMPARE(reading.contacts.size(), size_t(2));
+    QCOMPARE(reading.contacts[1].t[Contact::Name], QStringLiteral("乙"));
 }
 
 void ContactCsvTest::fileWritingFailsCleanly()

@@ -11,6 +11,7 @@
 #include "contacts/move_contact_dialog.h"
 #include "ledger/main_window.h"
 #include "support/test_folder.h"
+#include "ui/prompt.h"
 #include "ui/record_list.h"
 
 #include <QAbstractItemDelegate>
@@ -23,9 +24,12 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QScrollBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -87,6 +91,8 @@ private slots:
     void changeIconDialog();
     void exportWizard();
     void importWizard();
+    void importLeavesOutContactsWithoutName();
+    void fileFiltersShowTheirPatternsOnce();
     void refusedWritesLeaveNothingHalfDone();
     void mainWindowOpensTheAddressBook();
 };
@@ -321,7 +327,13 @@ void ContactWindowsTest::editorAddsToTheCurrentGroup()
         QCOMPARE(editor->windowTitle(), QStringLiteral("添加记录"));
         QCOMPARE(editor->findChild<QPushButton *>("Command1")->text(), QStringLiteral("添加"));
         QCOMPARE(editor->findChild<QComboBox *>("Combo1_0")->currentText(), QString());
-        QCOMPARE(editor->findChild<BirthdayPicker *>("DTPicker1")->date(), std::optional(QDate::currentDate()));
+        // Each field is named by its own label, not by the frame.
+        QCOMPARE(field(editor, 1)->accessibleName(), QStringLiteral("手机"));
+        QCOMPARE(field(editor, 12)->accessibleName(), QStringLiteral("QQ号"));
+        QCOMPARE(editor->findChild<QComboBox *>("Combo1_0")->accessibleName(), QStringLiteral("性别"));
+        // No birthday until one is chosen.
+        QVERIFY(!editor->findChild<BirthdayPicker *>("DTPicker1")->date());
+        QVERIFY(editor->fields().t[Contact::Birthday].isEmpty());
         // The name is required.
         click(editor, "Command1");
         QCOMPARE(t.prompt.lastText(), QStringLiteral("请输入姓名！"));
@@ -434,7 +446,13 @@ void ContactWindowsTest::changeIconDialog()
     QTimer::singleShot(0, this, [&] {
         auto *dialog = qobject_cast<ChangeIconDialog *>(QApplication::activeModalWidget());
         QVERIFY(dialog);
+        const auto closeAnyway = qScopeGuard([dialog] { dialog->reject(); });
         QCOMPARE(dialog->list()->rowCount(), 26);
+        // Every picture shows at once, without scrolling.
+        QListView *icons = dialog->list()->iconView();
+        QTRY_VERIFY(icons->visualRect(dialog->list()->model().index(25, 0)).isValid());
+        QCOMPARE(icons->verticalScrollBar()->maximum(), 0);
+        QVERIFY(icons->viewport()->rect().contains(icons->visualRect(dialog->list()->model().index(25, 0))));
         // Nothing chosen: nothing changes.
         click(dialog, "Command1");
         QCOMPARE(book.groups()[0].image, 2);
@@ -589,6 +607,44 @@ void ContactWindowsTest::importWizard()
     QVERIFY(t.prompt.lastText().contains(QStringLiteral("第 2 行")));
     QVERIFY(!t.prompt.texts().contains(QStringLiteral("导入成功！")));
     QCOMPARE(book.contacts(group).size(), size_t(4));
+}
+
+void ContactWindowsTest::importLeavesOutContactsWithoutName()
+{
+    TestFolder t;
+    AddressBook book(t.data);
+    const QString group = book.addGroup(QStringLiteral("同学"), QStringLiteral("0"));
+    const QString path = t.path() + QStringLiteral("/in.csv");
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(ContactCsv::encode(QStringLiteral("手机,姓名,生日\r\n1,甲,1980-1-1\r\n2,,1980-1-2\r\n3\r\n4,乙,不详\r\n")));
+    }
+    ImportWizard wizard(t.context, group);
+    wizard.show();
+    wizard.pathField()->setText(path);
+    QVERIFY(wizard.next());
+    // With 姓名 unticked nothing is stored, and the wizard stays open to tick it again.
+    wizard.columnList()->model().setChecked(1, false);
+    QVERIFY(!wizard.importContacts());
+    QVERIFY(wizard.isVisible());
+    QVERIFY(book.contacts(group).empty());
+    // Only the named lines are stored; the report names the others, and no success is said.
+    wizard.columnList()->model().setChecked(1, true);
+    QVERIFY(wizard.importContacts());
+    QCOMPARE(t.prompt.last().icon, Prompt::Icon::Warning);
+    QCOMPARE(t.prompt.lastText(), QStringLiteral("已导入 2 条记录。\r\n有 2 行没有姓名，没有导入：第 3、4 行\r\n"
+                                                 "有 1 行的生日不是日期，这些记录的生日没有导入：第 5 行"));
+    QVERIFY(!t.prompt.texts().contains(QStringLiteral("导入成功！")));
+    QCOMPARE(book.contacts(group).size(), size_t(2));
+}
+
+void ContactWindowsTest::fileFiltersShowTheirPatternsOnce()
+{
+    QCOMPARE(QtPrompt::qtFilter("导出文件(*.csv)|*.csv"), QStringLiteral("导出文件(*.csv)"));
+    QCOMPARE(QtPrompt::qtFilter("位图文件(*.bmp,*.dib)|*.bmp;*.dib"), QStringLiteral("位图文件(*.bmp *.dib)"));
+    QCOMPARE(QtPrompt::qtFilter("文本(*.txt)|*.csv|备份文件|*.mdb;*.bak|"),
+             QStringLiteral("文本(*.txt) (*.csv);;备份文件 (*.mdb *.bak)"));
 }
 
 void ContactWindowsTest::refusedWritesLeaveNothingHalfDone()

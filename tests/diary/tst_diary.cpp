@@ -83,6 +83,7 @@ private slots:
     void windowAsDesigned();
     void writeChangeMoveAndDelete();
     void modifyAndDeleteNeedAnEntry();
+    void treeAndListFollowTheKeyboard();
     void failedWritesAreReported();
     void mainWindowOpensBothTools();
 };
@@ -347,6 +348,35 @@ void DiaryTest::modifyAndDeleteNeedAnEntry()
     w.command("修改")->trigger();
     QVERIFY(!w.editorShown());
     QCOMPARE(t.prompt.last().text, QStringLiteral("所选的日记已不存在！"));
+}
+
+void DiaryTest::treeAndListFollowTheKeyboard()
+{
+    TestFolder t;
+    t.loginAsAdmin();
+    const int set = t.session.CurrentAccountSetId;
+    addEntry(t, set, "2023-03-01 10:00:00", "三月");
+    addEntry(t, set, "2024-05-06 10:00:00", "五月", "正文");
+    DiaryWindow w(t.context);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    click(w, "0_");
+    const std::pair<Qt::Key, QString> steps[] = {{Qt::Key_Down, "2024年"}, {Qt::Key_Right, "2024年"},
+                                                 {Qt::Key_Down, "05月"},   {Qt::Key_End, "2023年"},
+                                                 {Qt::Key_Home, "全部记录"}, {Qt::Key_PageDown, "2023年"}};
+    for (const auto &[key, node] : steps) {
+        QTest::keyClick(w.tree(), key);
+        QCOMPARE(w.panelText(1), QStringLiteral("当前：") + node);
+        QCOMPARE(w.list()->rowCount(), node == QStringLiteral("全部记录") ? 2 : 1);
+    }
+    QCOMPARE(listColumn(w, 0), QStringList{"三月"});
+
+    // Enter on a row opens it as a double click does.
+    QTest::keyClick(w.tree(), Qt::Key_Up);
+    w.list()->selectRow(0);
+    QTest::keyClick(w.list()->currentView(), Qt::Key_Return);
+    QVERIFY(w.editorShown());
+    QCOMPARE(body(w)->toPlainText(), QStringLiteral("正文"));
 }
 
 void DiaryTest::failedWritesAreReported()

@@ -2,15 +2,24 @@
 #include "maintenance/view_settings.h"
 #include "support/test_folder.h"
 #include "ui/formats.h"
+#include "ui/list_font_dialog.h"
+#include "ui/prompt.h"
 #include "ui/record_list.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFontComboBox>
 #include <QFontDatabase>
 #include <QImage>
+#include <QPushButton>
+#include <QScopeGuard>
 #include <QTableView>
+#include <QTimer>
 #include <QtTest>
 
 #include "support/test_main.h"
@@ -76,6 +85,7 @@ private slots:
     void textInTheBackgroundColourFallsBack();
     void viewModesAndGridLinesAreStored();
     void fontGoesToTheEntryListAndIsStored();
+    void fontDialogOffersAndStoresAllFive();
     void backgroundColourIsStoredEvenWhenCancelled();
     void backgroundPictureIsCopiedIntoPlugIns();
     void resetStoresDefaultsAndShowsThemAtTheNextStart();
@@ -229,6 +239,60 @@ void ViewSettingsTest::fontGoesToTheEntryListAndIsStored()
     MainWindow next(t.context);
     QCOMPARE(next.searchList()->listFont().family(), family);
     QCOMPARE(next.searchList()->listFont().pointSizeF(), 12.5);
+}
+
+void ViewSettingsTest::fontDialogOffersAndStoresAllFive()
+{
+    TestFolder t;
+    t.loginAsAdmin();
+    RecordList plain;
+    const QString stored = otherFamily(plain.listFont().family());
+    const QString picked = otherFamily(stored);
+    t.data.exec(QStringLiteral("update 系统设置 set 字体=?, 字号='10.5', 字体颜色=?, 粗体='True', 斜体='False' where id=1"),
+                {stored, QString::number(number(10, 20, 30))});
+    // The program's own dialogs, not the scripted prompt.
+    QtPrompt dialogs;
+    MainWindow w(AppContext{t.folder, t.data, t.session, dialogs, t.launcher});
+
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<ListFontDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        const auto closeAnyway = qScopeGuard([dialog] {
+            if (dialog->isVisible())
+                dialog->reject();
+        });
+        const Prompt::ListFont preset = dialog->chosen();
+        QCOMPARE(preset.family, stored);
+        QCOMPARE(preset.pointSize, 10.5);
+        QVERIFY(preset.bold && !preset.italic);
+        QCOMPARE(preset.colour, QColor(10, 20, 30));
+
+        dialog->familyBox()->setCurrentFont(QFont(picked));
+        dialog->sizeBox()->setEditText(QStringLiteral("abc"));
+        QVERIFY(!dialog->okButton()->isEnabled());
+        dialog->sizeBox()->setEditText(QStringLiteral("12.5"));
+        dialog->boldBox()->click();
+        dialog->italicBox()->click();
+        QTimer::singleShot(0, [] {
+            auto *colours = qobject_cast<QColorDialog *>(QApplication::activeModalWidget());
+            QVERIFY(colours);
+            colours->setCurrentColor(QColor(1, 2, 3));
+            colours->accept();
+        });
+        QTest::mouseClick(dialog->colourButton(), Qt::LeftButton);
+        QTest::mouseClick(dialog->okButton(), Qt::LeftButton);
+        seen = true;
+    });
+    w.command(QStringLiteral("字体"))->trigger();
+    QVERIFY(seen);
+    const QFont font = w.entryList()->listFont();
+    QCOMPARE(font.family(), picked);
+    QCOMPARE(font.pointSizeF(), 12.5);
+    QVERIFY(!font.bold() && font.italic());
+    QCOMPARE(w.entryList()->textColour(), QColor(1, 2, 3));
+    QCOMPARE(appearance(t.data).mid(0, 5),
+             (QStringList{picked, "12.5", QString::number(number(1, 2, 3)), "False", "True"}));
 }
 
 void ViewSettingsTest::backgroundColourIsStoredEvenWhenCancelled()

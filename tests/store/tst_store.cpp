@@ -86,7 +86,8 @@ void StoreTest::newFileHoldsExactlyTheSeedRows()
     QStringList values;
     for (int i = 0; i < 11; ++i)
         values << settings.text(i);
-    QCOMPARE(values, (QStringList{"1", "字体", "9", "0", "0", "0", "#000000", "0", "True", "3", "0"}));
+    // New books start with the automatic backup on.
+    QCOMPARE(values, (QStringList{"1", "字体", "9", "0", "0", "0", "#000000", "0", "True", "3", "1"}));
 
     // Catalogue: the two roots first, then one account set and the everyday rows.
     Statement mulu = d.query(QStringLiteral("select key_1, parent, class, content from mulu order by id"));

@@ -100,6 +100,7 @@ private slots:
     void editorAddsToTheSelectedGroup();
     void editorModifiesTheSelectedRecord();
     void deleteAsksAndRemovesOnlyThatRecord();
+    void viewAndCommandsFollowTheKeyboard();
     void quotesAndLinesStoredAsTyped();
     void failedWritesAreReported();
     void treeModelIsConsistent();
@@ -460,10 +461,8 @@ void VaultTest::editorModifiesTheSelectedRecord()
     QCOMPARE(storedRow(t, record.id), (QStringList{"新标题", "我", "new-pw", "http://a", "a@b", "备注", record.key,
                                                    "20_22_", QString::number(set)}));
     QCOMPARE(w.treeModel()->text(w.treeModel()->indexOf(record.key)), QStringLiteral("新标题"));
-    // The window's view keeps what it showed until the record is clicked again.
-    QCOMPARE(line(w, "Text1_0")->text(), QStringLiteral("旧标题"));
-    click(w, "20_22_");
-    click(w, record.key);
+    // The window's view shows the record as it is stored now.
+    QCOMPARE(line(w, "Text1_0")->text(), QStringLiteral("新标题"));
     QCOMPARE(line(w, "Text1_2")->text(), QStringLiteral("new-pw"));
 }
 
@@ -507,6 +506,39 @@ void VaultTest::deleteAsksAndRemovesOnlyThatRecord()
     w.command("删除")->trigger();
     QCOMPARE(w.treeModel()->childTexts("20_22_"), (QStringList{"旧一"}));
     QCOMPARE(countRows(t, "select count(*) from blank where parent=?", {shared}), 1);
+}
+
+void VaultTest::viewAndCommandsFollowTheKeyboard()
+{
+    TestFolder t;
+    t.loginAsAdmin();
+    const int set = t.session.CurrentAccountSetId;
+    Vault vault(t.data);
+    const VaultRecord older = vault.add(set, "20_", "22", VaultView::SixFields, titled("甲"), Noon);
+    const VaultRecord newer = vault.add(set, "20_", "22", VaultView::SixFields, titled("乙"), Noon);
+    const VaultRecord bank = vault.add(set, "20_", "23", VaultView::SixFields, titled("工商银行"), Noon);
+    PasswordBoxWindow w(t.context);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    // Each key: the node the commands take and the title the view shows.
+    const std::tuple<Qt::Key, QString, QString> steps[] = {
+        {Qt::Key_Down, newer.key, "乙"}, {Qt::Key_Down, older.key, "甲"}, {Qt::Key_Down, "20_23_", ""},
+        {Qt::Key_Down, bank.key, "工商银行"}, {Qt::Key_Home, "0_", ""}, {Qt::Key_End, "30_26_", ""}};
+    click(w, "20_22_");
+    for (const auto &[key, node, title] : steps) {
+        QTest::keyClick(w.tree(), key);
+        QCOMPARE(w.selectedKey(), node);
+        QCOMPARE(line(w, "Text1_0")->text(), title);
+    }
+    // 删除 removes the record the keys reached, and the view no longer shows it.
+    click(w, bank.key);
+    QTest::keyClick(w.tree(), Qt::Key_Up);
+    QTest::keyClick(w.tree(), Qt::Key_Up);
+    QCOMPARE(line(w, "Text1_0")->text(), QStringLiteral("甲"));
+    w.command("删除")->trigger();
+    QVERIFY(!vault.record(set, older.key));
+    QVERIFY(vault.record(set, newer.key));
+    QCOMPARE(line(w, "Text1_0")->text(), QString());
 }
 
 void VaultTest::quotesAndLinesStoredAsTyped()
