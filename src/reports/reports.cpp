@@ -163,11 +163,6 @@ std::vector<Reports::Cell> Reports::cells(int accountSet, const ReportPeriod &pe
     const QDate lastMonth = firstOfMonth(period.to);
     const QDate firstWhole = period.from.day() == 1 ? firstMonth : firstMonth.addMonths(1);
     const QDate lastWhole = period.to == lastOfMonth(period.to) ? lastMonth : lastMonth.addMonths(-1);
-    auto fromSums = [&](const QDate &month) {
-        return sums && month >= firstWhole && month <= lastWhole &&
-               (stale.isEmpty() || !stale.contains(monthKey(month)));
-    };
-
     if (sums && firstWhole <= lastWhole) {
         const QString key = grouping == Grouping::Item    ? QStringLiteral("item")
                             : grouping == Grouping::Month ? QStringLiteral("month")
@@ -191,9 +186,24 @@ std::vector<Reports::Cell> Reports::cells(int accountSet, const ReportPeriod &pe
             result.push_back(cell);
         }
     }
-    for (QDate month = firstMonth; month <= lastMonth; month = month.addMonths(1))
-        if (!fromSums(month))
-            countEntries(accountSet, {std::max(period.from, month), std::min(period.to, lastOfMonth(month))}, result);
+    // The rest from the entries: the months at either end that the period covers in part,
+    // and stale months (or every month, without the sums).
+    std::vector<QDate> toCount;
+    if (!sums) {
+        for (QDate month = firstMonth; month <= lastMonth; month = month.addMonths(1))
+            toCount.push_back(month);
+    } else {
+        const bool firstInPart = firstMonth < firstWhole;
+        if (firstInPart)
+            toCount.push_back(firstMonth);
+        for (const QString &key : stale)
+            if (const QDate month = monthOfKey(key); month.isValid() && month >= firstWhole && month <= lastWhole)
+                toCount.push_back(month);
+        if (lastMonth > lastWhole && !(firstInPart && lastMonth == firstMonth))
+            toCount.push_back(lastMonth);
+    }
+    for (const QDate &month : toCount)
+        countEntries(accountSet, {std::max(period.from, month), std::min(period.to, lastOfMonth(month))}, result);
     return result;
 }
 

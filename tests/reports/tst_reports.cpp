@@ -96,6 +96,8 @@ void ReportsTest::monthsOfAPeriod_data()
     QTest::newRow("month ends") << QDate(2024, 1, 31) << QDate(2024, 2, 29)
                                 << QStringList{"2024年01月|0.00|10.10|-10.10", "2024年02月|1,000.00|0.30|999.70",
                                                "合计|1,000.00|10.40|989.60"};
+    QTest::newRow("first half") << QDate(2024, 2, 1) << QDate(2024, 2, 15)
+                                << QStringList{"2024年02月|0.00|0.20|-0.20", "合计|0.00|0.20|-0.20"};
     QTest::newRow("one day") << QDate(2024, 2, 29) << QDate(2024, 2, 29)
                              << QStringList{"2024年02月|1,000.00|0.10|999.90", "合计|1,000.00|0.10|999.90"};
     QTest::newRow("across the year end") << QDate(2023, 12, 31) << QDate(2024, 1, 1)
