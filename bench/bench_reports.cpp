@@ -1,6 +1,7 @@
 // The reports on two account sets of 1,000,000 entries each (2015 to 2024), for the period
-// "全部": each tab beside the bare SQLite aggregate over the entries and over the month
-// sums; the window's period and tab switches, painted; what keeping the month sums costs.
+// "全部": each tab beside the bare SQLite aggregate over the entries and over the sums by
+// month and item; the window's period and tab switches, painted; what keeping those sums
+// costs.
 #include "bench_data.h"
 
 #include "ledger/ledger_view.h"
@@ -47,7 +48,7 @@ public:
 
 ReportPeriod whole() { return Reports(context().data).wholeLedger(set(), QDate::currentDate()); }
 
-// Opening the data file; a file made before the month sums gets them here, every month
+// Opening the data file; a file made before the item sums gets them here, every month
 // stale (counted by CountAllMonthsAgain below).
 void OpenDataFile(benchmark::State &state)
 {
@@ -80,28 +81,28 @@ void BareYearsOverEntries(benchmark::State &state)
                                "group by 1"));
 }
 
-// ---- bare aggregates over the month sums
+// ---- bare aggregates over the item sums
 
-void BareItemsOverMonthSums(benchmark::State &state)
+void BareItemsOverItemSums(benchmark::State &state)
 {
     for (auto _ : state)
-        stepAll(QStringLiteral("select item, sum(entries), money_total(total) from jizhang_months "
+        stepAll(QStringLiteral("select item, sum(entries), money_total(total) from jizhang_items "
                                "where muluID=? and income=0 group by item"));
 }
 
-void BareMonthsOverMonthSums(benchmark::State &state)
+void BareMonthsOverItemSums(benchmark::State &state)
 {
     for (auto _ : state)
         stepAll(QStringLiteral("select month, sum(entries), money_total(case when income then total end), "
-                               "money_total(case when not income then total end) from jizhang_months "
+                               "money_total(case when not income then total end) from jizhang_items "
                                "where muluID=? group by month"));
 }
 
-void BareYearsOverMonthSums(benchmark::State &state)
+void BareYearsOverItemSums(benchmark::State &state)
 {
     for (auto _ : state)
         stepAll(QStringLiteral("select substr(month, 1, 4), sum(entries), money_total(case when income then total end), "
-                               "money_total(case when not income then total end) from jizhang_months "
+                               "money_total(case when not income then total end) from jizhang_items "
                                "where muluID=? group by 1"));
 }
 
@@ -187,7 +188,7 @@ void WindowSwitchToTab(benchmark::State &state)
     }
 }
 
-// ---- what keeping the month sums costs
+// ---- what keeping the item sums costs
 
 // After an entry changed: its month is counted again and stored (one write).
 void ReportItemsAfterAnEdit(benchmark::State &state)
@@ -218,8 +219,8 @@ void CountAllMonthsAgain(benchmark::State &state)
     Reports reports(context().data);
     for (auto _ : state) {
         state.PauseTiming();
-        context().data.exec(QStringLiteral("insert into jizhang_months_stale (muluID, month) "
-                                           "select distinct muluID, month from jizhang_months where muluID=?"),
+        context().data.exec(QStringLiteral("insert into jizhang_items_stale (muluID, month) "
+                                           "select distinct muluID, month from jizhang_items where muluID=?"),
                             {set()});
         state.ResumeTiming();
         reports.refreshMonths(set());
@@ -236,7 +237,7 @@ void StoreEntries(benchmark::State &state)
         state.PauseTiming();
         data.database().execute(QStringLiteral("BEGIN IMMEDIATE"));
         if (!triggers)
-            data.database().execute(QStringLiteral("DROP TRIGGER jizhang_months_insert"));
+            data.database().execute(QStringLiteral("DROP TRIGGER jizhang_items_insert"));
         Statement insert = data.query(QStringLiteral(
             "insert into jizhang (data, t1, t2, t3, t4, t5, content, muluID) values (?, '支出', '餐饮', '现金', '本人', ?, '午饭', ?)"));
         state.ResumeTiming();
@@ -258,9 +259,9 @@ BENCHMARK(OpenDataFile)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BareItemsOverEntries)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BareMonthsOverEntries)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BareYearsOverEntries)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BareItemsOverMonthSums)->Unit(benchmark::kMillisecond);
-BENCHMARK(BareMonthsOverMonthSums)->Unit(benchmark::kMillisecond);
-BENCHMARK(BareYearsOverMonthSums)->Unit(benchmark::kMillisecond);
+BENCHMARK(BareItemsOverItemSums)->Unit(benchmark::kMillisecond);
+BENCHMARK(BareMonthsOverItemSums)->Unit(benchmark::kMillisecond);
+BENCHMARK(BareYearsOverItemSums)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReportItems)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReportMonths)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReportYears)->Unit(benchmark::kMillisecond);

@@ -6,12 +6,13 @@ set -euo pipefail
 purpose=${1:-test}
 # Debian's Qt Charts CMake files need Qt OpenGL's, which qt6-charts-dev does not pull in.
 packages=(build-essential cmake pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libsqlcipher-dev
-          qt6-charts-dev libqt6opengl6-dev qt6-translations-l10n fonts-wqy-microhei)
+          qt6-charts-dev libqt6opengl6-dev libxlsxwriter-dev qt6-translations-l10n fonts-wqy-microhei)
 case "$purpose" in
   run)     packages+=(galculator xdg-utils) ;;
   bench)   packages+=(libbenchmark-dev) ;;
-  # The tests check the installed desktop entry and AppStream data with these two.
-  test)    packages+=(desktop-file-utils appstream) ;;
+  # The tests check the installed desktop entry and AppStream data with these two, and
+  # read exported workbooks back with unzip.
+  test)    packages+=(desktop-file-utils appstream unzip) ;;
   # cpack -G DEB finds the libraries' packages with dpkg-shlibdeps.
   package) packages+=(dpkg-dev file desktop-file-utils appstream) ;;
   *) echo "usage: $0 [run|test|bench|package]" >&2; exit 2 ;;

@@ -9,7 +9,6 @@
 #include "contacts/import_wizard.h"
 #include "contacts/move_contact_dialog.h"
 #include "store/sqlite_db.h"
-#include "ui/enter_key.h"
 #include "ui/icons.h"
 #include "ui/prompt.h"
 #include "ui/record_list.h"
@@ -111,7 +110,6 @@ AddressBookWindow::AddressBookWindow(const AppContext &context, QWidget *parent)
     new RightRelease(tree_->viewport(), [this](const QPoint &pos) { groupMenu_->popup(pos); });
     connect(tree_->itemDelegate(), &QAbstractItemDelegate::closeEditor, this, &AddressBookWindow::renameFinished);
     connect(list_, &RecordList::doubleClicked, this, &AddressBookWindow::modifyContact);
-    openOnEnter(list_, [this] { modifyContact(); });
 
     LoadDate();
     LoadData(AddressBook::allKey());

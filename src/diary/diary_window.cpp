@@ -3,7 +3,6 @@
 #include "info/product.h"
 #include "store/data_file.h"
 #include "store/session.h"
-#include "ui/enter_key.h"
 #include "ui/icons.h"
 #include "ui/prompt.h"
 #include "ui/record_list.h"
@@ -100,8 +99,7 @@ DiaryWindow::DiaryWindow(const AppContext &context, QWidget *parent)
         if (!selected.isEmpty())
             nodeClicked(selected.first());
     });
-    connect(list_, &RecordList::doubleClicked, this, &DiaryWindow::modifyEntry);
-    openOnEnter(list_, [this] {
+    connect(list_, &RecordList::doubleClicked, this, [this] {
         // The editor panel lies over the list while it is shown.
         if (!editorShown())
             modifyEntry();

@@ -1,6 +1,7 @@
 #include "ledger/entry_list.h"
 
 #include "core/dates.h"
+#include "ledger/month_totals.h"
 #include "store/data_file.h"
 
 #include <algorithm>
@@ -88,22 +89,22 @@ EntryList::EntryList(DataFile &data, EntryQuery query) : data_(data), query_(std
 
 EntryList::~EntryList() = default;
 
-SqlCondition EntryList::condition() const
+SqlCondition EntryList::condition(const EntryQuery &query)
 {
-    SqlCondition c{QStringLiteral("muluID=?"), {query_.accountSet}};
-    if (query_.search) {
-        const SqlCondition terms = Ledger::searchCondition(*query_.search);
+    SqlCondition c{QStringLiteral("muluID=?"), {query.accountSet}};
+    if (query.search) {
+        const SqlCondition terms = Ledger::searchCondition(*query.search);
         c.text += terms.text.isEmpty() ? QStringLiteral(" and 0") : QStringLiteral(" and ") + terms.text;
         c.values += terms.values;
     } else {
-        const LedgerSpan span = LedgerSpan::forKey(query_.nodeKey);
+        const LedgerSpan span = LedgerSpan::forKey(query.nodeKey);
         switch (span.kind) {
         case LedgerSpan::All:
             break;
         case LedgerSpan::Newest:
             c.text += QStringLiteral(" and id in (select id from jizhang indexed by jizhang_muluID_data "
                                      "where muluID=? order by data desc, id desc limit 100)");
-            c.values << query_.accountSet;
+            c.values << query.accountSet;
             break;
         case LedgerSpan::Period:
             c.text += QStringLiteral(" and data >= ? and data < ?");
@@ -114,41 +115,41 @@ SqlCondition EntryList::condition() const
             break;
         }
     }
-    if (!query_.filter.isEmpty()) {
+    if (!query.filter.trimmed().isEmpty()) {
         c.text += QStringLiteral(" and (instr(lower(t2), ?) > 0 or instr(lower(content), ?) > 0 or "
                                  "instr(lower(t3), ?) > 0 or instr(lower(t4), ?) > 0)");
-        const QString text = asciiLower(query_.filter);
+        const QString text = asciiLower(query.filter.trimmed());
         c.values << text << text << text << text;
     }
     return c;
 }
 
-QString EntryList::order() const
+QString EntryList::order(const EntryQuery &query)
 {
-    const bool descending = query_.sortOrder == Qt::DescendingOrder;
+    const bool descending = query.sortOrder == Qt::DescendingOrder;
     const QString direction = descending ? QStringLiteral(" desc") : QStringLiteral(" asc");
-    switch (query_.sortColumn) {
+    switch (isSortable(query.sortColumn) ? query.sortColumn : -1) {
     case -1:
-        return query_.search ? QStringLiteral("id desc") : QStringLiteral("data desc, id desc");
+        return query.search ? QStringLiteral("id desc") : QStringLiteral("data desc, id desc");
     case 3:
     case 4:
         // The kind whose column is sorted comes first; the other kind's cells are empty.
-        return IsIncome + (query_.sortColumn == 3 ? QStringLiteral(" desc, ") : QStringLiteral(" asc, ")) +
+        return IsIncome + (query.sortColumn == 3 ? QStringLiteral(" desc, ") : QStringLiteral(" asc, ")) +
                AmountKey + direction + QStringLiteral(", id") + direction;
     default:
-        return sortKey(query_.sortColumn)->expression + direction + QStringLiteral(", id") + direction;
+        return sortKey(query.sortColumn)->expression + direction + QStringLiteral(", id") + direction;
     }
 }
 
 void EntryList::readIds()
 {
-    const SqlCondition c = condition();
+    const SqlCondition c = condition(query_);
     // A list of the newest hundred goes by id; every other one is the account set's rows,
     // walked in the date index rather than an index of another column.
     const bool newest = !query_.search && LedgerSpan::forKey(query_.nodeKey).kind == LedgerSpan::Newest;
     const QString hint = newest ? QString() : QStringLiteral(" indexed by jizhang_muluID_data");
     Statement st = data_.query(QStringLiteral("select id, t1, t5 from jizhang") + hint + QStringLiteral(" where ") +
-                                   c.text + QStringLiteral(" order by ") + order(),
+                                   c.text + QStringLiteral(" order by ") + order(query_),
                                c.values);
     const std::string_view income = "收入";
     while (st.step()) {
@@ -162,19 +163,9 @@ void EntryList::readIds()
 
 void EntryList::makeSegments()
 {
-    const SqlCondition base = condition();
-    {
-        Statement st = data_.query(
-            QStringLiteral("select count(*), money_total(case when t1 IS '收入' then t5 end), "
-                           "money_total(case when t1 IS NOT '收入' then t5 end) from jizhang where ") +
-                base.text,
-            base.values);
-        if (st.step()) {
-            count_ = int(st.integer(0));
-            totals_ = {count_, Money::fromStored(st.utf8(1)).value_or(Money()),
-                       Money::fromStored(st.utf8(2)).value_or(Money())};
-        }
-    }
+    const SqlCondition base = condition(query_);
+    totals_ = MonthTotals(data_).all(query_.accountSet);
+    count_ = totals_.count;
 
     const bool descending = query_.sortColumn < 0 || query_.sortOrder == Qt::DescendingOrder;
     const SortKey key = sortKey(query_.sortColumn < 0 ? 0 : query_.sortColumn).value();

@@ -50,10 +50,10 @@ public:
     // that entry; false when no entry stands there.
     bool remove(int position, const LedgerEntry &entry);
 
-    // The statement behind the list (for tests and error reports): its condition with "?"
-    // where values are bound, and its order.
-    SqlCondition condition() const;
-    QString order() const;
+    // The statement behind a list: its condition, the account set's included, with "?"
+    // where values are bound, and its order (the sorted column, ties by id).
+    static SqlCondition condition(const EntryQuery &query);
+    static QString order(const EntryQuery &query);
 
     // The entry lists' columns that can be sorted (all but the hidden id).
     static bool isSortable(int column);

@@ -1,17 +1,20 @@
 #include "ledger/finance_summary.h"
 
+#include "export/ledger_export.h"
+#include "export/print_preview.h"
 #include "store/data_file.h"
 #include "store/session.h"
 #include "ui/prompt.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 FinanceSummary::FinanceSummary(const AppContext &context, QWidget *parent, std::function<void()> openReport)
-    : QDialog(parent)
+    : QDialog(parent), context_(context)
 {
     setObjectName(QStringLiteral("FinanceSummary"));
     setWindowTitle(QStringLiteral("帐务统计"));
@@ -51,24 +54,35 @@ FinanceSummary::FinanceSummary(const AppContext &context, QWidget *parent, std::
     balance_ = label(totalBox->parentWidget());
     totalBox->addWidget(balance_, 0, 1);
 
+    for (QGridLayout *box : {incomeBox, expenseBox, totalBox})
+        box->setColumnStretch(1, 1);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
     if (openReport) {
         auto *report = new QPushButton(QStringLiteral("报表"), this);
         report->setObjectName(QStringLiteral("ReportButton"));
         report->setAccessibleName(report->text());
-        layout->addWidget(report, 0, Qt::AlignRight);
+        buttons->addWidget(report);
         connect(report, &QPushButton::clicked, this, [this, openReport] {
             hide();
             openReport();
             accept();
         });
     }
-
-    for (QGridLayout *box : {incomeBox, expenseBox, totalBox})
-        box->setColumnStretch(1, 1);
+    print_ = new QPushButton(QStringLiteral("打印"), this);
+    print_->setObjectName(QStringLiteral("Command1"));
+    print_->setAccessibleName(QStringLiteral("打印"));
+    print_->setEnabled(false);
+    buttons->addWidget(print_);
+    layout->addLayout(buttons);
+    connect(print_, &QPushButton::clicked, this, &FinanceSummary::print);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     try {
-        showTexts(texts(Ledger(context.data).financeSummary(context.session.CurrentAccountSetId)));
+        figures_ = Ledger(context.data).financeSummary(context.session.CurrentAccountSetId);
+        showTexts(texts(*figures_));
+        print_->setEnabled(true);
     } catch (const StoreError &error) {
         // Figures that could not be read are not shown as zeros.
         context.prompt.reportError(parent, error);
@@ -80,6 +94,24 @@ FinanceSummary::Texts FinanceSummary::texts(const FinanceFigures &f)
     return {QStringLiteral("共计：%1 条").arg(f.incomeCount), f.income.plain(),
             QStringLiteral("共计：%1 条").arg(f.expenseCount), f.expense.plain(),
             (f.income - f.expense).plain() + QStringLiteral("RMB")};
+}
+
+void FinanceSummary::print()
+{
+    if (!figures_)
+        return;
+    QString accountSet;
+    try {
+        accountSet = Ledger(context_.data).accountSetName(context_.session.CurrentAccountSetId);
+    } catch (const StoreError &) {
+        // The title goes without the account set's name.
+    }
+    FinanceReport report(*figures_, accountSet);
+    PrintPreview preview(context_, report,
+                         LedgerExport::defaultName(accountSet + QStringLiteral("_帐务统计"), QDate::currentDate()) +
+                             QStringLiteral(".pdf"),
+                         this);
+    preview.exec();
 }
 
 void FinanceSummary::showTexts(const Texts &t)

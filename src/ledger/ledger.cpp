@@ -1,6 +1,7 @@
 #include "ledger/ledger.h"
 #include "core/dates.h"
 
+#include "ledger/entry_list.h"
 #include "store/data_file.h"
 #include "ui/formats.h"
 
@@ -22,24 +23,6 @@ bool isStoredDate(std::string_view d)
 {
     return d.size() >= 10 && d[4] == '-' && d[7] == '-' && isDigit(d[0]) && isDigit(d[1]) && isDigit(d[2]) &&
            isDigit(d[3]) && isDigit(d[5]) && isDigit(d[6]) && isDigit(d[8]) && isDigit(d[9]);
-}
-
-std::string_view firstLineUtf8(std::string_view text)
-{
-    size_t end = text.find_first_of("\r\n");
-    return end == std::string_view::npos ? text : text.substr(0, end);
-}
-
-constexpr char Separator = char(0x1F);
-static_assert(RecordRow::Separator.unicode() == 0x1F);
-
-void appendCell(std::string &row, std::string_view cell)
-{
-    row += Separator;
-    const size_t start = row.size();
-    row += cell;
-    if (cell.find(Separator) != std::string_view::npos)
-        std::replace(row.begin() + qsizetype(start), row.end(), Separator, ' ');
 }
 
 } // namespace
@@ -78,63 +61,25 @@ QList<RecordColumn> Ledger::columns()
             {QStringLiteral("摘要"), 4000}};
 }
 
-LedgerPage Ledger::LoadData(const QString &key, int accountSet)
-{
-    const LedgerSpan span = LedgerSpan::forKey(key);
-    QString sql;
-    QVariantList values{accountSet};
-    switch (span.kind) {
-    case LedgerSpan::All:
-        sql = EntryColumns + QStringLiteral("where muluID=? order by data desc, id desc");
-        break;
-    case LedgerSpan::Newest:
-        sql = EntryColumns + QStringLiteral("where muluID=? order by data desc, id desc limit 100");
-        break;
-    case LedgerSpan::Period:
-        sql = EntryColumns + QStringLiteral("where muluID=? and data >= ? and data < ? order by data desc, id desc");
-        values << span.from << span.until;
-        break;
-    case LedgerSpan::Nothing:
-        return {};
-    }
-
-    return readEntries(sql, values);
-}
-
-LedgerPage Ledger::readEntries(const QString &sql, const QVariantList &values)
+LedgerPage Ledger::page(const EntryQuery &query)
 {
     LedgerPage page;
-    Statement st = data_.query(sql, values);
-    const std::string_view income = "收入";
-    std::string row;
-    row.reserve(256);
-    while (st.step()) {
-        const std::string_view date = st.utf8(1);
-        const bool isIncome = st.utf8(2) == income;
-        const std::string_view amount = st.utf8(6);
-
-        // Build the row's cells as UTF-8 and convert once.
-        row.clear();
-        if (isStoredDate(date)) {
-            row.append(date.data(), 4).append("年").append(date.data() + 5, 2).append("月")
-                .append(date.data() + 8, 2).append("日");
-        } else {
-            row.append(Dates::listDate(QString::fromUtf8(date.data(), qsizetype(date.size()))).toStdString());
-        }
-        appendCell(row, st.utf8(0));
-        appendCell(row, st.utf8(3));
-        appendCell(row, isIncome ? amount : std::string_view());
-        appendCell(row, isIncome ? std::string_view() : amount);
-        appendCell(row, st.utf8(4));
-        appendCell(row, st.utf8(5));
-        appendCell(row, firstLineUtf8(st.utf8(7)));
-        page.rows.push_back(RecordRow::fromPacked(QString::fromUtf8(row.data(), qsizetype(row.size())), isIncome ? 5 : 6));
-
-        if (std::optional<Money> value = Money::fromStored(amount))
-            (isIncome ? page.totals.income : page.totals.expense) += *value;
-    }
-    page.totals.count = int(page.rows.size());
+    EntryList list(data_, query);
+    page.totals = list.totals();
+    page.rows.reserve(size_t(list.count()));
+    list.forEach([&](const LedgerEntry &e) {
+        page.rows.push_back(listedRow(e));
+        return true;
+    });
     return page;
+}
+
+LedgerPage Ledger::LoadData(const QString &key, int accountSet)
+{
+    EntryQuery query;
+    query.accountSet = accountSet;
+    query.nodeKey = key;
+    return page(query);
 }
 
 std::vector<LedgerMonth> Ledger::months(int accountSet)
@@ -215,20 +160,6 @@ LedgerPanels Ledger::searchPanels(const LedgerTotals &totals)
             QStringLiteral("收支结余：%1 元").arg((totals.income - totals.expense).fixed(3))};
 }
 
-LedgerTotals Ledger::listedTotals(const RecordModel &list)
-{
-    LedgerTotals totals;
-    totals.count = list.count();
-    for (int row = 0; row < list.count(); ++row) {
-        const RecordRow &record = list.record(row);
-        if (std::optional<Money> value = Money::fromStored(record.cell(3)))
-            totals.income += *value;
-        if (std::optional<Money> value = Money::fromStored(record.cell(4)))
-            totals.expense += *value;
-    }
-    return totals;
-}
-
 Ledger::EditorChoices Ledger::editorChoices()
 {
     EditorChoices choices;
@@ -274,6 +205,17 @@ bool Ledger::updateEntry(const LedgerEntry &e)
 {
     return data_.exec(QStringLiteral("update jizhang set data=?,t1=?,t2=?,t3=?,t4=?,t5=?,content=? where id=?"),
                       {e.date, e.kind, e.item, e.method, e.handler, e.amount, e.summary, e.id}) > 0;
+}
+
+RecordRow Ledger::listedRow(const LedgerEntry &e)
+{
+    const bool income = e.kind == incomeKind();
+    const QString id = QString::number(e.id);
+    const QString date = Dates::listDate(e.date);
+    const QString summary = Formats::firstLine(e.summary);
+    return RecordRow({date, id, e.item, income ? QStringView(e.amount) : QStringView(),
+                      income ? QStringView() : QStringView(e.amount), e.method, e.handler, summary},
+                     income ? 5 : 6);
 }
 
 RecordRow Ledger::listRow(const LedgerEntry &e)
@@ -325,19 +267,6 @@ SqlCondition Ledger::searchCondition(const SearchRequest &r)
     return condition;
 }
 
-SqlCondition Ledger::searchStatement(const SearchRequest &request, int accountSet)
-{
-    const SqlCondition condition = searchCondition(request);
-    SqlCondition statement;
-    // The index on date keeps the rows in the order they were entered; walked by the
-    // summary's index (kind, amount) every row would be fetched from a different place.
-    statement.text = QStringLiteral("select id, data, t1, t2, t3, t4, t5, content from jizhang indexed by "
-                                    "jizhang_muluID_data where  muluID=? and ") +
-                     condition.text + QStringLiteral(" order by id desc");
-    statement.values = QVariantList{accountSet} + condition.values;
-    return statement;
-}
-
 QString Ledger::searchCaption(const SearchRequest &r)
 {
     QStringList terms;
@@ -366,8 +295,10 @@ LedgerPage Ledger::search(const SearchRequest &request, int accountSet)
 {
     if (!request.anyTicked())
         return {};
-    const SqlCondition statement = searchStatement(request, accountSet);
-    return readEntries(statement.text, statement.values);
+    EntryQuery query;
+    query.accountSet = accountSet;
+    query.search = request;
+    return page(query);
 }
 
 FinanceFigures Ledger::financeSummary(int accountSet)

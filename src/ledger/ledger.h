@@ -13,6 +13,7 @@
 #include <vector>
 
 class DataFile;
+struct EntryQuery;
 
 // Count and totals of the entries a list shows.
 struct LedgerTotals {
@@ -108,6 +109,9 @@ public:
     static QList<RecordColumn> columns();
     static QString incomeKind() { return QStringLiteral("收入"); }
 
+    // Every row of a list at once, as the lists show them (the windows read theirs on
+    // demand, through EntryList).
+    LedgerPage page(const EntryQuery &query);
     // The entries of a tree node (see LedgerSpan), dates descending, newest id first.
     LedgerPage LoadData(const QString &key, int accountSet);
     // The months that have entries, ascending.
@@ -126,8 +130,6 @@ public:
     // Panels after a search: all three "0.000".
     static LedgerPanels searchPanels(const LedgerTotals &totals);
     static QString countPanel(int count);
-    // Count and totals of the rows a list shows, read back from its "收入" and "支出" cells.
-    static LedgerTotals listedTotals(const RecordModel &list);
 
     // The entry editor's choices: the kinds (the catalogue's income and expense roots),
     // payment methods and handlers, and the items of a kind.
@@ -143,7 +145,10 @@ public:
     qint64 addEntry(const LedgerEntry &entry, int accountSet);
     // Saves the entry's fields into the entry with its id; false when there is none.
     bool updateEntry(const LedgerEntry &entry);
-    // The row of an entry list that shows this entry.
+    // The row of an entry list that shows an entry as read: the date in the list's form,
+    // the first line of the summary.
+    static RecordRow listedRow(const LedgerEntry &entry);
+    // The row of an entry just saved by the editor: the whole summary.
     static RecordRow listRow(const LedgerEntry &entry);
     bool deleteEntry(qint64 id);
     // True when the user's stored password is exactly this text.
@@ -151,10 +156,9 @@ public:
     // Deletes every entry of one account set; returns how many there were.
     int deleteAll(int accountSet);
 
-    // The search: the condition of the ticked boxes in their fixed order, and the whole
-    // statement; the entries it finds, newest id first.
+    // The search: the condition of the ticked boxes in their fixed order; the entries it
+    // finds, newest id first.
     static SqlCondition searchCondition(const SearchRequest &request);
-    static SqlCondition searchStatement(const SearchRequest &request, int accountSet);
     // "统计查询" and the ticked conditions, as a title says them:
     // "统计查询：2008-12-01 至 2008-12-31，支出项目：餐饮".
     static QString searchCaption(const SearchRequest &request);
@@ -182,7 +186,5 @@ public:
     static QString monthCaption(int month);
 
 private:
-    LedgerPage readEntries(const QString &sql, const QVariantList &values);
-
     DataFile &data_;
 };

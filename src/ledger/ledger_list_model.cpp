@@ -1,26 +1,11 @@
 #include "ledger/ledger_list_model.h"
 
-#include "core/dates.h"
 #include "store/data_file.h"
-#include "ui/formats.h"
 
 namespace {
 
 // Pages kept at most: a few screens around where the user looks.
 constexpr size_t KeptPages = 64;
-
-// The row of an entry list that shows an entry as read: its date in the list's form and
-// the first line of its summary.
-RecordRow listedRow(const LedgerEntry &e)
-{
-    const bool income = e.kind == Ledger::incomeKind();
-    const QString id = QString::number(e.id);
-    const QString date = Dates::listDate(e.date);
-    const QString summary = Formats::firstLine(e.summary);
-    return RecordRow({date, id, e.item, income ? QStringView(e.amount) : QStringView(),
-                      income ? QStringView() : QStringView(e.amount), e.method, e.handler, summary},
-                     income ? 5 : 6);
-}
 
 } // namespace
 
@@ -72,7 +57,7 @@ const RecordRow *LedgerListModel::rowAt(int row) const
         std::vector<RecordRow> rows;
         try {
             for (const LedgerEntry &e : list_->entries(page * PageSize, PageSize))
-                rows.push_back(listedRow(e));
+                rows.push_back(Ledger::listedRow(e));
         } catch (const StoreError &) {
             // A page that cannot be read shows empty rows.
         }

@@ -3,6 +3,7 @@
 #include "catalogue/catalogue_manager.h"
 #include "contacts/address_book_window.h"
 #include "diary/diary_window.h"
+#include "export/export_commands.h"
 #include "info/help_commands.h"
 #include "ledger/batch_import.h"
 #include "ledger/delete_all_dialog.h"
@@ -154,6 +155,10 @@ void MainWindow::buildMenus()
     add(financeMenu_, QStringLiteral("删除全部"));
     shortcut(add(financeMenu_, QStringLiteral("导入...")), QKeySequence(Qt::CTRL | Qt::Key_I))
         ->setIcon(Icons::icon(Glyph::Import));
+    shortcut(add(financeMenu_, QStringLiteral("导出...")), QKeySequence(Qt::CTRL | Qt::Key_E))
+        ->setIcon(Icons::icon(Glyph::Export));
+    shortcut(add(financeMenu_, QStringLiteral("打印...")), QKeySequence(Qt::CTRL | Qt::Key_P))
+        ->setIcon(Icons::icon(Glyph::Print));
     financeMenu_->addSeparator();
     shortcut(add(financeMenu_, QStringLiteral("刷 新")), QKeySequence(Qt::Key_F5))->setIcon(Icons::icon(Glyph::Refresh));
     add(financeMenu_, QStringLiteral("收支报表"));
@@ -363,7 +368,7 @@ void MainWindow::connectCommands()
         connect(command(caption, true), &QAction::triggered, this, slot);
     };
 
-    // The frame: logout, exit, refresh, calculator and the two notices.
+    // The frame: logout, exit, refresh and calculator.
     on(QStringLiteral("注销/切换用户"), &MainWindow::logout);
     onButton(QStringLiteral("注销"), &MainWindow::logout);
     on(QStringLiteral("退    出"), &MainWindow::exitProgram);
@@ -372,10 +377,13 @@ void MainWindow::connectCommands()
     on(QStringLiteral("刷 新"), &MainWindow::refresh);
     onButton(QStringLiteral("刷新"), &MainWindow::refresh);
     onButton(QStringLiteral("计算器"), &MainWindow::startCalculator);
-    onButton(QStringLiteral("导出"), [this] {
-        notice(QStringLiteral("导出功能已经屏蔽，因需要Office Excel支持，如要使用此功能请与作者软件！"));
-    });
-    onButton(QStringLiteral("打印"), [this] { notice(QStringLiteral("请使用导出打印功能，先导出数据然后再打印。")); });
+
+    // Export and print of the list on show.
+    auto *exporter = new ExportCommands(*this, context_);
+    on(QStringLiteral("导出..."), [exporter] { exporter->exportList(); });
+    onButton(QStringLiteral("导出"), [exporter] { exporter->exportList(); });
+    on(QStringLiteral("打印..."), [exporter] { exporter->printList(); });
+    onButton(QStringLiteral("打印"), [exporter] { exporter->printList(); });
 
     // The ledger view.
     on(QStringLiteral("修  改"), [this] { modifyEntry(listOnShowWidget()); });

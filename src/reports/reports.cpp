@@ -14,7 +14,7 @@ QDate firstOfMonth(const QDate &day) { return QDate(day.year(), day.month(), 1);
 
 QDate lastOfMonth(const QDate &day) { return firstOfMonth(day).addMonths(1).addDays(-1); }
 
-// The month sums' key of a month: "2024-03".
+// The item sums' key of a month: "2024-03".
 QString monthKey(const QDate &month) { return month.toString(QStringLiteral("yyyy-MM")); }
 
 // The month of a key; invalid for a key that is not exactly "yyyy-mm" of a real month.
@@ -35,7 +35,7 @@ const QString CountEntries = QStringLiteral(
 
 // The same, stored as the sums of a month.
 const QString StoreMonth = QStringLiteral(
-    "insert into jizhang_months (muluID, month, income, item, entries, total) "
+    "insert into jizhang_items (muluID, month, income, item, entries, total) "
     "select ?, ?, t1 IS '收入', ifnull(t2, ''), count(*), money_total(t5) from jizhang indexed by jizhang_muluID_data "
     "where muluID=? and data between ? and ? group by 3, 4");
 
@@ -64,11 +64,11 @@ ReportPeriod Reports::lastYear(const QDate &today) { return thisYear(today.addYe
 ReportPeriod Reports::wholeLedger(int accountSet, const QDate &today)
 {
     QDate first, last;
-    if (keepsMonthSums() && refreshMonths(accountSet).isEmpty()) {
-        // The first and the last month of the month sums.
+    if (keepsItemSums() && refreshMonths(accountSet).isEmpty()) {
+        // The first and the last month of the item sums.
         auto end = [&](const char *order) {
             Statement st = data_.query(
-                QStringLiteral("select month from jizhang_months where muluID=? order by month %1 limit 1")
+                QStringLiteral("select month from jizhang_items where muluID=? order by month %1 limit 1")
                     .arg(QLatin1String(order)),
                 {accountSet});
             return st.step() ? monthOfKey(st.text(0)) : QDate();
@@ -87,20 +87,20 @@ ReportPeriod Reports::wholeLedger(int accountSet, const QDate &today)
     return {first, lastOfMonth(last)};
 }
 
-bool Reports::keepsMonthSums()
+bool Reports::keepsItemSums()
 {
-    if (!keepsMonthSums_) {
+    if (!keepsItemSums_) {
         Statement st = data_.query(
             QStringLiteral("select count(*) from sqlite_master where type='table' and name in "
-                           "('jizhang_months', 'jizhang_months_stale')"));
-        keepsMonthSums_ = st.step() && st.integer(0) == 2;
+                           "('jizhang_items', 'jizhang_items_stale')"));
+        keepsItemSums_ = st.step() && st.integer(0) == 2;
     }
-    return *keepsMonthSums_;
+    return *keepsItemSums_;
 }
 
 QSet<QString> Reports::refreshMonths(int accountSet)
 {
-    if (!keepsMonthSums())
+    if (!keepsItemSums())
         return {};
     struct Stale {
         qint64 rowid;
@@ -108,7 +108,7 @@ QSet<QString> Reports::refreshMonths(int accountSet)
     };
     auto staleMonths = [&] {
         std::vector<Stale> stale;
-        Statement st = data_.query(QStringLiteral("select rowid, month from jizhang_months_stale where muluID=?"),
+        Statement st = data_.query(QStringLiteral("select rowid, month from jizhang_items_stale where muluID=?"),
                                    {accountSet});
         while (st.step())
             stale.push_back({st.integer(0), st.text(1)});
@@ -121,12 +121,12 @@ QSet<QString> Reports::refreshMonths(int accountSet)
         DataFile::Transaction transaction(data_);
         stale = staleMonths();  // as they are now that no one else can write
         for (const Stale &s : stale) {
-            data_.exec(QStringLiteral("delete from jizhang_months where muluID=? and month=?"), {accountSet, s.month});
+            data_.exec(QStringLiteral("delete from jizhang_items where muluID=? and month=?"), {accountSet, s.month});
             // A key that is no month (a date not written yyyy-mm-dd) has no sums.
             if (const QDate month = monthOfKey(s.month); month.isValid())
                 data_.exec(StoreMonth, {accountSet, s.month, accountSet, Dates::storedDate(month),
                             Dates::storedDate(lastOfMonth(month))});
-            data_.exec(QStringLiteral("delete from jizhang_months_stale where rowid=?"), {s.rowid});
+            data_.exec(QStringLiteral("delete from jizhang_items_stale where rowid=?"), {s.rowid});
         }
         transaction.commit();
         return {};
@@ -154,7 +154,7 @@ std::vector<Reports::Cell> Reports::cells(int accountSet, const ReportPeriod &pe
     std::vector<Cell> result;
     if (!period.from.isValid() || !period.to.isValid() || period.from > period.to)
         return result;
-    const bool sums = keepsMonthSums();
+    const bool sums = keepsItemSums();
     // Months still stale (the file could not be written) are counted from their entries.
     const QSet<QString> stale = sums ? refreshMonths(accountSet) : QSet<QString>();
 
@@ -168,9 +168,9 @@ std::vector<Reports::Cell> Reports::cells(int accountSet, const ReportPeriod &pe
                             : grouping == Grouping::Month ? QStringLiteral("month")
                                                           : QStringLiteral("substr(month, 1, 4)");
         Statement st = data_.query(
-            QStringLiteral("select %1, income, sum(entries), money_total(total) from jizhang_months "
+            QStringLiteral("select %1, income, sum(entries), money_total(total) from jizhang_items "
                            "where muluID=? and month between ? and ? and income in (?, ?) and month not in "
-                           "(select month from jizhang_months_stale where muluID=? and month is not null) group by 1, 2")
+                           "(select month from jizhang_items_stale where muluID=? and month is not null) group by 1, 2")
                 .arg(key),
             {accountSet, monthKey(firstWhole), monthKey(lastWhole), income.value_or(false) ? 1 : 0,
              income.value_or(true) ? 1 : 0, accountSet});

@@ -79,9 +79,9 @@ struct ReportTable {
 // its date lies in (compared as text "yyyy-mm-dd", as the search compares dates); an entry
 // whose kind is not "收入" counts as expense; an amount that is not a number adds nothing.
 //
-// Whole months are read from the month sums the data file keeps (jizhang_months); a
+// Whole months are read from the item sums the data file keeps (jizhang_items); a
 // month that a write made stale is counted again from its entries and its sums stored.
-// Months only partly inside a period, and every month of a file without the month sums,
+// Months only partly inside a period, and every month of a file without the item sums,
 // are counted from their entries.
 class Reports {
 public:
@@ -143,12 +143,12 @@ public:
     // the months ("yyyy-mm") that are still stale: all of them when the file could not be
     // written (read-only, busy), so that they are counted from the entries instead.
     QSet<QString> refreshMonths(int accountSet);
-    // True when the data file keeps month sums (files made before them do not).
-    bool keepsMonthSums();
+    // True when the data file keeps item sums (files made before them do not).
+    bool keepsItemSums();
 
 private:
     void countEntries(int accountSet, const ReportPeriod &days, std::vector<Cell> &cells);
 
     DataFile &data_;
-    std::optional<bool> keepsMonthSums_;
+    std::optional<bool> keepsItemSums_;
 };

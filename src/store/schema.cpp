@@ -55,32 +55,52 @@ CREATE INDEX IF NOT EXISTS Tables_muluID_res_dates ON Tables(muluID, res, dates)
 CREATE INDEX IF NOT EXISTS tongxilu_t_20 ON tongxilu(t_20);
 
 -- The ledger's sums by account set, month ("yyyy-mm"), kind (income 1, expense 0) and item
--- (no item is ''): count and exact total of the entries dated within the month. The
--- reports read them instead of every entry. Any write to an entry, by this program or
--- another, marks the months it touches as stale; the reports count stale months again
--- from the entries and store the new sums.
-CREATE TABLE IF NOT EXISTS jizhang_months (
+-- (no item is ''): count and exact total of the entries dated from the month's first to
+-- its last day. The reports read them instead of every entry. Any write to an entry, by
+-- this program or another, marks the months it touches as stale; the reports count stale
+-- months again from the entries and store the new sums.
+CREATE TABLE IF NOT EXISTS jizhang_items (
     muluID INTEGER, month TEXT, income INTEGER, item TEXT, entries INTEGER, total TEXT,
     PRIMARY KEY (muluID, month, income, item)) WITHOUT ROWID;
-CREATE TABLE IF NOT EXISTS jizhang_months_stale (muluID INTEGER, month TEXT);
-CREATE INDEX IF NOT EXISTS jizhang_months_stale_key ON jizhang_months_stale(muluID, month);
-CREATE TRIGGER IF NOT EXISTS jizhang_months_insert AFTER INSERT ON jizhang BEGIN
-    INSERT INTO jizhang_months_stale SELECT new.muluID, substr(new.data, 1, 7) WHERE NOT EXISTS
-        (SELECT 1 FROM jizhang_months_stale WHERE muluID IS new.muluID AND month IS substr(new.data, 1, 7));
+CREATE TABLE IF NOT EXISTS jizhang_items_stale (muluID INTEGER, month TEXT);
+CREATE INDEX IF NOT EXISTS jizhang_items_stale_key ON jizhang_items_stale(muluID, month);
+CREATE TRIGGER IF NOT EXISTS jizhang_items_insert AFTER INSERT ON jizhang BEGIN
+    INSERT INTO jizhang_items_stale SELECT new.muluID, substr(new.data, 1, 7) WHERE NOT EXISTS
+        (SELECT 1 FROM jizhang_items_stale WHERE muluID IS new.muluID AND month IS substr(new.data, 1, 7));
 END;
-CREATE TRIGGER IF NOT EXISTS jizhang_months_delete AFTER DELETE ON jizhang BEGIN
-    INSERT INTO jizhang_months_stale SELECT old.muluID, substr(old.data, 1, 7) WHERE NOT EXISTS
-        (SELECT 1 FROM jizhang_months_stale WHERE muluID IS old.muluID AND month IS substr(old.data, 1, 7));
+CREATE TRIGGER IF NOT EXISTS jizhang_items_delete AFTER DELETE ON jizhang BEGIN
+    INSERT INTO jizhang_items_stale SELECT old.muluID, substr(old.data, 1, 7) WHERE NOT EXISTS
+        (SELECT 1 FROM jizhang_items_stale WHERE muluID IS old.muluID AND month IS substr(old.data, 1, 7));
 END;
-CREATE TRIGGER IF NOT EXISTS jizhang_months_update AFTER UPDATE OF data, t1, t2, t5, muluID ON jizhang BEGIN
-    INSERT INTO jizhang_months_stale SELECT old.muluID, substr(old.data, 1, 7) WHERE NOT EXISTS
-        (SELECT 1 FROM jizhang_months_stale WHERE muluID IS old.muluID AND month IS substr(old.data, 1, 7));
-    INSERT INTO jizhang_months_stale SELECT new.muluID, substr(new.data, 1, 7) WHERE NOT EXISTS
-        (SELECT 1 FROM jizhang_months_stale WHERE muluID IS new.muluID AND month IS substr(new.data, 1, 7));
+CREATE TRIGGER IF NOT EXISTS jizhang_items_update AFTER UPDATE OF data, t1, t2, t5, muluID ON jizhang BEGIN
+    INSERT INTO jizhang_items_stale SELECT old.muluID, substr(old.data, 1, 7) WHERE NOT EXISTS
+        (SELECT 1 FROM jizhang_items_stale WHERE muluID IS old.muluID AND month IS substr(old.data, 1, 7));
+    INSERT INTO jizhang_items_stale SELECT new.muluID, substr(new.data, 1, 7) WHERE NOT EXISTS
+        (SELECT 1 FROM jizhang_items_stale WHERE muluID IS new.muluID AND month IS substr(new.data, 1, 7));
 END;
 -- A file that had entries before it had the sums: every month of it is stale.
-INSERT INTO jizhang_months_stale SELECT DISTINCT muluID, substr(data, 1, 7) FROM jizhang
-    WHERE NOT EXISTS (SELECT 1 FROM jizhang_months) AND NOT EXISTS (SELECT 1 FROM jizhang_months_stale);
+INSERT INTO jizhang_items_stale SELECT DISTINCT muluID, substr(data, 1, 7) FROM jizhang
+    WHERE NOT EXISTS (SELECT 1 FROM jizhang_items) AND NOT EXISTS (SELECT 1 FROM jizhang_items_stale);
+)SQL";
+
+// Counts and totals of each month of an account set's entries, for the list of all of
+// them. Any change to an entry, whoever makes it, drops its month's row; the program
+// adds the month up again when it needs it.
+const char *const CreateMonthTotals = R"SQL(
+CREATE TABLE IF NOT EXISTS jizhang_months (
+    muluID INTEGER NOT NULL, month TEXT NOT NULL,
+    entries INTEGER NOT NULL, income TEXT NOT NULL, expense TEXT NOT NULL,
+    PRIMARY KEY (muluID, month)) WITHOUT ROWID;
+CREATE TRIGGER IF NOT EXISTS jizhang_months_insert AFTER INSERT ON jizhang BEGIN
+    DELETE FROM jizhang_months WHERE muluID = new.muluID AND month = ifnull(substr(new.data, 1, 7), '');
+END;
+CREATE TRIGGER IF NOT EXISTS jizhang_months_delete AFTER DELETE ON jizhang BEGIN
+    DELETE FROM jizhang_months WHERE muluID = old.muluID AND month = ifnull(substr(old.data, 1, 7), '');
+END;
+CREATE TRIGGER IF NOT EXISTS jizhang_months_update AFTER UPDATE OF data, t1, t5, muluID ON jizhang BEGIN
+    DELETE FROM jizhang_months WHERE muluID = old.muluID AND month = ifnull(substr(old.data, 1, 7), '');
+    DELETE FROM jizhang_months WHERE muluID = new.muluID AND month = ifnull(substr(new.data, 1, 7), '');
+END;
 )SQL";
 
 qint64 insertCatalogueRow(Database &db, const QString &key, const QString &parent,
@@ -161,6 +181,7 @@ void create(Database &db)
     try {
         db.execute(QString::fromUtf8(CreateTables));
         db.execute(QString::fromUtf8(CreateIndexes));
+        db.execute(QString::fromUtf8(CreateMonthTotals));
         insertSeedRows(db);
         db.execute(QStringLiteral("PRAGMA user_version = %1").arg(Version));
         db.execute(QStringLiteral("COMMIT"));
@@ -181,8 +202,10 @@ void migrate(Database &db, int fromVersion)
     // go to the end rather than all over it. The diary's index replaced the one of
     // version 1 on the account set and class alone.
     // Version 4 added the indexes that keep an account set's entries in the order of
-    // each column of the entry lists, so that a sorted list is read a page at a time.
+    // each column of the entry lists, so that a sorted list is read a page at a time,
+    // and the month totals that "全部记录" adds up.
     db.execute(QString::fromUtf8(CreateIndexes));
+    db.execute(QString::fromUtf8(CreateMonthTotals));
     db.execute(QStringLiteral("DROP INDEX IF EXISTS Tables_muluID_res"));
     db.execute(QStringLiteral("PRAGMA user_version = %1").arg(Version));
 }

@@ -11,10 +11,14 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 void Prompt::information(QWidget *parent, const QString &title, const QString &text)
 {
@@ -35,6 +39,41 @@ void Prompt::reportError(QWidget *parent, const StoreError &error)
 {
     message(parent, Icon::Critical, QStringLiteral("错误"), errorText(error.description(), error.code()),
             Buttons::Ok, Answer::Ok);
+}
+
+QString Prompt::saveFileOfType(QWidget *parent, const QString &title, const QString &filter,
+                               const QString &suggestedPath, int *type)
+{
+    return withFileType(saveFile(parent, title, filter, suggestedPath), filter, 0, type);
+}
+
+bool Prompt::choosePrinter(QWidget *, QPrinter &) { return false; }
+
+QString Prompt::withFileType(const QString &path, const QString &filter, int chosen, int *type)
+{
+    if (path.isEmpty())
+        return path;
+    // The patterns of each type: "*.xlsx", "*.csv;*.txt".
+    const QStringList parts = filter.split(u'|');
+    QList<QStringList> endings;
+    for (int i = 1; i < parts.size(); i += 2) {
+        QStringList types;
+        for (const QString &pattern : parts[i].split(u';', Qt::SkipEmptyParts))
+            if (pattern.startsWith(QLatin1String("*.")))
+                types << pattern.mid(1);
+        endings << types;
+    }
+    for (int i = 0; i < endings.size(); ++i)
+        for (const QString &ending : endings[i])
+            if (path.endsWith(ending, Qt::CaseInsensitive)) {
+                if (type)
+                    *type = i;
+                return path;
+            }
+    chosen = endings.isEmpty() ? 0 : std::clamp(chosen, 0, int(endings.size()) - 1);
+    if (type)
+        *type = chosen;
+    return endings.isEmpty() || endings[chosen].isEmpty() ? path : path + endings[chosen].first();
 }
 
 Prompt::Answer QtPrompt::message(QWidget *parent, Icon icon, const QString &title, const QString &text,
@@ -130,6 +169,23 @@ QString QtPrompt::saveFile(QWidget *parent, const QString &title, const QString 
     // The program asks its own question before it overwrites a file.
     return QFileDialog::getSaveFileName(parent, title, suggestedPath, qtFilter(filter), nullptr,
                                         QFileDialog::DontConfirmOverwrite);
+}
+
+QString QtPrompt::saveFileOfType(QWidget *parent, const QString &title, const QString &filter,
+                                 const QString &suggestedPath, int *type)
+{
+    const QStringList filters = qtFilter(filter).split(QStringLiteral(";;"));
+    QString selected = filters.value(0);
+    const QString path = QFileDialog::getSaveFileName(parent, title, suggestedPath, filters.join(QStringLiteral(";;")),
+                                                      &selected, QFileDialog::DontConfirmOverwrite);
+    return withFileType(path, filter, std::max(0, int(filters.indexOf(selected))), type);
+}
+
+bool QtPrompt::choosePrinter(QWidget *parent, QPrinter &printer)
+{
+    QPrintDialog dialog(&printer, parent);
+    dialog.setWindowTitle(QStringLiteral("打印"));
+    return dialog.exec() == QDialog::Accepted;
 }
 
 std::optional<Prompt::ListFont> QtPrompt::chooseFont(QWidget *parent, const ListFont &initial)

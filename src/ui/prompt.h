@@ -5,6 +5,7 @@
 
 #include <optional>
 
+class QPrinter;
 class QWidget;
 class StoreError;
 
@@ -40,6 +41,17 @@ public:
     virtual std::optional<ListFont> chooseFont(QWidget *parent, const ListFont &initial) = 0;
     virtual std::optional<QColor> chooseColour(QWidget *parent, const QColor &initial) = 0;
 
+    // A save dialog offering several file types. `type` gets the chosen type's number in the
+    // filter (from 0): the type the name ends in, else the one chosen in the dialog, whose
+    // ending is then added to the name. The default asks saveFile().
+    virtual QString saveFileOfType(QWidget *parent, const QString &title, const QString &filter,
+                                   const QString &suggestedPath, int *type);
+    // The print dialog: the printer, its paper and the pages to print. False when cancelled;
+    // the default has no printers to offer.
+    virtual bool choosePrinter(QWidget *parent, QPrinter &printer);
+    // The name with a type's ending, and that type's number, as saveFileOfType() describes.
+    static QString withFileType(const QString &path, const QString &filter, int chosen, int *type);
+
     // The common cases.
     void information(QWidget *parent, const QString &title, const QString &text);
     bool confirm(QWidget *parent, const QString &title, const QString &text);  // question, OK/Cancel
@@ -59,6 +71,9 @@ public:
                      const QString &suggestedPath) override;
     std::optional<ListFont> chooseFont(QWidget *parent, const ListFont &initial) override;
     std::optional<QColor> chooseColour(QWidget *parent, const QColor &initial) override;
+    QString saveFileOfType(QWidget *parent, const QString &title, const QString &filter,
+                           const QString &suggestedPath, int *type) override;
+    bool choosePrinter(QWidget *parent, QPrinter &printer) override;
 
     // "备份文件|*.mdb" becomes "备份文件 (*.mdb)"; a description that ends in its own
     // patterns shows them once: "导出文件(*.csv)|*.csv" stays "导出文件(*.csv)", and

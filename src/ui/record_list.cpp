@@ -333,10 +333,15 @@ void RecordList::changeEvent(QEvent *event)
 
 bool RecordList::eventFilter(QObject *watched, QEvent *event)
 {
-    if ((watched == details_ || watched == icons_) && event->type() == QEvent::KeyPress) {
+    if ((watched == details_ || watched == icons_) &&
+        (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if ((key == Qt::Key_Return || key == Qt::Key_Enter) && selectedRow() >= 0) {
-            emit doubleClicked();
+            // The key belongs to the list, not to a shortcut or default button of the window.
+            if (event->type() == QEvent::ShortcutOverride)
+                event->accept();
+            else
+                emit doubleClicked();
             return true;
         }
     }

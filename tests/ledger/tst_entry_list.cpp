@@ -1,4 +1,5 @@
 #include "ledger/entry_list.h"
+#include "ledger/month_totals.h"
 #include "support/test_folder.h"
 
 #include <QRandomGenerator>
@@ -118,6 +119,7 @@ class EntryListTest : public QObject {
 private slots:
     void everyOrderAndFilterMatchesAPlainSort();
     void totalsAndDeletingAgreeWithTheRows();
+    void monthTotalsFollowEveryChange();
 };
 
 void EntryListTest::everyOrderAndFilterMatchesAPlainSort()
@@ -206,6 +208,49 @@ void EntryListTest::totalsAndDeletingAgreeWithTheRows()
         QCOMPARE(list.totals().expense, sum(false));
         QCOMPARE(EntryList(f.t.data, q).count(), list.count());
     }
+}
+
+// The kept month totals of "全部记录" always equal adding up every entry, whatever changes
+// the entries and whoever makes the change (here plain SQL, as another program would).
+void EntryListTest::monthTotalsFollowEveryChange()
+{
+    Fixture f;
+    auto direct = [&] {
+        Statement st = f.t.data.query("select count(*), money_total(case when t1 IS '收入' then t5 end), "
+                                      "money_total(case when t1 IS NOT '收入' then t5 end) from jizhang where muluID=?",
+                                      {f.set});
+        st.step();
+        return QStringList{QString::number(st.integer(0)), st.text(1), st.text(2)};
+    };
+    auto kept = [&] {
+        const LedgerTotals t = MonthTotals(f.t.data).all(f.set);
+        return QStringList{QString::number(t.count), t.income.exact(), t.expense.exact()};
+    };
+    auto months = [&] {
+        Statement st = f.t.data.query("select count(*) from jizhang_months where muluID=?", {f.set});
+        st.step();
+        return st.integer(0);
+    };
+    QCOMPARE(kept(), direct());
+    QVERIFY(months() > 3);
+    QCOMPARE(kept(), direct());  // from what was kept
+
+    const QStringList changes{
+        "insert into jizhang (data, t1, t5, muluID) values ('2008-02-10', '收入', '0.1', %1)",
+        "insert into jizhang (data, t1, t5, muluID) values ('2008', '支出', '7', %1)",
+        "insert into jizhang (data, t1, t5, muluID) values (20080301, '收入', '5', %1)",
+        "insert into jizhang (data, t1, t5, muluID) values ('', '收入', '1e2', %1)",
+        "update jizhang set t5='1000' where muluID=%1 and data='2008-02-10'",
+        "update jizhang set data='2030-01-01' where id=(select min(id) from jizhang where muluID=%1)",
+        "update jizhang set t1='收入' where id=(select max(id) from jizhang where muluID=%1 and t1='支出')",
+        "update jizhang set muluID=0 where id=(select max(id) from jizhang where muluID=%1)",
+        "delete from jizhang where muluID=%1 and data like '2008-01-1%'"};
+    for (const QString &change : changes) {
+        f.t.data.exec(change.arg(f.set));
+        QVERIFY2(kept() == direct(), qPrintable(change));
+    }
+    // An account set without entries.
+    QCOMPARE(MonthTotals(f.t.data).all(9999).count, 0);
 }
 
 TALLYRA_TEST(EntryListTest)

@@ -85,7 +85,7 @@ void doubleClickRow(RecordList *list, int row)
 {
     QTableView *view = list->detailsView();
     list->selectRow(row);
-    const QRect rect = view->visualRect(list->model().index(row, 2));
+    const QRect rect = view->visualRect(list->shownModel()->index(row, 2));
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, rect.center());
 }
 
@@ -103,6 +103,7 @@ private slots:
     void financeSummaryWindow();
     void batchImportWindow();
     void failedWritesAreReported();
+    void keyboardAndQuickFilter();
 };
 
 void EntryWindowsTest::addingFromTheMainWindow()
@@ -512,6 +513,72 @@ void EntryWindowsTest::failedWritesAreReported()
     QCOMPARE(t.prompt.shown.size(), 1);
     QCOMPARE(t.prompt.last().title, QStringLiteral("错误"));
     QCOMPARE(count(t.data, "select count(*) from jizhang"), qint64(1));
+}
+
+void EntryWindowsTest::keyboardAndQuickFilter()
+{
+    TestFolder t;
+    t.loginAsAdmin();
+    const int set = t.session.CurrentAccountSetId;
+    t.addEntry(set, "2008-03-05", "收入", "10", "工资", "年终 ATM");
+    t.addEntry(set, "2008-03-06", "支出", "30.5", "餐饮", "午饭");
+    t.addEntry(set, "2008-04-01", "支出", "2", "交通", "100% 'x'");
+    MainWindow w(t.context);
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+
+    // The menus show the shortcuts.
+    const std::pair<const char *, QKeySequence> shortcuts[] = {
+        {"添  加", QKeySequence(Qt::CTRL | Qt::Key_N)}, {"删  除", QKeySequence(Qt::Key_Delete)},
+        {"刷 新", QKeySequence(Qt::Key_F5)},            {"导入...", QKeySequence(Qt::CTRL | Qt::Key_I)},
+        {"备份数据", QKeySequence(Qt::CTRL | Qt::Key_B)}, {"退    出", QKeySequence(Qt::CTRL | Qt::Key_Q)}};
+    for (const auto &[caption, keys] : shortcuts)
+        QCOMPARE(w.command(QString::fromUtf8(caption))->shortcut(), keys);
+
+    QString opened;
+    whenModal([&](QDialog *d) { opened = d->windowTitle(); });
+    QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);
+    QTRY_COMPARE(opened, QStringLiteral("添加记帐数据"));
+
+    // Enter opens the selected row, Delete asks before deleting it.
+    QTableView *rows = w.entryList()->detailsView();
+    rows->setFocus();
+    w.entryList()->selectRow(1);
+    opened.clear();
+    whenModal([&](QDialog *d) { opened = d->windowTitle(); });
+    QTest::keyClick(rows, Qt::Key_Return);
+    QTRY_COMPARE(opened, QStringLiteral("修改记帐数据"));
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    t.prompt.answers << Prompt::Answer::Cancel;
+    QTest::keyClick(rows, Qt::Key_Delete);
+    QCOMPARE(t.prompt.lastText(), QStringLiteral("确定删除选定的信息吗?"));
+
+    // The tree follows the keyboard: the node moved to is listed.
+    w.tree()->setFocus();
+    w.tree()->setCurrentItem(w.treeNode("0_"));
+    QTest::keyClick(w.tree(), Qt::Key_Down);
+    QCOMPARE(w.panelText(2), QStringLiteral("当前：2008年"));
+    QCOMPARE(w.entryList()->rowCount(), 3);
+
+    // Ctrl+F goes to the filter. Typing narrows the list after a pause, over every text
+    // column, letters without regard to case, "%" and quotes as typed; Esc clears it.
+    QTest::keyClick(&w, Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(w.filterField()->hasFocus());
+    QTest::keyClicks(w.filterField(), "atm");
+    QTRY_COMPARE(w.entryList()->rowCount(), 1);
+    QCOMPARE(panels(w), (QStringList{"共：1 条记录", "收入：10 元", "支出：0 元", "收支结余：10.000 元"}));
+    for (const char *text : {"%", "'x'", "餐饮"}) {
+        w.filterField()->setText(QString::fromUtf8(text));
+        QTRY_COMPARE(w.entryList()->rowCount(), 1);
+    }
+    w.filterField()->setText("no such text");
+    QTRY_COMPARE(w.entryList()->rowCount(), 0);
+    QTest::keyClick(w.filterField(), Qt::Key_Escape);
+    QVERIFY(w.filterField()->text().isEmpty());
+    QCOMPARE(w.entryList()->rowCount(), 3);
+    QCOMPARE(w.panelText(3), QStringLiteral("共：3 条记录"));
 }
 
 TALLYRA_TEST(EntryWindowsTest)

@@ -192,9 +192,9 @@ void ReportsTest::monthSumsFollowEveryWrite()
 {
     Fixture f;
     Reports reports(f.t.data);
-    QVERIFY(reports.keepsMonthSums());
+    QVERIFY(reports.keepsItemSums());
     auto stale = [&] {
-        Statement st = f.t.data.query("select count(*) from jizhang_months_stale where muluID=?", {f.set});
+        Statement st = f.t.data.query("select count(*) from jizhang_items_stale where muluID=?", {f.set});
         return st.step() ? st.integer(0) : -1;
     };
     auto february = [&] { return reports.byMonth(f.set, {QDate(2024, 2, 1), QDate(2024, 2, 29)}).lines.at(0); };
@@ -259,24 +259,24 @@ void ReportsTest::filesWithoutMonthSums()
     const PeriodReport before = Reports(f.t.data).byYear(f.set);
     const QStringList expected = ::texts(Reports::periodTable(before));
 
-    // A file of the version before the month sums: every month is counted from the entries.
-    f.t.data.database().execute("DROP TABLE jizhang_months; DROP TABLE jizhang_months_stale; "
-                                "DROP TRIGGER IF EXISTS jizhang_months_insert; "
-                                "DROP TRIGGER IF EXISTS jizhang_months_delete; "
-                                "DROP TRIGGER IF EXISTS jizhang_months_update; "
+    // A file of the version before the item sums: every month is counted from the entries.
+    f.t.data.database().execute("DROP TABLE jizhang_items; DROP TABLE jizhang_items_stale; "
+                                "DROP TRIGGER IF EXISTS jizhang_items_insert; "
+                                "DROP TRIGGER IF EXISTS jizhang_items_delete; "
+                                "DROP TRIGGER IF EXISTS jizhang_items_update; "
                                 "PRAGMA user_version = 3");
     Reports without(f.t.data);
-    QVERIFY(!without.keepsMonthSums());
+    QVERIFY(!without.keepsItemSums());
     QCOMPARE(::texts(Reports::periodTable(without.byYear(f.set))), expected);
     QCOMPARE(::texts(Reports::itemTable(without.byItem(f.set, Year2024, false))),
              ::texts(Reports::itemTable(Reports(f.t.data).byItem(f.set, Year2024, false))));
 
-    // Opening it brings the month sums, every month stale, then counted.
+    // Opening it brings the item sums, every month stale, then counted.
     f.t.data.close();
     f.t.data.OpenDataFile();
     Reports with(f.t.data);
-    QVERIFY(with.keepsMonthSums());
-    Statement stale = f.t.data.query("select count(*) from jizhang_months_stale where muluID=?", {f.set});
+    QVERIFY(with.keepsItemSums());
+    Statement stale = f.t.data.query("select count(*) from jizhang_items_stale where muluID=?", {f.set});
     QVERIFY(stale.step() && stale.integer(0) == 8);  // months with entries of this set
     QCOMPARE(::texts(Reports::periodTable(with.byYear(f.set))), expected);
 }

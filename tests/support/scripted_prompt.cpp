@@ -1,5 +1,7 @@
 #include "support/scripted_prompt.h"
 
+#include <QPrinter>
+
 Prompt::Answer ScriptedPrompt::message(QWidget *, Icon icon, const QString &title, const QString &text,
                                        Buttons buttons, Answer defaultAnswer)
 {
@@ -32,6 +34,16 @@ std::optional<QColor> ScriptedPrompt::chooseColour(QWidget *, const QColor &init
     return colours.isEmpty() ? std::nullopt : colours.dequeue();
 }
 
+bool ScriptedPrompt::choosePrinter(QWidget *, QPrinter &printer)
+{
+    shown.append({QStringLiteral("print"), Icon::None, {}, {}, Buttons::Ok, Answer::Ok, {}});
+    if (printFiles.isEmpty())
+        return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(printFiles.dequeue());
+    return true;
+}
+
 QString ScriptedPrompt::lastText() const
 {
     for (auto it = shown.crbegin(); it != shown.crend(); ++it)
@@ -56,4 +68,5 @@ void ScriptedPrompt::reset()
     files.clear();
     fonts.clear();
     colours.clear();
+    printFiles.clear();
 }

@@ -13,7 +13,7 @@
 class ScriptedPrompt : public Prompt {
 public:
     struct Shown {
-        QString kind;  // "message", "open", "save", "font", "colour"
+        QString kind;  // "message", "open", "save", "font", "colour", "print"
         Icon icon = Icon::None;
         QString title;
         QString text;  // message text, or the file filter
@@ -27,6 +27,8 @@ public:
     QQueue<QString> files;
     QQueue<std::optional<ListFont>> fonts;
     QQueue<std::optional<QColor>> colours;
+    // Print dialogs answered by printing into these PDF files; none queued cancels.
+    QQueue<QString> printFiles;
 
     Answer message(QWidget *parent, Icon icon, const QString &title, const QString &text, Buttons buttons,
                    Answer defaultAnswer) override;
@@ -35,6 +37,7 @@ public:
                      const QString &suggestedPath) override;
     std::optional<ListFont> chooseFont(QWidget *parent, const ListFont &initial) override;
     std::optional<QColor> chooseColour(QWidget *parent, const QColor &initial) override;
+    bool choosePrinter(QWidget *parent, QPrinter &printer) override;
 
     // The last message's text, or an empty text when none was shown.
     QString lastText() const;

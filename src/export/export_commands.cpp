@@ -1,0 +1,62 @@
+#include "export/export_commands.h"
+
+#include "export/ledger_export.h"
+#include "export/print_preview.h"
+#include "export/work_progress.h"
+#include "ledger/ledger_view.h"
+#include "store/sqlite_db.h"
+#include "ui/prompt.h"
+
+#include <QDir>
+#include <QStandardPaths>
+#include <QWidget>
+
+ExportCommands::ExportCommands(LedgerView &view, const AppContext &context)
+    : QObject(view.viewWindow()), view_(view), context_(context)
+{
+}
+
+QString ExportCommands::suggestedName() const
+{
+    const QString name = LedgerExport::defaultName(view_.accountSetName(), QDate::currentDate());
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QDir(documents).exists() ? QDir(documents).filePath(name) : name;
+}
+
+std::unique_ptr<LedgerExport> ExportCommands::listOnShow()
+{
+    try {
+        return std::make_unique<LedgerExport>(context_.data, view_.listOnShow(), view_.accountSetName(),
+                                              view_.listCaption());
+    } catch (const StoreError &error) {
+        context_.prompt.reportError(view_.viewWindow(), error);
+        return nullptr;
+    }
+}
+
+void ExportCommands::exportList()
+{
+    QWidget *window = view_.viewWindow();
+    Prompt &prompt = context_.prompt;
+    int type = 0;
+    const QString path = prompt.saveFileOfType(window, QStringLiteral("导出记帐数据"), LedgerExport::fileFilter(),
+                                               suggestedName() + QStringLiteral(".xlsx"), &type);
+    if (path.isEmpty() || !confirmReplacing(prompt, window, path))
+        return;
+    std::unique_ptr<LedgerExport> list = listOnShow();
+    if (!list)
+        return;
+    WorkProgress progress(window, QStringLiteral("导出记帐数据"),
+                          QStringLiteral("正在导出 %1 条记录...").arg(list->count()), list->count());
+    const ExportResult result = list->write(LedgerExport::Format(type), path, progress.callback());
+    tellResult(prompt, window, result, QStringLiteral("导出成功！共导出 %1 条记录。").arg(result.rows));
+}
+
+void ExportCommands::printList()
+{
+    std::unique_ptr<LedgerExport> list = listOnShow();
+    if (!list)
+        return;
+    PrintPreview preview(context_, *list, suggestedName() + QStringLiteral(".pdf"), view_.viewWindow());
+    preview.exec();
+}
