@@ -1,6 +1,9 @@
 #include "reports/report_window.h"
 
 #include "core/csv.h"
+#include "export/ledger_export.h"
+#include "export/print_preview.h"
+#include "export/work_progress.h"
 #include "ledger/ledger_view.h"
 #include "reports/report_charts.h"
 #include "store/data_file.h"
@@ -10,7 +13,7 @@
 #include <QApplication>
 #include <QChartView>
 #include <QDateEdit>
-#include <QDir>
+#include <QFileDevice>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -26,6 +29,47 @@
 #include <QVBoxLayout>
 
 namespace {
+
+// A report table on printed pages (and in a PDF file), as the ledger's lists print.
+class PrintedTable : public Report {
+public:
+    PrintedTable(const ReportTable &table, const QString &accountSet) : table_(table), accountSet_(accountSet) {}
+
+    QString title() const override
+    {
+        return (accountSet_.isEmpty() ? QString() : accountSet_ + QStringLiteral("　")) +
+               QStringLiteral("收支报表　") + table_.title;
+    }
+    QList<ReportColumn> columns() const override
+    {
+        QList<ReportColumn> columns;
+        for (int c = 0; c < table_.headers.size(); ++c)
+            columns.append(c == 0 ? ReportColumn{table_.headers[c], 10, Qt::AlignLeft, true}
+                                  : ReportColumn{table_.headers[c], 9, Qt::AlignRight});
+        return columns;
+    }
+    int rowCount() const override { return std::max(int(table_.rows.size()) - 1, 0); }
+    std::vector<QStringList> rows(int first, int n) override
+    {
+        std::vector<QStringList> out;
+        for (int r = std::max(first, 0); r < std::min(first + n, rowCount()); ++r)
+            out.push_back(texts(table_.rows[size_t(r)]));
+        return out;
+    }
+    QStringList totalsRow() const override { return table_.rows.empty() ? QStringList() : texts(table_.rows.back()); }
+
+private:
+    static QStringList texts(const std::vector<ReportCell> &row)
+    {
+        QStringList out;
+        for (const ReportCell &cell : row)
+            out << cell.text;
+        return out;
+    }
+
+    ReportTable table_;
+    QString accountSet_;
+};
 
 const QString Choices[] = {QStringLiteral("本月"), QStringLiteral("上月"), QStringLiteral("今年"),
                            QStringLiteral("去年"), QStringLiteral("全部")};
@@ -93,6 +137,12 @@ ReportWindow::ReportWindow(const AppContext &context, LedgerView &view, QWidget 
 
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(new QLabel(QStringLiteral("双击一行，或点击图中的一块，在“统计查询”中列出这些记录。"), this), 1);
+    auto *printButton = new QPushButton(QStringLiteral("打印..."), this);
+    printButton->setObjectName(QStringLiteral("ReportPrint"));
+    printButton->setAccessibleName(printButton->text());
+    printButton->setAutoDefault(false);
+    bottom->addWidget(printButton);
+    connect(printButton, &QPushButton::clicked, this, &ReportWindow::printTable);
     auto *exportButton = new QPushButton(QStringLiteral("导出..."), this);
     exportButton->setObjectName(QStringLiteral("ReportExport"));
     exportButton->setAccessibleName(exportButton->text());
@@ -323,26 +373,30 @@ void ReportWindow::showEntries(const SearchRequest &request)
     view_.showSearch(request);
 }
 
+QString ReportWindow::suggestedName(const QString &ending) const
+{
+    return LedgerExport::defaultName(view_.accountSetName() + QStringLiteral("_收支报表"), QDate::currentDate()) +
+           ending;
+}
+
 void ReportWindow::exportTable()
 {
     const ReportTable table = currentTable();
     if (table.rows.empty())
         return;
-    const QString suggested = QStringLiteral("%1收支报表%2.csv")
-                                  .arg(view_.accountSetName(), QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
+    Prompt &prompt = context_.prompt;
     const QString path =
-        context_.prompt.saveFile(this, QStringLiteral("导出报表"), QStringLiteral("CSV 文件|*.csv"), suggested);
-    if (path.isEmpty())
+        prompt.saveFile(this, QStringLiteral("导出报表"), QStringLiteral("CSV 文件|*.csv"), suggestedName(QStringLiteral(".csv")));
+    if (path.isEmpty() || !confirmReplacing(prompt, this, path))
         return;
     // Amounts as plain exact numbers, so that a spreadsheet reads them as numbers.
-    QString text = Csv::quoted(table.title) + QStringLiteral("\r\n");
     auto line = [](const QStringList &values) {
         QStringList quoted;
         for (const QString &value : values)
             quoted << Csv::quoted(value);
         return quoted.join(u',') + QStringLiteral("\r\n");
     };
-    text += line(table.headers);
+    QString text = line({table.title}) + line(table.headers);
     for (const std::vector<ReportCell> &row : table.rows) {
         QStringList values;
         for (const ReportCell &cell : row)
@@ -350,12 +404,20 @@ void ReportWindow::exportTable()
         text += line(values);
     }
     const QString why = Csv::writeFile(path, Csv::encode(text));
-    if (!why.isEmpty()) {
-        context_.prompt.message(this, Prompt::Icon::Critical, QStringLiteral("错误"),
-                                QStringLiteral("无法写入文件“%1”！\r\n%2").arg(QDir::toNativeSeparators(path), why));
+    tellResult(prompt, this,
+               why.isEmpty() ? ExportResult::written(int(table.rows.size()))
+                             : ExportResult::failed(why, int(QFileDevice::WriteError)),
+               QStringLiteral("导出成功！"));
+}
+
+void ReportWindow::printTable()
+{
+    const ReportTable table = currentTable();
+    if (table.rows.empty())
         return;
-    }
-    context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("报表已导出。"));
+    PrintedTable printed(table, view_.accountSetName());
+    PrintPreview preview(context_, printed, suggestedName(QStringLiteral(".pdf")), this);
+    preview.exec();
 }
 
 void ReportWindow::changeEvent(QEvent *event)

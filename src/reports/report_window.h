@@ -43,6 +43,8 @@ public:
     ReportTable currentTable() const;
     // "导出...": the table on show to a CSV file.
     void exportTable();
+    // "打印...": the table on show in the print preview (which also saves it as PDF).
+    void printTable();
     // Lists the entries of a row of the tab on show (the last row is the total).
     void showRow(int row);
     // Lists the entries of a slice of the donut or of a bar (a line of the tab on show).
@@ -68,6 +70,8 @@ private:
     void fill(Page &page, const ReportTable &table, std::vector<SearchRequest> rows,
               std::vector<std::optional<SearchRequest>> chartSearches, QChart *chart);
     void showEntries(const SearchRequest &request);
+    // "默认账套_收支报表_2024-05-01" and the ending.
+    QString suggestedName(const QString &ending) const;
 
     AppContext context_;
     LedgerView &view_;

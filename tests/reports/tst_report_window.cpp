@@ -1,4 +1,5 @@
 #include "core/csv.h"
+#include "export/print_preview.h"
 #include "ledger/finance_summary.h"
 #include "ledger/ledger_view.h"
 #include "ledger/main_window.h"
@@ -182,13 +183,23 @@ void ReportWindowTest::exportsTheTableOnShow()
     QCOMPARE(Csv::decode(file.readAll()),
              QStringLiteral("按项目（支出）：2023-03-01 至 2023-03-31\r\n项目,笔数,金额,占比\r\n"
                             "餐饮,1,1234.5,100.0%\r\n合计,1,1234.5,100.0%\r\n"));
-    QCOMPARE(t.prompt.lastText(), QStringLiteral("报表已导出。"));
+    QCOMPARE(t.prompt.lastText(), QStringLiteral("导出成功！"));
 
     // A file that cannot be written is reported and nothing is claimed.
     t.prompt.reset();
     t.prompt.files.enqueue(t.path() + "/没有这个文件夹/报表.csv");
     w.findChild<QPushButton *>("ReportExport")->click();
     QCOMPARE(t.prompt.last().title, QStringLiteral("错误"));
+
+    // "打印..." shows the table's pages: the rows and the total row.
+    QStringList printed;
+    whenModal([&](QDialog *d) {
+        auto *preview = qobject_cast<PrintPreview *>(d);
+        QVERIFY(preview);
+        printed << d->windowTitle() << QString::number(preview->pages().pageCount());
+    });
+    w.findChild<QPushButton *>("ReportPrint")->click();
+    QCOMPARE(printed, (QStringList{"打印预览", "1"}));
 }
 
 void ReportWindowTest::openedFromTheMenuAndTheSummary()
