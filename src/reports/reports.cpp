@@ -167,13 +167,18 @@ std::vector<Reports::Cell> Reports::cells(int accountSet, const ReportPeriod &pe
         const QString key = grouping == Grouping::Item    ? QStringLiteral("item")
                             : grouping == Grouping::Month ? QStringLiteral("month")
                                                           : QStringLiteral("substr(month, 1, 4)");
-        Statement st = data_.query(
-            QStringLiteral("select %1, income, sum(entries), money_total(total) from jizhang_items "
-                           "where muluID=? and month between ? and ? and income in (?, ?) and month not in "
-                           "(select month from jizhang_items_stale where muluID=? and month is not null) group by 1, 2")
-                .arg(key),
-            {accountSet, monthKey(firstWhole), monthKey(lastWhole), income.value_or(false) ? 1 : 0,
-             income.value_or(true) ? 1 : 0, accountSet});
+        // Months that stayed stale are left out here and counted from their entries below.
+        QString sql = QStringLiteral("select %1, income, sum(entries), money_total(total) from jizhang_items "
+                                     "where muluID=? and month between ? and ? and income in (?, ?)")
+                          .arg(key);
+        QVariantList values{accountSet, monthKey(firstWhole), monthKey(lastWhole), income.value_or(false) ? 1 : 0,
+                            income.value_or(true) ? 1 : 0};
+        if (!stale.isEmpty()) {
+            sql += QStringLiteral(" and month not in (select month from jizhang_items_stale where muluID=? and "
+                                  "month is not null)");
+            values << accountSet;
+        }
+        Statement st = data_.query(sql + QStringLiteral(" group by 1, 2"), values);
         while (st.step()) {
             Cell cell{QDate(), QString(), st.integer(1) != 0, st.integer(2),
                       Money::fromStored(st.utf8(3)).value_or(Money())};
