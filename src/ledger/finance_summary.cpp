@@ -13,7 +13,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-FinanceSummary::FinanceSummary(const AppContext &context, QWidget *parent) : QDialog(parent), context_(context)
+FinanceSummary::FinanceSummary(const AppContext &context, QWidget *parent, std::function<void()> openReport)
+    : QDialog(parent), context_(context)
 {
     setObjectName(QStringLiteral("FinanceSummary"));
     setWindowTitle(QStringLiteral("帐务统计"));
@@ -58,6 +59,17 @@ FinanceSummary::FinanceSummary(const AppContext &context, QWidget *parent) : QDi
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
+    if (openReport) {
+        auto *report = new QPushButton(QStringLiteral("报表"), this);
+        report->setObjectName(QStringLiteral("ReportButton"));
+        report->setAccessibleName(report->text());
+        buttons->addWidget(report);
+        connect(report, &QPushButton::clicked, this, [this, openReport] {
+            hide();
+            openReport();
+            accept();
+        });
+    }
     print_ = new QPushButton(QStringLiteral("打印"), this);
     print_->setObjectName(QStringLiteral("Command1"));
     print_->setAccessibleName(QStringLiteral("打印"));

@@ -5,15 +5,19 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QLabel;
 class QPushButton;
 
 // "帐务统计": counts and sums of the income and expense entries of the whole account set,
-// and the balance, computed once when the window opens. "打印" prints them.
+// and the balance, computed once when the window opens. "打印" prints them. Given a way
+// to open the report, it has a button "报表" that closes it and opens "收支报表".
 class FinanceSummary : public QDialog {
     Q_OBJECT
 public:
-    explicit FinanceSummary(const AppContext &context, QWidget *parent = nullptr);
+    explicit FinanceSummary(const AppContext &context, QWidget *parent = nullptr,
+                            std::function<void()> openReport = {});
 
     // The texts the window shows for these figures.
     struct Texts {

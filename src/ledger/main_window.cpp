@@ -12,6 +12,7 @@
 #include "ledger/ledger_list_model.h"
 #include "maintenance/maintenance_commands.h"
 #include "maintenance/view_settings.h"
+#include "reports/report_window.h"
 #include "store/data_file.h"
 #include "store/program_folder.h"
 #include "store/session.h"
@@ -160,6 +161,7 @@ void MainWindow::buildMenus()
         ->setIcon(Icons::icon(Glyph::Print));
     financeMenu_->addSeparator();
     shortcut(add(financeMenu_, QStringLiteral("刷 新")), QKeySequence(Qt::Key_F5))->setIcon(Icons::icon(Glyph::Refresh));
+    add(financeMenu_, QStringLiteral("收支报表"));
 
     QMenu *tools = menuBar()->addMenu(QStringLiteral("管理工具(&A)"));
     add(tools, QStringLiteral("密码箱管理"))->setIcon(Icons::icon(Glyph::Key));
@@ -407,6 +409,7 @@ void MainWindow::connectCommands()
     onButton(QStringLiteral("删除"), &MainWindow::del);
     on(QStringLiteral("删除全部"), &MainWindow::deleteAll);
     on(QStringLiteral("财务统计"), &MainWindow::financeSummary);
+    on(QStringLiteral("收支报表"), [this] { ReportWindow::open(context_, *this); });
     onButton(QStringLiteral("导入"), &MainWindow::batchImport);
     on(QStringLiteral("导入..."), &MainWindow::batchImport);
     connect(searchButton_, &QPushButton::clicked, this, &MainWindow::searchClicked);
@@ -886,7 +889,7 @@ void MainWindow::applyFilter()
 
 void MainWindow::financeSummary()
 {
-    FinanceSummary summary(context_, this);
+    FinanceSummary summary(context_, this, [this] { ReportWindow::open(context_, *this); });
     summary.exec();
 }
 

@@ -53,6 +53,34 @@ CREATE INDEX IF NOT EXISTS mulu_parent ON mulu(parent);
 CREATE INDEX IF NOT EXISTS blank_muluID ON blank(muluID);
 CREATE INDEX IF NOT EXISTS Tables_muluID_res_dates ON Tables(muluID, res, dates);
 CREATE INDEX IF NOT EXISTS tongxilu_t_20 ON tongxilu(t_20);
+
+-- The ledger's sums by account set, month ("yyyy-mm"), kind (income 1, expense 0) and item
+-- (no item is ''): count and exact total of the entries dated from the month's first to
+-- its last day. The reports read them instead of every entry. Any write to an entry, by
+-- this program or another, marks the months it touches as stale; the reports count stale
+-- months again from the entries and store the new sums.
+CREATE TABLE IF NOT EXISTS jizhang_items (
+    muluID INTEGER, month TEXT, income INTEGER, item TEXT, entries INTEGER, total TEXT,
+    PRIMARY KEY (muluID, month, income, item)) WITHOUT ROWID;
+CREATE TABLE IF NOT EXISTS jizhang_items_stale (muluID INTEGER, month TEXT);
+CREATE INDEX IF NOT EXISTS jizhang_items_stale_key ON jizhang_items_stale(muluID, month);
+CREATE TRIGGER IF NOT EXISTS jizhang_items_insert AFTER INSERT ON jizhang BEGIN
+    INSERT INTO jizhang_items_stale SELECT new.muluID, substr(new.data, 1, 7) WHERE NOT EXISTS
+        (SELECT 1 FROM jizhang_items_stale WHERE muluID IS new.muluID AND month IS substr(new.data, 1, 7));
+END;
+CREATE TRIGGER IF NOT EXISTS jizhang_items_delete AFTER DELETE ON jizhang BEGIN
+    INSERT INTO jizhang_items_stale SELECT old.muluID, substr(old.data, 1, 7) WHERE NOT EXISTS
+        (SELECT 1 FROM jizhang_items_stale WHERE muluID IS old.muluID AND month IS substr(old.data, 1, 7));
+END;
+CREATE TRIGGER IF NOT EXISTS jizhang_items_update AFTER UPDATE OF data, t1, t2, t5, muluID ON jizhang BEGIN
+    INSERT INTO jizhang_items_stale SELECT old.muluID, substr(old.data, 1, 7) WHERE NOT EXISTS
+        (SELECT 1 FROM jizhang_items_stale WHERE muluID IS old.muluID AND month IS substr(old.data, 1, 7));
+    INSERT INTO jizhang_items_stale SELECT new.muluID, substr(new.data, 1, 7) WHERE NOT EXISTS
+        (SELECT 1 FROM jizhang_items_stale WHERE muluID IS new.muluID AND month IS substr(new.data, 1, 7));
+END;
+-- A file that had entries before it had the sums: every month of it is stale.
+INSERT INTO jizhang_items_stale SELECT DISTINCT muluID, substr(data, 1, 7) FROM jizhang
+    WHERE NOT EXISTS (SELECT 1 FROM jizhang_items) AND NOT EXISTS (SELECT 1 FROM jizhang_items_stale);
 )SQL";
 
 // Counts and totals of each month of an account set's entries, for the list of all of

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "reports/reports.h"
+
+#include <QChart>
+
+#include <functional>
+#include <vector>
+
+class QPalette;
+
+// The charts of the reports (Qt Charts): a donut of the items and bars of income and
+// expense with the balance as a line. Amounts go to the charts as doubles only for
+// drawing; every text they show is made from the exact amounts.
+namespace ReportCharts {
+
+// The donut: each slice labelled with its item and share; `clicked` gets the slice's index.
+QChart *donut(const std::vector<ReportSlice> &slices, const std::function<void(int)> &clicked);
+// Bars per month or year; `clicked` gets the line's index.
+QChart *bars(const PeriodReport &report, const std::function<void(int)> &clicked);
+// Colours and label colours from the window's palette (a dark theme for a dark palette).
+void applyPalette(QChart *chart, const QPalette &palette);
+
+// Steps of a value axis that covers low..high (and 0), round numbers: 0, 2,000, 4,000 ...
+std::vector<Money> axisSteps(const Money &low, const Money &high, int count = 5);
+// An axis label: thousands grouped, without decimals for whole yuan ("12,000", "0.50").
+QString axisLabel(const Money &value);
+
+} // namespace ReportCharts

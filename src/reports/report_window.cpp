@@ -1,0 +1,430 @@
+#include "reports/report_window.h"
+
+#include "core/csv.h"
+#include "export/ledger_export.h"
+#include "export/print_preview.h"
+#include "export/work_progress.h"
+#include "ledger/ledger_view.h"
+#include "reports/report_charts.h"
+#include "store/data_file.h"
+#include "store/session.h"
+#include "ui/prompt.h"
+
+#include <QApplication>
+#include <QChartView>
+#include <QDateEdit>
+#include <QFileDevice>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScopeGuard>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+// A report table on printed pages (and in a PDF file), as the ledger's lists print.
+class PrintedTable : public Report {
+public:
+    PrintedTable(const ReportTable &table, const QString &accountSet) : table_(table), accountSet_(accountSet) {}
+
+    QString title() const override
+    {
+        return (accountSet_.isEmpty() ? QString() : accountSet_ + QStringLiteral("　")) +
+               QStringLiteral("收支报表　") + table_.title;
+    }
+    QList<ReportColumn> columns() const override
+    {
+        QList<ReportColumn> columns;
+        for (int c = 0; c < table_.headers.size(); ++c)
+            columns.append(c == 0 ? ReportColumn{table_.headers[c], 10, Qt::AlignLeft, true}
+                                  : ReportColumn{table_.headers[c], 9, Qt::AlignRight});
+        return columns;
+    }
+    int rowCount() const override { return std::max(int(table_.rows.size()) - 1, 0); }
+    std::vector<QStringList> rows(int first, int n) override
+    {
+        std::vector<QStringList> out;
+        for (int r = std::max(first, 0); r < std::min(first + n, rowCount()); ++r)
+            out.push_back(texts(table_.rows[size_t(r)]));
+        return out;
+    }
+    QStringList totalsRow() const override { return table_.rows.empty() ? QStringList() : texts(table_.rows.back()); }
+
+private:
+    static QStringList texts(const std::vector<ReportCell> &row)
+    {
+        QStringList out;
+        for (const ReportCell &cell : row)
+            out << cell.text;
+        return out;
+    }
+
+    ReportTable table_;
+    QString accountSet_;
+};
+
+const QString Choices[] = {QStringLiteral("本月"), QStringLiteral("上月"), QStringLiteral("今年"),
+                           QStringLiteral("去年"), QStringLiteral("全部")};
+
+} // namespace
+
+ReportWindow::ReportWindow(const AppContext &context, LedgerView &view, QWidget *parent)
+    : QDialog(parent), context_(context), view_(view), reports_(context.data)
+{
+    setObjectName(QStringLiteral("ReportWindow"));
+    setWindowTitle(QStringLiteral("收支报表"));
+    setModal(true);
+    resize(1000, 620);
+    auto *layout = new QVBoxLayout(this);
+
+    // The period: two dates and the quick choices.
+    auto *top = new QHBoxLayout;
+    auto date = [&](const QString &name, const QString &caption) {
+        auto *label = new QLabel(caption, this);
+        auto *edit = new QDateEdit(this);
+        edit->setObjectName(name);
+        edit->setCalendarPopup(true);
+        edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+        edit->setAccessibleName(caption);
+        label->setBuddy(edit);
+        top->addWidget(label);
+        top->addWidget(edit);
+        return edit;
+    };
+    from_ = date(QStringLiteral("ReportFrom"), QStringLiteral("从"));
+    to_ = date(QStringLiteral("ReportTo"), QStringLiteral("到"));
+    top->addSpacing(12);
+    for (const QString &choice : Choices) {
+        auto *button = new QPushButton(choice, this);
+        button->setObjectName(QStringLiteral("Period") + choice);
+        button->setAccessibleName(choice);
+        button->setAutoDefault(false);
+        connect(button, &QPushButton::clicked, this, [this, choice] { choosePeriod(choice); });
+        top->addWidget(button);
+    }
+    top->addStretch();
+    layout->addLayout(top);
+
+    // The three tabs.
+    tabs_ = new QTabWidget(this);
+    tabs_->setObjectName(QStringLiteral("ReportTabs"));
+    tabs_->setAccessibleName(windowTitle());
+    auto *kinds = new QWidget(this);
+    auto *kindRow = new QHBoxLayout(kinds);
+    kindRow->setContentsMargins(0, 0, 0, 0);
+    expense_ = new QRadioButton(QStringLiteral("支出"), kinds);
+    expense_->setObjectName(QStringLiteral("ReportExpense"));
+    income_ = new QRadioButton(QStringLiteral("收入"), kinds);
+    income_->setObjectName(QStringLiteral("ReportIncome"));
+    for (QRadioButton *button : {expense_, income_}) {
+        button->setAccessibleName(button->text());
+        kindRow->addWidget(button);
+    }
+    kindRow->addStretch();
+    expense_->setChecked(true);
+    tabs_->addTab(buildPage(pages_[ByItem], QStringLiteral("Item"), kinds), QStringLiteral("按项目"));
+    tabs_->addTab(buildPage(pages_[ByMonth], QStringLiteral("Month")), QStringLiteral("按月份"));
+    tabs_->addTab(buildPage(pages_[ByYear], QStringLiteral("Year")), QStringLiteral("按年份"));
+    layout->addWidget(tabs_, 1);
+
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(new QLabel(QStringLiteral("双击一行，或点击图中的一块，在“统计查询”中列出这些记录。"), this), 1);
+    auto *printButton = new QPushButton(QStringLiteral("打印..."), this);
+    printButton->setObjectName(QStringLiteral("ReportPrint"));
+    printButton->setAccessibleName(printButton->text());
+    printButton->setAutoDefault(false);
+    bottom->addWidget(printButton);
+    connect(printButton, &QPushButton::clicked, this, &ReportWindow::printTable);
+    auto *exportButton = new QPushButton(QStringLiteral("导出..."), this);
+    exportButton->setObjectName(QStringLiteral("ReportExport"));
+    exportButton->setAccessibleName(exportButton->text());
+    exportButton->setAutoDefault(false);
+    auto *close = new QPushButton(QStringLiteral("关闭"), this);
+    close->setObjectName(QStringLiteral("ReportClose"));
+    close->setAccessibleName(close->text());
+    close->setAutoDefault(false);
+    bottom->addWidget(exportButton);
+    bottom->addWidget(close);
+    layout->addLayout(bottom);
+
+    connect(exportButton, &QPushButton::clicked, this, &ReportWindow::exportTable);
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    connect(income_, &QRadioButton::toggled, this, [this] {
+        pages_[ByItem].stale = true;
+        refresh();
+    });
+    connect(from_, &QDateEdit::dateChanged, this, [this](const QDate &date) {
+        if (date > to_->date()) {
+            const QSignalBlocker block(to_);
+            to_->setDate(date);
+        }
+        periodChanged();
+    });
+    connect(to_, &QDateEdit::dateChanged, this, [this](const QDate &date) {
+        if (date < from_->date()) {
+            const QSignalBlocker block(from_);
+            from_->setDate(date);
+        }
+        periodChanged();
+    });
+    connect(tabs_, &QTabWidget::currentChanged, this, [this](int tab) {
+        // The years cover every entry: the period does not apply to them.
+        from_->setEnabled(tab != ByYear);
+        to_->setEnabled(tab != ByYear);
+        refresh();
+    });
+
+    setPeriod(Reports::thisYear(QDate::currentDate()));
+}
+
+void ReportWindow::open(const AppContext &context, LedgerView &view)
+{
+    ReportWindow window(context, view, view.viewWindow());
+    window.exec();
+}
+
+QWidget *ReportWindow::buildPage(Page &page, const QString &name, QWidget *above)
+{
+    auto *widget = new QWidget(this);
+    auto *layout = new QVBoxLayout(widget);
+    if (above)
+        layout->addWidget(above);
+    auto *splitter = new QSplitter(Qt::Horizontal, widget);
+    page.table = new QTableWidget(splitter);
+    page.table->setObjectName(name + QStringLiteral("Table"));
+    page.table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    page.table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    page.table->setSelectionMode(QAbstractItemView::SingleSelection);
+    page.table->verticalHeader()->setVisible(false);
+    page.table->setAlternatingRowColors(true);
+    page.chart = new QChartView(splitter);
+    page.chart->setObjectName(name + QStringLiteral("Chart"));
+    page.chart->setRenderHint(QPainter::Antialiasing);
+    page.chart->setMinimumWidth(320);
+    splitter->addWidget(page.table);
+    splitter->addWidget(page.chart);
+    splitter->setStretchFactor(0, 2);
+    splitter->setStretchFactor(1, 3);
+    layout->addWidget(splitter, 1);
+    // Enter and a double-click both activate a row.
+    connect(page.table, &QTableWidget::activated, this, [this](const QModelIndex &index) { showRow(index.row()); });
+    return widget;
+}
+
+ReportPeriod ReportWindow::period() const { return {from_->date(), to_->date()}; }
+
+void ReportWindow::setPeriod(const ReportPeriod &period)
+{
+    {
+        const QSignalBlocker blockFrom(from_);
+        const QSignalBlocker blockTo(to_);
+        from_->setDate(period.from);
+        to_->setDate(period.to);
+    }
+    periodChanged();
+}
+
+void ReportWindow::choosePeriod(const QString &choice)
+{
+    const QDate today = QDate::currentDate();
+    if (choice == Choices[0])
+        setPeriod(Reports::thisMonth(today));
+    else if (choice == Choices[1])
+        setPeriod(Reports::lastMonth(today));
+    else if (choice == Choices[2])
+        setPeriod(Reports::thisYear(today));
+    else if (choice == Choices[3])
+        setPeriod(Reports::lastYear(today));
+    else {
+        try {
+            setPeriod(reports_.wholeLedger(context_.session.CurrentAccountSetId, today));
+        } catch (const StoreError &error) {
+            context_.prompt.reportError(this, error);
+        }
+    }
+}
+
+void ReportWindow::showTab(Tab tab) { tabs_->setCurrentIndex(tab); }
+
+void ReportWindow::showIncome(bool income) { (income ? income_ : expense_)->setChecked(true); }
+
+void ReportWindow::periodChanged()
+{
+    pages_[ByItem].stale = true;
+    pages_[ByMonth].stale = true;
+    refresh();
+}
+
+void ReportWindow::refresh()
+{
+    const int tab = tabs_->currentIndex();
+    Page &page = pages_[tab];
+    if (!page.stale)
+        return;
+    page.stale = false;
+    // Counting months again after many changes (or the first time) may take a moment.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+    const int set = context_.session.CurrentAccountSetId;
+    const auto clickSlice = [this](int index) { showSlice(index); };
+    try {
+        if (tab == ByItem) {
+            const ItemReport report = reports_.byItem(set, period(), income_->isChecked());
+            std::vector<SearchRequest> rows;
+            for (const ItemLine &line : report.lines)
+                rows.push_back(Reports::search(report.period, line.item, report.income));
+            rows.push_back(Reports::search(report.period));
+            const std::vector<ReportSlice> slices = Reports::slices(report);
+            std::vector<std::optional<SearchRequest>> parts;
+            for (const ReportSlice &slice : slices)
+                parts.push_back(slice.others ? std::nullopt
+                                             : std::optional(Reports::search(report.period, slice.item, report.income)));
+            fill(page, Reports::itemTable(report), std::move(rows), std::move(parts),
+                 ReportCharts::donut(slices, clickSlice));
+        } else {
+            const PeriodReport report =
+                tab == ByMonth ? reports_.byMonth(set, period()) : reports_.byYear(set);
+            std::vector<SearchRequest> rows;
+            for (const PeriodLine &line : report.lines)
+                rows.push_back(Reports::search(line.days));
+            std::vector<std::optional<SearchRequest>> parts(rows.begin(), rows.end());
+            rows.push_back(Reports::search(report.total.days));
+            fill(page, Reports::periodTable(report), std::move(rows), std::move(parts),
+                 ReportCharts::bars(report, clickSlice));
+        }
+    } catch (const StoreError &error) {
+        // Figures that could not be read are not shown as zeros.
+        fill(page, {}, {}, {}, new QChart);
+        page.stale = true;
+        context_.prompt.reportError(this, error);
+    }
+}
+
+void ReportWindow::fill(Page &page, const ReportTable &table, std::vector<SearchRequest> rows,
+                        std::vector<std::optional<SearchRequest>> chartSearches, QChart *chart)
+{
+    page.data = table;
+    page.rowSearches = std::move(rows);
+    page.chartSearches = std::move(chartSearches);
+
+    QTableWidget *view = page.table;
+    view->clear();
+    view->setColumnCount(int(table.headers.size()));
+    view->setHorizontalHeaderLabels(table.headers);
+    view->setRowCount(int(table.rows.size()));
+    view->setAccessibleName(tabs_->tabText(int(&page - pages_)));
+    QFont bold = view->font();
+    bold.setBold(true);
+    for (int r = 0; r < int(table.rows.size()); ++r) {
+        const bool total = r + 1 == int(table.rows.size());
+        for (int c = 0; c < int(table.rows[size_t(r)].size()); ++c) {
+            auto *item = new QTableWidgetItem(table.rows[size_t(r)][size_t(c)].text);
+            if (c > 0)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (total)
+                item->setFont(bold);
+            view->setItem(r, c, item);
+        }
+    }
+    // Wide enough for every column, the first taking what is left.
+    view->resizeColumnsToContents();
+    int width = 2 * view->frameWidth() + view->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < view->columnCount(); ++c)
+        width += view->columnWidth(c) + 8;
+    view->setMinimumWidth(std::min(width, 520));
+    view->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int c = 1; c < view->columnCount(); ++c)
+        view->horizontalHeader()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+
+    ReportCharts::applyPalette(chart, palette());
+    QChart *old = page.chart->chart();
+    page.chart->setChart(chart);
+    page.chart->setAccessibleName(tabs_->tabText(int(&page - pages_)) + QStringLiteral("图表"));
+    delete old;
+}
+
+ReportTable ReportWindow::currentTable() const { return pages_[tabs_->currentIndex()].data; }
+
+void ReportWindow::showRow(int row)
+{
+    const Page &page = pages_[tabs_->currentIndex()];
+    if (row >= 0 && row < int(page.rowSearches.size()))
+        showEntries(page.rowSearches[size_t(row)]);
+}
+
+void ReportWindow::showSlice(int slice)
+{
+    const Page &page = pages_[tabs_->currentIndex()];
+    if (slice >= 0 && slice < int(page.chartSearches.size()) && page.chartSearches[size_t(slice)])
+        showEntries(*page.chartSearches[size_t(slice)]);
+}
+
+void ReportWindow::showEntries(const SearchRequest &request)
+{
+    accept();
+    view_.showSearch(request);
+}
+
+QString ReportWindow::suggestedName(const QString &ending) const
+{
+    return LedgerExport::defaultName(view_.accountSetName() + QStringLiteral("_收支报表"), QDate::currentDate()) +
+           ending;
+}
+
+void ReportWindow::exportTable()
+{
+    const ReportTable table = currentTable();
+    if (table.rows.empty())
+        return;
+    Prompt &prompt = context_.prompt;
+    const QString path =
+        prompt.saveFile(this, QStringLiteral("导出报表"), QStringLiteral("CSV 文件|*.csv"), suggestedName(QStringLiteral(".csv")));
+    if (path.isEmpty() || !confirmReplacing(prompt, this, path))
+        return;
+    // Amounts as plain exact numbers, so that a spreadsheet reads them as numbers.
+    auto line = [](const QStringList &values) {
+        QStringList quoted;
+        for (const QString &value : values)
+            quoted << Csv::quoted(value);
+        return quoted.join(u',') + QStringLiteral("\r\n");
+    };
+    QString text = line({table.title}) + line(table.headers);
+    for (const std::vector<ReportCell> &row : table.rows) {
+        QStringList values;
+        for (const ReportCell &cell : row)
+            values << (cell.amount ? cell.amount->exact() : cell.text);
+        text += line(values);
+    }
+    const QString why = Csv::writeFile(path, Csv::encode(text));
+    tellResult(prompt, this,
+               why.isEmpty() ? ExportResult::written(int(table.rows.size()))
+                             : ExportResult::failed(why, int(QFileDevice::WriteError)),
+               QStringLiteral("导出成功！"));
+}
+
+void ReportWindow::printTable()
+{
+    const ReportTable table = currentTable();
+    if (table.rows.empty())
+        return;
+    PrintedTable printed(table, view_.accountSetName());
+    PrintPreview preview(context_, printed, suggestedName(QStringLiteral(".pdf")), this);
+    preview.exec();
+}
+
+void ReportWindow::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        for (Page &page : pages_)
+            if (page.chart->chart())
+                ReportCharts::applyPalette(page.chart->chart(), palette());
+}

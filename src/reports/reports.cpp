@@ -1,0 +1,409 @@
+#include "reports/reports.h"
+
+#include "core/dates.h"
+#include "store/data_file.h"
+
+#include <QHash>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+QDate firstOfMonth(const QDate &day) { return QDate(day.year(), day.month(), 1); }
+
+QDate lastOfMonth(const QDate &day) { return firstOfMonth(day).addMonths(1).addDays(-1); }
+
+// The item sums' key of a month: "2024-03".
+QString monthKey(const QDate &month) { return month.toString(QStringLiteral("yyyy-MM")); }
+
+// The month of a key; invalid for a key that is not exactly "yyyy-mm" of a real month.
+QDate monthOfKey(QStringView key)
+{
+    auto digit = [&](int i) { return key[i] >= u'0' && key[i] <= u'9' ? key[i].unicode() - u'0' : -100; };
+    if (key.size() != 7 || key[4] != u'-')
+        return QDate();
+    const int year = digit(0) * 1000 + digit(1) * 100 + digit(2) * 10 + digit(3);
+    const int month = digit(5) * 10 + digit(6);
+    return year > 0 && month >= 1 && month <= 12 ? QDate(year, month, 1) : QDate();
+}
+
+// Entries of one kind and item within some days: kind, item, count and exact total.
+const QString CountEntries = QStringLiteral(
+    "select t1 IS '收入', ifnull(t2, ''), count(*), money_total(t5) from jizhang indexed by jizhang_muluID_data "
+    "where muluID=? and data between ? and ? group by 1, 2");
+
+// The same, stored as the sums of a month.
+const QString StoreMonth = QStringLiteral(
+    "insert into jizhang_items (muluID, month, income, item, entries, total) "
+    "select ?, ?, t1 IS '收入', ifnull(t2, ''), count(*), money_total(t5) from jizhang indexed by jizhang_muluID_data "
+    "where muluID=? and data between ? and ? group by 3, 4");
+
+QString groupedDigits(QStringView digits)
+{
+    QString out;
+    out.reserve(digits.size() + digits.size() / 3);
+    for (qsizetype i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            out += u',';
+        out += digits[i];
+    }
+    return out;
+}
+
+} // namespace
+
+ReportPeriod Reports::thisMonth(const QDate &today) { return {firstOfMonth(today), lastOfMonth(today)}; }
+
+ReportPeriod Reports::lastMonth(const QDate &today) { return thisMonth(firstOfMonth(today).addMonths(-1)); }
+
+ReportPeriod Reports::thisYear(const QDate &today) { return {QDate(today.year(), 1, 1), QDate(today.year(), 12, 31)}; }
+
+ReportPeriod Reports::lastYear(const QDate &today) { return thisYear(today.addYears(-1)); }
+
+ReportPeriod Reports::wholeLedger(int accountSet, const QDate &today)
+{
+    QDate first, last;
+    if (keepsItemSums() && refreshMonths(accountSet).isEmpty()) {
+        // The first and the last month of the item sums.
+        auto end = [&](const char *order) {
+            Statement st = data_.query(
+                QStringLiteral("select month from jizhang_items where muluID=? order by month %1 limit 1")
+                    .arg(QLatin1String(order)),
+                {accountSet});
+            return st.step() ? monthOfKey(st.text(0)) : QDate();
+        };
+        first = end("asc");
+        last = end("desc");
+    } else {
+        const std::vector<LedgerMonth> months = Ledger(data_).months(accountSet);
+        if (!months.empty()) {
+            first = QDate(months.front().year, months.front().month, 1);
+            last = QDate(months.back().year, months.back().month, 1);
+        }
+    }
+    if (!first.isValid() || !last.isValid())
+        return thisYear(today);
+    return {first, lastOfMonth(last)};
+}
+
+bool Reports::keepsItemSums()
+{
+    if (!keepsItemSums_) {
+        Statement st = data_.query(
+            QStringLiteral("select count(*) from sqlite_master where type='table' and name in "
+                           "('jizhang_items', 'jizhang_items_stale')"));
+        keepsItemSums_ = st.step() && st.integer(0) == 2;
+    }
+    return *keepsItemSums_;
+}
+
+QSet<QString> Reports::refreshMonths(int accountSet)
+{
+    if (!keepsItemSums())
+        return {};
+    struct Stale {
+        qint64 rowid;
+        QString month;
+    };
+    auto staleMonths = [&] {
+        std::vector<Stale> stale;
+        Statement st = data_.query(QStringLiteral("select rowid, month from jizhang_items_stale where muluID=?"),
+                                   {accountSet});
+        while (st.step())
+            stale.push_back({st.integer(0), st.text(1)});
+        return stale;
+    };
+    std::vector<Stale> stale = staleMonths();
+    if (stale.empty())
+        return {};
+    try {
+        DataFile::Transaction transaction(data_);
+        stale = staleMonths();  // as they are now that no one else can write
+        for (const Stale &s : stale) {
+            data_.exec(QStringLiteral("delete from jizhang_items where muluID=? and month=?"), {accountSet, s.month});
+            // A key that is no month (a date not written yyyy-mm-dd) has no sums.
+            if (const QDate month = monthOfKey(s.month); month.isValid())
+                data_.exec(StoreMonth, {accountSet, s.month, accountSet, Dates::storedDate(month),
+                            Dates::storedDate(lastOfMonth(month))});
+            data_.exec(QStringLiteral("delete from jizhang_items_stale where rowid=?"), {s.rowid});
+        }
+        transaction.commit();
+        return {};
+    } catch (const StoreError &) {
+        // Not written (a read-only file, another program writing): count them from the entries.
+        QSet<QString> months;
+        for (const Stale &s : stale)
+            months.insert(s.month);
+        return months;
+    }
+}
+
+void Reports::countEntries(int accountSet, const ReportPeriod &days, std::vector<Cell> &cells)
+{
+    Statement st = data_.query(CountEntries,
+                               {accountSet, Dates::storedDate(days.from), Dates::storedDate(days.to)});
+    while (st.step())
+        cells.push_back({firstOfMonth(days.from), st.text(1), st.integer(0) != 0, st.integer(2),
+                         Money::fromStored(st.utf8(3)).value_or(Money())});
+}
+
+std::vector<Reports::Cell> Reports::cells(int accountSet, const ReportPeriod &period, Grouping grouping,
+                                          std::optional<bool> income)
+{
+    std::vector<Cell> result;
+    if (!period.from.isValid() || !period.to.isValid() || period.from > period.to)
+        return result;
+    const bool sums = keepsItemSums();
+    // Months still stale (the file could not be written) are counted from their entries.
+    const QSet<QString> stale = sums ? refreshMonths(accountSet) : QSet<QString>();
+
+    // The months the period covers from their first to their last day.
+    const QDate firstMonth = firstOfMonth(period.from);
+    const QDate lastMonth = firstOfMonth(period.to);
+    const QDate firstWhole = period.from.day() == 1 ? firstMonth : firstMonth.addMonths(1);
+    const QDate lastWhole = period.to == lastOfMonth(period.to) ? lastMonth : lastMonth.addMonths(-1);
+    if (sums && firstWhole <= lastWhole) {
+        const QString key = grouping == Grouping::Item    ? QStringLiteral("item")
+                            : grouping == Grouping::Month ? QStringLiteral("month")
+                                                          : QStringLiteral("substr(month, 1, 4)");
+        // Months that stayed stale are left out here and counted from their entries below.
+        QString sql = QStringLiteral("select %1, income, sum(entries), money_total(total) from jizhang_items "
+                                     "where muluID=? and month between ? and ? and income in (?, ?)")
+                          .arg(key);
+        QVariantList values{accountSet, monthKey(firstWhole), monthKey(lastWhole), income.value_or(false) ? 1 : 0,
+                            income.value_or(true) ? 1 : 0};
+        if (!stale.isEmpty()) {
+            sql += QStringLiteral(" and month not in (select month from jizhang_items_stale where muluID=? and "
+                                  "month is not null)");
+            values << accountSet;
+        }
+        Statement st = data_.query(sql + QStringLiteral(" group by 1, 2"), values);
+        while (st.step()) {
+            Cell cell{QDate(), QString(), st.integer(1) != 0, st.integer(2),
+                      Money::fromStored(st.utf8(3)).value_or(Money())};
+            if (grouping == Grouping::Item)
+                cell.item = st.text(0);
+            else if (grouping == Grouping::Month)
+                cell.month = monthOfKey(st.text(0));
+            else
+                cell.month = QDate(int(st.integer(0)), 1, 1);
+            result.push_back(cell);
+        }
+    }
+    // The rest from the entries: the months at either end that the period covers in part,
+    // and stale months (or every month, without the sums).
+    std::vector<QDate> toCount;
+    if (!sums) {
+        for (QDate month = firstMonth; month <= lastMonth; month = month.addMonths(1))
+            toCount.push_back(month);
+    } else {
+        const bool firstInPart = firstMonth < firstWhole;
+        if (firstInPart)
+            toCount.push_back(firstMonth);
+        for (const QString &key : stale)
+            if (const QDate month = monthOfKey(key); month.isValid() && month >= firstWhole && month <= lastWhole)
+                toCount.push_back(month);
+        if (lastMonth > lastWhole && !(firstInPart && lastMonth == firstMonth))
+            toCount.push_back(lastMonth);
+    }
+    for (const QDate &month : toCount)
+        countEntries(accountSet, {std::max(period.from, month), std::min(period.to, lastOfMonth(month))}, result);
+    return result;
+}
+
+ItemReport Reports::byItem(int accountSet, const ReportPeriod &period, bool income)
+{
+    ItemReport report;
+    report.period = period;
+    report.income = income;
+    QHash<QString, size_t> lineOf;
+    for (const Cell &cell : cells(accountSet, period, Grouping::Item, income)) {
+        if (cell.income != income)
+            continue;
+        auto found = lineOf.constFind(cell.item);
+        if (found == lineOf.constEnd()) {
+            found = lineOf.insert(cell.item, report.lines.size());
+            report.lines.push_back({cell.item, 0, Money()});
+        }
+        ItemLine &line = report.lines[*found];
+        line.count += cell.count;
+        line.amount += cell.total;
+        report.count += cell.count;
+        report.total += cell.total;
+    }
+    std::sort(report.lines.begin(), report.lines.end(), [](const ItemLine &a, const ItemLine &b) {
+        if (a.amount != b.amount)
+            return a.amount > b.amount;
+        if (a.count != b.count)
+            return a.count > b.count;
+        return a.item < b.item;
+    });
+    return report;
+}
+
+PeriodReport Reports::byMonth(int accountSet, const ReportPeriod &period)
+{
+    PeriodReport report;
+    report.total.days = period;
+    if (!period.from.isValid() || !period.to.isValid() || period.from > period.to)
+        return report;
+    const QDate firstMonth = firstOfMonth(period.from);
+    for (QDate month = firstMonth; month <= period.to; month = month.addMonths(1))
+        report.lines.push_back({{std::max(period.from, month), std::min(period.to, lastOfMonth(month))}, 0, {}, {}});
+    auto indexOf = [&](const QDate &month) {
+        return size_t((month.year() - firstMonth.year()) * 12 + month.month() - firstMonth.month());
+    };
+    for (const Cell &cell : cells(accountSet, period, Grouping::Month)) {
+        PeriodLine &line = report.lines[indexOf(cell.month)];
+        line.count += cell.count;
+        (cell.income ? line.income : line.expense) += cell.total;
+        report.total.count += cell.count;
+        (cell.income ? report.total.income : report.total.expense) += cell.total;
+    }
+    return report;
+}
+
+PeriodReport Reports::byYear(int accountSet)
+{
+    const ReportPeriod whole = wholeLedger(accountSet, QDate::currentDate());
+    PeriodReport report;
+    report.years = true;
+    const int firstYear = whole.from.year();
+    report.total.days = {QDate(firstYear, 1, 1), QDate(whole.to.year(), 12, 31)};
+    for (int year = firstYear; year <= whole.to.year(); ++year)
+        report.lines.push_back({{QDate(year, 1, 1), QDate(year, 12, 31)}, 0, {}, {}});
+    for (const Cell &cell : cells(accountSet, whole, Grouping::Year)) {
+        PeriodLine &line = report.lines[size_t(cell.month.year() - firstYear)];
+        line.count += cell.count;
+        (cell.income ? line.income : line.expense) += cell.total;
+        report.total.count += cell.count;
+        (cell.income ? report.total.income : report.total.expense) += cell.total;
+    }
+    return report;
+}
+
+std::vector<ReportSlice> Reports::slices(const ItemReport &report, int largest)
+{
+    std::vector<const ItemLine *> positive;
+    for (const ItemLine &line : report.lines)
+        if (line.amount > Money())
+            positive.push_back(&line);
+    std::vector<ReportSlice> result;
+    const bool group = int(positive.size()) > largest + 1;
+    for (size_t i = 0; i < positive.size(); ++i) {
+        const ItemLine &line = *positive[i];
+        if (group && int(i) >= largest) {
+            if (int(i) == largest)
+                result.push_back({QStringLiteral("其他"), QString(), true, Money(), QString()});
+            result.back().amount += line.amount;
+            continue;
+        }
+        result.push_back({itemCaption(line.item), line.item, false, line.amount, QString()});
+    }
+    for (ReportSlice &slice : result)
+        slice.share = shareText(slice.amount, report.total);
+    return result;
+}
+
+ReportTable Reports::itemTable(const ItemReport &report)
+{
+    ReportTable table;
+    table.title = QStringLiteral("按项目（%1）：%2 至 %3")
+                      .arg(report.income ? QStringLiteral("收入") : QStringLiteral("支出"),
+                           Dates::storedDate(report.period.from), Dates::storedDate(report.period.to));
+    table.headers = {QStringLiteral("项目"), QStringLiteral("笔数"), QStringLiteral("金额"), QStringLiteral("占比")};
+    for (const ItemLine &line : report.lines)
+        table.rows.push_back({{itemCaption(line.item), {}},
+                              {QString::number(line.count), {}},
+                              {amountText(line.amount), line.amount},
+                              {shareText(line.amount, report.total), {}}});
+    table.rows.push_back({{QStringLiteral("合计"), {}},
+                          {QString::number(report.count), {}},
+                          {amountText(report.total), report.total},
+                          {shareText(report.total, report.total), {}}});
+    return table;
+}
+
+ReportTable Reports::periodTable(const PeriodReport &report)
+{
+    ReportTable table;
+    const ReportPeriod &all = report.total.days;
+    table.title = (report.years ? QStringLiteral("按年份：%1 至 %2") : QStringLiteral("按月份：%1 至 %2"))
+                      .arg(Dates::storedDate(all.from), Dates::storedDate(all.to));
+    table.headers = {report.years ? QStringLiteral("年份") : QStringLiteral("月份"), QStringLiteral("收入"),
+                     QStringLiteral("支出"), QStringLiteral("结余")};
+    auto row = [](const QString &caption, const PeriodLine &line) {
+        return std::vector<ReportCell>{{caption, {}},
+                                       {amountText(line.income), line.income},
+                                       {amountText(line.expense), line.expense},
+                                       {amountText(line.balance()), line.balance()}};
+    };
+    for (const PeriodLine &line : report.lines)
+        table.rows.push_back(row(report.years ? yearCaption(line.days.from.year()) : monthCaption(line.days.from), line));
+    table.rows.push_back(row(QStringLiteral("合计"), report.total));
+    return table;
+}
+
+SearchRequest Reports::search(const ReportPeriod &days)
+{
+    SearchRequest request;
+    request.byDate = true;
+    request.from = days.from;
+    request.to = days.to;
+    return request;
+}
+
+SearchRequest Reports::search(const ReportPeriod &days, const QString &item, bool income)
+{
+    SearchRequest request = search(days);
+    (income ? request.byIncomeItem : request.byExpenseItem) = true;
+    (income ? request.incomeItem : request.expenseItem) = item;
+    return request;
+}
+
+QString Reports::itemCaption(const QString &item) { return item.isEmpty() ? QStringLiteral("（无项目）") : item; }
+
+QString Reports::monthCaption(const QDate &month) { return month.toString(QStringLiteral("yyyy年MM月")); }
+
+QString Reports::yearCaption(int year) { return QStringLiteral("%1年").arg(year); }
+
+QString Reports::amountText(const Money &amount)
+{
+    const QString exact = amount.exact();
+    QStringView digits(exact);
+    const bool negative = digits.startsWith(u'-');
+    if (negative)
+        digits = digits.mid(1);
+    const qsizetype point = digits.indexOf(u'.');
+    QString fraction = point < 0 ? QString() : digits.mid(point + 1).toString();
+    while (fraction.size() < 2)
+        fraction += u'0';
+    return (negative ? QStringLiteral("-") : QString()) + groupedDigits(point < 0 ? digits : digits.left(point)) +
+           u'.' + fraction;
+}
+
+QString Reports::shareText(const Money &part, const Money &whole)
+{
+    using Units = Money::Units;
+    Units p = part.units();
+    Units w = whole.units();
+    if (w <= 0)
+        return QString();
+    // Tenths of a percent, rounded half away from zero; far beyond any real ledger the
+    // figures lose digits before they could overflow.
+    constexpr Units limit = std::numeric_limits<Units>::max() / 4000;
+    while (p > limit || p < -limit || w > limit) {
+        p /= 10;
+        w /= 10;
+    }
+    if (w == 0)
+        return QString();
+    const Units twice = 2 * p * 1000;
+    Units tenths = (twice + (p < 0 ? -w : w)) / (2 * w);
+    const bool negative = tenths < 0;
+    if (negative)
+        tenths = -tenths;
+    return (negative ? QStringLiteral("-") : QString()) + QString::number(qint64(tenths / 10)) + u'.' +
+           QString::number(qint64(tenths % 10)) + u'%';
+}
