@@ -9,6 +9,8 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QHBoxLayout>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -34,6 +36,8 @@ void Prompt::reportError(QWidget *parent, const StoreError &error)
     message(parent, Icon::Critical, QStringLiteral("错误"), errorText(error.description(), error.code()),
             Buttons::Ok, Answer::Ok);
 }
+
+std::optional<QString> Prompt::askText(QWidget *, const QString &, const QString &, bool) { return std::nullopt; }
 
 Prompt::Answer QtPrompt::message(QWidget *parent, Icon icon, const QString &title, const QString &text,
                                  Buttons buttons, Answer defaultAnswer)
@@ -176,4 +180,20 @@ std::optional<QColor> QtPrompt::chooseColour(QWidget *parent, const QColor &init
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.selectedColor();
+}
+
+std::optional<QString> QtPrompt::askText(QWidget *parent, const QString &title, const QString &label, bool secret)
+{
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(title.isEmpty() ? QStringLiteral("Tallyra") : title);
+    QString shown = label;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    dialog.setLabelText(shown);
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setTextEchoMode(secret ? QLineEdit::Password : QLineEdit::Normal);
+    dialog.setOkButtonText(QStringLiteral("确定"));
+    dialog.setCancelButtonText(QStringLiteral("取消"));
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
 }

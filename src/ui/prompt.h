@@ -39,6 +39,10 @@ public:
                              const QString &suggestedPath = QString()) = 0;
     virtual std::optional<ListFont> chooseFont(QWidget *parent, const ListFont &initial) = 0;
     virtual std::optional<QColor> chooseColour(QWidget *parent, const QColor &initial) = 0;
+    // A line of text the user types (shown as dots when secret, as a password is); nothing
+    // when the dialog was cancelled. A prompt that cannot ask answers nothing.
+    virtual std::optional<QString> askText(QWidget *parent, const QString &title, const QString &label,
+                                           bool secret = false);
 
     // The common cases.
     void information(QWidget *parent, const QString &title, const QString &text);
@@ -59,6 +63,7 @@ public:
                      const QString &suggestedPath) override;
     std::optional<ListFont> chooseFont(QWidget *parent, const ListFont &initial) override;
     std::optional<QColor> chooseColour(QWidget *parent, const QColor &initial) override;
+    std::optional<QString> askText(QWidget *parent, const QString &title, const QString &label, bool secret) override;
 
     // "备份文件|*.mdb" becomes "备份文件 (*.mdb)".
     static QString qtFilter(const QString &filter);

@@ -32,6 +32,13 @@ std::optional<QColor> ScriptedPrompt::chooseColour(QWidget *, const QColor &init
     return colours.isEmpty() ? std::nullopt : colours.dequeue();
 }
 
+std::optional<QString> ScriptedPrompt::askText(QWidget *, const QString &title, const QString &label, bool secret)
+{
+    shown.append({QStringLiteral("text"), secret ? Icon::Warning : Icon::None, title, label, Buttons::OkCancel,
+                  Answer::Ok, {}});
+    return typed.isEmpty() ? std::nullopt : typed.dequeue();
+}
+
 QString ScriptedPrompt::lastText() const
 {
     for (auto it = shown.crbegin(); it != shown.crend(); ++it)
@@ -56,4 +63,5 @@ void ScriptedPrompt::reset()
     files.clear();
     fonts.clear();
     colours.clear();
+    typed.clear();
 }
