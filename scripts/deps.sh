@@ -4,7 +4,7 @@
 set -euo pipefail
 
 purpose=${1:-test}
-packages=(build-essential cmake pkg-config qt6-base-dev libgl-dev libsqlcipher-dev
+packages=(build-essential cmake pkg-config qt6-base-dev libgl-dev libsqlcipher-dev libssl-dev
           qt6-translations-l10n fonts-wqy-microhei)
 case "$purpose" in
   run)   packages+=(galculator xdg-utils) ;;

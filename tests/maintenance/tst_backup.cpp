@@ -306,7 +306,12 @@ void BackupTest::restoreRefusesFilesThatAreNotDataFiles()
     t.prompt.files << chosen;
     t.prompt.answers << Prompt::Answer::Yes;
     w.command(QStringLiteral("还原数据"))->trigger();
-    QCOMPARE(t.prompt.shown.size(), 3);
+    // A file of another key may be a backup with a passphrase of its own: it is asked
+    // for (and here not given).
+    const bool asked = kind == QLatin1String("other key");
+    QCOMPARE(t.prompt.shown.size(), asked ? 4 : 3);
+    if (asked)
+        QCOMPARE(t.prompt.shown[2].kind, QStringLiteral("text"));
     verifyErrorReport(t.prompt.last());
     QVERIFY(!t.prompt.texts().contains(RestoreDone));
     QCOMPARE(fileHash(t.folder.dataFile()), before);
