@@ -8,6 +8,7 @@
 #include "ledger/delete_all_dialog.h"
 #include "ledger/entry_editor.h"
 #include "ledger/finance_summary.h"
+#include "ledger/recycle_bin_commands.h"
 #include "maintenance/maintenance_commands.h"
 #include "maintenance/view_settings.h"
 #include "store/data_file.h"
@@ -91,6 +92,7 @@ void MainWindow::buildMenus()
     add(system, QStringLiteral("备份数据"))->setIcon(Icons::icon(Glyph::Backup));
     add(system, QStringLiteral("还原数据"));
     add(system, QStringLiteral("数据压缩"));
+    add(system, QStringLiteral("数据文件密码"));
     system->addSeparator();
     add(system, QStringLiteral("退    出"))->setIcon(Icons::icon(Glyph::Exit));
 
@@ -119,6 +121,7 @@ void MainWindow::buildMenus()
     add(financeMenu_, QStringLiteral("修  改"))->setIcon(Icons::icon(Glyph::Edit));
     add(financeMenu_, QStringLiteral("删  除"))->setIcon(Icons::icon(Glyph::Delete));
     add(financeMenu_, QStringLiteral("删除全部"));
+    add(financeMenu_, QStringLiteral("回收站"));
     financeMenu_->addSeparator();
     add(financeMenu_, QStringLiteral("刷 新"))->setIcon(Icons::icon(Glyph::Refresh));
 
@@ -323,6 +326,8 @@ void MainWindow::connectCommands()
     on(QStringLiteral("删  除"), &MainWindow::del);
     onButton(QStringLiteral("删除"), &MainWindow::del);
     on(QStringLiteral("删除全部"), &MainWindow::deleteAll);
+    auto *bin = new RecycleBinCommands(*this, context_, [this] { refresh(); });
+    on(QStringLiteral("回收站"), [bin] { bin->openBin(); });
     on(QStringLiteral("财务统计"), &MainWindow::financeSummary);
     onButton(QStringLiteral("导入"), &MainWindow::batchImport);
     connect(searchButton_, &QPushButton::clicked, this, &MainWindow::searchClicked);
@@ -351,6 +356,7 @@ void MainWindow::connectCommands()
     onButton(QStringLiteral("备份"), [upkeep] { upkeep->backup(); });
     on(QStringLiteral("还原数据"), [upkeep] { upkeep->restore(); });
     on(QStringLiteral("数据压缩"), [upkeep] { upkeep->compact(); });
+    on(QStringLiteral("数据文件密码"), [upkeep] { upkeep->changePassphrase(); });
     connect(this, &MainWindow::unloading, upkeep, &MaintenanceCommands::automaticBackup);
     const QString modeCaptions[] = {QStringLiteral("大图标"), QStringLiteral("小图标"), QStringLiteral("列表"),
                                     QStringLiteral("详细信息")};

@@ -50,6 +50,20 @@ CREATE INDEX IF NOT EXISTS Tables_muluID_res_dates ON Tables(muluID, res, dates)
 CREATE INDEX IF NOT EXISTS tongxilu_t_20 ON tongxilu(t_20);
 )SQL";
 
+// Version 3: deleted ledger entries wait in a table of their own, so that every query of
+// jizhang stays as it is. A bin row keeps the entry's id and fields, its account set and
+// the time it was deleted ("yyyy-mm-dd hh:nn:ss"); the bin lists by account set, newest
+// deletion (highest bin id) first.
+const char *const CreateBin = R"SQL(
+CREATE TABLE IF NOT EXISTS jizhang_bin (
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    entryId INTEGER,
+    data TEXT, t1 TEXT, t2 TEXT, t3 TEXT, t4 TEXT, t5 TEXT, content TEXT,
+    muluID INTEGER,
+    deleted TEXT);
+CREATE INDEX IF NOT EXISTS jizhang_bin_muluID ON jizhang_bin(muluID);
+)SQL";
+
 qint64 insertCatalogueRow(Database &db, const QString &key, const QString &parent,
                           const QString &cls, const QString &content)
 {
@@ -128,6 +142,7 @@ void create(Database &db)
     try {
         db.execute(QString::fromUtf8(CreateTables));
         db.execute(QString::fromUtf8(CreateIndexes));
+        db.execute(QString::fromUtf8(CreateBin));
         insertSeedRows(db);
         db.execute(QStringLiteral("PRAGMA user_version = %1").arg(Version));
         db.execute(QStringLiteral("COMMIT"));
@@ -149,6 +164,8 @@ void migrate(Database &db, int fromVersion)
     // version 1 on the account set and class alone.
     db.execute(QString::fromUtf8(CreateIndexes));
     db.execute(QStringLiteral("DROP INDEX IF EXISTS Tables_muluID_res"));
+    // Version 3 added the recycle bin (a step that can run again on a file that has it).
+    db.execute(QString::fromUtf8(CreateBin));
     db.execute(QStringLiteral("PRAGMA user_version = %1").arg(Version));
 }
 
