@@ -10,7 +10,7 @@ namespace {
 
 // Entries moved per piece of a long move: small enough to keep the windows painting
 // between pieces, large enough that the pieces cost nothing extra.
-constexpr qint64 Piece = 20000;
+constexpr qint64 Piece = 5000;
 
 const QString BinColumns = QStringLiteral("entryId, data, t1, t2, t3, t4, t5, content, muluID, deleted");
 

@@ -203,6 +203,7 @@ void BackupTest::backupWaitsForNoWriterAndNeverCopiesHalfAWrite()
     addEntries(t, 20, QStringLiteral("committed"));
     DataFileMaintenance maintenance(t.data, t.folder);
     const QString backup = t.path() + QStringLiteral("/during.mdb");
+    t.data.setBusyTimeout(100);  // gives up on the writer's lock soon
 
     // Another program is in the middle of a large write: its changes already reach the
     // file (its cache is too small to hold them), its commit has not come yet.
