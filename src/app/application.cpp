@@ -55,11 +55,8 @@ void Application::start()
     } catch (const StoreError &error) {
         failure = error;
     }
-    if (failure && data_.needsPassphrase()) {
-        if (!askPassphrase()) {
-            endProgram();
-            return;
-        }
+    // Without it (cancelled) the login window names the file that could not be opened.
+    if (failure && data_.needsPassphrase() && askPassphrase()) {
         failure.reset();
         try {
             data_.OpenDataFile();
@@ -93,9 +90,8 @@ bool Application::askPassphrase()
                 data_.setPassphrase(*typed);
                 return true;
             }
-        } catch (const StoreError &error) {
-            context_.prompt.reportError(nullptr, error);
-            return false;
+        } catch (const StoreError &) {
+            return false;  // the file itself cannot be read: named at the login window
         }
         again = true;
     }

@@ -51,9 +51,9 @@ void appendDate(std::string &row, std::string_view date)
 
 QList<RecordColumn> RecycleBin::columns()
 {
-    return {{QStringLiteral("日  期"), 1800}, {QStringLiteral("id"), 0},      {QStringLiteral("项目"), 1500},
-            {QStringLiteral("收入"), 1200},   {QStringLiteral("支出"), 1200}, {QStringLiteral("摘要"), 3600},
-            {QStringLiteral("删除时间"), 2700}};
+    return {{QStringLiteral("日  期"), 2250}, {QStringLiteral("id"), 0},      {QStringLiteral("项目"), 1500},
+            {QStringLiteral("收入"), 1200},   {QStringLiteral("支出"), 1200}, {QStringLiteral("摘要"), 3300},
+            {QStringLiteral("删除时间"), 2850}};
 }
 
 QString RecycleBin::timeText(const QDateTime &time) { return time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }

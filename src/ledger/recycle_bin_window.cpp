@@ -23,7 +23,7 @@ RecycleBinWindow::RecycleBinWindow(const AppContext &context, QWidget *parent) :
     setWindowTitle(QStringLiteral("回收站"));
     setWindowIcon(Icons::icon(Icons::Glyph::Delete));
     setModal(true);
-    resize(11000 / 15, 6000 / 15);
+    resize(13200 / 15, 6000 / 15);
 
     auto *note = new QLabel(QStringLiteral("删除的记录在这里保留，可以还原到账目中；清空回收站后不能恢复。"), this);
     note->setObjectName(QStringLiteral("Label1"));

@@ -529,19 +529,20 @@ void DataFileSafetyTest::passphraseSetAskedAndRemoved()
     const QByteArray locked = fileHash(t.folder.dataFile());
 
     // At start the passphrase is asked for before the login window; a wrong one is
-    // refused and leaves the file as it was; cancelling ends the program.
+    // refused and leaves the file as it was; without one the file is named as unopened.
     {
         ScriptedPrompt prompt;
         prompt.typed << QStringLiteral("wrong") << std::nullopt;
         Application app(t.folder, prompt, t.launcher);
-        QSignalSpy finished(&app, &Application::finished);
         app.start();
-        QCOMPARE(prompt.shown.size(), 2);
+        QCOMPARE(prompt.shown.size(), 3);
         QCOMPARE(prompt.shown[0].kind, QStringLiteral("text"));
         QCOMPARE(prompt.shown[0].title, QStringLiteral("数据文件密码"));
         QVERIFY(prompt.shown[1].text.startsWith(QStringLiteral("密码不对")));
-        QCOMPARE(finished.count(), 1);
-        QVERIFY(!app.loginWindow());
+        verifyErrorReport(prompt.last(), SQLITE_NOTADB);
+        QVERIFY(prompt.lastText().contains(QStringLiteral("数据文件设置了密码")));
+        typeLogin(*app.loginWindow(), QStringLiteral("admin"), QStringLiteral("admin"));
+        QVERIFY(!app.mainWindow());
     }
     QCOMPARE(fileHash(t.folder.dataFile()), locked);
     {
