@@ -4,6 +4,7 @@
 #include "ui/formats.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 namespace {
@@ -117,34 +118,51 @@ int RecycleBin::discardAll(int accountSet, const QDateTime &when, const std::fun
         transaction.commit();
         return 0;
     }
-    if (total <= Piece) {
-        // A small account set: one move through its index.
-        done = data_.exec(moveAll + QStringLiteral("where muluID=? order by id"), {stamp, accountSet});
-        data_.exec(QStringLiteral("delete from jizhang where muluID=?"), {accountSet});
-    } else {
-        // A large one in ranges of ids, each read straight from the table in id order, as
-        // wide as holds about one piece of this account set's entries.
-        Statement bounds = data_.query(QStringLiteral("select min(id), max(id) from jizhang"));
-        bounds.step();
-        const qint64 first = bounds.integer(0);
-        const qint64 last = bounds.integer(1);
-        const qint64 width = std::max<qint64>(Piece, (last - first + 1) * Piece / total);
-        Statement move = data_.query(moveAll + QStringLiteral("not indexed where id >= ? and id < ? and muluID=? order by id"));
-        Statement remove = data_.query(
-            QStringLiteral("delete from jizhang not indexed where id >= ? and id < ? and muluID=?"));
-        for (qint64 from = first; from <= last; from += width) {
-            move.reset();
-            move.bindAll({stamp, from, from + width, accountSet});
-            move.run();
-            done += data_.database().changes();
-            remove.reset();
-            remove.bindAll({from, from + width, accountSet});
-            remove.run();
-            if (progress)
-                progress(done, int(total));
-            data_.betweenPieces();
+    // In pieces along the account set's date index: each piece the entries up to a date
+    // about one piece further on (whole days, so a piece may be a little larger). The last
+    // statement takes whatever is left: the tail, and dates that are no dates.
+    Statement next = data_.query(
+        QStringLiteral("select data from jizhang where muluID=? and data > ? order by data limit 1 offset ?"));
+    Statement firstPiece = data_.query(QStringLiteral("select data from jizhang where muluID=? and data is not null "
+                                                      "order by data limit 1 offset ?"));
+    Statement move = data_.query(moveAll + QStringLiteral("where muluID=? and data > ? and data <= ?"));
+    Statement remove = data_.query(QStringLiteral("delete from jizhang where muluID=? and data > ? and data <= ?"));
+    Statement moveFirst = data_.query(moveAll + QStringLiteral("where muluID=? and data <= ?"));
+    Statement removeFirst = data_.query(QStringLiteral("delete from jizhang where muluID=? and data <= ?"));
+    std::optional<QString> from;  // the last date moved
+    while (total - done > Piece) {
+        Statement &boundary = from ? next : firstPiece;
+        boundary.reset();
+        if (from)
+            boundary.bindAll({accountSet, *from, Piece - 1});
+        else
+            boundary.bindAll({accountSet, Piece - 1});
+        if (!boundary.step())
+            break;
+        const QString until = boundary.text(0);
+        Statement &moving = from ? move : moveFirst;
+        Statement &removing = from ? remove : removeFirst;
+        moving.reset();
+        removing.reset();
+        if (from) {
+            moving.bindAll({stamp, accountSet, *from, until});
+            removing.bindAll({accountSet, *from, until});
+        } else {
+            moving.bindAll({stamp, accountSet, until});
+            removing.bindAll({accountSet, until});
         }
+        moving.run();
+        done += data_.database().changes();
+        removing.run();
+        from = until;
+        if (progress)
+            progress(done, int(total));
+        data_.betweenPieces();
     }
+    done += data_.exec(moveAll + QStringLiteral("where muluID=? order by id"), {stamp, accountSet});
+    data_.exec(QStringLiteral("delete from jizhang where muluID=?"), {accountSet});
+    if (progress)
+        progress(done, int(total));
     transaction.commit();
     return done;
 }

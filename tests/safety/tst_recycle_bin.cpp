@@ -8,6 +8,7 @@
 #include "maintenance/data_file_maintenance.h"
 #include "store/schema.h"
 #include "support/test_folder.h"
+#include "ui/formats.h"
 #include "ui/record_list.h"
 
 #include <QAction>
@@ -127,10 +128,12 @@ void RecycleBinTest::deleteAllMovesOnlyItsAccountSetInPieces()
     const int home = t.session.CurrentAccountSetId;
     const int shop = t.addAccountSet(QStringLiteral("小店"));
     {
-        // The two account sets' entries interleaved, more than one piece of the home's.
+        // The two account sets' entries interleaved over the days, more than two pieces of
+        // the home's, and a few without a date.
         DataFile::Transaction transaction(t.data);
-        for (int i = 0; i < 12000; ++i)
-            t.addEntry(i % 3 ? home : shop, "2008-03-05", i % 2 ? "收入" : "支出", QString::number(i));
+        for (int i = 0; i < 18000; ++i)
+            t.addEntry(i % 3 ? home : shop, i % 1000 == 1 ? QString() : Formats::storedDate(QDate(2008, 1, 1).addDays(i / 7)),
+                       i % 2 ? "收入" : "支出", QString::number(i));
         transaction.commit();
     }
     const QStringList homeBefore = ledgerRows(t.data, home);
@@ -140,24 +143,24 @@ void RecycleBinTest::deleteAllMovesOnlyItsAccountSetInPieces()
     QList<int> progress;
     const int moved = RecycleBin(t.data).discardAll(home, QDateTime::currentDateTime(),
                                                     [&](int done, int total) {
-                                                        QCOMPARE(total, 8000);
+                                                        QCOMPARE(total, 12000);
                                                         progress << done;
                                                     });
     t.data.setBetweenPieces({});
-    QCOMPARE(moved, 8000);
+    QCOMPARE(moved, 12000);
     QVERIFY2(pieces >= 2, qPrintable(QString::number(pieces)));
     QVERIFY(std::is_sorted(progress.begin(), progress.end()));
-    QCOMPARE(progress.last(), 8000);
+    QCOMPARE(progress.last(), 12000);
     QCOMPARE(ledgerRows(t.data, home), QStringList());
     QCOMPARE(ledgerRows(t.data, shop), shopBefore);
-    QCOMPARE(RecycleBin(t.data).count(home), 8000);
+    QCOMPARE(RecycleBin(t.data).count(home), 12000);
     QCOMPARE(RecycleBin(t.data).count(shop), 0);
 
     // All of them back, exactly.
     QList<qint64> ids;
     for (const RecordRow &row : RecycleBin(t.data).LoadData(home).rows)
         ids << row.cell(1).toLongLong();
-    QCOMPARE(RecycleBin(t.data).restore(ids, home), 8000);
+    QCOMPARE(RecycleBin(t.data).restore(ids, home), 12000);
     QCOMPARE(ledgerRows(t.data, home), homeBefore);
 
     // "删除全部" in the window now has somewhere to recover from; a small account set
@@ -167,8 +170,8 @@ void RecycleBinTest::deleteAllMovesOnlyItsAccountSetInPieces()
     dialog.findChild<QLineEdit *>("Text1")->setText(QStringLiteral("admin"));
     QTest::mouseClick(dialog.findChild<QPushButton *>("Command1"), Qt::LeftButton);
     QCOMPARE(t.prompt.lastText(), QStringLiteral("全部删除成功！如有重要数据，请使用恢复功能。"));
-    QCOMPARE(RecycleBin(t.data).count(home), 8000);
-    QCOMPARE(RecycleBin(t.data).discardAll(shop), 4000);
+    QCOMPARE(RecycleBin(t.data).count(home), 12000);
+    QCOMPARE(RecycleBin(t.data).discardAll(shop), 6000);
     QCOMPARE(count(t.data, "select count(*) from jizhang"), 0);
 }
 
