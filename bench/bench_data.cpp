@@ -1,8 +1,8 @@
 #include "bench_data.h"
 
+#include "core/money.h"
 #include "store/data_file.h"
 #include "store/program_folder.h"
-#include "ui/formats.h"
 
 #include <QDate>
 #include <QDir>
@@ -83,11 +83,11 @@ QString ledgerFolder(int accountSets, int perSet)
             QString summary = pick(Words, random) + u' ' + pick(Words, random);
             if (random.bounded(10) == 0)
                 summary += QStringLiteral("\r\n") + pick(Words, random);
-            const double amount = income ? 1000 + random.bounded(900000) / 100.0 : 1 + random.bounded(50000) / 100.0;
+            const qint64 cents = income ? 100000 + random.bounded(900000) : 100 + random.bounded(50000);
             insert.reset();
             insert.bindAll({date.toString(QStringLiteral("yyyy-MM-dd")), income ? QStringLiteral("收入") : QStringLiteral("支出"),
                             income ? pick(IncomeItems, random) : pick(ExpenseItems, random), pick(Methods, random),
-                            pick(Handlers, random), Formats::plainNumber(std::round(amount * 100) / 100),
+                            pick(Handlers, random), Money::fromUnits(Money::Units(cents) * 10000000000LL).plain(),
                             summary, sets[int(i % accountSets)]});
             insert.run();
         }

@@ -5,7 +5,7 @@
 #include "diary/diary.h"
 #include "diary/diary_window.h"
 #include "ui/record_list.h"
-#include "ui/time_keys.h"
+#include "core/time_keys.h"
 #include "vault/password_box_window.h"
 #include "vault/vault.h"
 

@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Tallyra needs that are not on this machine yet.
-# Usage: scripts/deps.sh [run|test|bench]
+# Usage: scripts/deps.sh [run|test|bench|package]
 set -euo pipefail
 
 purpose=${1:-test}
-packages=(build-essential cmake pkg-config qt6-base-dev libgl-dev libsqlcipher-dev libssl-dev
+packages=(build-essential cmake pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libsqlcipher-dev libssl-dev
           qt6-translations-l10n fonts-wqy-microhei)
 case "$purpose" in
-  run)   packages+=(galculator xdg-utils) ;;
-  bench) packages+=(libbenchmark-dev) ;;
-  test)  ;;
-  *) echo "usage: $0 [run|test|bench]" >&2; exit 2 ;;
+  run)     packages+=(galculator xdg-utils) ;;
+  bench)   packages+=(libbenchmark-dev) ;;
+  # The tests check the installed desktop entry and AppStream data with these two.
+  test)    packages+=(desktop-file-utils appstream) ;;
+  # cpack -G DEB finds the libraries' packages with dpkg-shlibdeps.
+  package) packages+=(dpkg-dev file desktop-file-utils appstream) ;;
+  *) echo "usage: $0 [run|test|bench|package]" >&2; exit 2 ;;
 esac
 
 missing=()

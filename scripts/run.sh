@@ -12,4 +12,9 @@ if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" && "${QT_QPA_PLATFORM:-}" !
   echo "Start it from a desktop session, or under xvfb-run." >&2
   exit 1
 fi
+# Books in build/ are used as they are (portable use), but a clean build removes them.
+if [[ -e build/vazuda.mdb ]]; then
+  echo "Note: build/vazuda.mdb is in use; move it (and build/Plug-Ins) to ~/.local/share/Tallyra/" >&2
+  echo "      so that a rebuild or 'rm -rf build' cannot remove it." >&2
+fi
 exec build/tallyra "$@"

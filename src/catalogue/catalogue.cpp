@@ -1,7 +1,7 @@
 #include "catalogue/catalogue.h"
 
 #include "store/data_file.h"
-#include "ui/time_keys.h"
+#include "core/time_keys.h"
 
 QString Catalogue::classText(int kind)
 {

@@ -1,8 +1,9 @@
 #include "contacts/address_book.h"
+#include "core/dates.h"
 
 #include "store/data_file.h"
 #include "ui/formats.h"
-#include "ui/time_keys.h"
+#include "core/time_keys.h"
 
 #include <algorithm>
 #include <string>
@@ -221,8 +222,8 @@ QString AddressBook::birthdayText(QStringView stored)
 {
     if (stored.isEmpty())
         return QString();
-    if (auto date = Formats::readDate(stored))
-        return Formats::storedDate(*date);
+    if (auto date = Dates::readDate(stored))
+        return Dates::storedDate(*date);
     return stored.toString();
 }
 
@@ -230,7 +231,7 @@ std::optional<QString> AddressBook::storedBirthday(QStringView text)
 {
     if (text.trimmed().isEmpty())
         return QStringLiteral("");
-    if (auto date = Formats::readDate(text))
-        return Formats::storedDate(*date);
+    if (auto date = Dates::readDate(text))
+        return Dates::storedDate(*date);
     return std::nullopt;
 }

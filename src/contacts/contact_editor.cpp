@@ -1,4 +1,5 @@
 #include "contacts/contact_editor.h"
+#include "core/dates.h"
 
 #include "contacts/birthday_picker.h"
 #include "store/sqlite_db.h"
@@ -155,7 +156,7 @@ bool ContactEditor::LoadDate(qint64 id)
     const QString &birthday = contact->t[Contact::Birthday];
     std::optional<QDate> date;
     if (!birthday.trimmed().isEmpty())
-        date = Formats::readDate(birthday);
+        date = Dates::readDate(birthday);
     birthday_->setDate(date);
     loaded_ = *contact;
     return true;
@@ -177,7 +178,7 @@ Contact ContactEditor::fields() const
     c.t[Contact::Sex] = choice(sex_, Contact::Sex);
     c.t[Contact::Calendar] = choice(calendar_, Contact::Calendar);
     if (auto date = birthday_->date()) {
-        c.t[Contact::Birthday] = Formats::storedDate(*date);
+        c.t[Contact::Birthday] = Dates::storedDate(*date);
     } else {
         const QString &kept = loaded_.t[Contact::Birthday];
         // A stored text that is not a date cannot be shown; it stays unless a date is chosen.

@@ -1,4 +1,5 @@
 #include "diary/diary.h"
+#include "core/dates.h"
 
 #include "store/data_file.h"
 #include "ui/formats.h"
@@ -108,8 +109,8 @@ QString Diary::listDate(const QString &time)
 {
     if (time.size() >= 10 && isMonthPrefix(time) && isDigit(time[8]) && isDigit(time[9]))
         return time.left(10);
-    if (auto date = Formats::readDate(time))
-        return Formats::storedDate(*date);
+    if (auto date = Dates::readDate(time))
+        return Dates::storedDate(*date);
     return time;
 }
 

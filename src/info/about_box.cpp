@@ -6,7 +6,6 @@
 #include "ui/icons.h"
 #include "ui/launcher.h"
 
-#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -48,8 +47,8 @@ AboutBox::AboutBox(const AppContext &context, QWidget *parent) : QDialog(parent)
     animation->setObjectName(QStringLiteral("AniGif1"));
     animation->setFixedSize(96, 96);
     animation->setAlignment(Qt::AlignCenter);
-    const QString gif = context_.folder.file(QStringLiteral("vazuda.gif"));
-    if (QFileInfo(gif).isFile()) {
+    const QString gif = context_.folder.installed(QStringLiteral("vazuda.gif"));
+    if (!gif.isEmpty()) {
         movie_ = new QMovie(gif, QByteArray(), this);
         if (movie_->isValid()) {
             animation->setMovie(movie_);

@@ -13,8 +13,8 @@ class AboutBox : public QDialog {
 public:
     explicit AboutBox(const AppContext &context, QWidget *parent = nullptr);
 
-    // The animation of the program folder's vazuda.gif; null when the file is missing or
-    // no animation.
+    // The animation of the installed vazuda.gif; null when the file is missing or no
+    // animation.
     QMovie *animation() const { return movie_; }
 
 private:

@@ -2,23 +2,47 @@
 
 #include "info/about_box.h"
 #include "info/communication_centre.h"
+#include "info/help_viewer.h"
 #include "info/product.h"
+#include "store/program_folder.h"
 #include "ui/launcher.h"
+#include "ui/prompt.h"
 
+#include <QUrl>
 #include <QWidget>
+
+namespace {
+
+const QString ManualFile = QStringLiteral("help/index.html");
+
+} // namespace
 
 HelpCommands::HelpCommands(QWidget &window, const AppContext &context)
     : QObject(&window), window_(window), context_(context)
 {
 }
 
+QString HelpCommands::manual(const ProgramFolder &folder) { return folder.installed(ManualFile); }
+
 void HelpCommands::openHelp()
+{
+    const QString page = manual(context_.folder);
+    if (page.isEmpty()) {
+        context_.prompt.information(&window_, QStringLiteral("提示"),
+                                    QStringLiteral("找不到帮助文件 %1，请重新安装Tallyra。").arg(ManualFile));
+        return;
+    }
+    if (context_.launcher.openUrl(QUrl::fromLocalFile(page).toString()))
+        return;
+    HelpViewer viewer(page, &window_);
+    viewer.exec();
+}
+
+void HelpCommands::openWebSite()
 {
     // Without a browser nothing opens; the program goes on as before.
     context_.launcher.openUrl(Product::webSite());
 }
-
-void HelpCommands::openWebSite() { openHelp(); }
 
 void HelpCommands::openAbout()
 {

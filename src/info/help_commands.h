@@ -6,16 +6,20 @@
 
 class QWidget;
 
-// The help menu of the main window: the product web site, the About box and the
-// communication centre.
+// The help menu of the main window: the manual installed with the program, the product web
+// site, the About box and the communication centre.
 class HelpCommands : public QObject {
     Q_OBJECT
 public:
     HelpCommands(QWidget &window, const AppContext &context);
 
-    // "帮助文件..." (and the toolbar's "主页" and "使用帮助"): the web site in the browser.
+    // The manual installed with the program; empty when it is missing.
+    static QString manual(const ProgramFolder &folder);
+
+    // "帮助文件..." and the toolbar's "使用帮助": the local manual in the default browser, or
+    // in a window of the program's own when no browser starts. Needs no network.
     void openHelp();
-    // "官方网站...": the same.
+    // "官方网站..." and the toolbar's "主页": the web site in the browser.
     void openWebSite();
     void openAbout();
     void openCommunicationCentre();

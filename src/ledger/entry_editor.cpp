@@ -1,4 +1,6 @@
 #include "ledger/entry_editor.h"
+#include "core/dates.h"
+#include "core/money.h"
 
 #include "store/data_file.h"
 #include "store/session.h"
@@ -188,7 +190,7 @@ bool EntryEditor::LoadDate(qint64 id)
         context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("这条记录已经不存在！"));
         return false;
     }
-    if (std::optional<QDate> date = Formats::readDate(entry->date))
+    if (std::optional<QDate> date = Dates::readDate(entry->date))
         date_->setDate(*date);
     showChoice(method_, entry->method);
     showChoice(handler_, entry->handler);
@@ -210,12 +212,13 @@ LedgerEntry EntryEditor::entryFromControls() const
 {
     LedgerEntry entry;
     entry.id = mode_ == Mode::Modify ? context_.session.EditEntryId : 0;
-    entry.date = Formats::storedDate(date_->date());
+    entry.date = Dates::storedDate(date_->date());
     entry.kind = kind_->currentText();
     entry.item = item_->currentText();
     entry.method = method_->currentText();
     entry.handler = handler_->currentText();
-    entry.amount = amount_->text();
+    // "12." is stored as "12"; save() has refused anything that is not a plain decimal.
+    entry.amount = Money::storedText(amount_->text()).value_or(amount_->text());
     entry.summary = Formats::toStoredText(summary_->toPlainText());
     return entry;
 }
@@ -226,8 +229,9 @@ void EntryEditor::save()
         context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("请选择类别以及金额，带*号是必填项！"));
         return;
     }
-    // Pasted text passes the key filter; only a number is stored, so every entry counts in the totals.
-    if (!Formats::readAmount(amount_->text())) {
+    // Pasted text passes the key filter; only a plain decimal is stored, so every entry
+    // counts in the totals exactly as the list shows it.
+    if (!Money::storedText(amount_->text())) {
         context_.prompt.information(this, QStringLiteral("提示"),
                                     QStringLiteral("金额必须是一个数字（例如 12.5 或 -3），请重新输入！"));
         amount_->setFocus();

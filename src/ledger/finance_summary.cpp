@@ -2,7 +2,6 @@
 
 #include "store/data_file.h"
 #include "store/session.h"
-#include "ui/formats.h"
 #include "ui/prompt.h"
 
 #include <QGridLayout>
@@ -64,9 +63,9 @@ FinanceSummary::FinanceSummary(const AppContext &context, QWidget *parent) : QDi
 
 FinanceSummary::Texts FinanceSummary::texts(const FinanceFigures &f)
 {
-    return {QStringLiteral("共计：%1 条").arg(f.incomeCount), Formats::plainNumber(f.income),
-            QStringLiteral("共计：%1 条").arg(f.expenseCount), Formats::plainNumber(f.expense),
-            Formats::plainNumber(f.income - f.expense) + QStringLiteral("RMB")};
+    return {QStringLiteral("共计：%1 条").arg(f.incomeCount), f.income.plain(),
+            QStringLiteral("共计：%1 条").arg(f.expenseCount), f.expense.plain(),
+            (f.income - f.expense).plain() + QStringLiteral("RMB")};
 }
 
 void FinanceSummary::showTexts(const Texts &t)

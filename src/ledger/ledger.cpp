@@ -1,4 +1,5 @@
 #include "ledger/ledger.h"
+#include "core/dates.h"
 
 #include "ledger/recycle_bin.h"
 #include "store/data_file.h"
@@ -54,21 +55,28 @@ LedgerSpan LedgerSpan::forKey(const QString &key)
     static const QRegularExpression month(QStringLiteral(R"(^(\d{4})_(\d{1,2})_$)"));
     if (auto m = year.match(key); m.hasMatch()) {
         QDate first(m.captured(1).toInt(), 1, 1);
-        return {Period, Formats::storedDate(first), Formats::storedDate(first.addYears(1))};
+        return {Period, Dates::storedDate(first), Dates::storedDate(first.addYears(1))};
     }
     if (auto m = month.match(key); m.hasMatch()) {
         QDate first(m.captured(1).toInt(), m.captured(2).toInt(), 1);
         if (first.isValid())
-            return {Period, Formats::storedDate(first), Formats::storedDate(first.addMonths(1))};
+            return {Period, Dates::storedDate(first), Dates::storedDate(first.addMonths(1))};
     }
     return {Nothing, {}, {}};
 }
 
 QList<RecordColumn> Ledger::columns()
 {
-    return {{QStringLiteral("日  期"), 1800}, {QStringLiteral("id"), 0},       {QStringLiteral("项目"), 1500},
-            {QStringLiteral("收入"), 1200},   {QStringLiteral("支出"), 1200},   {QStringLiteral("收支方式"), 1000},
-            {QStringLiteral("经手人"), 1000}, {QStringLiteral("摘要"), 4000}};
+    // The whole of a date and of an amount such as 12345678.99 fit; amounts are right-aligned.
+    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+    return {{QStringLiteral("日  期"), 1800, QStringLiteral("2008年01月05日")},
+            {QStringLiteral("id"), 0},
+            {QStringLiteral("项目"), 1500},
+            {QStringLiteral("收入"), 1200, QStringLiteral("12345678.99"), right},
+            {QStringLiteral("支出"), 1200, QStringLiteral("12345678.99"), right},
+            {QStringLiteral("收支方式"), 1000},
+            {QStringLiteral("经手人"), 1000},
+            {QStringLiteral("摘要"), 4000}};
 }
 
 LedgerPage Ledger::LoadData(const QString &key, int accountSet)
@@ -112,7 +120,7 @@ LedgerPage Ledger::readEntries(const QString &sql, const QVariantList &values)
             row.append(date.data(), 4).append("年").append(date.data() + 5, 2).append("月")
                 .append(date.data() + 8, 2).append("日");
         } else {
-            row.append(Formats::listDate(QString::fromUtf8(date.data(), qsizetype(date.size()))).toStdString());
+            row.append(Dates::listDate(QString::fromUtf8(date.data(), qsizetype(date.size()))).toStdString());
         }
         appendCell(row, st.utf8(0));
         appendCell(row, st.utf8(3));
@@ -123,7 +131,7 @@ LedgerPage Ledger::readEntries(const QString &sql, const QVariantList &values)
         appendCell(row, firstLineUtf8(st.utf8(7)));
         page.rows.push_back(RecordRow::fromPacked(QString::fromUtf8(row.data(), qsizetype(row.size())), isIncome ? 5 : 6));
 
-        if (auto value = Formats::readAmountUtf8(amount))
+        if (std::optional<Money> value = Money::fromStored(amount))
             (isIncome ? page.totals.income : page.totals.expense) += *value;
     }
     page.totals.count = int(page.rows.size());
@@ -157,7 +165,7 @@ std::vector<LedgerMonth> Ledger::months(int accountSet)
             continue;
         }
         result.push_back({month.year(), month.month()});
-        from = Formats::storedDate(month.addMonths(1));
+        from = Dates::storedDate(month.addMonths(1));
         inclusive = true;
     }
     return result;
@@ -181,9 +189,9 @@ QString Ledger::countPanel(int count) { return QStringLiteral("共：%1 条记�
 
 LedgerPanels Ledger::listPanels(const LedgerTotals &totals)
 {
-    return {countPanel(totals.count), QStringLiteral("收入：%1 元").arg(Formats::plainNumber(totals.income)),
-            QStringLiteral("支出：%1 元").arg(Formats::plainNumber(totals.expense)),
-            QStringLiteral("收支结余：%1 元").arg(Formats::fixed3(totals.income - totals.expense))};
+    return {countPanel(totals.count), QStringLiteral("收入：%1 元").arg(totals.income.plain()),
+            QStringLiteral("支出：%1 元").arg(totals.expense.plain()),
+            QStringLiteral("收支结余：%1 元").arg((totals.income - totals.expense).fixed(3))};
 }
 
 QString Ledger::yearKey(int year) { return QStringLiteral("%1_").arg(year); }
@@ -196,16 +204,16 @@ QString Ledger::monthCaption(int month) { return QStringLiteral("%1月").arg(mon
 
 LedgerPanels Ledger::deletePanels(const LedgerTotals &totals)
 {
-    return {countPanel(totals.count), QStringLiteral("收入：%1 元").arg(Formats::fixed3(totals.income)),
-            QStringLiteral("支出：%1 元").arg(Formats::fixed3(totals.expense)),
-            QStringLiteral("收支结余：%1 元").arg(Formats::plainNumber(totals.income - totals.expense))};
+    return {countPanel(totals.count), QStringLiteral("收入：%1 元").arg(totals.income.fixed(3)),
+            QStringLiteral("支出：%1 元").arg(totals.expense.fixed(3)),
+            QStringLiteral("收支结余：%1 元").arg((totals.income - totals.expense).plain())};
 }
 
 LedgerPanels Ledger::searchPanels(const LedgerTotals &totals)
 {
-    return {countPanel(totals.count), QStringLiteral("收入：%1 元").arg(Formats::fixed3(totals.income)),
-            QStringLiteral("支出：%1 元").arg(Formats::fixed3(totals.expense)),
-            QStringLiteral("收支结余：%1 元").arg(Formats::fixed3(totals.income - totals.expense))};
+    return {countPanel(totals.count), QStringLiteral("收入：%1 元").arg(totals.income.fixed(3)),
+            QStringLiteral("支出：%1 元").arg(totals.expense.fixed(3)),
+            QStringLiteral("收支结余：%1 元").arg((totals.income - totals.expense).fixed(3))};
 }
 
 LedgerTotals Ledger::listedTotals(const RecordModel &list)
@@ -214,9 +222,9 @@ LedgerTotals Ledger::listedTotals(const RecordModel &list)
     totals.count = list.count();
     for (int row = 0; row < list.count(); ++row) {
         const RecordRow &record = list.record(row);
-        if (auto value = Formats::readAmount(record.cell(3)))
+        if (std::optional<Money> value = Money::fromStored(record.cell(3)))
             totals.income += *value;
-        if (auto value = Formats::readAmount(record.cell(4)))
+        if (std::optional<Money> value = Money::fromStored(record.cell(4)))
             totals.expense += *value;
     }
     return totals;
@@ -274,7 +282,7 @@ RecordRow Ledger::listRow(const LedgerEntry &e)
     const bool income = e.kind == incomeKind();
     const QString id = QString::number(e.id);
     const QString summary = Formats::fromStoredText(e.summary);
-    const QString date = Formats::listDate(e.date);
+    const QString date = Dates::listDate(e.date);
     return RecordRow({date, id, e.item, income ? QStringView(e.amount) : QStringView(),
                       income ? QStringView() : QStringView(e.amount), e.method, e.handler, summary},
                      income ? 5 : 6);
@@ -310,7 +318,7 @@ SqlCondition Ledger::searchCondition(const SearchRequest &r)
         condition.text += term;
         condition.values += values;
     };
-    add(r.byDate, QStringLiteral("(data BETWEEN ? AND ?)"), {Formats::storedDate(r.from), Formats::storedDate(r.to)});
+    add(r.byDate, QStringLiteral("(data BETWEEN ? AND ?)"), {Dates::storedDate(r.from), Dates::storedDate(r.to)});
     add(r.byIncomeItem, QStringLiteral("t2=?"), {r.incomeItem});
     add(r.byExpenseItem, QStringLiteral("t2=?"), {r.expenseItem});
     add(r.byHandler, QStringLiteral("t4=?"), {r.handler});
@@ -332,6 +340,30 @@ SqlCondition Ledger::searchStatement(const SearchRequest &request, int accountSe
     return statement;
 }
 
+QString Ledger::searchCaption(const SearchRequest &r)
+{
+    QStringList terms;
+    if (r.byDate)
+        terms << Dates::storedDate(r.from) + QStringLiteral(" 至 ") + Dates::storedDate(r.to);
+    if (r.byIncomeItem)
+        terms << QStringLiteral("收入项目：") + r.incomeItem;
+    if (r.byExpenseItem)
+        terms << QStringLiteral("支出项目：") + r.expenseItem;
+    if (r.byHandler)
+        terms << QStringLiteral("经手人：") + r.handler;
+    if (r.byMethod)
+        terms << QStringLiteral("收支方式：") + r.method;
+    if (r.bySummary)
+        terms << QStringLiteral("摘要含“") + r.summary + QStringLiteral("”");
+    return terms.isEmpty() ? QStringLiteral("统计查询") : QStringLiteral("统计查询：") + terms.join(QStringLiteral("，"));
+}
+
+QString Ledger::accountSetName(int accountSet)
+{
+    Statement st = data_.query(QStringLiteral("select content from mulu where id=? and class='账套'"), {accountSet});
+    return st.step() ? st.text(0) : QString();
+}
+
 LedgerPage Ledger::search(const SearchRequest &request, int accountSet)
 {
     if (!request.anyTicked())
@@ -344,15 +376,16 @@ FinanceFigures Ledger::financeSummary(int accountSet)
 {
     FinanceFigures figures;
     Statement st = data_.query(
-        QStringLiteral("select t1, count(*), total(amount(t5)) from jizhang where muluID=? group by t1"), {accountSet});
+        QStringLiteral("select t1, count(*), money_total(t5) from jizhang where muluID=? group by t1"), {accountSet});
     const std::string_view income = "收入";
     while (st.step()) {
+        const Money sum = Money::fromStored(st.utf8(2)).value_or(Money());
         if (st.utf8(0) == income) {
             figures.incomeCount += st.integer(1);
-            figures.income += st.real(2);
+            figures.income += sum;
         } else {
             figures.expenseCount += st.integer(1);
-            figures.expense += st.real(2);
+            figures.expense += sum;
         }
     }
     return figures;
@@ -372,8 +405,8 @@ std::vector<ImportRow> Ledger::parseImport(const QString &text)
         auto cell = [&](int n) { return n < cells.size() ? cells[n] : QString(); };
         ImportRow row;
         row.number = int(rows.size()) + 1;
-        const std::optional<QDate> date = Formats::readDate(cell(0));
-        row.date = date ? Formats::storedDate(*date) : cell(0);
+        const std::optional<QDate> date = Dates::readDate(cell(0));
+        row.date = date ? Dates::storedDate(*date) : cell(0);
         row.item = cell(1);
         row.income = cell(2);
         row.expense = cell(3);
@@ -387,11 +420,7 @@ std::vector<ImportRow> Ledger::parseImport(const QString &text)
 
 std::optional<QString> Ledger::importAmount(const QString &text)
 {
-    QString amount = text.trimmed();
-    amount.remove(u',');
-    if (!Formats::readAmount(amount))
-        return std::nullopt;
-    return amount;
+    return Money::storedText(text, true);
 }
 
 ImportReport Ledger::importRows(const std::vector<ImportRow> &rows, int accountSet,
@@ -407,7 +436,7 @@ ImportReport Ledger::importRows(const std::vector<ImportRow> &rows, int accountS
                            row.summary.trimmed().isEmpty();
         if (blank)
             continue;  // an empty line of the pasted block: nothing to store
-        const std::optional<QDate> date = Formats::readDate(row.date);
+        const std::optional<QDate> date = Dates::readDate(row.date);
         if (!date) {
             report.badDate << row.number;
             continue;
@@ -418,7 +447,7 @@ ImportReport Ledger::importRows(const std::vector<ImportRow> &rows, int accountS
             report.badAmount << row.number;
             continue;
         }
-        entries.push_back({0, Formats::storedDate(*date), income ? incomeKind() : QStringLiteral("支出"), row.item,
+        entries.push_back({0, Dates::storedDate(*date), income ? incomeKind() : QStringLiteral("支出"), row.item,
                            row.method, row.handler, *amount, Formats::toStoredText(row.summary)});
     }
     if (entries.empty())

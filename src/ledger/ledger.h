@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/money.h"
 #include "ui/record_model.h"
 
 #include <QDate>
@@ -16,8 +17,8 @@ class DataFile;
 // Count and totals of the entries a list shows.
 struct LedgerTotals {
     int count = 0;
-    double income = 0;
-    double expense = 0;
+    Money income;
+    Money expense;
 };
 
 // The texts of status-bar panels 3 to 6.
@@ -72,8 +73,8 @@ struct SqlCondition {
 struct FinanceFigures {
     qint64 incomeCount = 0;
     qint64 expenseCount = 0;
-    double income = 0;
-    double expense = 0;
+    Money income;
+    Money expense;
 };
 
 // One row of the batch import's preview: its number and the seven pasted cells.
@@ -154,6 +155,11 @@ public:
     // statement; the entries it finds, newest id first.
     static SqlCondition searchCondition(const SearchRequest &request);
     static SqlCondition searchStatement(const SearchRequest &request, int accountSet);
+    // "统计查询" and the ticked conditions, as a title says them:
+    // "统计查询：2008-12-01 至 2008-12-31，支出项目：餐饮".
+    static QString searchCaption(const SearchRequest &request);
+    // The name of an account set; empty when there is none with that id.
+    QString accountSetName(int accountSet);
     LedgerPage search(const SearchRequest &request, int accountSet);
 
     // The finance summary of a whole account set.
@@ -161,8 +167,8 @@ public:
 
     // The batch import: spreadsheet rows from the clipboard text, and storing them.
     static std::vector<ImportRow> parseImport(const QString &clipboardText);
-    // The amount text as it is stored: blanks and thousands separators taken out;
-    // nothing when it is not a number.
+    // The amount text as it is stored: blanks and the commas that group thousands taken
+    // out ("1,234.50"); nothing when it is not a plain decimal ("1,5", "1e5").
     static std::optional<QString> importAmount(const QString &text);
     // Stores the rows that have a date and a number in one transaction. progress is
     // called every few hundred rows inside the transaction (to keep a window painting).

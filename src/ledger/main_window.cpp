@@ -8,6 +8,7 @@
 #include "ledger/delete_all_dialog.h"
 #include "ledger/entry_editor.h"
 #include "ledger/finance_summary.h"
+#include "ledger/ledger_list_model.h"
 #include "ledger/recycle_bin_commands.h"
 #include "maintenance/maintenance_commands.h"
 #include "maintenance/view_settings.h"
@@ -28,6 +29,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QSignalBlocker>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFileInfo>
@@ -35,6 +37,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -43,17 +46,32 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 using Icons::Glyph;
 
 namespace {
 
 constexpr int KeyRole = Qt::UserRole;
+
+// Text stands out from its background when their contrast (as WCAG measures it) is
+// at least 1.6 to 1; black on the darkest desktop backgrounds is below that.
+bool readable(const QColor &text, const QColor &background)
+{
+    auto luminance = [](const QColor &c) {
+        auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double a = luminance(text), b = luminance(background);
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05) >= 1.6;
+}
 
 } // namespace
 
@@ -70,6 +88,7 @@ MainWindow::MainWindow(const AppContext &context, QWidget *parent)
     buildToolbar();
     buildCentre();
     buildStatusBar();
+    showTab(0);
     connectCommands();
     loadEverything();
 }
@@ -89,12 +108,16 @@ void MainWindow::buildMenus()
     add(system, QStringLiteral("系统设置"))->setIcon(Icons::icon(Glyph::Settings));
     add(system, QStringLiteral("财务统计"));
     system->addSeparator();
-    add(system, QStringLiteral("备份数据"))->setIcon(Icons::icon(Glyph::Backup));
+    QAction *backup = add(system, QStringLiteral("备份数据"));
+    backup->setIcon(Icons::icon(Glyph::Backup));
+    backup->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
     add(system, QStringLiteral("还原数据"));
     add(system, QStringLiteral("数据压缩"));
     add(system, QStringLiteral("数据文件密码"));
     system->addSeparator();
-    add(system, QStringLiteral("退    出"))->setIcon(Icons::icon(Glyph::Exit));
+    QAction *exit = add(system, QStringLiteral("退    出"));
+    exit->setIcon(Icons::icon(Glyph::Exit));
+    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("查看(&C)"));
     viewModes_ = new QActionGroup(this);
@@ -116,14 +139,25 @@ void MainWindow::buildMenus()
     add(view, QStringLiteral("还原为默认"));
 
     financeMenu_ = menuBar()->addMenu(QStringLiteral("财务管理(&B)"));
-    add(financeMenu_, QStringLiteral("添  加"))->setIcon(Icons::icon(Glyph::Add));
+    // Shortcuts show in the menu. Enter on a list row opens it (the list itself handles the
+    // key, so that Enter still works in the fields); Delete in a field deletes text.
+    auto shortcut = [](QAction *action, const QKeySequence &keys, Qt::ShortcutContext where = Qt::WindowShortcut) {
+        action->setShortcut(keys);
+        action->setShortcutContext(where);
+        return action;
+    };
+    shortcut(add(financeMenu_, QStringLiteral("添  加")), QKeySequence(Qt::CTRL | Qt::Key_N))
+        ->setIcon(Icons::icon(Glyph::Add));
     financeMenu_->addSeparator();
-    add(financeMenu_, QStringLiteral("修  改"))->setIcon(Icons::icon(Glyph::Edit));
-    add(financeMenu_, QStringLiteral("删  除"))->setIcon(Icons::icon(Glyph::Delete));
+    shortcut(add(financeMenu_, QStringLiteral("修  改")), QKeySequence(Qt::Key_Return), Qt::WidgetShortcut)
+        ->setIcon(Icons::icon(Glyph::Edit));
+    shortcut(add(financeMenu_, QStringLiteral("删  除")), QKeySequence(Qt::Key_Delete))->setIcon(Icons::icon(Glyph::Delete));
     add(financeMenu_, QStringLiteral("删除全部"));
     add(financeMenu_, QStringLiteral("回收站"));
+    shortcut(add(financeMenu_, QStringLiteral("导入...")), QKeySequence(Qt::CTRL | Qt::Key_I))
+        ->setIcon(Icons::icon(Glyph::Import));
     financeMenu_->addSeparator();
-    add(financeMenu_, QStringLiteral("刷 新"))->setIcon(Icons::icon(Glyph::Refresh));
+    shortcut(add(financeMenu_, QStringLiteral("刷 新")), QKeySequence(Qt::Key_F5))->setIcon(Icons::icon(Glyph::Refresh));
 
     QMenu *tools = menuBar()->addMenu(QStringLiteral("管理工具(&A)"));
     add(tools, QStringLiteral("密码箱管理"))->setIcon(Icons::icon(Glyph::Key));
@@ -180,6 +214,7 @@ void MainWindow::buildCentre()
     tree_->setObjectName(QStringLiteral("TreeView1"));
     tree_->setHeaderHidden(true);
     tree_->setRootIsDecorated(true);
+    tree_->setAccessibleName(QStringLiteral("日期"));
     treeLayout->addWidget(tree_);
     layout->addWidget(treeFrame);
 
@@ -192,7 +227,26 @@ void MainWindow::buildCentre()
     tabs_->addTab(QStringLiteral("收支明细"));
     tabs_->addTab(QStringLiteral("统计查询"));
     tabs_->setExpanding(false);
-    rightLayout->addWidget(tabs_);
+    // The quick filter sits at the tab strip's right end, above the lists.
+    auto *tabRow = new QHBoxLayout;
+    tabRow->setContentsMargins(0, 0, 0, 2);
+    tabRow->addWidget(tabs_);
+    tabRow->addStretch(1);
+    auto *filterLabel = new QLabel(QStringLiteral("筛选："), right);
+    filter_ = new QLineEdit(right);
+    filter_->setObjectName(QStringLiteral("FilterText"));
+    filter_->setAccessibleName(QStringLiteral("筛选："));
+    filter_->setClearButtonEnabled(true);
+    filter_->setPlaceholderText(QStringLiteral("项目、摘要、方式、经手人"));
+    filter_->setMinimumWidth(200);
+    filter_->installEventFilter(this);
+    filterLabel->setBuddy(filter_);
+    tabRow->addWidget(filterLabel);
+    tabRow->addWidget(filter_);
+    rightLayout->addLayout(tabRow);
+    filterPause_ = new QTimer(this);
+    filterPause_->setSingleShot(true);
+    filterPause_->setInterval(300);
 
     auto *page = new QFrame(right);
     page->setFrameShape(QFrame::StyledPanel);
@@ -203,16 +257,22 @@ void MainWindow::buildCentre()
     pageLayout->addWidget(searchPanel_);
     entryList_ = new RecordList(page);
     entryList_->setObjectName(QStringLiteral("ListView1"));
+    entryList_->setAccessibleName(QStringLiteral("收支明细"));
     searchList_ = new RecordList(page);
     searchList_->setObjectName(QStringLiteral("ListView2"));
-    for (RecordList *list : {entryList_, searchList_}) {
+    searchList_->setAccessibleName(QStringLiteral("统计查询"));
+    entries_ = new LedgerListModel(context_.data, this);
+    results_ = new LedgerListModel(context_.data, this);
+    for (auto [list, model] : {std::pair{entryList_, entries_}, std::pair{searchList_, results_}}) {
+        model->setImageList(Icons::ledgerImages());
         list->setImageList(Icons::ledgerImages());
+        list->setColumns(Ledger::columns());
+        list->setModel(model);
         pageLayout->addWidget(list, 1);
     }
     rightLayout->addWidget(page, 1);
     layout->addWidget(right, 1);
     setCentralWidget(centre);
-    showTab(0);
 }
 
 QGroupBox *MainWindow::buildSearchPanel()
@@ -271,6 +331,14 @@ QGroupBox *MainWindow::buildSearchPanel()
     grid->addWidget(searchButton_, row++, 0, 1, 2);
     grid->setRowStretch(row, 1);
     grid->setColumnStretch(1, 1);
+    // What a screen reader says for each field.
+    fromDate_->setAccessibleName(QStringLiteral("从"));
+    toDate_->setAccessibleName(QStringLiteral("到"));
+    incomeItems_->setAccessibleName(QStringLiteral("收入项目"));
+    expenseItems_->setAccessibleName(QStringLiteral("支出项目"));
+    handlers_->setAccessibleName(QStringLiteral("经手人"));
+    methods_->setAccessibleName(QStringLiteral("收支方式"));
+    summaryText_->setAccessibleName(QStringLiteral("摘要"));
     return panel;
 }
 
@@ -311,9 +379,16 @@ void MainWindow::connectCommands()
     onButton(QStringLiteral("打印"), [this] { notice(QStringLiteral("请使用导出打印功能，先导出数据然后再打印。")); });
 
     // The ledger view.
-    on(QStringLiteral("修  改"), [this] { modifyEntry(entryList_); });
-    onButton(QStringLiteral("修改"), [this] { modifyEntry(entryList_); });
-    connect(tree_, &QTreeWidget::itemClicked, this, &MainWindow::nodeClicked);
+    on(QStringLiteral("修  改"), [this] { modifyEntry(listOnShowWidget()); });
+    onButton(QStringLiteral("修改"), [this] { modifyEntry(listOnShowWidget()); });
+    // A node loads when it becomes the current one, by mouse or keyboard, and again when
+    // the node that already was current is clicked.
+    connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *item) { nodeClicked(item); });
+    connect(tree_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
+        if (item == currentBeforePress_)
+            nodeClicked(item);
+    });
+    tree_->viewport()->installEventFilter(this);
     connect(tabs_, &QTabBar::currentChanged, this, &MainWindow::showTab);
     connect(entryList_, &RecordList::doubleClicked, this, [this] { modifyEntry(entryList_); });
     connect(searchList_, &RecordList::doubleClicked, this, [this] { modifyEntry(searchList_); });
@@ -330,7 +405,17 @@ void MainWindow::connectCommands()
     on(QStringLiteral("回收站"), [bin] { bin->openBin(); });
     on(QStringLiteral("财务统计"), &MainWindow::financeSummary);
     onButton(QStringLiteral("导入"), &MainWindow::batchImport);
+    on(QStringLiteral("导入..."), &MainWindow::batchImport);
     connect(searchButton_, &QPushButton::clicked, this, &MainWindow::searchClicked);
+    connect(filter_, &QLineEdit::textChanged, filterPause_, qOverload<>(&QTimer::start));
+    connect(filterPause_, &QTimer::timeout, this, &MainWindow::applyFilter);
+    auto *findFilter = new QAction(this);
+    findFilter->setShortcut(QKeySequence::Find);
+    connect(findFilter, &QAction::triggered, this, [this] {
+        filter_->setFocus(Qt::ShortcutFocusReason);
+        filter_->selectAll();
+    });
+    addAction(findFilter);
 
     // The catalogue manager and the user accounts. The search panel's choices keep what
     // they were given at start-up; the entry editor reads the catalogue when it opens.
@@ -374,7 +459,7 @@ void MainWindow::connectCommands()
     on(QStringLiteral("关于......."), [help] { help->openAbout(); });
     on(QStringLiteral("官方网站..."), [help] { help->openWebSite(); });
     on(QStringLiteral("通信中心..."), [help] { help->openCommunicationCentre(); });
-    onButton(QStringLiteral("主页"), [help] { help->openHelp(); });
+    onButton(QStringLiteral("主页"), [help] { help->openWebSite(); });
     onButton(QStringLiteral("使用帮助"), [help] { help->openHelp(); });
 
     // The password box and the diary, each a modal window of its own.
@@ -399,13 +484,18 @@ QAction *MainWindow::command(const QString &caption, bool toolbar) const
 void MainWindow::loadEverything()
 {
     context_.session.CurrentNodeKey = QStringLiteral("0_");
+    // Results of an earlier search (of the file before a restore) would name entries by
+    // ids that now stand for others: the search list starts empty.
+    results_->clear();
+    lastSearch_ = SearchRequest();
+    showPanels(1, Ledger::searchPanels({}));
     LoadView();
     LoadData(QStringLiteral("100"));
     LoadTreeView();
     setPanelText(1, QStringLiteral("用户：") + context_.session.CurrentUserName);
     setPanelText(2, QStringLiteral("当前：全部记录"));
     fillSearchChoices();
-    browser_->setSource(QUrl::fromLocalFile(context_.folder.file(QStringLiteral("Plug-Ins/update.html"))));
+    browser_->setSource(QUrl::fromLocalFile(context_.folder.installed(QStringLiteral("Plug-Ins/update.html"))));
     LoadShow();
     resetSearchDates();
 }
@@ -416,22 +506,39 @@ void MainWindow::LoadView()
     searchList_->setColumns(Ledger::columns());
 }
 
-void MainWindow::LoadData(const QString &key)
+void MainWindow::load(LedgerListModel *model, RecordList *list, const EntryQuery &query)
 {
-    LedgerPage page;
     try {
-        page = ledger_.LoadData(key, context_.session.CurrentAccountSetId);
+        model->setQuery(query);
     } catch (const StoreError &) {
         // An unreadable data file shows as an empty list.
-        page = {};
+        model->clear();
     }
-    LedgerTotals totals = page.totals;
-    entryList_->setRows(std::move(page.rows));
-    showPanels(Ledger::listPanels(totals));
+    if (query.sortColumn < 0)
+        list->clearSort();
+}
+
+LedgerPanels MainWindow::panelsOf(int tab) const
+{
+    const LedgerTotals totals = (tab == 1 ? results_ : entries_)->totals();
+    return tab == 1 ? Ledger::searchPanels(totals) : Ledger::listPanels(totals);
+}
+
+void MainWindow::LoadData(const QString &key)
+{
+    EntryQuery query;
+    query.accountSet = context_.session.CurrentAccountSetId;
+    query.nodeKey = key;
+    query.filter = filter_->text();
+    // Every load lists in the list's own order again.
+    load(entries_, entryList_, query);
+    showPanels(0, panelsOf(0));
 }
 
 void MainWindow::LoadTreeView()
 {
+    // Rebuilding selects nothing and loads nothing.
+    const QSignalBlocker quiet(tree_);
     tree_->clear();
     const QIcon yearIcon = Icons::nodeIcon(Glyph::Folder, Glyph::FolderOpen);
     const QIcon monthIcon = Icons::nodeIcon(Glyph::Calendar, Glyph::FolderOpen);
@@ -482,8 +589,24 @@ void MainWindow::nodeClicked(QTreeWidgetItem *item)
 void MainWindow::refresh()
 {
     const QList<QTreeWidgetItem *> selected = tree_->selectedItems();
-    LoadData(selected.isEmpty() ? QString() : selected.first()->data(0, KeyRole).toString());
+    const QString key = selected.isEmpty() ? QString() : selected.first()->data(0, KeyRole).toString();
+    LoadData(key);
     LoadTreeView();
+    if (key.isEmpty())
+        return;
+    // The node stays selected, so that the next refresh lists what "当前：" names. A month
+    // whose last entry went away is gone from the tree: then all entries are listed.
+    QTreeWidgetItem *node = treeNode(key);
+    if (!node) {
+        node = treeNode(QStringLiteral("0_"));
+        setPanelText(2, QStringLiteral("当前：") + node->text(0));
+        context_.session.CurrentNodeKey = QStringLiteral("0_");
+        LoadData(context_.session.CurrentNodeKey);
+    }
+    const QSignalBlocker quiet(tree_);
+    if (node->parent())
+        node->parent()->setExpanded(true);
+    tree_->setCurrentItem(node);
 }
 
 void MainWindow::showTab(int index)
@@ -494,7 +617,14 @@ void MainWindow::showTab(int index)
     searchPanel_->setVisible(search);
     if (tabs_->currentIndex() != index)
         tabs_->setCurrentIndex(index);
+    // A list filtered by another text than the field's now is filtered again.
+    LedgerListModel *model = search ? results_ : entries_;
+    if (filter_ && model->query().filter != filter_->text().trimmed() && (!search || lastSearch_.anyTicked()))
+        applyFilter();
+    showPanels(index, tabPanels_[search ? 1 : 0]);
 }
+
+RecordList *MainWindow::listOnShowWidget() const { return tabs_->currentIndex() == 1 ? searchList_ : entryList_; }
 
 QString MainWindow::panelText(int panel) const
 {
@@ -507,8 +637,11 @@ void MainWindow::setPanelText(int panel, const QString &text)
         panels_[panel - 1]->setText(text);
 }
 
-void MainWindow::showPanels(const LedgerPanels &panels)
+void MainWindow::showPanels(int tab, const LedgerPanels &panels)
 {
+    tabPanels_[tab] = panels;
+    if (tabs_->currentIndex() != tab)
+        return;
     setPanelText(3, panels.count);
     setPanelText(4, panels.income);
     setPanelText(5, panels.expense);
@@ -590,11 +723,12 @@ void MainWindow::LoadShow()
             // Loading goes on without it.
         }
     }
-    // Text that would vanish into its background: the system's window colour, black text.
+    // Text that would vanish into its background (the same colour, or the stored black
+    // text on a dark desktop's background): both go back to the desktop's own colours.
     for (RecordList *list : {entryList_, searchList_}) {
-        if (list->textColour() == list->backgroundColour()) {
-            list->setBackgroundColour(QApplication::palette().color(QPalette::Base));
-            list->setTextColour(Qt::black);
+        if (!readable(list->textColour(), list->backgroundColour())) {
+            list->setBackgroundColour(QColor());
+            list->setTextColour(QColor());
         }
     }
     const QList<QAction *> modes = viewModes_->actions();
@@ -613,11 +747,12 @@ void MainWindow::modifyEntry(RecordList *list)
         return;
     }
     const int row = list->selectedRow();
+    LedgerListModel *model = list == searchList_ ? results_ : entries_;
     EntryEditor editor(context_, this);
-    connect(&editor, &EntryEditor::modified, this, [list, row](const LedgerEntry &entry) {
+    connect(&editor, &EntryEditor::modified, this, [model, row](const LedgerEntry &entry) {
         // The row shows the saved fields; totals and tree follow at the next refresh.
-        if (row < list->rowCount() && list->cell(row, 1) == QString::number(entry.id))
-            list->model().setRecord(row, Ledger::listRow(entry));
+        if (model->idAt(row) == entry.id)
+            model->updateEntry(row, entry);
     });
     if (editor.openForModifying(id))
         editor.exec();
@@ -635,24 +770,39 @@ void MainWindow::addEntry()
 
 void MainWindow::del()
 {
+    RecordList *list = listOnShowWidget();
     bool isNumber = false;
-    const qint64 id = entryList_->selectedId().toLongLong(&isNumber);
+    const qint64 id = list->selectedId().toLongLong(&isNumber);
     if (!isNumber) {
         context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("请选择记录！"));
         return;
     }
-    const int row = entryList_->selectedRow();
+    const int row = list->selectedRow();
     if (!context_.prompt.confirm(this, QStringLiteral("提示"), QStringLiteral("确定删除选定的信息吗?")))
         return;
+    std::optional<LedgerEntry> entry;
     try {
-        ledger_.deleteEntry(id);
+        entry = ledger_.entry(id);
+        if (entry)
+            ledger_.deleteEntry(id);
     } catch (const StoreError &error) {
         // The entry is still there, and so is its row.
         context_.prompt.reportError(this, error);
         return;
     }
-    entryList_->removeRow(row);
-    showPanels(Ledger::deletePanels(Ledger::listedTotals(entryList_->model())));
+    // The entry leaves the list it was chosen in; the other list, which may show it
+    // anywhere, is read again. Each list's panels count what it has left.
+    LedgerListModel *shown = list == searchList_ ? results_ : entries_;
+    LedgerListModel *other = shown == entries_ ? results_ : entries_;
+    if (entry)
+        shown->removeEntry(row, *entry);
+    else
+        load(shown, list, shown->query());  // another program deleted it already
+    if (other->rowCount() > 0)
+        load(other, other == entries_ ? entryList_ : searchList_, other->query());
+    const bool search = shown == results_;
+    showPanels(1, search ? Ledger::searchPanels(results_->totals()) : panelsOf(1));
+    showPanels(0, search ? panelsOf(0) : Ledger::deletePanels(entries_->totals()));
 }
 
 void MainWindow::deleteAll()
@@ -695,15 +845,33 @@ void MainWindow::searchClicked()
 
 void MainWindow::Search()
 {
-    LedgerPage page;
-    try {
-        page = ledger_.search(searchRequest(), context_.session.CurrentAccountSetId);
-    } catch (const StoreError &) {
-        page = {};  // an unreadable data file finds nothing
+    lastSearch_ = searchRequest();
+    EntryQuery query;
+    query.accountSet = context_.session.CurrentAccountSetId;
+    query.search = lastSearch_;
+    query.filter = filter_->text();
+    if (!lastSearch_.anyTicked()) {
+        results_->clear();
+        searchList_->clearSort();
+    } else {
+        load(results_, searchList_, query);
     }
-    const LedgerTotals totals = page.totals;
-    searchList_->setRows(std::move(page.rows));
-    showPanels(Ledger::searchPanels(totals));
+    showPanels(1, panelsOf(1));
+}
+
+void MainWindow::applyFilter()
+{
+    filterPause_->stop();
+    // The list on show follows the text now, in the order it is sorted by; the other list
+    // when its tab is shown.
+    const int tab = tabs_->currentIndex();
+    LedgerListModel *model = tab == 1 ? results_ : entries_;
+    if (tab == 1 && !lastSearch_.anyTicked())
+        return;
+    EntryQuery query = model->query();
+    query.filter = filter_->text();
+    load(model, tab == 1 ? searchList_ : entryList_, query);
+    showPanels(tab, panelsOf(tab));
 }
 
 void MainWindow::financeSummary()
@@ -753,6 +921,78 @@ void MainWindow::exitProgram()
         return;
     unload();
     emit programEnded();
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == tree_->viewport() && event->type() == QEvent::MouseButtonPress)
+        currentBeforePress_ = tree_->currentItem();
+    if (watched == filter_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && !filter_->text().isEmpty()) {
+        filter_->clear();
+        applyFilter();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+EntryQuery MainWindow::listOnShow() const
+{
+    if (tabs_->currentIndex() == 1 && !lastSearch_.anyTicked()) {
+        EntryQuery nothing;  // no search yet: nothing listed
+        nothing.accountSet = context_.session.CurrentAccountSetId;
+        nothing.search = SearchRequest();
+        return nothing;
+    }
+    return (tabs_->currentIndex() == 1 ? results_ : entries_)->query();
+}
+
+QString MainWindow::listCaption() const
+{
+    if (tabs_->currentIndex() == 1)
+        return Ledger::searchCaption(lastSearch_);
+    return panelText(2);
+}
+
+QString MainWindow::accountSetName() const
+{
+    try {
+        return Ledger(context_.data).accountSetName(context_.session.CurrentAccountSetId);
+    } catch (const StoreError &) {
+        return QString();
+    }
+}
+
+void MainWindow::showSearch(const SearchRequest &request)
+{
+    for (QCheckBox *box : check_)
+        if (box)
+            box->setChecked(false);
+    check_[1]->setChecked(request.byDate);
+    if (request.byDate) {
+        fromDate_->setDate(request.from);
+        toDate_->setDate(request.to);
+    }
+    // A choice the catalogue no longer offers (an item since deleted, or none at all) is
+    // added to its list, so that the panel shows what is searched for.
+    auto choose = [](QComboBox *box, QCheckBox *check, bool ticked, const QString &text) {
+        check->setChecked(ticked);
+        if (!ticked)
+            return;
+        if (box->findText(text) < 0)
+            box->addItem(text);
+        box->setCurrentIndex(box->findText(text));
+    };
+    choose(incomeItems_, check_[4], request.byIncomeItem, request.incomeItem);
+    choose(expenseItems_, check_[5], request.byExpenseItem, request.expenseItem);
+    choose(handlers_, check_[2], request.byHandler, request.handler);
+    choose(methods_, check_[6], request.byMethod, request.method);
+    check_[3]->setChecked(request.bySummary);
+    if (request.bySummary)
+        summaryText_->setText(request.summary);
+    showTab(1);
+    if (request.anyTicked())
+        Search();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

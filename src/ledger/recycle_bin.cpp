@@ -1,7 +1,7 @@
 #include "ledger/recycle_bin.h"
 
 #include "store/data_file.h"
-#include "ui/formats.h"
+#include "core/dates.h"
 
 #include <algorithm>
 #include <optional>
@@ -45,16 +45,22 @@ void appendDate(std::string &row, std::string_view date)
     if (date.size() >= 10 && date[4] == '-' && date[7] == '-' && digits(0, 4) && digits(5, 2) && digits(8, 2))
         row.append(date.data(), 4).append("年").append(date.data() + 5, 2).append("月").append(date.data() + 8, 2).append("日");
     else
-        row += Formats::listDate(QString::fromUtf8(date.data(), qsizetype(date.size()))).toStdString();
+        row += Dates::listDate(QString::fromUtf8(date.data(), qsizetype(date.size()))).toStdString();
 }
 
 } // namespace
 
 QList<RecordColumn> RecycleBin::columns()
 {
-    return {{QStringLiteral("日  期"), 2250}, {QStringLiteral("id"), 0},      {QStringLiteral("项目"), 1500},
-            {QStringLiteral("收入"), 1200},   {QStringLiteral("支出"), 1200}, {QStringLiteral("摘要"), 3300},
-            {QStringLiteral("删除时间"), 2850}};
+    // The whole of a date, an amount and a deletion time fit; amounts are right-aligned.
+    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+    return {{QStringLiteral("日  期"), 1800, QStringLiteral("2008年01月05日")},
+            {QStringLiteral("id"), 0},
+            {QStringLiteral("项目"), 1500},
+            {QStringLiteral("收入"), 1200, QStringLiteral("12345678.99"), right},
+            {QStringLiteral("支出"), 1200, QStringLiteral("12345678.99"), right},
+            {QStringLiteral("摘要"), 3300},
+            {QStringLiteral("删除时间"), 2700, QStringLiteral("2008-01-05 12:00:00")}};
 }
 
 QString RecycleBin::timeText(const QDateTime &time) { return time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }

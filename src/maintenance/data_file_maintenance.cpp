@@ -446,9 +446,28 @@ bool DataFileMaintenance::automaticBackup(const QDate &day)
         if (!autoBackup() || !QFileInfo(folder_.plugIns()).isDir())
             return false;
         backup(automaticBackupFile(day));
+        keepNewestAutomaticBackups(folder_.plugIns());
         return true;
     } catch (const StoreError &) {
         // Leaving the program shows nothing, whatever became of the copy.
         return false;
     }
+}
+
+QStringList DataFileMaintenance::keepNewestAutomaticBackups(const QString &folder, int keep)
+{
+    static const QRegularExpression dailyName(QStringLiteral("^\\d{8}\\.mdb$"));
+    QStringList daily;
+    const QStringList files = QDir(folder).entryList(QDir::Files | QDir::NoSymLinks | QDir::Hidden, QDir::Name);
+    for (const QString &name : files) {
+        if (dailyName.match(name).hasMatch() && QDate::fromString(name.left(8), QStringLiteral("yyyyMMdd")).isValid())
+            daily << name;
+    }
+    // Names of days sort as the days do: the newest come last.
+    QStringList removed;
+    for (qsizetype i = 0; i + keep < daily.size(); ++i) {
+        if (QFile::remove(folder + u'/' + daily[i]))
+            removed << daily[i];
+    }
+    return removed;
 }

@@ -65,8 +65,13 @@ public:
     bool autoBackup();
     void setAutoBackup(bool on);
     // When the switch is on and Plug-Ins exists: copies the data file to the day's
-    // automatic backup. Silent: true when a copy was made.
+    // automatic backup and keeps the newest KeptAutomaticBackups of them. Silent: true when
+    // a copy was made.
     bool automaticBackup(const QDate &day = QDate::currentDate());
+    static constexpr int KeptAutomaticBackups = 30;
+    // Removes all but the newest keep automatic backups from folder: only files named
+    // after a real day, "yyyymmdd.mdb", are counted or removed. Returns the removed names.
+    static QStringList keepNewestAutomaticBackups(const QString &folder, int keep = KeptAutomaticBackups);
 
     // What is wrong with a change of the data file's passphrase, or empty when nothing:
     // the current one typed must be the stored one, the new one typed twice alike, and

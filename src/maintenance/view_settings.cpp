@@ -34,7 +34,7 @@ void ViewSettings::setGridLines(bool on)
 void ViewSettings::setFont(const QString &name, bool bold, double pointSize, int colourNumber, bool italic)
 {
     data_.exec(QStringLiteral("update 系统设置 set 字体=?,粗体=?,字号=?,字体颜色=?,斜体=? where id=1"),
-               {name, Formats::flagText(bold), Formats::plainNumber(pointSize), QString::number(colourNumber),
+               {name, Formats::flagText(bold), QString::number(pointSize), QString::number(colourNumber),
                 Formats::flagText(italic)});
 }
 

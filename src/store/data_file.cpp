@@ -1,8 +1,8 @@
 #include "store/data_file.h"
 
+#include "core/money.h"
 #include "store/file_ops.h"
 #include "store/schema.h"
-#include "ui/formats.h"
 
 #include <sqlcipher/sqlite3.h>
 
@@ -14,30 +14,66 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 namespace {
 
-// amount(t5): the amount text read as a number, NULL when it is not one, so that SQL
-// totals count exactly what the lists count.
+// An amount as the data file holds it: text as typed, or a number another program wrote.
+std::optional<Money> moneyOf(sqlite3_value *value)
+{
+    switch (sqlite3_value_type(value)) {
+    case SQLITE_INTEGER:
+        return Money::fromYuan(sqlite3_value_int64(value));
+    case SQLITE_FLOAT: {
+        char text[40];
+        const int n = std::snprintf(text, sizeof text, "%.15g", sqlite3_value_double(value));
+        return Money::fromStored(std::string_view(text, size_t(n)));
+    }
+    case SQLITE_TEXT:
+        return Money::fromStored(std::string_view(reinterpret_cast<const char *>(sqlite3_value_text(value)),
+                                                  size_t(sqlite3_value_bytes(value))));
+    default:
+        return std::nullopt;
+    }
+}
+
+// amount(t5): the amount as a number (for ordering and comparing), NULL when it is not one.
 void amountFunction(sqlite3_context *context, int, sqlite3_value **argv)
 {
-    if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER || sqlite3_value_type(argv[0]) == SQLITE_FLOAT) {
-        sqlite3_result_double(context, sqlite3_value_double(argv[0]));
-        return;
-    }
-    const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(argv[0]));
-    if (!text) {
-        sqlite3_result_null(context);
-        return;
-    }
-    auto value = Formats::readAmountUtf8(std::string_view(text, size_t(sqlite3_value_bytes(argv[0]))));
-    if (value)
-        sqlite3_result_double(context, *value);
+    if (std::optional<Money> money = moneyOf(argv[0]))
+        sqlite3_result_double(context, money->toDouble());
     else
         sqlite3_result_null(context);
 }
 
 QString native(const QString &path) { return QDir::toNativeSeparators(path); }
+
+// money_total(t5): the exact sum of the amounts, as decimal text ("0" for no rows); an
+// amount that is not a number adds nothing, exactly as in the lists.
+// The running sum lives in SQLite's aggregate memory, which is only 8-byte aligned: it is
+// copied in and out rather than addressed as a 16-byte integer.
+void moneyTotalStep(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    void *memory = sqlite3_aggregate_context(context, sizeof(Money::Units));
+    if (!memory)
+        return sqlite3_result_error_nomem(context);
+    if (std::optional<Money> money = moneyOf(argv[0])) {
+        Money::Units sum;
+        std::memcpy(&sum, memory, sizeof sum);
+        sum = (Money::fromUnits(sum) + *money).units();
+        std::memcpy(memory, &sum, sizeof sum);
+    }
+}
+
+void moneyTotalFinal(sqlite3_context *context)
+{
+    Money::Units sum = 0;
+    if (void *memory = sqlite3_aggregate_context(context, 0))
+        std::memcpy(&sum, memory, sizeof sum);
+    const QByteArray text = Money::fromUnits(sum).exact().toLatin1();
+    sqlite3_result_text(context, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+}
+
 
 [[noreturn]] void failOpening(const QString &path, const QString &reason, const QString &detail, int code)
 {
@@ -164,6 +200,9 @@ void DataFile::configure()
     db_.execute(QStringLiteral("PRAGMA cache_size = -32768"));
     int rc = sqlite3_create_function_v2(db_.handle(), "amount", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
                                         nullptr, amountFunction, nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_create_function_v2(db_.handle(), "money_total", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                                        nullptr, nullptr, moneyTotalStep, moneyTotalFinal, nullptr);
     if (rc != SQLITE_OK)
         db_.fail(rc);
 }

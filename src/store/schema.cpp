@@ -1,7 +1,7 @@
 #include "store/schema.h"
 
 #include "store/sqlite_db.h"
-#include "ui/time_keys.h"
+#include "core/time_keys.h"
 
 #include <QDateTime>
 #include <QSet>
@@ -42,6 +42,11 @@ CREATE TABLE tongxilu (
 const char *const CreateIndexes = R"SQL(
 CREATE INDEX IF NOT EXISTS jizhang_muluID_data ON jizhang(muluID, data);
 CREATE INDEX IF NOT EXISTS jizhang_muluID_t1_id_t5 ON jizhang(muluID, t1, id, t5);
+CREATE INDEX IF NOT EXISTS jizhang_muluID_t2 ON jizhang(muluID, t2);
+CREATE INDEX IF NOT EXISTS jizhang_muluID_t3 ON jizhang(muluID, t3);
+CREATE INDEX IF NOT EXISTS jizhang_muluID_t4 ON jizhang(muluID, t4);
+CREATE INDEX IF NOT EXISTS jizhang_muluID_content ON jizhang(muluID, content);
+CREATE INDEX IF NOT EXISTS jizhang_muluID_kind_amount ON jizhang(muluID, t1 IS '收入', CAST(t5 AS REAL));
 CREATE INDEX IF NOT EXISTS mulu_class ON mulu(class);
 CREATE INDEX IF NOT EXISTS mulu_key_1 ON mulu(key_1);
 CREATE INDEX IF NOT EXISTS mulu_parent ON mulu(parent);
@@ -50,7 +55,7 @@ CREATE INDEX IF NOT EXISTS Tables_muluID_res_dates ON Tables(muluID, res, dates)
 CREATE INDEX IF NOT EXISTS tongxilu_t_20 ON tongxilu(t_20);
 )SQL";
 
-// Version 3: deleted ledger entries wait in a table of their own, so that every query of
+// Version 5: deleted ledger entries wait in a table of their own, so that every query of
 // jizhang stays as it is. A bin row keeps the entry's id and fields, its account set and
 // the time it was deleted ("yyyy-mm-dd hh:nn:ss"); the bin lists by account set, newest
 // deletion (highest bin id) first.
@@ -78,7 +83,7 @@ void insertSeedRows(Database &db)
     db.execute(QStringLiteral(
         "insert into 系统设置 (id, 字体, 字号, 字体颜色, 粗体, 斜体, 背景颜色, 背景图像, 显示网格, 图标, "
         "image2, image7, 自动备份) values (1, '字体', '9', '0', '0', '0', '#000000', '0', 'True', '3', "
-        "'', '', '0')"));
+        "'', '', '1')"));
 
     insertCatalogueRow(db, QStringLiteral("e1_"), QStringLiteral("0"), QStringLiteral("收支项目"),
                        QStringLiteral("收入"));
@@ -162,9 +167,12 @@ void migrate(Database &db, int fromVersion)
     // amount, in the order entries were added (id) within a kind, so that new entries
     // go to the end rather than all over it. The diary's index replaced the one of
     // version 1 on the account set and class alone.
+    // Version 4 added the indexes that keep an account set's entries in the order of
+    // each column of the entry lists, so that a sorted list is read a page at a time.
     db.execute(QString::fromUtf8(CreateIndexes));
     db.execute(QStringLiteral("DROP INDEX IF EXISTS Tables_muluID_res"));
-    // Version 3 added the recycle bin (a step that can run again on a file that has it).
+    // Version 5 added the recycle bin (a step that can run again on a file that has it;
+    // version 3 was never used).
     db.execute(QString::fromUtf8(CreateBin));
     db.execute(QStringLiteral("PRAGMA user_version = %1").arg(Version));
 }

@@ -5,8 +5,9 @@
 ClickLabel::ClickLabel(const QString &text, QWidget *parent) : QLabel(text, parent)
 {
     setCursor(Qt::PointingHandCursor);
+    // The palette's link colour: blue on a light desktop, a light blue on a dark one.
     QPalette p = palette();
-    p.setColor(QPalette::WindowText, QColor(0, 0, 200));
+    p.setColor(QPalette::WindowText, p.color(QPalette::Link));
     setPalette(p);
 }
 

@@ -346,6 +346,16 @@ QPixmap pixmap(Glyph glyph, int size)
     return pm;
 }
 
+QImage image(Glyph glyph, int size)
+{
+    QImage result(size, size, QImage::Format_ARGB32_Premultiplied);
+    result.fill(Qt::transparent);
+    QPainter p(&result);
+    p.scale(size / 100.0, size / 100.0);
+    draw(p, glyph);
+    return result;
+}
+
 QIcon icon(Glyph glyph)
 {
     static QHash<int, QIcon> cache;
@@ -393,14 +403,23 @@ QList<QIcon> ledgerImages()
             icon(Glyph::Income), icon(Glyph::Expense)};
 }
 
-QPixmap loginBackground(const QSize &size)
+QPixmap loginBackground(const QSize &size, const QPalette &palette)
 {
     QPixmap pm(size);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
+    // The window's own colour tinted with its highlight: light on a light desktop, dark on a
+    // dark one, so that the window's text stays readable on it.
+    auto tint = [&](double share) {
+        const QColor window = palette.color(QPalette::Window);
+        const QColor highlight = palette.color(QPalette::Highlight);
+        return QColor::fromRgbF(window.redF() + (highlight.redF() - window.redF()) * share,
+                                window.greenF() + (highlight.greenF() - window.greenF()) * share,
+                                window.blueF() + (highlight.blueF() - window.blueF()) * share);
+    };
     QLinearGradient sky(0, 0, 0, size.height());
-    sky.setColorAt(0, QColor(226, 240, 250));
-    sky.setColorAt(1, QColor(170, 205, 235));
+    sky.setColorAt(0, tint(0.12));
+    sky.setColorAt(1, tint(0.35));
     p.fillRect(pm.rect(), sky);
     // A few coins in the lower left corner.
     for (int i = 0; i < 3; ++i) {
@@ -414,7 +433,7 @@ QPixmap loginBackground(const QSize &size)
     QFont font = p.font();
     font.setPointSize(10);
     p.setFont(font);
-    p.setPen(QColor(30, 50, 80));
+    p.setPen(palette.color(QPalette::WindowText));
     const int fieldLeft = 1680 / 15;
     p.drawText(QRect(0, 1560 / 15, fieldLeft - 6, 375 / 15), Qt::AlignRight | Qt::AlignVCenter,
                QStringLiteral("用户名："));

@@ -2,7 +2,9 @@
 
 #include <QColor>
 #include <QIcon>
+#include <QImage>
 #include <QList>
+#include <QPalette>
 #include <QPixmap>
 
 // The program's pictures, drawn by the program itself.
@@ -45,6 +47,8 @@ enum class Glyph {
 
 QIcon icon(Glyph glyph);
 QPixmap pixmap(Glyph glyph, int size);
+// The same picture as an image, drawn without a display (for files made at build time).
+QImage image(Glyph glyph, int size);
 // Any glyph drawn on a coloured round tile, for icon sets that need many distinct pictures.
 QIcon tile(Glyph glyph, const QColor &colour);
 
@@ -55,7 +59,7 @@ QIcon nodeIcon(Glyph normal, Glyph selected);
 // 5 income entry, 6 expense entry.
 QList<QIcon> ledgerImages();
 
-// The login window's background picture.
-QPixmap loginBackground(const QSize &size);
+// The login window's background picture, in the colours of the given palette.
+QPixmap loginBackground(const QSize &size, const QPalette &palette);
 
 } // namespace Icons

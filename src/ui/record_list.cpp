@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QFontMetricsF>
 #include <QHeaderView>
 #include <QListView>
@@ -13,11 +14,17 @@
 namespace {
 
 // Widths are given in twips (15 to a pixel), sized for a 9 point Song typeface whose
-// Chinese characters are 12 pixels wide; a wider font widens the columns alike.
-int pixelsFromTwips(int twips, const QFont &font)
+// Chinese characters are 12 pixels wide; a wider font widens the columns alike. A column
+// is never narrower than its widest expected text, with the cell's margins and, in the
+// first column, the row's picture.
+int columnWidth(const RecordColumn &column, const QFont &font, bool picture)
 {
-    const double scale = std::max(1.0, QFontMetricsF(font).horizontalAdvance(QChar(0x65E5)) / 12.0);
-    return int(twips / 15.0 * scale + 0.5);
+    const QFontMetricsF metrics(font);
+    const double scale = std::max(1.0, metrics.horizontalAdvance(QChar(0x65E5)) / 12.0);
+    int width = int(column.twips / 15.0 * scale + 0.5);
+    if (!column.widest.isEmpty())
+        width = std::max(width, int(metrics.horizontalAdvance(column.widest) + 0.5) + 12 + (picture ? 22 : 0));
+    return width;
 }
 
 } // namespace
@@ -37,6 +44,9 @@ RecordList::RecordList(QWidget *parent) : QWidget(parent)
     details_->horizontalHeader()->setHighlightSections(false);
     details_->horizontalHeader()->setStretchLastSection(false);
     details_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    details_->horizontalHeader()->setSectionsClickable(true);
+    details_->horizontalHeader()->setSortIndicatorShown(false);
+    connect(details_->horizontalHeader(), &QHeaderView::sectionClicked, this, &RecordList::headerClicked);
     details_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     details_->setIconSize(QSize(16, 16));
 
@@ -57,6 +67,7 @@ RecordList::RecordList(QWidget *parent) : QWidget(parent)
     stack_->addWidget(icons_);
 
     for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(details_), static_cast<QAbstractItemView *>(icons_)}) {
+        view->installEventFilter(this);
         view->viewport()->installEventFilter(this);
         connect(view, &QAbstractItemView::clicked, this, [this](const QModelIndex &index) { emit rowClicked(index.row()); });
     }
@@ -77,43 +88,91 @@ void RecordList::attachModel(int row)
     QAbstractItemView *idle = active == details_ ? static_cast<QAbstractItemView *>(icons_)
                                                  : static_cast<QAbstractItemView *>(details_);
     idle->setModel(nullptr);
-    if (active->model() != &model_) {
-        active->setModel(&model_);
+    if (active->model() != shown_) {
+        active->setModel(shown_);
         connect(active->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
                 [this](const QModelIndex &current) { emit selectionChanged(current.isValid() ? current.row() : -1); });
     }
     if (active == details_) {
-        const QList<RecordColumn> &columns = model_.columns();
-        for (int c = 0; c < columns.size(); ++c) {
-            details_->setColumnHidden(c, columns[c].twips == 0);
-            if (columns[c].twips > 0)
-                details_->setColumnWidth(c, pixelsFromTwips(columns[c].twips, font_));
-        }
+        for (int c = 0; c < columns_.size(); ++c)
+            details_->setColumnHidden(c, columns_[c].twips == 0);
+        applyWidths();
+        if (sortColumn_ >= 0)
+            details_->horizontalHeader()->setSortIndicator(sortColumn_, sortOrder_);
     }
     stack_->setCurrentWidget(active);
     if (row >= 0)
         selectRow(row);
 }
 
+void RecordList::setModel(QAbstractItemModel *model)
+{
+    shown_ = model ? model : &model_;
+    details_->setModel(nullptr);
+    icons_->setModel(nullptr);
+    clearSort();
+    attachModel(-1);
+}
+
 void RecordList::setColumns(const QList<RecordColumn> &columns)
 {
+    columns_ = columns;
     model_.setColumns(columns);
     attachModel(-1);
 }
 
-void RecordList::setImageList(const QList<QIcon> &icons) { model_.setImageList(icons); }
+void RecordList::setImageList(const QList<QIcon> &icons)
+{
+    hasImages_ = !icons.isEmpty();
+    model_.setImageList(icons);
+    applyWidths();
+}
 
 void RecordList::setCheckable(bool checkable) { model_.setCheckable(checkable); }
 
-void RecordList::setRows(std::vector<RecordRow> rows) { model_.setRows(std::move(rows)); }
+void RecordList::setRows(std::vector<RecordRow> rows)
+{
+    clearSort();
+    model_.setRows(std::move(rows));
+}
 
-void RecordList::clear() { model_.clear(); }
+void RecordList::clear() { setRows({}); }
+
+int RecordList::rowCount() const { return shown_->rowCount(); }
 
 QString RecordList::cell(int row, int column) const
 {
-    if (row < 0 || row >= model_.count())
+    if (row < 0 || row >= rowCount())
         return {};
-    return model_.record(row).cell(column).toString();
+    if (shown_ == &model_)
+        return model_.record(row).cell(column).toString();
+    return shown_->index(row, column).data().toString();
+}
+
+void RecordList::headerClicked(int column)
+{
+    if (column < 0 || column >= columns_.size() || columns_[column].twips == 0)
+        return;
+    const Qt::SortOrder order =
+        column == sortColumn_ && sortOrder_ == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    sortBy(column, order);
+}
+
+void RecordList::sortBy(int column, Qt::SortOrder order)
+{
+    sortColumn_ = column;
+    sortOrder_ = order;
+    details_->horizontalHeader()->setSortIndicatorShown(true);
+    details_->horizontalHeader()->setSortIndicator(column, order);
+    shown_->sort(column, order);
+    emit sorted(column, order);
+}
+
+void RecordList::clearSort()
+{
+    sortColumn_ = -1;
+    sortOrder_ = Qt::AscendingOrder;
+    details_->horizontalHeader()->setSortIndicatorShown(false);
 }
 
 int RecordList::selectedRow() const
@@ -134,11 +193,11 @@ void RecordList::selectRow(int row)
     QAbstractItemView *view = currentView();
     if (!view->selectionModel())
         return;
-    if (row < 0 || row >= model_.count()) {
+    if (row < 0 || row >= rowCount()) {
         view->selectionModel()->clearSelection();
         return;
     }
-    QModelIndex index = model_.index(row, 0);
+    QModelIndex index = shown_->index(row, 0);
     view->selectionModel()->setCurrentIndex(
         index, QItemSelectionModel::ClearAndSelect | (view == details_ ? QItemSelectionModel::Rows
                                                                        : QItemSelectionModel::NoUpdate));
@@ -151,7 +210,13 @@ QString RecordList::selectedId() const
     return row < 0 ? QString() : cell(row, idColumn_);
 }
 
-void RecordList::removeRow(int row) { model_.removeRecord(row); }
+void RecordList::removeRow(int row)
+{
+    if (shown_ == &model_)
+        model_.removeRecord(row);
+    else
+        shown_->removeRow(row);
+}
 
 void RecordList::setViewMode(int mode)
 {
@@ -207,10 +272,17 @@ void RecordList::setTextColour(const QColor &colour)
     applyLook();
 }
 
+QColor RecordList::textColour() const { return text_.isValid() ? text_ : palette().color(QPalette::Text); }
+
 void RecordList::setBackgroundColour(const QColor &colour)
 {
     background_ = colour;
     applyLook();
+}
+
+QColor RecordList::backgroundColour() const
+{
+    return background_.isValid() ? background_ : palette().color(QPalette::Base);
 }
 
 bool RecordList::setBackgroundPicture(const QString &path)
@@ -225,27 +297,49 @@ bool RecordList::setBackgroundPicture(const QString &path)
 
 void RecordList::applyLook()
 {
+    // Colours nobody chose follow the desktop's palette, light or dark.
+    const QColor text = textColour();
+    const QColor background = backgroundColour();
     for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(details_), static_cast<QAbstractItemView *>(icons_)}) {
         view->setFont(font_);
-        QPalette palette = view->palette();
-        palette.setColor(QPalette::Text, text_);
-        palette.setColor(QPalette::WindowText, text_);
+        QPalette palette = this->palette();
+        palette.setColor(QPalette::Text, text);
+        palette.setColor(QPalette::WindowText, text);
         if (picture_.isNull())
-            palette.setBrush(QPalette::Base, background_);
+            palette.setBrush(QPalette::Base, background);
         else
-            palette.setBrush(QPalette::Base, QBrush(background_, picture_));
+            palette.setBrush(QPalette::Base, QBrush(background, picture_));
         view->setPalette(palette);
         view->viewport()->setPalette(palette);
     }
     details_->verticalHeader()->setDefaultSectionSize(QFontMetrics(font_).height() + 6);
-    const QList<RecordColumn> &columns = model_.columns();
-    for (int c = 0; c < columns.size(); ++c)
-        if (columns[c].twips > 0)
-            details_->setColumnWidth(c, pixelsFromTwips(columns[c].twips, font_));
+    applyWidths();
+}
+
+void RecordList::applyWidths()
+{
+    for (int c = 0; c < columns_.size(); ++c)
+        if (columns_[c].twips > 0)
+            details_->setColumnWidth(c, columnWidth(columns_[c], font_, c == 0 && hasImages_));
+}
+
+void RecordList::changeEvent(QEvent *event)
+{
+    // A new desktop palette reaches the colours nobody chose.
+    if (event->type() == QEvent::PaletteChange && !(text_.isValid() && background_.isValid()))
+        applyLook();
+    QWidget::changeEvent(event);
 }
 
 bool RecordList::eventFilter(QObject *watched, QEvent *event)
 {
+    if ((watched == details_ || watched == icons_) && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && selectedRow() >= 0) {
+            emit doubleClicked();
+            return true;
+        }
+    }
     if (watched == details_->viewport() || watched == icons_->viewport()) {
         if (event->type() == QEvent::MouseButtonDblClick) {
             // The first click of the pair has already selected the row under the mouse.

@@ -1,5 +1,12 @@
 #include "ui/record_model.h"
 
+#include "core/money.h"
+
+#include <QCollator>
+
+#include <algorithm>
+#include <optional>
+
 RecordRow::RecordRow(std::initializer_list<QStringView> cells, int icon) : icon(icon)
 {
     qsizetype length = qsizetype(cells.size());
@@ -110,6 +117,55 @@ void RecordModel::setChecked(int row, bool checked)
     emit dataChanged(index(row, 0), index(row, 0), {Qt::CheckStateRole});
 }
 
+void RecordModel::sort(int column, Qt::SortOrder order)
+{
+    if (column < 0 || column >= columnCount() || rows_.empty())
+        return;
+    // Numbers when every filled cell is one.
+    std::vector<std::optional<Money>> numbers(rows_.size());
+    bool numeric = true;
+    for (size_t i = 0; i < rows_.size() && numeric; ++i) {
+        const QStringView cell = rows_[i].cell(column);
+        if (cell.trimmed().isEmpty())
+            continue;
+        numbers[i] = Money::fromStored(cell);
+        numeric = numbers[i].has_value();
+    }
+    QCollator collator(QLocale(QLocale::Chinese, QLocale::China));
+    collator.setNumericMode(true);
+    std::vector<size_t> positions(rows_.size());
+    for (size_t i = 0; i < positions.size(); ++i)
+        positions[i] = i;
+    const bool descending = order == Qt::DescendingOrder;
+    std::stable_sort(positions.begin(), positions.end(), [&](size_t a, size_t b) {
+        if (numeric) {
+            // Empty cells go last whichever way the column is sorted.
+            if (numbers[a].has_value() != numbers[b].has_value())
+                return numbers[a].has_value();
+            if (!numbers[a])
+                return false;
+            return descending ? *numbers[b] < *numbers[a] : *numbers[a] < *numbers[b];
+        }
+        const int c = collator.compare(rows_[a].cell(column), rows_[b].cell(column));
+        return descending ? c > 0 : c < 0;
+    });
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<int> newRow(rows_.size());
+    std::vector<RecordRow> sorted;
+    sorted.reserve(rows_.size());
+    for (size_t i = 0; i < positions.size(); ++i) {
+        newRow[positions[i]] = int(i);
+        sorted.push_back(std::move(rows_[positions[i]]));
+    }
+    rows_ = std::move(sorted);
+    QModelIndexList after;
+    for (const QModelIndex &index : before)
+        after << this->index(newRow[size_t(index.row())], index.column());
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
 int RecordModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : count(); }
 
 int RecordModel::columnCount(const QModelIndex &parent) const
@@ -133,6 +189,8 @@ QVariant RecordModel::data(const QModelIndex &index, int role) const
         if (checkable_ && index.column() == 0)
             return row.checked ? Qt::Checked : Qt::Unchecked;
         return {};
+    case Qt::TextAlignmentRole:
+        return int(columns_[index.column()].alignment);
     default:
         return {};
     }

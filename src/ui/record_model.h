@@ -9,10 +9,19 @@
 #include <initializer_list>
 #include <vector>
 
-// A column of a record list: its title and its width in twips (0 hides it).
+// A column of a record list: its title and its width in twips (0 hides it). A column is
+// never narrower than its widest expected text (the whole of "2008年01月05日", an amount
+// of 12345678.99) in the list's font; amounts are right-aligned.
 struct RecordColumn {
+    RecordColumn(QString title = {}, int twips = 0, QString widest = {},
+                 Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter)
+        : title(std::move(title)), twips(twips), widest(std::move(widest)), alignment(alignment)
+    {
+    }
     QString title;
     int twips = 0;
+    QString widest;
+    Qt::Alignment alignment;
 };
 
 // One row of a record list. Its cells live in a single string, so a list of a hundred
@@ -57,6 +66,10 @@ public:
     const RecordRow &record(int row) const { return rows_[size_t(row)]; }
     int count() const { return int(rows_.size()); }
     void setChecked(int row, bool checked);
+
+    // Sorts the rows by a column: numbers as numbers when every filled cell of the column
+    // is one (empty cells last), else as text in the Chinese order; ties keep their order.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;

@@ -11,10 +11,11 @@ void attach()
     if (!app || app->property("tallyraSkin").toBool())
         return;
     app->setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    // Colours come from the palette, so that a dark desktop theme stays readable.
     app->setStyleSheet(QStringLiteral(
         "QLineEdit { lineedit-password-character: 42; }"
-        "QGroupBox { font-weight: bold; border: 1px solid #9fb4cc; border-radius: 4px; margin-top: 10px; }"
-        "QGroupBox::title { subcontrol-origin: margin; left: 8px; padding: 0 3px; color: #2b4a6f; }"
+        "QGroupBox { font-weight: bold; border: 1px solid palette(mid); border-radius: 4px; margin-top: 10px; }"
+        "QGroupBox::title { subcontrol-origin: margin; left: 8px; padding: 0 3px; }"
         "QToolBar { spacing: 2px; }"
         "QStatusBar QLabel { padding: 0 6px; }"));
     app->setProperty("tallyraSkin", true);

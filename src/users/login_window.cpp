@@ -78,7 +78,7 @@ void LoginWindow::closeEvent(QCloseEvent *event)
 void LoginWindow::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.drawPixmap(0, 0, Icons::loginBackground(size()));
+    painter.drawPixmap(0, 0, Icons::loginBackground(size(), palette()));
 }
 
 void LoginWindow::login()

@@ -2,7 +2,7 @@
 
 #include "store/data_file.h"
 #include "ui/formats.h"
-#include "ui/time_keys.h"
+#include "core/time_keys.h"
 
 QString Vault::networkCaptions()
 {

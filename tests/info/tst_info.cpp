@@ -8,12 +8,16 @@
 
 #include <QAction>
 #include <QBuffer>
+#include <QDir>
+#include <QFile>
 #include <QImageReader>
 #include <QLabel>
 #include <QMovie>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QTextBrowser>
 #include <QTimer>
+#include <QUrl>
 #include <QtTest>
 
 #include "support/test_main.h"
@@ -71,7 +75,7 @@ private slots:
     void squareRunsLeftToRightAndWraps();
     void localAddressIsTheFirstOuterIPv4();
     void aboutBoxShowsTheProductAndItsAnimation();
-    void helpMenuAndToolbarOpenTheSiteAndWindows();
+    void helpMenuAndToolbarOpenTheManualSiteAndWindows();
     void gifFramesDecodeToWhatWasDrawn();
 };
 
@@ -143,19 +147,41 @@ void InfoTest::aboutBoxShowsTheProductAndItsAnimation()
     QCOMPARE(about.animation()->state(), QMovie::Running);
 }
 
-void InfoTest::helpMenuAndToolbarOpenTheSiteAndWindows()
+void InfoTest::helpMenuAndToolbarOpenTheManualSiteAndWindows()
 {
     TestFolder t;
     t.loginAsAdmin();
     MainWindow w(t.context);
+    // Without the manual installed the help says so and opens nothing.
+    w.command(QStringLiteral("帮助文件..."))->trigger();
+    QVERIFY(t.launcher.urls.isEmpty());
+    QCOMPARE(t.prompt.shown.size(), 1);
+    QVERIFY(t.prompt.lastText().contains(QStringLiteral("help/index.html")));
+
+    // The manual beside the program: the help commands open it, the site commands the site.
+    QVERIFY(QDir(t.path()).mkpath(QStringLiteral("help")));
+    QFile page(t.path() + QStringLiteral("/help/index.html"));
+    QVERIFY(page.open(QIODevice::WriteOnly));
+    page.write(QStringLiteral("<html><body><h1>登录</h1></body></html>").toUtf8());
+    page.close();
+    const QString manual = QUrl::fromLocalFile(page.fileName()).toString();
     w.command(QStringLiteral("帮助文件..."))->trigger();
     w.command(QStringLiteral("官方网站..."))->trigger();
     w.command(QStringLiteral("主页"), true)->trigger();
     w.command(QStringLiteral("使用帮助"), true)->trigger();
-    QCOMPARE(t.launcher.urls, QStringList(4, Product::webSite()));
-    // No browser: nothing opens and nothing is said.
+    QCOMPARE(t.launcher.urls, (QStringList{manual, Product::webSite(), Product::webSite(), manual}));
+
+    // No browser: the site opens nothing and says nothing; the manual shows in a window of
+    // the program's own.
     t.launcher.succeed = false;
-    w.command(QStringLiteral("帮助文件..."))->trigger();
+    t.prompt.reset();
+    w.command(QStringLiteral("官方网站..."))->trigger();
+    QVERIFY(t.prompt.shown.isEmpty());
+    QString shown;
+    QCOMPARE(openedBy(w.command(QStringLiteral("帮助文件...")),
+                      [&](QWidget *m) { shown = m->findChild<QTextBrowser *>(QStringLiteral("Browser"))->toPlainText(); }),
+             QStringLiteral("HelpViewer"));
+    QCOMPARE(shown, QStringLiteral("登录"));
     QVERIFY(t.prompt.shown.isEmpty());
 
     QWidget *owner = nullptr;

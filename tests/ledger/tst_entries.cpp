@@ -207,7 +207,7 @@ void EntriesTest::searchSelectsWhatTheConditionsSay()
 
 void EntriesTest::panelsOfLoadingDeletingAndSearching()
 {
-    const LedgerTotals totals{2, 10, 30.5};
+    const LedgerTotals totals{2, *Money::parse(u"10"), *Money::parse(u"30.5")};
     LedgerPanels list = Ledger::listPanels(totals);
     QCOMPARE((QStringList{list.count, list.income, list.expense, list.balance}),
              (QStringList{"共：2 条记录", "收入：10 元", "支出：30.5 元", "收支结余：-20.500 元"}));
@@ -260,13 +260,13 @@ void EntriesTest::financeSummaryByKindAgreesWithTheLists()
     FinanceFigures f = ledger.financeSummary(set);
     QCOMPARE(f.incomeCount, qint64(5));
     QCOMPARE(f.expenseCount, qint64(4));
-    QCOMPARE(Formats::plainNumber(f.income), QStringLiteral("12.8"));
-    QCOMPARE(Formats::plainNumber(f.expense), QStringLiteral("105"));
+    QCOMPARE(f.income.plain(), QStringLiteral("12.8"));
+    QCOMPARE(f.expense.plain(), QStringLiteral("105"));
     QCOMPARE(FinanceSummary::texts(f).balance, QStringLiteral("-92.2RMB"));
 
     LedgerTotals listed = ledger.LoadData("0_", set).totals;
-    QCOMPARE(Formats::plainNumber(listed.income), Formats::plainNumber(f.income));
-    QCOMPARE(Formats::plainNumber(listed.expense), Formats::plainNumber(f.expense));
+    QCOMPARE(listed.income, f.income);
+    QCOMPARE(listed.expense, f.expense);
     QCOMPARE(qint64(listed.count), f.incomeCount + f.expenseCount);
 }
 
@@ -359,7 +359,7 @@ void EntriesTest::importStoresValidRowsAndNamesTheRest()
         stored << st.text(0) + u'|' + st.text(1) + u'|' + st.text(2) + u'|' + st.text(3);
     QCOMPARE(stored, (QStringList{"2008-03-05|收入|10|it's", "2008-03-06|收入|5|", "2008-03-07|收入|1234.50|"}));
     // What was stored counts in the totals.
-    QCOMPARE(Formats::plainNumber(Ledger(t.data).LoadData("0_", set).totals.income), QStringLiteral("1249.5"));
+    QCOMPARE(Ledger(t.data).LoadData("0_", set).totals.income.plain(), QStringLiteral("1249.5"));
 
     QString text = BatchImport::reportText(report);
     QVERIFY(text.contains(QStringLiteral("3 条")));

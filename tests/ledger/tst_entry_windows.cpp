@@ -292,13 +292,27 @@ void EntryWindowsTest::deletingTheSelectedEntry()
     QCOMPARE(w.entryList()->rowCount(), 2);
     QCOMPARE(count(t.data, "select count(*) from jizhang"), qint64(2));
 
-    // On the search tab the entry list's selection is what goes.
+    // On the search tab the search result selected there is what goes, from both lists;
+    // the entry list's selection does not count there.
     w.showTab(1);
+    w.command("删除", true)->trigger();
+    QCOMPARE(t.prompt.lastText(), QStringLiteral("请选择记录！"));
+    w.findChild<QCheckBox *>("Check1")->setChecked(true);
+    w.findChild<QDateEdit *>("DTPicker1")->setDate(QDate(2008, 4, 1));
+    w.findChild<QDateEdit *>("DTPicker2")->setDate(QDate(2008, 4, 30));
+    w.Search();
+    QCOMPARE(w.searchList()->rowCount(), 1);
+    w.searchList()->selectRow(0);
     t.prompt.answers << Prompt::Answer::Ok;
     w.command("删除", true)->trigger();
-    QCOMPARE(w.entryList()->rowCount(), 1);
+    QCOMPARE(w.searchList()->rowCount(), 0);
     QCOMPARE(count(t.data, "select count(*) from jizhang where t1='支出'"), qint64(0));
-    QCOMPARE(panels(w), (QStringList{"共：1 条记录", "收入：10.000 元", "支出：0.000 元", "收支结余：10 元"}));
+    QCOMPARE(panels(w), (QStringList{"共：0 条记录", "收入：0.000 元", "支出：0.000 元", "收支结余：0.000 元"}));
+    // Each tab shows its own list's count and totals; the entry list, which showed the
+    // entry too, was read again.
+    w.showTab(0);
+    QCOMPARE(w.entryList()->rowCount(), 1);
+    QCOMPARE(panels(w), (QStringList{"共：1 条记录", "收入：10 元", "支出：0 元", "收支结余：10.000 元"}));
     QVERIFY(w.treeNode("2008_4_"));  // the tree waits for the next refresh
 }
 

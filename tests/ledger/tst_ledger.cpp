@@ -207,7 +207,7 @@ void LedgerTest::mainWindowFrame()
                                     "还原数据", "数据压缩", "数据文件密码", "-", "退    出"}));
     QCOMPARE(items(1), (QStringList{"大图标", "小图标", "列表", "详细信息", "-", "刷新", "显示网格", "-", "字体",
                                     "背景颜色", "背景图像", "还原为默认"}));
-    QCOMPARE(items(2), (QStringList{"添  加", "-", "修  改", "删  除", "删除全部", "回收站", "-", "刷 新"}));
+    QCOMPARE(items(2), (QStringList{"添  加", "-", "修  改", "删  除", "删除全部", "回收站", "导入...", "-", "刷 新"}));
     QCOMPARE(items(3), (QStringList{"密码箱管理", "日记管理", "通信薄"}));
     QCOMPARE(items(4), (QStringList{"帮助文件...", "关于.......", "官方网站...", "通信中心..."}));
 

@@ -491,6 +491,7 @@ void BackupTest::automaticBackupOffOrWithoutPlugInsMakesNothing()
 {
     TestFolder t;
     t.loginAsAdmin();
+    DataFileMaintenance(t.data, t.folder).setAutoBackup(false);  // new files start with it on
     {
         MainWindow w(t.context);
         t.prompt.answers << Prompt::Answer::Yes;
@@ -513,6 +514,7 @@ void BackupTest::settingsWindowSwitchesTheAutomaticBackup()
 {
     TestFolder t;
     t.loginAsAdmin();
+    DataFileMaintenance(t.data, t.folder).setAutoBackup(false);  // new files start with it on
     {
         SettingsWindow s(t.context);
         auto *box = s.findChild<QCheckBox *>("Check1");

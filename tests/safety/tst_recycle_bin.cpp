@@ -8,7 +8,7 @@
 #include "maintenance/data_file_maintenance.h"
 #include "store/schema.h"
 #include "support/test_folder.h"
-#include "ui/formats.h"
+#include "core/dates.h"
 #include "ui/record_list.h"
 
 #include <QAction>
@@ -132,7 +132,7 @@ void RecycleBinTest::deleteAllMovesOnlyItsAccountSetInPieces()
         // the home's, and a few without a date.
         DataFile::Transaction transaction(t.data);
         for (int i = 0; i < 18000; ++i)
-            t.addEntry(i % 3 ? home : shop, i % 1000 == 1 ? QString() : Formats::storedDate(QDate(2008, 1, 1).addDays(i / 7)),
+            t.addEntry(i % 3 ? home : shop, i % 1000 == 1 ? QString() : Dates::storedDate(QDate(2008, 1, 1).addDays(i / 7)),
                        i % 2 ? "收入" : "支出", QString::number(i));
         transaction.commit();
     }

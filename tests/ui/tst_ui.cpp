@@ -1,6 +1,7 @@
 #include "ui/formats.h"
+#include "core/dates.h"
 #include "ui/record_list.h"
-#include "ui/time_keys.h"
+#include "core/time_keys.h"
 
 #include <QAbstractItemModelTester>
 #include <QImage>
@@ -15,9 +16,6 @@
 class UiTest : public QObject {
     Q_OBJECT
 private slots:
-    void amountsAreNumbersOrNothing_data();
-    void amountsAreNumbersOrNothing();
-    void moneyTexts();
     void datesAndLines();
     void coloursAndFlags();
     void timeKeysStayUniqueWithinOneSecond();
@@ -27,80 +25,19 @@ private slots:
     void recordListLook();
 };
 
-void UiTest::amountsAreNumbersOrNothing_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("isNumber");
-    QTest::addColumn<double>("value");
-    QTest::newRow("integer") << "10" << true << 10.0;
-    QTest::newRow("decimal") << "30.5" << true << 30.5;
-    QTest::newRow("blanks around") << "  12 " << true << 12.0;
-    QTest::newRow("negative") << "-4" << true << -4.0;
-    QTest::newRow("plus") << "+4" << true << 4.0;
-    QTest::newRow("leading point") << ".5" << true << 0.5;
-    QTest::newRow("trailing point") << "5." << true << 5.0;
-    QTest::newRow("exponent") << "1e3" << true << 1000.0;
-    QTest::newRow("minus inside") << "12-3" << false << 0.0;
-    QTest::newRow("minus alone") << "-" << false << 0.0;
-    QTest::newRow("point alone") << "." << false << 0.0;
-    QTest::newRow("two points") << "1.2.3" << false << 0.0;
-    QTest::newRow("two minus") << "--3" << false << 0.0;
-    QTest::newRow("letters") << "abc" << false << 0.0;
-    QTest::newRow("empty") << "" << false << 0.0;
-    QTest::newRow("infinity") << "inf" << false << 0.0;
-    QTest::newRow("not a number") << "nan" << false << 0.0;
-    QTest::newRow("hex") << "0x10" << false << 0.0;
-    QTest::newRow("thousands") << "1,000" << false << 0.0;
-    QTest::newRow("full-width digits") << "１２" << false << 0.0;
-}
-
-void UiTest::amountsAreNumbersOrNothing()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, isNumber);
-    QFETCH(double, value);
-    std::optional<double> read = Formats::readAmount(text);
-    QCOMPARE(read.has_value(), isNumber);
-    if (isNumber)
-        QCOMPARE(*read, value);
-}
-
-void UiTest::moneyTexts()
-{
-    QCOMPARE(Formats::plainNumber(10), QStringLiteral("10"));
-    QCOMPARE(Formats::plainNumber(30.5), QStringLiteral("30.5"));
-    QCOMPARE(Formats::plainNumber(0.1 + 0.2), QStringLiteral("0.3"));
-    QCOMPARE(Formats::plainNumber(-4), QStringLiteral("-4"));
-    QCOMPARE(Formats::plainNumber(0), QStringLiteral("0"));
-    QCOMPARE(Formats::plainNumber(-0.0), QStringLiteral("0"));
-    QCOMPARE(Formats::plainNumber(1234.5), QStringLiteral("1234.5"));
-    QCOMPARE(Formats::plainNumber(123456789012.34), QStringLiteral("123456789012.34"));
-    double tenths = 0;
-    for (int i = 0; i < 10; ++i)
-        tenths += 0.1;
-    QCOMPARE(Formats::plainNumber(tenths), QStringLiteral("1"));
-    QCOMPARE(Formats::plainNumber(0.001), QStringLiteral("0.001"));
-
-    QCOMPARE(Formats::fixed3(-20.5), QStringLiteral("-20.500"));
-    QCOMPARE(Formats::fixed3(8.5), QStringLiteral("8.500"));
-    QCOMPARE(Formats::fixed3(0), QStringLiteral("0.000"));
-    QCOMPARE(Formats::fixed3(-0.0001), QStringLiteral("0.000"));
-    QCOMPARE(Formats::fixed3(0.1 + 0.2 - 0.3), QStringLiteral("0.000"));
-}
-
 void UiTest::datesAndLines()
 {
-    QCOMPARE(Formats::listDate(u"2008-03-05"), QStringLiteral("2008年03月05日"));
-    QCOMPARE(Formats::listDate(u"not a date"), QStringLiteral("not a date"));
-    QCOMPARE(Formats::storedDate(QDate(2008, 3, 5)), QStringLiteral("2008-03-05"));
+    QCOMPARE(Dates::listDate(u"2008-03-05"), QStringLiteral("2008年03月05日"));
+    QCOMPARE(Dates::listDate(u"not a date"), QStringLiteral("not a date"));
+    QCOMPARE(Dates::storedDate(QDate(2008, 3, 5)), QStringLiteral("2008-03-05"));
 
     const QDate march5(2008, 3, 5);
     for (const char *form : {"2008-3-5", "2008/03/05", "2008.3.5", "2008年3月5日", "20080305", " 2008-03-05 ",
                              "2008-3-5 12:30", "2008/3/5 8:05:01"})
-        QCOMPARE(Formats::readDate(QString::fromUtf8(form)), std::optional<QDate>(march5));
+        QCOMPARE(Dates::readDate(QString::fromUtf8(form)), std::optional<QDate>(march5));
     for (const char *bad : {"2023-02-29", "2008-13-01", "3/5/2008", "", "2008-3", "abc", "2008-03-05x"})
-        QVERIFY2(!Formats::readDate(QString::fromUtf8(bad)), bad);
-    QCOMPARE(Formats::readDate(u"2024-02-29"), std::optional<QDate>(QDate(2024, 2, 29)));
+        QVERIFY2(!Dates::readDate(QString::fromUtf8(bad)), bad);
+    QCOMPARE(Dates::readDate(u"2024-02-29"), std::optional<QDate>(QDate(2024, 2, 29)));
 
     QCOMPARE(Formats::firstLine(QStringLiteral("午饭\r\n和同事")), QStringLiteral("午饭"));
     QCOMPARE(Formats::firstLine(QStringLiteral("午饭\n和同事")), QStringLiteral("午饭"));

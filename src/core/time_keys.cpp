@@ -1,4 +1,4 @@
-#include "ui/time_keys.h"
+#include "core/time_keys.h"
 
 namespace TimeKeys {
 

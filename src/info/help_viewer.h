@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QDialog>
+
+class QTextBrowser;
+
+// "使用帮助": the local manual shown by the program itself, for desktops where no browser
+// starts.
+class HelpViewer : public QDialog {
+    Q_OBJECT
+public:
+    explicit HelpViewer(const QString &page, QWidget *parent = nullptr);
+
+    QTextBrowser *browser() const { return browser_; }
+
+private:
+    QTextBrowser *browser_;
+};

@@ -1,0 +1,403 @@
+#include "ledger/entry_list.h"
+
+#include "core/dates.h"
+#include "store/data_file.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <unordered_map>
+
+namespace {
+
+const QString EntryColumns = QStringLiteral("id, data, t1, t2, t3, t4, t5, content");
+const QString IsIncome = QStringLiteral("(t1 IS '收入')");
+const QString AmountKey = QStringLiteral("CAST(t5 AS REAL)");
+
+LedgerEntry entryAt(const Statement &st, int first)
+{
+    return LedgerEntry{st.integer(first),     st.text(first + 1), st.text(first + 2), st.text(first + 3),
+                       st.text(first + 4),    st.text(first + 5), st.text(first + 6), st.text(first + 7)};
+}
+
+// The expression a column sorts by and the index that keeps it in order.
+struct SortKey {
+    QString expression;
+    QString index;
+    bool numeric = false;
+};
+
+std::optional<SortKey> sortKey(int column)
+{
+    switch (column) {
+    case 0: return SortKey{QStringLiteral("data"), QStringLiteral("jizhang_muluID_data")};
+    case 2: return SortKey{QStringLiteral("t2"), QStringLiteral("jizhang_muluID_t2")};
+    case 3:
+    case 4: return SortKey{AmountKey, QStringLiteral("jizhang_muluID_kind_amount"), true};
+    case 5: return SortKey{QStringLiteral("t3"), QStringLiteral("jizhang_muluID_t3")};
+    case 6: return SortKey{QStringLiteral("t4"), QStringLiteral("jizhang_muluID_t4")};
+    case 7: return SortKey{QStringLiteral("content"), QStringLiteral("jizhang_muluID_content")};
+    default: return std::nullopt;
+    }
+}
+
+// The quick filter matches its text literally (quotes, "%" and "_" stand for themselves),
+// Latin letters without regard to case.
+QString asciiLower(const QString &text)
+{
+    QString lower = text;
+    for (QChar &c : lower)
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + 32);
+    return lower;
+}
+
+} // namespace
+
+// A part of a keyset list: the rows of one condition in one order. Its rows are those of
+// the list at positions [first, first + count).
+struct EntryList::Segment {
+    QString condition;       // with "?" for values, the account set's included
+    QVariantList values;
+    QString index;           // the index that serves the condition in this order
+    QString key;             // the sort expression; empty when the rows go by id alone
+    bool numeric = false;    // the key is read as a number
+    bool descending = false;
+    int first = 0;
+    int count = 0;
+    // Where the last read stopped: the next position and the key and id before it.
+    int next = -1;
+    QVariant lastKey;
+    qint64 lastId = 0;
+};
+
+bool EntryList::isSortable(int column) { return column != 1 && sortKey(column).has_value(); }
+
+EntryList::EntryList(DataFile &data, EntryQuery query) : data_(data), query_(std::move(query))
+{
+    query_.filter = query_.filter.trimmed();
+    if (!isSortable(query_.sortColumn))
+        query_.sortColumn = -1;
+    const bool whole = !query_.search && LedgerSpan::forKey(query_.nodeKey).kind == LedgerSpan::All;
+    keyset_ = whole && query_.filter.isEmpty();
+    if (keyset_)
+        makeSegments();
+    else
+        readIds();
+}
+
+EntryList::~EntryList() = default;
+
+SqlCondition EntryList::condition() const
+{
+    SqlCondition c{QStringLiteral("muluID=?"), {query_.accountSet}};
+    if (query_.search) {
+        const SqlCondition terms = Ledger::searchCondition(*query_.search);
+        c.text += terms.text.isEmpty() ? QStringLiteral(" and 0") : QStringLiteral(" and ") + terms.text;
+        c.values += terms.values;
+    } else {
+        const LedgerSpan span = LedgerSpan::forKey(query_.nodeKey);
+        switch (span.kind) {
+        case LedgerSpan::All:
+            break;
+        case LedgerSpan::Newest:
+            c.text += QStringLiteral(" and id in (select id from jizhang indexed by jizhang_muluID_data "
+                                     "where muluID=? order by data desc, id desc limit 100)");
+            c.values << query_.accountSet;
+            break;
+        case LedgerSpan::Period:
+            c.text += QStringLiteral(" and data >= ? and data < ?");
+            c.values << span.from << span.until;
+            break;
+        case LedgerSpan::Nothing:
+            c.text += QStringLiteral(" and 0");
+            break;
+        }
+    }
+    if (!query_.filter.isEmpty()) {
+        c.text += QStringLiteral(" and (instr(lower(t2), ?) > 0 or instr(lower(content), ?) > 0 or "
+                                 "instr(lower(t3), ?) > 0 or instr(lower(t4), ?) > 0)");
+        const QString text = asciiLower(query_.filter);
+        c.values << text << text << text << text;
+    }
+    return c;
+}
+
+QString EntryList::order() const
+{
+    const bool descending = query_.sortOrder == Qt::DescendingOrder;
+    const QString direction = descending ? QStringLiteral(" desc") : QStringLiteral(" asc");
+    switch (query_.sortColumn) {
+    case -1:
+        return query_.search ? QStringLiteral("id desc") : QStringLiteral("data desc, id desc");
+    case 3:
+    case 4:
+        // The kind whose column is sorted comes first; the other kind's cells are empty.
+        return IsIncome + (query_.sortColumn == 3 ? QStringLiteral(" desc, ") : QStringLiteral(" asc, ")) +
+               AmountKey + direction + QStringLiteral(", id") + direction;
+    default:
+        return sortKey(query_.sortColumn)->expression + direction + QStringLiteral(", id") + direction;
+    }
+}
+
+void EntryList::readIds()
+{
+    const SqlCondition c = condition();
+    // A list of the newest hundred goes by id; every other one is the account set's rows,
+    // walked in the date index rather than an index of another column.
+    const bool newest = !query_.search && LedgerSpan::forKey(query_.nodeKey).kind == LedgerSpan::Newest;
+    const QString hint = newest ? QString() : QStringLiteral(" indexed by jizhang_muluID_data");
+    Statement st = data_.query(QStringLiteral("select id, t1, t5 from jizhang") + hint + QStringLiteral(" where ") +
+                                   c.text + QStringLiteral(" order by ") + order(),
+                               c.values);
+    const std::string_view income = "收入";
+    while (st.step()) {
+        ids_.push_back(st.integer(0));
+        if (std::optional<Money> amount = Money::fromStored(st.utf8(2)))
+            (st.utf8(1) == income ? totals_.income : totals_.expense) += *amount;
+    }
+    count_ = int(ids_.size());
+    totals_.count = count_;
+}
+
+void EntryList::makeSegments()
+{
+    const SqlCondition base = condition();
+    {
+        Statement st = data_.query(
+            QStringLiteral("select count(*), money_total(case when t1 IS '收入' then t5 end), "
+                           "money_total(case when t1 IS NOT '收入' then t5 end) from jizhang where ") +
+                base.text,
+            base.values);
+        if (st.step()) {
+            count_ = int(st.integer(0));
+            totals_ = {count_, Money::fromStored(st.utf8(1)).value_or(Money()),
+                       Money::fromStored(st.utf8(2)).value_or(Money())};
+        }
+    }
+
+    const bool descending = query_.sortColumn < 0 || query_.sortOrder == Qt::DescendingOrder;
+    const SortKey key = sortKey(query_.sortColumn < 0 ? 0 : query_.sortColumn).value();
+    auto countOf = [&](const QString &extra, const QVariantList &values) {
+        Statement st = data_.query(QStringLiteral("select count(*) from jizhang indexed by ") + key.index +
+                                       QStringLiteral(" where ") + base.text + extra,
+                                   base.values + values);
+        return st.step() ? int(st.integer(0)) : 0;
+    };
+
+    // Groups of rows in the order they are listed, each with its count: by amount, the
+    // sorted kind first and the other kind (whose cells are empty) after it.
+    struct Group {
+        QString condition;
+        int count;
+    };
+    std::vector<Group> groups;
+    if (query_.sortColumn == 3 || query_.sortColumn == 4) {
+        const int incomes = countOf(QStringLiteral(" and ") + IsIncome + QStringLiteral("=1"), {});
+        const Group income{QStringLiteral(" and ") + IsIncome + QStringLiteral("=1"), incomes};
+        const Group expense{QStringLiteral(" and ") + IsIncome + QStringLiteral("=0"), count_ - incomes};
+        groups = query_.sortColumn == 3 ? std::vector<Group>{income, expense} : std::vector<Group>{expense, income};
+    } else {
+        groups.push_back({QString(), count_});
+    }
+
+    // Within a group, rows without a key come first in ascending order and last in
+    // descending order, as SQLite orders NULL; they go by id alone.
+    int position = 0;
+    for (const Group &group : groups) {
+        const QString isNull = group.condition + QStringLiteral(" and ") + key.expression + QStringLiteral(" IS NULL");
+        const QString notNull =
+            group.condition + QStringLiteral(" and ") + key.expression + QStringLiteral(" IS NOT NULL");
+        const int nulls = countOf(isNull, {});
+        Segment keyed;
+        keyed.condition = base.text + notNull;
+        keyed.key = key.expression;
+        keyed.numeric = key.numeric;
+        keyed.count = std::max(group.count - nulls, 0);
+        Segment unkeyed;
+        unkeyed.condition = base.text + isNull;
+        unkeyed.count = nulls;
+        for (Segment *segment : {&keyed, &unkeyed}) {
+            segment->values = base.values;
+            segment->index = key.index;
+            segment->descending = descending;
+        }
+        for (Segment *segment : descending ? std::array{&keyed, &unkeyed} : std::array{&unkeyed, &keyed}) {
+            if (segment->count == 0)
+                continue;
+            segment->first = position;
+            position += segment->count;
+            segments_.push_back(std::move(*segment));
+        }
+    }
+}
+
+std::vector<LedgerEntry> EntryList::entries(int first, int n)
+{
+    std::vector<LedgerEntry> result;
+    first = std::max(first, 0);
+    n = std::min(n, count_ - first);
+    if (n <= 0)
+        return result;
+    if (!keyset_) {
+        return byIds(std::vector<qint64>(ids_.begin() + first, ids_.begin() + first + n));
+    }
+    for (Segment &segment : segments_) {
+        const int end = segment.first + segment.count;
+        if (first >= end || first + n <= segment.first)
+            continue;
+        const int from = std::max(first, segment.first);
+        const int until = std::min(first + n, end);
+        std::vector<LedgerEntry> part = fromSegment(segment, from - segment.first, until - from);
+        result.insert(result.end(), std::make_move_iterator(part.begin()), std::make_move_iterator(part.end()));
+    }
+    return result;
+}
+
+std::vector<LedgerEntry> EntryList::byIds(const std::vector<qint64> &ids)
+{
+    std::vector<LedgerEntry> result;
+    result.reserve(ids.size());
+    constexpr size_t Chunk = 500;
+    for (size_t start = 0; start < ids.size(); start += Chunk) {
+        const size_t end = std::min(ids.size(), start + Chunk);
+        QString marks;
+        QVariantList values;
+        for (size_t i = start; i < end; ++i) {
+            marks += i == start ? QStringLiteral("?") : QStringLiteral(",?");
+            values << ids[i];
+        }
+        std::unordered_map<qint64, LedgerEntry> found;
+        Statement st = data_.query(QStringLiteral("select ") + EntryColumns +
+                                       QStringLiteral(" from jizhang where id in (") + marks + u')',
+                                   values);
+        while (st.step()) {
+            LedgerEntry e = entryAt(st, 0);
+            found.emplace(e.id, std::move(e));
+        }
+        for (size_t i = start; i < end; ++i) {
+            auto it = found.find(ids[i]);
+            // An entry deleted meanwhile by another program keeps its place, empty.
+            result.push_back(it != found.end() ? std::move(it->second) : LedgerEntry{ids[i], {}, {}, {}, {}, {}, {}, {}});
+        }
+    }
+    return result;
+}
+
+// Reads rows [from, from + n) of a segment: after the last row read when that is where the
+// previous read stopped, else from an anchor found by an offset into the index, counted
+// from whichever end of the segment is nearer.
+std::vector<LedgerEntry> EntryList::fromSegment(Segment &s, int from, int n)
+{
+    const bool keyed = !s.key.isEmpty();
+    const QString select = QStringLiteral("select ") + (keyed ? s.key : QStringLiteral("id")) + u',' +
+                           EntryColumns + QStringLiteral(" from jizhang indexed by ") + s.index +
+                           QStringLiteral(" where ") + s.condition;
+
+    // The rows after (or, reading backwards, before) an anchor, up to `limit` of them.
+    auto read = [&](bool forward, const QVariant &key, qint64 id, bool inclusive, int limit) {
+        const bool ascending = forward != s.descending;
+        const QString dir = ascending ? QStringLiteral(" asc") : QStringLiteral(" desc");
+        const QString idOp = ascending ? (inclusive ? QStringLiteral(">=") : QStringLiteral(">"))
+                                       : (inclusive ? QStringLiteral("<=") : QStringLiteral("<"));
+        const QString keyOp = ascending ? QStringLiteral(">") : QStringLiteral("<");
+        std::vector<std::pair<QVariant, LedgerEntry>> rows;
+        auto run = [&](const QString &extra, const QVariantList &values, const QString &orderBy) {
+            if (int(rows.size()) >= limit)
+                return;
+            Statement st = data_.query(select + extra + QStringLiteral(" order by ") + orderBy +
+                                           QStringLiteral(" limit ") + QString::number(limit - int(rows.size())),
+                                       s.values + values);
+            while (st.step())
+                rows.emplace_back(s.numeric ? QVariant(st.real(0)) : QVariant(st.text(0)), entryAt(st, 1));
+        };
+        if (!keyed) {
+            run(QStringLiteral(" and id") + idOp + u'?', {id}, QStringLiteral("id") + dir);
+        } else if (!key.isValid()) {
+            run(QString(), {}, s.key + dir + QStringLiteral(", id") + dir);
+        } else {
+            run(QStringLiteral(" and ") + s.key + QStringLiteral("=? and id") + idOp + u'?', {key, id},
+                QStringLiteral("id") + dir);
+            run(QStringLiteral(" and ") + s.key + keyOp + u'?', {key}, s.key + dir + QStringLiteral(", id") + dir);
+        }
+        return rows;
+    };
+    auto anchorAt = [&](bool forward, int offset) -> std::pair<QVariant, qint64> {
+        const bool ascending = forward != s.descending;
+        const QString dir = ascending ? QStringLiteral(" asc") : QStringLiteral(" desc");
+        Statement st = data_.query(QStringLiteral("select ") + (keyed ? s.key : QStringLiteral("id")) +
+                                       QStringLiteral(", id from jizhang indexed by ") + s.index +
+                                       QStringLiteral(" where ") + s.condition + QStringLiteral(" order by ") +
+                                       (keyed ? s.key + dir + QStringLiteral(", ") : QString()) +
+                                       QStringLiteral("id") + dir + QStringLiteral(" limit 1 offset ") +
+                                       QString::number(offset),
+                                   s.values);
+        if (!st.step())
+            return {QVariant(), -1};
+        return {s.numeric ? QVariant(st.real(0)) : QVariant(st.text(0)), st.integer(1)};
+    };
+
+    std::vector<std::pair<QVariant, LedgerEntry>> rows;
+    if (from == s.next) {
+        rows = read(true, s.lastKey, s.lastId, false, n);
+    } else if (from == 0) {
+        rows = read(true, QVariant(), keyed ? 0 : (s.descending ? std::numeric_limits<qint64>::max() : 0),
+                    !keyed, n);
+    } else {
+        const int last = from + n - 1;
+        if (from <= s.count - 1 - last) {
+            auto [key, id] = anchorAt(true, from);
+            if (id >= 0)
+                rows = read(true, key, id, true, n);
+        } else {
+            auto [key, id] = anchorAt(false, s.count - 1 - last);
+            if (id >= 0) {
+                rows = read(false, key, id, true, n);
+                std::reverse(rows.begin(), rows.end());
+            }
+        }
+    }
+
+    std::vector<LedgerEntry> result;
+    result.reserve(rows.size());
+    for (auto &[key, entry] : rows) {
+        s.lastKey = key;
+        s.lastId = entry.id;
+        result.push_back(std::move(entry));
+    }
+    s.next = result.empty() ? -1 : from + int(result.size());
+    return result;
+}
+
+void EntryList::forEach(const std::function<bool(const LedgerEntry &)> &each, int pageSize)
+{
+    for (int first = 0; first < count_; first += pageSize)
+        for (const LedgerEntry &e : entries(first, pageSize))
+            if (!each(e))
+                return;
+}
+
+bool EntryList::remove(int position, const LedgerEntry &entry)
+{
+    if (position < 0 || position >= count_)
+        return false;
+    if (std::optional<Money> amount = Money::fromStored(entry.amount))
+        (entry.kind == Ledger::incomeKind() ? totals_.income : totals_.expense) -= *amount;
+    --count_;
+    totals_.count = count_;
+    if (!keyset_) {
+        ids_.erase(ids_.begin() + position);
+        return true;
+    }
+    for (Segment &s : segments_) {
+        if (position >= s.first + s.count) {
+            continue;
+        } else if (position >= s.first) {
+            --s.count;
+            s.next = -1;  // the rows after it moved up by one
+        } else {
+            --s.first;
+        }
+    }
+    return true;
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "ledger/ledger.h"
+
+#include <Qt>
+
+#include <optional>
+#include <vector>
+
+class DataFile;
+
+// Which entries a ledger list shows, and in what order: the entries of a tree node or the
+// search panel's result, narrowed by the quick filter, sorted by a column or in the list's
+// own order (a node's newest date first, a search's newest entry first).
+struct EntryQuery {
+    int accountSet = 0;
+    QString nodeKey = QStringLiteral("0_");   // a tree key (see LedgerSpan); unused for a search
+    std::optional<SearchRequest> search;      // the search panel's conditions
+    QString filter;                           // text in the item, summary, method or handler
+    int sortColumn = -1;                      // a column of Ledger::columns(); -1 the list's own order
+    Qt::SortOrder sortOrder = Qt::AscendingOrder;
+};
+
+// The entries of a query, read on demand: the count and the totals when the list is made,
+// rows by position as they are asked for.
+//
+// "全部记录" without a filter is read in pages from the index of its order (the next page
+// continues after the last key read, and a jump far away starts from an offset within the
+// index); its count and totals come from the month sums the data file keeps. Every other
+// list reads its ids in order once, with the count and totals in the same pass, and then
+// reads rows by id.
+class EntryList {
+public:
+    EntryList(DataFile &data, EntryQuery query);
+    ~EntryList();
+    EntryList(const EntryList &) = delete;
+    EntryList &operator=(const EntryList &) = delete;
+
+    const EntryQuery &query() const { return query_; }
+    int count() const { return count_; }
+    // Count and totals of the listed entries (exact).
+    const LedgerTotals &totals() const { return totals_; }
+
+    // The entries at positions [first, first + n), in the list's order.
+    std::vector<LedgerEntry> entries(int first, int n);
+    // Every entry in the list's order, a page at a time; stops when `each` returns false.
+    void forEach(const std::function<bool(const LedgerEntry &)> &each, int pageSize = 2000);
+
+    // The list without the entry at `position` (after it was deleted), its totals less
+    // that entry; false when no entry stands there.
+    bool remove(int position, const LedgerEntry &entry);
+
+    // The statement behind the list (for tests and error reports): its condition with "?"
+    // where values are bound, and its order.
+    SqlCondition condition() const;
+    QString order() const;
+
+    // The entry lists' columns that can be sorted (all but the hidden id).
+    static bool isSortable(int column);
+
+private:
+    struct Segment;
+    void readIds();
+    void makeSegments();
+    std::vector<LedgerEntry> byIds(const std::vector<qint64> &ids);
+    std::vector<LedgerEntry> fromSegment(Segment &segment, int first, int n);
+
+    DataFile &data_;
+    EntryQuery query_;
+    int count_ = 0;
+    LedgerTotals totals_;
+    bool keyset_ = false;
+    std::vector<qint64> ids_;           // the list's ids in order, unless read by keyset
+    std::vector<Segment> segments_;     // the parts a keyset list is read in, in order
+};

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "ledger/entry_list.h"
+#include "ui/record_model.h"
+
+#include <QAbstractTableModel>
+#include <QIcon>
+
+#include <list>
+#include <memory>
+#include <unordered_map>
+
+class DataFile;
+
+// An entry list of the main window read on demand: the rows a view asks for are read a
+// page at a time and kept in a small cache, so that a list of a million entries costs
+// what a screenful does. Sorting asks the data file for the new order.
+class LedgerListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit LedgerListModel(DataFile &data, QObject *parent = nullptr);
+    ~LedgerListModel() override;
+
+    void setImageList(const QList<QIcon> &icons);
+
+    // Lists what the query selects, in its order; a failure to read lists nothing and is
+    // thrown on.
+    void setQuery(const EntryQuery &query);
+    // Lists nothing.
+    void clear();
+    const EntryQuery &query() const { return query_; }
+    // Count and totals of what is listed.
+    LedgerTotals totals() const;
+
+    // The entry id of a row; 0 when there is no such row.
+    qint64 idAt(int row) const;
+    // The row of an entry among the rows read so far; -1 when it is not among them.
+    int rowOf(qint64 id) const;
+    // Shows the entry's saved fields in its row, where it stands.
+    void updateEntry(int row, const LedgerEntry &entry);
+    // Takes out the row of an entry that was deleted; its totals leave the list's totals.
+    void removeEntry(int row, const LedgerEntry &entry);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+    static constexpr int PageSize = 256;
+
+private:
+    const RecordRow *rowAt(int row) const;
+    void reset(const EntryQuery &query);
+
+    DataFile &data_;
+    EntryQuery query_;
+    std::unique_ptr<EntryList> list_;
+    QList<RecordColumn> columns_;
+    QList<QIcon> icons_;
+    // Pages read, the most recently used first.
+    mutable std::unordered_map<int, std::vector<RecordRow>> pages_;
+    mutable std::list<int> recent_;
+};

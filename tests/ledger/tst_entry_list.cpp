@@ -1,0 +1,212 @@
+#include "ledger/entry_list.h"
+#include "support/test_folder.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <algorithm>
+
+#include "support/test_main.h"
+
+namespace {
+
+// A ledger with repeated keys (to test the order by id within a key), missing values (NULL),
+// several kinds and a second account set whose entries must never show.
+struct Fixture {
+    TestFolder t;
+    int set = 0;
+    std::vector<LedgerEntry> all;  // the account set's entries as stored
+
+    Fixture()
+    {
+        set = t.defaultAccountSet();
+        const int other = t.addAccountSet("别人");
+        DataFile::Transaction transaction(t.data);
+        QRandomGenerator random(7);
+        const QStringList kinds{"收入", "支出", "支出", "", "其它"};
+        const QStringList items{"餐饮", "工资", "交通", "Zoo", "a'b", "100%"};
+        for (int i = 0; i < 700; ++i) {
+            LedgerEntry e;
+            e.date = QDate(2007, 11, 20).addDays(random.bounded(120)).toString("yyyy-MM-dd");
+            e.kind = kinds[random.bounded(kinds.size())];
+            e.item = items[random.bounded(items.size())];
+            e.method = random.bounded(3) ? QStringLiteral("现金") : QStringLiteral("银行卡");
+            e.handler = QStringLiteral("人%1").arg(random.bounded(4));
+            e.amount = QString::number(random.bounded(1, 300)) + (random.bounded(2) ? ".5" : "");
+            e.summary = QStringLiteral("第%1笔 %2").arg(random.bounded(50)).arg(random.bounded(2) ? "午饭" : "ATM");
+            e.id = t.addEntry(set, e.date, e.kind, e.amount, e.item, e.summary, e.method, e.handler);
+            all.push_back(e);
+            if (i % 5 == 0)
+                t.addEntry(other, e.date, e.kind, e.amount, e.item, e.summary, e.method, e.handler);
+        }
+        // Missing values sort as SQLite sorts NULL: first ascending, last descending.
+        for (const char *column : {"data", "t2", "t3", "t4", "t5", "content"}) {
+            const qint64 id = t.addEntry(set, "2008-01-15", "支出", "3", "餐饮", "缺", "现金", "本人");
+            t.data.exec(QStringLiteral("update jizhang set %1=NULL where id=?").arg(QString::fromLatin1(column)), {id});
+            all.push_back(*Ledger(t.data).entry(id));
+        }
+        transaction.commit();
+    }
+};
+
+// The order the lists promise, written out plainly: the sorted column's value (amounts as
+// numbers, the sorted kind first), missing values first ascending, ties by id.
+std::vector<qint64> expectedOrder(std::vector<LedgerEntry> entries, const EntryQuery &q)
+{
+    const bool desc = q.sortColumn < 0 ? true : q.sortOrder == Qt::DescendingOrder;
+    auto text = [&](const LedgerEntry &e) -> const QString & {
+        switch (q.sortColumn) {
+        case 2: return e.item;
+        case 5: return e.method;
+        case 6: return e.handler;
+        case 7: return e.summary;
+        default: return e.date;
+        }
+    };
+    std::sort(entries.begin(), entries.end(), [&](const LedgerEntry &a, const LedgerEntry &b) {
+        if (q.search && q.sortColumn < 0)
+            return a.id > b.id;
+        if (q.sortColumn == 3 || q.sortColumn == 4) {
+            const bool aFirst = (a.kind == "收入") == (q.sortColumn == 3);
+            const bool bFirst = (b.kind == "收入") == (q.sortColumn == 3);
+            if (aFirst != bFirst)
+                return aFirst;
+        }
+        int c;
+        if (q.sortColumn == 3 || q.sortColumn == 4) {
+            const double x = a.amount.isNull() ? -1e300 : a.amount.toDouble();
+            const double y = b.amount.isNull() ? -1e300 : b.amount.toDouble();
+            c = x < y ? -1 : x > y ? 1 : 0;
+        } else if (text(a).isNull() != text(b).isNull()) {
+            c = text(a).isNull() ? -1 : 1;
+        } else {
+            c = text(a).toUtf8().compare(text(b).toUtf8());
+        }
+        if (c == 0)
+            c = a.id < b.id ? -1 : 1;
+        return desc ? c > 0 : c < 0;
+    });
+    std::vector<qint64> ids;
+    for (const LedgerEntry &e : entries)
+        ids.push_back(e.id);
+    return ids;
+}
+
+// Reads a list in pages taken in a scattered order: from the end, the middle, backwards.
+std::vector<qint64> readScattered(EntryList &list, int page)
+{
+    std::vector<qint64> ids(size_t(list.count()), -1);
+    std::vector<int> starts;
+    for (int first = 0; first < list.count(); first += page)
+        starts.push_back(first);
+    std::vector<int> order;
+    for (size_t i = 0; i < starts.size(); ++i)
+        order.push_back(starts[i % 2 ? starts.size() - 1 - i / 2 : i / 2]);
+    order.push_back(starts.empty() ? 0 : starts[starts.size() / 2]);
+    for (int first : order) {
+        const std::vector<LedgerEntry> rows = list.entries(first, page);
+        for (size_t i = 0; i < rows.size(); ++i)
+            ids[size_t(first) + i] = rows[i].id;
+    }
+    return ids;
+}
+
+} // namespace
+
+class EntryListTest : public QObject {
+    Q_OBJECT
+private slots:
+    void everyOrderAndFilterMatchesAPlainSort();
+    void totalsAndDeletingAgreeWithTheRows();
+};
+
+void EntryListTest::everyOrderAndFilterMatchesAPlainSort()
+{
+    Fixture f;
+    struct Case {
+        const char *name;
+        QString node;
+        std::optional<SearchRequest> search;
+        QString filter;
+    };
+    SearchRequest february;
+    february.byDate = true;
+    february.from = QDate(2008, 2, 1);
+    february.to = QDate(2008, 2, 29);
+    std::vector<Case> cases{{"all", "0_", {}, {}},
+                            {"all filtered", "0_", {}, " atm "},
+                            {"wildcards and quotes literal", "0_", {}, "%"},
+                            {"quote", "0_", {}, "a'b"},
+                            {"month", "2008_1_", {}, {}},
+                            {"search", {}, february, {}},
+                            {"search filtered", {}, february, "午饭"}};
+    for (const Case &c : cases) {
+        for (int column : {-1, 0, 2, 3, 4, 5, 6, 7}) {
+            for (Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+                EntryQuery q;
+                q.accountSet = f.set;
+                q.nodeKey = c.node;
+                q.search = c.search;
+                q.filter = c.filter;
+                q.sortColumn = column;
+                q.sortOrder = order;
+
+                std::vector<LedgerEntry> selected;
+                const QString needle = c.filter.trimmed().toLower();
+                for (const LedgerEntry &e : f.all) {
+                    const QString day = e.date;
+                    if (c.node == "2008_1_" && !(day >= "2008-01-01" && day < "2008-02-01"))
+                        continue;
+                    if (c.search && !(day >= "2008-02-01" && day <= "2008-02-29"))
+                        continue;
+                    if (!needle.isEmpty() && !e.item.toLower().contains(needle) && !e.summary.toLower().contains(needle) &&
+                        !e.method.toLower().contains(needle) && !e.handler.toLower().contains(needle))
+                        continue;
+                    selected.push_back(e);
+                }
+                const QByteArray what = QByteArray(c.name) + " column " + QByteArray::number(column) +
+                                        (order == Qt::AscendingOrder ? " asc" : " desc");
+                EntryList list(f.t.data, q);
+                QVERIFY2(list.count() == int(selected.size()), what);
+                QVERIFY2(!selected.empty(), what);
+                QVERIFY2(readScattered(list, 37) == expectedOrder(selected, q), what);
+            }
+        }
+    }
+}
+
+void EntryListTest::totalsAndDeletingAgreeWithTheRows()
+{
+    Fixture f;
+    for (const QString &filter : {QString(), QStringLiteral("午饭")}) {
+        EntryQuery q;
+        q.accountSet = f.set;
+        q.filter = filter;
+        q.sortColumn = 3;
+        EntryList list(f.t.data, q);
+        auto sum = [&](bool income) {
+            Money total;
+            list.forEach([&](const LedgerEntry &e) {
+                if ((e.kind == "收入") == income)
+                    total += Money::fromStored(e.amount).value_or(Money());
+                return true;
+            }, 50);
+            return total;
+        };
+        QCOMPARE(list.totals().income, sum(true));
+        QCOMPARE(list.totals().expense, sum(false));
+
+        // Deleting the entry at a position: the list and its totals lose exactly that entry.
+        const LedgerEntry gone = list.entries(100, 1).front();
+        const LedgerEntry after = list.entries(101, 1).front();
+        f.t.data.exec("delete from jizhang where id=?", {gone.id});
+        QVERIFY(list.remove(100, gone));
+        QCOMPARE(list.entries(100, 1).front().id, after.id);
+        QCOMPARE(list.totals().income, sum(true));
+        QCOMPARE(list.totals().expense, sum(false));
+        QCOMPARE(EntryList(f.t.data, q).count(), list.count());
+    }
+}
+
+TALLYRA_TEST(EntryListTest)
+#include "tst_entry_list.moc"
