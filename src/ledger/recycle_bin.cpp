@@ -116,14 +116,22 @@ int RecycleBin::discardAll(int accountSet, const QDateTime &when, const std::fun
     const QString stamp = timeText(when);
     const QString moveAll = QStringLiteral("insert into jizhang_bin (") + BinColumns +
                             QStringLiteral(") select id, data, t1, t2, t3, t4, t5, content, muluID, ? from jizhang ");
+    std::optional<DataFile::WideCache> wide;  // goes after the transaction
     DataFile::Transaction transaction(data_);
-    Statement counted = data_.query(QStringLiteral("select count(*) from jizhang where muluID=?"), {accountSet});
-    const qint64 total = counted.step() ? counted.integer(0) : 0;
-    int done = 0;
+    qint64 total = 0;
+    {
+        Statement counted = data_.query(QStringLiteral("select count(*) from jizhang where muluID=?"), {accountSet});
+        total = counted.step() ? counted.integer(0) : 0;
+    }
     if (total == 0) {
         transaction.commit();
         return 0;
     }
+    // Every index of jizhang loses these entries in an order of its own: a move of many
+    // pieces reads (and writes) much of the file, best once each.
+    if (total > Piece)
+        wide.emplace(data_);
+    int done = 0;
     // In pieces along the account set's date index: each piece the entries up to a date
     // about one piece further on (whole days, so a piece may be a little larger). The last
     // statement takes whatever is left: the tail, and dates that are no dates.

@@ -14,7 +14,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
 #include <optional>
+#include <unistd.h>
 
 namespace {
 
@@ -197,7 +199,7 @@ void DataFile::configure()
         db_.execute(QStringLiteral("PRAGMA journal_mode = DELETE"));
         db_.execute(QStringLiteral("PRAGMA synchronous = FULL"));
     }
-    db_.execute(QStringLiteral("PRAGMA cache_size = -32768"));
+    db_.execute(QStringLiteral("PRAGMA cache_size = -%1").arg(CacheKiB));
     int rc = sqlite3_create_function_v2(db_.handle(), "amount", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
                                         nullptr, amountFunction, nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK)
@@ -420,6 +422,29 @@ qint64 DataFile::insert(const QString &sql, const QVariantList &values)
     refuseIfReadOnly();
     query(sql, values).run();
     return db_.lastInsertId();
+}
+
+DataFile::WideCache::WideCache(DataFile &file) : file_(file)
+{
+    Statement pages = file_.database().prepare(QStringLiteral("PRAGMA page_count"));
+    const qint64 fileKiB = pages.step() ? pages.integer(0) * 4 : 0;
+    const qint64 memoryKiB = qint64(::sysconf(_SC_PHYS_PAGES)) * (::sysconf(_SC_PAGESIZE) / 1024);
+    qint64 kib = std::min<qint64>(fileKiB / 2, 512 * 1024);
+    if (memoryKiB > 0)
+        kib = std::min(kib, memoryKiB / 8);
+    if (kib > CacheKiB)
+        file_.db_.execute(QStringLiteral("PRAGMA cache_size = -%1").arg(kib));
+}
+
+DataFile::WideCache::~WideCache()
+{
+    try {
+        if (file_.db_.isOpen())
+            file_.db_.execute(QStringLiteral("PRAGMA cache_size = -%1").arg(CacheKiB));
+    } catch (const StoreError &) {
+        // The connection closes with its larger cache, and reopens with the usual one.
+        file_.close();
+    }
 }
 
 DataFile::Transaction::Transaction(DataFile &file) : file_(file)

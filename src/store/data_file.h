@@ -99,6 +99,21 @@ public:
     // An insert; returns the new row's id.
     qint64 insert(const QString &sql, const QVariantList &values = {});
 
+    // While it lasts, a write that touches much of the file keeps the pages it reads in
+    // memory, as many as half the file holds (at most 512 MiB and an eighth of the
+    // machine's memory): each page is read once and written once instead of again and
+    // again. The usual cache comes back when it goes.
+    class WideCache {
+    public:
+        explicit WideCache(DataFile &file);
+        ~WideCache();
+        WideCache(const WideCache &) = delete;
+        WideCache &operator=(const WideCache &) = delete;
+
+    private:
+        DataFile &file_;
+    };
+
     // Several writes that land together or not at all.
     class Transaction {
     public:
@@ -129,5 +144,6 @@ private:
     QString readOnlyReason_;
     bool needsPassphrase_ = false;
     int busyTimeoutMs_ = Database::BusyTimeoutMs;
+    static constexpr int CacheKiB = 32768;
     std::function<void()> betweenPieces_;
 };
