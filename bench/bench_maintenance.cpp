@@ -1,10 +1,11 @@
 // Backup, restore and compaction of the generated data file with two account sets of
-// 1,000,000 entries each, beside a plain file copy and a bare sqlcipher_export in the
-// same run. The shared generated file is only read: restore and compaction work on a
-// private copy of it.
+// 1,000,000 entries each, beside a plain file copy, a bare sqlcipher_export and the
+// unchecked backup and restore of the earlier versions, all in the same run. The shared
+// generated file is only read: restore and compaction work on a private copy of it.
 #include "bench_data.h"
 
 #include "maintenance/data_file_maintenance.h"
+#include "maintenance/staged_copy.h"
 #include "store/data_file.h"
 #include "store/program_folder.h"
 #include "store/schema.h"
@@ -18,6 +19,9 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <sqlcipher/sqlite3.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <unistd.h>
 
@@ -132,6 +136,57 @@ void Restore(benchmark::State &state)
     setBytes(state);
 }
 
+// The backup of the earlier versions, without the check of the copy: the copy under a
+// read transaction through the connection's own file handle, flushed and renamed.
+void UncheckedBackup(benchmark::State &state)
+{
+    const QString target = work().dir.filePath(QStringLiteral("20240102.mdb"));
+    for (auto _ : state) {
+        Database &db = work().data.database();
+        StagedCopy copy(target);
+        db.execute(QStringLiteral("BEGIN"));
+        db.execute(QStringLiteral("select count(*) from sqlite_master"));
+        sqlite3_file *file = nullptr;
+        sqlite3_file_control(db.handle(), "main", SQLITE_FCNTL_FILE_POINTER, &file);
+        sqlite3_int64 size = 0;
+        file->pMethods->xFileSize(file, &size);
+        QByteArray buffer(1 << 20, Qt::Uninitialized);
+        for (sqlite3_int64 offset = 0; offset < size;) {
+            const int length = int(std::min<sqlite3_int64>(buffer.size(), size - offset));
+            file->pMethods->xRead(file, buffer.data(), length, offset);
+            copy.write(buffer.constData(), length);
+            offset += length;
+        }
+        db.execute(QStringLiteral("COMMIT"));
+        copy.commit();
+    }
+    QFile::remove(target);
+    setBytes(state);
+}
+
+// The restore of the earlier versions: copy beside the data file, flush, open the copy
+// with the key and look for the tables, rename; no page check, no exclusive lock.
+void UncheckedRestore(benchmark::State &state)
+{
+    DataFile &data = work().data;
+    for (auto _ : state) {
+        StagedCopy copy(data.path());
+        copy.append(work().backup);
+        copy.finish();
+        {
+            Database db;
+            db.open(copy.stagedPath(), false);
+            DataFile::applyKey(db);
+            db.execute(QStringLiteral("select count(*) from sqlite_master"));
+            if (!Schema::missingTables(db).isEmpty())
+                state.SkipWithError("not a data file");
+        }
+        data.close();
+        copy.commit();
+    }
+    setBytes(state);
+}
+
 // The export alone: attach a new keyed file, export, detach; nothing checked or renamed.
 void BareExport(benchmark::State &state)
 {
@@ -180,7 +235,9 @@ template <typename F> void registerMedian(const char *name, F f, int repetitions
 const bool registered = [] {
     registerMedian("PlainFileCopy", PlainFileCopy, 7);
     registerMedian("PlainFileCopyWithSync", PlainFileCopyWithSync, 7);
+    registerMedian("UncheckedBackup", UncheckedBackup, 7);
     registerMedian("Backup", Backup, 7);
+    registerMedian("UncheckedRestore", UncheckedRestore, 7);
     registerMedian("Restore", Restore, 7);
     registerMedian("BareExport", BareExport, 3);
     registerMedian("Compaction", Compaction, 3);

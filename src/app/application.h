@@ -14,13 +14,17 @@ class Launcher;
 class Prompt;
 
 // The running program: its data file and session, the login window first, then the main
-// window of the user who logged in, and the login window again after a logout.
+// window of the user who logged in, and the login window again after a logout. It holds
+// the data file for as long as it runs: a second program on the same file ends at once.
 class Application : public QObject {
     Q_OBJECT
 public:
     Application(const ProgramFolder &folder, Prompt &prompt, Launcher &launcher);
     ~Application() override;
 
+    // Claims the data file (or ends the program when another one holds it), removes what
+    // an interrupted run left beside it, asks for its passphrase when it has one, and
+    // shows the login window, naming a data file that cannot be opened or written.
     void start();
 
     LoginWindow *loginWindow() const { return login_; }
@@ -36,6 +40,8 @@ signals:
 private:
     void showLogin();
     void showMain();
+    // Asks for the data file's passphrase until one opens it; false when cancelled.
+    bool askPassphrase();
     void endProgram();
 
     ProgramFolder folder_;

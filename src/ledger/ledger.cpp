@@ -2,6 +2,7 @@
 #include "core/dates.h"
 
 #include "ledger/entry_list.h"
+#include "ledger/recycle_bin.h"
 #include "store/data_file.h"
 #include "ui/formats.h"
 
@@ -231,7 +232,8 @@ RecordRow Ledger::listRow(const LedgerEntry &e)
 
 bool Ledger::deleteEntry(qint64 id)
 {
-    return data_.exec(QStringLiteral("delete from jizhang where id=?"), {id}) > 0;
+    // Into the recycle bin, from where it can come back.
+    return RecycleBin(data_).discard(id);
 }
 
 bool Ledger::passwordMatches(const QString &userName, const QString &password)
@@ -244,7 +246,7 @@ bool Ledger::passwordMatches(const QString &userName, const QString &password)
 
 int Ledger::deleteAll(int accountSet)
 {
-    return data_.exec(QStringLiteral("delete from jizhang where muluID=?"), {accountSet});
+    return RecycleBin(data_).discardAll(accountSet);
 }
 
 SqlCondition Ledger::searchCondition(const SearchRequest &r)

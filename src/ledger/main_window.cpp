@@ -10,6 +10,7 @@
 #include "ledger/entry_editor.h"
 #include "ledger/finance_summary.h"
 #include "ledger/ledger_list_model.h"
+#include "ledger/recycle_bin_commands.h"
 #include "maintenance/maintenance_commands.h"
 #include "maintenance/view_settings.h"
 #include "reports/report_window.h"
@@ -114,6 +115,7 @@ void MainWindow::buildMenus()
     backup->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
     add(system, QStringLiteral("还原数据"));
     add(system, QStringLiteral("数据压缩"));
+    add(system, QStringLiteral("数据文件密码"));
     system->addSeparator();
     QAction *exit = add(system, QStringLiteral("退    出"));
     exit->setIcon(Icons::icon(Glyph::Exit));
@@ -153,6 +155,7 @@ void MainWindow::buildMenus()
         ->setIcon(Icons::icon(Glyph::Edit));
     shortcut(add(financeMenu_, QStringLiteral("删  除")), QKeySequence(Qt::Key_Delete))->setIcon(Icons::icon(Glyph::Delete));
     add(financeMenu_, QStringLiteral("删除全部"));
+    add(financeMenu_, QStringLiteral("回收站"));
     shortcut(add(financeMenu_, QStringLiteral("导入...")), QKeySequence(Qt::CTRL | Qt::Key_I))
         ->setIcon(Icons::icon(Glyph::Import));
     shortcut(add(financeMenu_, QStringLiteral("导出...")), QKeySequence(Qt::CTRL | Qt::Key_E))
@@ -408,6 +411,8 @@ void MainWindow::connectCommands()
     on(QStringLiteral("删  除"), &MainWindow::del);
     onButton(QStringLiteral("删除"), &MainWindow::del);
     on(QStringLiteral("删除全部"), &MainWindow::deleteAll);
+    auto *bin = new RecycleBinCommands(*this, context_, [this] { refresh(); });
+    on(QStringLiteral("回收站"), [bin] { bin->openBin(); });
     on(QStringLiteral("财务统计"), &MainWindow::financeSummary);
     on(QStringLiteral("收支报表"), [this] { ReportWindow::open(context_, *this); });
     onButton(QStringLiteral("导入"), &MainWindow::batchImport);
@@ -449,6 +454,7 @@ void MainWindow::connectCommands()
     onButton(QStringLiteral("备份"), [upkeep] { upkeep->backup(); });
     on(QStringLiteral("还原数据"), [upkeep] { upkeep->restore(); });
     on(QStringLiteral("数据压缩"), [upkeep] { upkeep->compact(); });
+    on(QStringLiteral("数据文件密码"), [upkeep] { upkeep->changePassphrase(); });
     connect(this, &MainWindow::unloading, upkeep, &MaintenanceCommands::automaticBackup);
     const QString modeCaptions[] = {QStringLiteral("大图标"), QStringLiteral("小图标"), QStringLiteral("列表"),
                                     QStringLiteral("详细信息")};

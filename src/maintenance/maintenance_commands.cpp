@@ -2,6 +2,7 @@
 
 #include "ledger/main_window.h"
 #include "maintenance/data_file_maintenance.h"
+#include "maintenance/passphrase_window.h"
 #include "maintenance/settings_window.h"
 #include "maintenance/view_settings.h"
 #include "store/data_file.h"
@@ -67,8 +68,16 @@ void MaintenanceCommands::restore()
     if (prompt.message(&window_, Prompt::Icon::Question, QStringLiteral("问题"), question, Prompt::Buttons::YesNo,
                        Prompt::Answer::No) != Prompt::Answer::Yes)
         return;
+    // A backup made while the file had another passphrase opens only with that one.
+    auto askPassphrase = [&](bool again) {
+        return prompt.askText(&window_, QStringLiteral("数据文件密码"),
+                              (again ? QStringLiteral("密码不对。请重新输入“%1”的数据文件密码：")
+                                     : QStringLiteral("“%1”设置了另一个数据文件密码，请输入它的密码："))
+                                  .arg(QDir::toNativeSeparators(file)),
+                              true);
+    };
     try {
-        DataFileMaintenance(context_.data, context_.folder).restore(file);
+        DataFileMaintenance(context_.data, context_.folder).restore(file, askPassphrase);
     } catch (const StoreError &error) {
         prompt.reportError(&window_, error);
         return;
@@ -108,6 +117,20 @@ void MaintenanceCommands::openSettings()
 {
     SettingsWindow settings(context_, &window_);
     settings.exec();
+}
+
+void MaintenanceCommands::changePassphrase()
+{
+    try {
+        context_.data.OpenDataFile();
+        if (context_.data.isReadOnly())
+            throw context_.data.readOnlyError();
+    } catch (const StoreError &error) {
+        context_.prompt.reportError(&window_, error);
+        return;
+    }
+    PassphraseWindow window(context_, &window_);
+    window.exec();
 }
 
 void MaintenanceCommands::automaticBackup()

@@ -7,7 +7,7 @@
 class MainWindow;
 
 // The main window's commands for the data file and the entry lists' appearance: backup,
-// restore, compaction, the settings window, the automatic backup when the window goes
+// restore, compaction, the data file's passphrase, the settings window, the automatic backup when the window goes
 // away, and the items of the "查看(&C)" menu.
 class MaintenanceCommands : public QObject {
     Q_OBJECT
@@ -18,6 +18,8 @@ public:
     void restore();
     void compact();
     void openSettings();
+    // "数据文件密码": sets, changes or removes the data file's passphrase.
+    void changePassphrase();
     // Run whenever the main window goes away (exit, close, logout).
     void automaticBackup();
 

@@ -1,5 +1,6 @@
 #include "maintenance/staged_copy.h"
 
+#include "store/file_ops.h"
 #include "store/sqlite_db.h"
 
 #include <QDir>
@@ -9,22 +10,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
+#include <exception>
+#include <thread>
 
 namespace {
 
 QString native(const QString &path) { return QDir::toNativeSeparators(path); }
-
-// Makes a finished rename survive a power cut: the folder's entry is written out too.
-void syncFolder(const QString &folder)
-{
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
 
 } // namespace
 
@@ -33,6 +24,7 @@ StagedCopy::StagedCopy(const QString &target)
       file_(QFileInfo(target_).absolutePath() + QStringLiteral("/.") + QFileInfo(target_).fileName() +
             QStringLiteral(".XXXXXX"))
 {
+    // QTemporaryFile creates its file for the owner only (0600).
     if (!file_.open())
         fail(QStringLiteral("无法在“%1”中建立文件").arg(native(QFileInfo(target_).absolutePath())));
 }
@@ -71,17 +63,47 @@ void StagedCopy::append(const QString &source)
     }
 }
 
+void StagedCopy::flushAndKeepPermissions()
+{
+    if (!file_.flush())
+        fail(QStringLiteral("写入“%1”时出错").arg(native(target_)));
+    // A replaced file keeps its permissions; a new one stays the owner's alone.
+    if (QFileInfo::exists(target_))
+        file_.setPermissions(QFile::permissions(target_));
+}
+
 void StagedCopy::finish()
+{
+    finish({});
+}
+
+void StagedCopy::finish(const std::function<void()> &whileSyncing)
 {
     if (!file_.isOpen())
         return;
-    if (!file_.flush() || ::fsync(file_.handle()) != 0)
-        fail(QStringLiteral("写入“%1”时出错").arg(native(target_)));
-    // Keep the permissions of the file being replaced; a new file gets the usual ones.
-    QFileDevice::Permissions permissions = QFileInfo::exists(target_)
-        ? QFile::permissions(target_)
-        : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
-    file_.setPermissions(permissions);
+    flushAndKeepPermissions();
+    const int fd = file_.handle();
+    int syncError = 0;
+    std::exception_ptr checkFailure;
+    {
+        std::thread sync([fd, &syncError] {
+            if (!FileOps::syncFile(fd))
+                syncError = errno;
+        });
+        if (whileSyncing) {
+            try {
+                whileSyncing();
+            } catch (...) {
+                checkFailure = std::current_exception();
+            }
+        }
+        sync.join();
+    }
+    if (checkFailure)
+        std::rethrow_exception(checkFailure);
+    if (syncError != 0)
+        throw StoreError(QStringLiteral("写入“%1”时出错：%2").arg(native(target_), FileOps::reason(syncError)),
+                         syncError);
     file_.close();
 }
 
@@ -90,11 +112,17 @@ void StagedCopy::commit()
     finish();
     if (std::rename(QFile::encodeName(file_.fileName()).constData(), QFile::encodeName(target_).constData()) != 0) {
         const int error = errno;
-        throw StoreError(QStringLiteral("无法写入文件“%1”：%2").arg(native(target_), QString::fromLocal8Bit(std::strerror(error))),
-                         error);
+        throw StoreError(QStringLiteral("无法写入文件“%1”：%2").arg(native(target_), FileOps::reason(error)), error);
     }
     file_.setAutoRemove(false);
-    syncFolder(QFileInfo(target_).absolutePath());
+    FileOps::syncFolder(QFileInfo(target_).absolutePath());
+}
+
+QString StagedCopy::handOver()
+{
+    finish();
+    file_.setAutoRemove(false);
+    return file_.fileName();
 }
 
 bool StagedCopy::sameFile(const QString &a, const QString &b)

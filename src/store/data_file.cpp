@@ -1,6 +1,7 @@
 #include "store/data_file.h"
 
 #include "core/money.h"
+#include "store/file_ops.h"
 #include "store/schema.h"
 
 #include <sqlcipher/sqlite3.h>
@@ -8,10 +9,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
 #include <optional>
+#include <unistd.h>
 
 namespace {
 
@@ -43,6 +48,8 @@ void amountFunction(sqlite3_context *context, int, sqlite3_value **argv)
         sqlite3_result_null(context);
 }
 
+QString native(const QString &path) { return QDir::toNativeSeparators(path); }
+
 // money_total(t5): the exact sum of the amounts, as decimal text ("0" for no rows); an
 // amount that is not a number adds nothing, exactly as in the lists.
 // The running sum lives in SQLite's aggregate memory, which is only 8-byte aligned: it is
@@ -69,34 +76,16 @@ void moneyTotalFinal(sqlite3_context *context)
     sqlite3_result_text(context, text.constData(), int(text.size()), SQLITE_TRANSIENT);
 }
 
-QString reasonFor(const StoreError &error)
-{
-    switch (error.code() & 0xFF) {
-    case SQLITE_NOTADB:
-        return QStringLiteral("文件不是Tallyra数据文件，或密码不符，或已经损坏。");
-    case SQLITE_CORRUPT:
-        return QStringLiteral("文件已经损坏。");
-    case SQLITE_CANTOPEN:
-    case SQLITE_PERM:
-    case SQLITE_AUTH:
-        return QStringLiteral("文件无法读取（没有权限，或被其它程序占用）。");
-    case SQLITE_IOERR:
-        return QStringLiteral("读写文件时出错。");
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return QStringLiteral("文件正被其它程序使用。");
-    default:
-        return QString();
-    }
-}
 
 [[noreturn]] void failOpening(const QString &path, const QString &reason, const QString &detail, int code)
 {
     QString text = QStringLiteral("无法打开数据文件“%1”。").arg(QDir::toNativeSeparators(path));
-    if (!reason.isEmpty())
+    if (reason.isEmpty())
+        text += detail;
+    else if (!detail.isEmpty())
+        text += reason + QStringLiteral("（%1）").arg(detail);
+    else
         text += reason;
-    if (!detail.isEmpty())
-        text += QStringLiteral("（%1）").arg(detail);
     throw StoreError(text, code);
 }
 
@@ -104,13 +93,44 @@ QString reasonFor(const StoreError &error)
 
 QString DataFile::password() { return QStringLiteral("qmx4172"); }
 
-void DataFile::applyKey(Database &db)
+QByteArray DataFile::keyBytes(const QString &passphrase)
 {
-    db.execute(QStringLiteral("PRAGMA key = '%1'").arg(password()));
+    return passphrase.isEmpty() ? password().toUtf8() : passphrase.toUtf8();
+}
+
+void DataFile::applyKey(Database &db, const QString &passphrase)
+{
+    db.key(keyBytes(passphrase));
     db.execute(QStringLiteral("PRAGMA cipher_page_size = 4096"));
 }
 
+bool DataFile::looksEncrypted(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 size = file.size();
+    if (size < 1024 || size % 512 != 0)
+        return false;
+    const QByteArray head = file.read(1024);
+    if (head.size() < 1024 || head.startsWith(QByteArray("SQLite format 3\0", 16)))
+        return false;
+    // Encrypted pages use nearly every byte value; text and damaged files a few.
+    bool seen[256] = {};
+    int distinct = 0;
+    for (char c : head) {
+        auto &s = seen[static_cast<unsigned char>(c)];
+        if (!s) {
+            s = true;
+            ++distinct;
+        }
+    }
+    return distinct >= 160;
+}
+
 DataFile::DataFile(const QString &path) : path_(path) {}
+
+DataFile::~DataFile() { close(); }
 
 Database &DataFile::database()
 {
@@ -130,15 +150,56 @@ void DataFile::OpenDataFile()
 
 void DataFile::close() { db_.close(); }
 
+void DataFile::setPassphrase(const QString &passphrase)
+{
+    if (passphrase == passphrase_)
+        return;
+    close();
+    passphrase_ = passphrase;
+}
+
+void DataFile::setBusyTimeout(int milliseconds)
+{
+    busyTimeoutMs_ = milliseconds;
+    db_.setBusyTimeout(milliseconds);
+}
+
+void DataFile::betweenPieces()
+{
+    if (betweenPieces_)
+        betweenPieces_();
+}
+
+StoreError DataFile::readOnlyError() const
+{
+    return StoreError(QStringLiteral("数据文件是只读的，修改不能保存：%1。").arg(readOnlyReason_), SQLITE_READONLY);
+}
+
+StoreError DataFile::readOnlyNotice() const
+{
+    return StoreError(QStringLiteral("%1。Tallyra只能显示其中的数据，所有修改都不能保存。").arg(readOnlyReason_),
+                      SQLITE_READONLY);
+}
+
+void DataFile::refuseIfReadOnly()
+{
+    OpenDataFile();
+    if (isReadOnly())
+        throw readOnlyError();
+}
+
 void DataFile::configure()
 {
-    applyKey(db_);
+    applyKey(db_, passphrase_);
+    db_.setBusyTimeout(busyTimeoutMs_);
     // Reading the schema is the first access to the file: a wrong key or a file that is
     // not a data file of ours fails here, before anything is written.
     db_.execute(QStringLiteral("select count(*) from sqlite_master"));
-    db_.execute(QStringLiteral("PRAGMA journal_mode = DELETE"));
-    db_.execute(QStringLiteral("PRAGMA synchronous = FULL"));
-    db_.execute(QStringLiteral("PRAGMA cache_size = -32768"));
+    if (!isReadOnly()) {
+        db_.execute(QStringLiteral("PRAGMA journal_mode = DELETE"));
+        db_.execute(QStringLiteral("PRAGMA synchronous = FULL"));
+    }
+    db_.execute(QStringLiteral("PRAGMA cache_size = -%1").arg(CacheKiB));
     int rc = sqlite3_create_function_v2(db_.handle(), "amount", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
                                         nullptr, amountFunction, nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK)
@@ -152,15 +213,19 @@ void DataFile::openExisting()
 {
     QStringList missing;
     int fileVersion = 0;
+    needsPassphrase_ = false;
+    readOnlyReason_ = FileOps::writeBlocker(path_);
     try {
-        db_.open(path_, false);
+        db_.open(path_, isReadOnly() ? Database::Mode::ReadOnly : Database::Mode::ReadWrite);
         configure();
         missing = Schema::missingTables(db_);
         Statement version = db_.prepare(QStringLiteral("PRAGMA user_version"));
         fileVersion = version.step() ? int(version.integer(0)) : 0;
     } catch (const StoreError &error) {
         db_.close();
-        failOpening(path_, reasonFor(error), error.description(), error.code());
+        needsPassphrase_ = (error.code() & 0xFF) == SQLITE_NOTADB && looksEncrypted(path_);
+        failOpening(path_, needsPassphrase_ ? QStringLiteral("数据文件设置了密码，或密码不符。") : QString(),
+                    error.description(), error.code());
     }
     if (!missing.isEmpty()) {
         db_.close();
@@ -172,11 +237,20 @@ void DataFile::openExisting()
         failOpening(path_, QStringLiteral("文件来自更新版本的Tallyra。"), QString(), SQLITE_NOTADB);
     }
     if (fileVersion < Schema::Version) {
+        // An older file gains its newer tables and indexes before first use; one that
+        // cannot be written cannot gain them, and the lists would fail without them.
+        if (isReadOnly()) {
+            db_.close();
+            failOpening(path_,
+                        QStringLiteral("文件来自旧版本的Tallyra，需要先升级才能使用，但是%1。请让它可以写入后再打开。")
+                            .arg(readOnlyReason_),
+                        QString(), SQLITE_READONLY);
+        }
         try {
             Schema::migrate(db_, fileVersion);
         } catch (const StoreError &error) {
             db_.close();
-            failOpening(path_, reasonFor(error), error.description(), error.code());
+            failOpening(path_, QString(), error.description(), error.code());
         }
     }
 }
@@ -184,30 +258,145 @@ void DataFile::openExisting()
 void DataFile::createNew()
 {
     // Build the new file beside its final name and move it into place only when it is
-    // complete, so that an interrupted start never leaves a half-made data file.
-    const QString building = path_ + QStringLiteral(".new");
-    QFile::remove(building);
-    QFile::remove(building + QStringLiteral("-journal"));
+    // complete, so that an interrupted start never leaves a half-made data file. The
+    // staging name is one that the start-up clean-up knows as ours.
+    const QFileInfo target(path_);
+    auto failCreating = [&](const QString &detail, int code) -> StoreError {
+        return StoreError(QStringLiteral("无法建立数据文件“%1”。（%2）").arg(native(path_), detail), code);
+    };
+    QTemporaryFile staged(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
+    if (!staged.open())
+        throw failCreating(staged.errorString(), SQLITE_CANTOPEN);
     try {
         Database db;
-        db.open(building, true);
-        applyKey(db);
+        db.open(staged.fileName(), Database::Mode::ReadWrite);
+        applyKey(db, passphrase_);
         db.execute(QStringLiteral("PRAGMA journal_mode = DELETE"));
         db.execute(QStringLiteral("PRAGMA synchronous = FULL"));
         Schema::create(db);
         db.close();
     } catch (const StoreError &error) {
-        QFile::remove(building);
-        throw StoreError(QStringLiteral("无法建立数据文件“%1”。（%2）")
-                             .arg(QDir::toNativeSeparators(path_), error.description()),
-                         error.code());
+        QFile::remove(staged.fileName() + QStringLiteral("-journal"));
+        throw failCreating(error.description(), error.code());
     }
-    if (std::rename(QFile::encodeName(building).constData(), QFile::encodeName(path_).constData()) != 0) {
-        QFile::remove(building);
-        throw StoreError(QStringLiteral("无法建立数据文件“%1”。").arg(QDir::toNativeSeparators(path_)),
+    if (!FileOps::syncFile(staged.handle()))
+        throw failCreating(FileOps::reason(errno), SQLITE_IOERR);
+    // Closed before the connection opens the file: closing a descriptor of a file drops
+    // the connection's locks on it. The name stays (and is removed unless it is used).
+    staged.close();
+
+    FileLock next;
+    if (claimed_ && next.take(staged.fileName()) != FileLock::Result::Taken)
+        throw failCreating(FileOps::reason(errno), SQLITE_CANTOPEN);
+    if (!FileOps::renameNoReplace(staged.fileName(), path_)) {
+        // Another program made the file at the same moment: use that one.
+        if (errno != EEXIST)
+            throw failCreating(FileOps::reason(errno), SQLITE_CANTOPEN);
+    } else {
+        staged.setAutoRemove(false);
+        FileOps::syncFolder(target.absolutePath());
+        if (claimed_)
+            lock_ = std::move(next);
+    }
+    if (!claimed_ || lock_.isHeld())
+        openExisting();
+}
+
+bool DataFile::claim()
+{
+    claimed_ = true;
+    if (lock_.isHeld())
+        return true;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (!QFileInfo::exists(path_)) {
+            close();
+            createNew();
+            if (lock_.isHeld())
+                return true;
+        }
+        switch (lock_.take(path_)) {
+        case FileLock::Result::Taken:
+            return true;
+        case FileLock::Result::Held:
+            claimed_ = false;
+            return false;
+        case FileLock::Result::Failed:
+            if (errno == ENOENT)
+                continue;  // removed in between: make it anew
+            claimed_ = false;
+            throw StoreError(QStringLiteral("无法打开数据文件“%1”：%2。").arg(native(path_), FileOps::reason(errno)),
+                             SQLITE_CANTOPEN);
+        }
+    }
+    claimed_ = false;
+    throw StoreError(QStringLiteral("无法打开数据文件“%1”。").arg(native(path_)), SQLITE_CANTOPEN);
+}
+
+bool DataFile::passphraseOpens(const QString &passphrase) const
+{
+    try {
+        Database db;
+        db.open(path_, Database::Mode::ReadOnly);
+        applyKey(db, passphrase);
+        db.execute(QStringLiteral("select count(*) from sqlite_master"));
+        return true;
+    } catch (const StoreError &error) {
+        if ((error.code() & 0xFF) == SQLITE_NOTADB)
+            return false;
+        throw;
+    }
+}
+
+void DataFile::changePassphrase(const QString &passphrase)
+{
+    refuseIfReadOnly();
+    if (passphrase == passphrase_)
+        return;
+    try {
+        db_.rekey(keyBytes(passphrase));
+    } catch (const StoreError &) {
+        // The engine rolled the file back to the old key; start the next use afresh.
+        close();
+        throw;
+    }
+    passphrase_ = passphrase;
+    // Every later connection, and this one from the start, uses the new key.
+    close();
+}
+
+void DataFile::lockExclusively()
+{
+    refuseIfReadOnly();
+    db_.execute(QStringLiteral("PRAGMA main.locking_mode = EXCLUSIVE"));
+    try {
+        // In exclusive locking mode the lock that BEGIN EXCLUSIVE takes outlives COMMIT.
+        db_.execute(QStringLiteral("BEGIN EXCLUSIVE"));
+        db_.execute(QStringLiteral("COMMIT"));
+    } catch (const StoreError &) {
+        close();
+        throw;
+    }
+}
+
+void DataFile::replaceWith(const QString &completeFile)
+{
+    FileLock next;
+    if (claimed_ && next.take(completeFile) != FileLock::Result::Taken)
+        throw StoreError(QStringLiteral("无法锁定文件“%1”：%2。").arg(native(completeFile), FileOps::reason(errno)),
                          SQLITE_CANTOPEN);
+    if (std::rename(QFile::encodeName(completeFile).constData(), QFile::encodeName(path_).constData()) != 0) {
+        const int error = errno;
+        close();
+        throw StoreError(QStringLiteral("无法用“%1”替换数据文件“%2”：%3。")
+                             .arg(native(completeFile), native(path_), FileOps::reason(error)),
+                         error);
     }
-    openExisting();
+    FileOps::syncFolder(QFileInfo(path_).absolutePath());
+    // The connection (and its lock) goes before the old file's program lock: closing that
+    // descriptor would drop the connection's locks.
+    close();
+    if (claimed_)
+        lock_ = std::move(next);
 }
 
 Statement DataFile::query(const QString &sql, const QVariantList &values)
@@ -221,18 +410,46 @@ Statement DataFile::query(const QString &sql, const QVariantList &values)
 
 int DataFile::exec(const QString &sql, const QVariantList &values)
 {
+    sqlText_ = sql;
+    refuseIfReadOnly();
     query(sql, values).run();
     return db_.changes();
 }
 
 qint64 DataFile::insert(const QString &sql, const QVariantList &values)
 {
+    sqlText_ = sql;
+    refuseIfReadOnly();
     query(sql, values).run();
     return db_.lastInsertId();
 }
 
+DataFile::WideCache::WideCache(DataFile &file) : file_(file)
+{
+    Statement pages = file_.database().prepare(QStringLiteral("PRAGMA page_count"));
+    const qint64 fileKiB = pages.step() ? pages.integer(0) * 4 : 0;
+    const qint64 memoryKiB = qint64(::sysconf(_SC_PHYS_PAGES)) * (::sysconf(_SC_PAGESIZE) / 1024);
+    qint64 kib = std::min<qint64>(fileKiB / 2, 512 * 1024);
+    if (memoryKiB > 0)
+        kib = std::min(kib, memoryKiB / 8);
+    if (kib > CacheKiB)
+        file_.db_.execute(QStringLiteral("PRAGMA cache_size = -%1").arg(kib));
+}
+
+DataFile::WideCache::~WideCache()
+{
+    try {
+        if (file_.db_.isOpen())
+            file_.db_.execute(QStringLiteral("PRAGMA cache_size = -%1").arg(CacheKiB));
+    } catch (const StoreError &) {
+        // The connection closes with its larger cache, and reopens with the usual one.
+        file_.close();
+    }
+}
+
 DataFile::Transaction::Transaction(DataFile &file) : file_(file)
 {
+    file_.refuseIfReadOnly();
     file_.database().execute(QStringLiteral("BEGIN IMMEDIATE"));
 }
 

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "store/file_lock.h"
 #include "store/sqlite_db.h"
 
 #include <QString>
 #include <QVariantList>
+
+#include <functional>
 
 // The encrypted data file vazuda.mdb and the one connection the program keeps open on it.
 //
@@ -12,20 +15,79 @@
 // file that cannot be opened is left exactly as it is and the failure is thrown as a
 // StoreError that names the file. Restore and compaction close() the connection before
 // they replace the file; the next operation opens the new one.
+//
+// The file is keyed with the built-in data-file password unless the user gave it a
+// passphrase of their own. A file (or folder) that cannot be written is opened read-only:
+// everything can be read, every write is refused with a message that says why.
 class DataFile {
 public:
-    // The data-file password; backups and compacted copies carry the same key.
+    // The built-in data-file password; files without a passphrase of their own carry it.
     static QString password();
-    // Applies the key and the cipher settings to a freshly opened connection.
-    static void applyKey(Database &db);
+    // Applies a key (the built-in one for an empty passphrase) and the cipher settings to
+    // a freshly opened connection.
+    static void applyKey(Database &db, const QString &passphrase = QString());
+    // The key a passphrase stands for, as the cipher takes it (the built-in one for empty).
+    static QByteArray keyBytes(const QString &passphrase);
+    // The file looks like an encrypted data file: whole pages of what reads as noise. A
+    // file like that which the key does not open needs a passphrase; a text file, a plain
+    // SQLite file or a cut-off file does not.
+    static bool looksEncrypted(const QString &path);
 
     explicit DataFile(const QString &path);
+    ~DataFile();
+    DataFile(const DataFile &) = delete;
+    DataFile &operator=(const DataFile &) = delete;
 
     const QString &path() const { return path_; }
     void OpenDataFile();
     void close();
     bool isOpen() const { return db_.isOpen(); }
     Database &database();
+
+    // One program per data file: takes the lock that keeps every other Tallyra off this
+    // file for as long as this object lives, creating the file first when it is missing.
+    // False when another program holds it (nothing was touched then). Restore and
+    // compaction hand the lock on to the file that takes the data file's place.
+    bool claim();
+    bool isClaimed() const { return claimed_; }
+
+    // The passphrase the file is opened with; empty for the built-in key.
+    const QString &passphrase() const { return passphrase_; }
+    void setPassphrase(const QString &passphrase);
+    // The last opening failed because the key did not fit an encrypted-looking file.
+    bool needsPassphrase() const { return needsPassphrase_; }
+    // Tries a passphrase on the file without writing anything.
+    bool passphraseOpens(const QString &passphrase) const;
+    // Re-encrypts the file with a new passphrase (empty: back to the built-in key), in
+    // one transaction: the file has the old key or the new one, never a mixture.
+    void changePassphrase(const QString &passphrase);
+
+    // After opening: the file or its folder cannot be written, and why.
+    bool isReadOnly() const { return !readOnlyReason_.isEmpty(); }
+    const QString &readOnlyReason() const { return readOnlyReason_; }
+    // What a refused write reports.
+    StoreError readOnlyError() const;
+    // The start-up notice of a read-only data file (reported in the error format).
+    StoreError readOnlyNotice() const;
+
+    // Long writes run in pieces; between two pieces (outside every statement) they call
+    // this, so that the program can keep its windows painting.
+    void setBetweenPieces(std::function<void()> hook) { betweenPieces_ = std::move(hook); }
+    void betweenPieces();
+
+    // Holds the engine's exclusive lock on the file until the connection closes: no other
+    // program reads or writes it meanwhile (they wait, then report it busy). Restore and
+    // compaction take it before their first copy and keep it to the rename.
+    void lockExclusively();
+
+    // Puts a complete, checked file in the data file's place with one rename (the lock of
+    // claim() moves to it first) and writes the folder's entry to the disk. Then the
+    // connection closes, which ends lockExclusively(); the next operation opens the new file.
+    void replaceWith(const QString &completeFile);
+
+    // How long a statement waits for another program's lock before it reports "busy".
+    void setBusyTimeout(int milliseconds);
+    int busyTimeout() const { return busyTimeoutMs_; }
 
     // The statement about to run (with "?" where values are bound), for error reports.
     const QString &SqlText() const { return sqlText_; }
@@ -36,6 +98,21 @@ public:
     int exec(const QString &sql, const QVariantList &values = {});
     // An insert; returns the new row's id.
     qint64 insert(const QString &sql, const QVariantList &values = {});
+
+    // While it lasts, a write that touches much of the file keeps the pages it reads in
+    // memory, as many as half the file holds (at most 512 MiB and an eighth of the
+    // machine's memory): each page is read once and written once instead of again and
+    // again. The usual cache comes back when it goes.
+    class WideCache {
+    public:
+        explicit WideCache(DataFile &file);
+        ~WideCache();
+        WideCache(const WideCache &) = delete;
+        WideCache &operator=(const WideCache &) = delete;
+
+    private:
+        DataFile &file_;
+    };
 
     // Several writes that land together or not at all.
     class Transaction {
@@ -55,8 +132,18 @@ private:
     void openExisting();
     void createNew();
     void configure();
+    void refuseIfReadOnly();
 
     QString path_;
+    // Declared before the connection: the connection closes first, then the lock goes.
+    FileLock lock_;
+    bool claimed_ = false;
     Database db_;
     QString sqlText_;
+    QString passphrase_;
+    QString readOnlyReason_;
+    bool needsPassphrase_ = false;
+    int busyTimeoutMs_ = Database::BusyTimeoutMs;
+    static constexpr int CacheKiB = 32768;
+    std::function<void()> betweenPieces_;
 };

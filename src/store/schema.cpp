@@ -111,6 +111,20 @@ CREATE TABLE IF NOT EXISTS 导入列对应 (
     对应 TEXT);
 )SQL";
 
+// Version 5: deleted ledger entries wait in a table of their own, so that every query of
+// jizhang stays as it is. A bin row keeps the entry's id and fields, its account set and
+// the time it was deleted ("yyyy-mm-dd hh:nn:ss"); the bin lists by account set, newest
+// deletion (highest bin id) first.
+const char *const CreateBin = R"SQL(
+CREATE TABLE IF NOT EXISTS jizhang_bin (
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    entryId INTEGER,
+    data TEXT, t1 TEXT, t2 TEXT, t3 TEXT, t4 TEXT, t5 TEXT, content TEXT,
+    muluID INTEGER,
+    deleted TEXT);
+CREATE INDEX IF NOT EXISTS jizhang_bin_muluID ON jizhang_bin(muluID);
+)SQL";
+
 qint64 insertCatalogueRow(Database &db, const QString &key, const QString &parent,
                           const QString &cls, const QString &content)
 {
@@ -193,6 +207,7 @@ void create(Database &db)
         db.execute(QString::fromUtf8(CreateIndexes));
         db.execute(QString::fromUtf8(CreateMonthTotals));
         createImportMappings(db);
+        db.execute(QString::fromUtf8(CreateBin));
         insertSeedRows(db);
         db.execute(QStringLiteral("PRAGMA user_version = %1").arg(Version));
         db.execute(QStringLiteral("COMMIT"));
@@ -218,6 +233,9 @@ void migrate(Database &db, int fromVersion)
     db.execute(QString::fromUtf8(CreateIndexes));
     db.execute(QString::fromUtf8(CreateMonthTotals));
     db.execute(QStringLiteral("DROP INDEX IF EXISTS Tables_muluID_res"));
+    // Version 5 added the recycle bin (a step that can run again on a file that has it;
+    // version 3 was never used).
+    db.execute(QString::fromUtf8(CreateBin));
     db.execute(QStringLiteral("PRAGMA user_version = %1").arg(Version));
 }
 

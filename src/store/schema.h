@@ -9,9 +9,12 @@ class Database;
 namespace Schema {
 
 // Recorded in PRAGMA user_version; later versions migrate older files on opening.
-constexpr int Version = 4;
+constexpr int Version = 5;
 
+// The tables every data file must hold (files of older versions lack the later ones).
 QStringList tableNames();
+// The recycle bin of ledger entries (version 5).
+inline QString binTable() { return QStringLiteral("jizhang_bin"); }
 // Tables of the program that the opened file lacks (compared without regard to case).
 QStringList missingTables(Database &db);
 // Creates the tables and indexes and inserts the seed rows, in one transaction.

@@ -1,5 +1,7 @@
 #include "store/sqlite_db.h"
 
+// The key functions are declared only for builds that ask for them.
+#define SQLITE_HAS_CODEC 1
 #include <sqlcipher/sqlite3.h>
 
 #include <utility>
@@ -17,19 +19,86 @@ Database &Database::operator=(Database &&other) noexcept
     return *this;
 }
 
-void Database::open(const QString &path, bool create)
+void Database::open(const QString &path, bool create) { open(path, create ? Mode::Create : Mode::ReadWrite); }
+
+void Database::open(const QString &path, Mode mode)
 {
     close();
-    int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    int flags = mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY
+                                       : SQLITE_OPEN_READWRITE | (mode == Mode::Create ? SQLITE_OPEN_CREATE : 0);
     sqlite3 *db = nullptr;
     int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
         QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_close(db);
-        throw StoreError(message, rc);
+        throw StoreError(describe(rc, message), rc);
     }
     sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, BusyTimeoutMs);
     db_ = db;
+}
+
+void Database::setBusyTimeout(int milliseconds)
+{
+    if (db_)
+        sqlite3_busy_timeout(db_, milliseconds);
+}
+
+void Database::key(const QByteArray &passphrase)
+{
+    if (!db_)
+        throw StoreError(QStringLiteral("数据文件没有打开"), SQLITE_MISUSE);
+    int rc = sqlite3_key(db_, passphrase.constData(), int(passphrase.size()));
+    if (rc != SQLITE_OK)
+        fail(rc);
+}
+
+void Database::rekey(const QByteArray &passphrase)
+{
+    if (!db_)
+        throw StoreError(QStringLiteral("数据文件没有打开"), SQLITE_MISUSE);
+    int rc = sqlite3_rekey(db_, passphrase.constData(), int(passphrase.size()));
+    if (rc != SQLITE_OK)
+        fail(rc);
+}
+
+QString Database::describe(int code, const QString &engineText)
+{
+    QString cause;
+    switch (code & 0xFF) {
+    case SQLITE_READONLY:
+        cause = QStringLiteral("数据文件不能写入（文件或它所在的文件夹是只读的，或文件已被换掉），修改没有保存。");
+        break;
+    case SQLITE_FULL:
+        cause = QStringLiteral("磁盘已满，修改没有保存。");
+        break;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        cause = QStringLiteral("数据文件正被其它程序使用，请稍后再试。");
+        break;
+    case SQLITE_IOERR:
+        cause = QStringLiteral("读写数据文件时出错（磁盘或文件系统故障）。");
+        break;
+    case SQLITE_NOTADB:
+        cause = QStringLiteral("文件不是Tallyra数据文件，或密码不符，或已经损坏。");
+        break;
+    case SQLITE_CORRUPT:
+        cause = QStringLiteral("数据文件已经损坏。");
+        break;
+    case SQLITE_CANTOPEN:
+        cause = QStringLiteral("无法打开数据文件或它的日志文件。");
+        break;
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        cause = QStringLiteral("没有访问数据文件的权限。");
+        break;
+    case SQLITE_NOMEM:
+        cause = QStringLiteral("内存不足。");
+        break;
+    default:
+        return engineText;
+    }
+    return engineText.isEmpty() ? cause : cause + QStringLiteral("（") + engineText + QStringLiteral("）");
 }
 
 void Database::close()
@@ -43,7 +112,7 @@ void Database::close()
 void Database::fail(int code) const
 {
     QString message = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString::fromUtf8(sqlite3_errstr(code));
-    throw StoreError(message, code);
+    throw StoreError(describe(code, message), code);
 }
 
 void Database::execute(const QString &sql)
@@ -55,7 +124,9 @@ void Database::execute(const QString &sql)
     if (rc != SQLITE_OK) {
         QString message = error ? QString::fromUtf8(error) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_free(error);
-        throw StoreError(message, rc);
+        // The extended code, as prepared statements report it.
+        const int code = sqlite3_extended_errcode(db_);
+        throw StoreError(describe(code, message), (code & 0xFF) == (rc & 0xFF) ? code : rc);
     }
 }
 

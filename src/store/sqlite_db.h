@@ -37,9 +37,20 @@ public:
     Database(Database &&other) noexcept;
     Database &operator=(Database &&other) noexcept;
 
-    // Opens (or, with create, creates) the file. Nothing is read until the first statement.
+    enum class Mode { ReadWrite, Create, ReadOnly };
+    // Opens (or, with Create, creates) the file. Nothing is read until the first statement.
+    // Every connection waits up to BusyTimeoutMs for another program's lock before it
+    // reports the file as busy.
     void open(const QString &path, bool create);
+    void open(const QString &path, Mode mode);
     void close();
+    static constexpr int BusyTimeoutMs = 5000;
+    void setBusyTimeout(int milliseconds);
+
+    // The encryption key: a passphrase, taken byte for byte (quotes and all).
+    void key(const QByteArray &passphrase);
+    // Re-encrypts the whole file with another key, in one transaction.
+    void rekey(const QByteArray &passphrase);
     bool isOpen() const { return db_ != nullptr; }
     sqlite3 *handle() const { return db_; }
 
@@ -50,6 +61,10 @@ public:
     int changes() const;
 
     [[noreturn]] void fail(int code) const;
+
+    // The engine's common failures in the user's words ("磁盘已满" for SQLITE_FULL), with
+    // the engine's own text kept after it; other failures keep the engine's text alone.
+    static QString describe(int code, const QString &engineText);
 
 private:
     sqlite3 *db_ = nullptr;

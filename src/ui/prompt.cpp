@@ -9,6 +9,8 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -75,6 +77,8 @@ QString Prompt::withFileType(const QString &path, const QString &filter, int cho
         *type = chosen;
     return endings.isEmpty() || endings[chosen].isEmpty() ? path : path + endings[chosen].first();
 }
+
+std::optional<QString> Prompt::askText(QWidget *, const QString &, const QString &, bool) { return std::nullopt; }
 
 Prompt::Answer QtPrompt::message(QWidget *parent, Icon icon, const QString &title, const QString &text,
                                  Buttons buttons, Answer defaultAnswer)
@@ -203,4 +207,20 @@ std::optional<QColor> QtPrompt::chooseColour(QWidget *parent, const QColor &init
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.selectedColor();
+}
+
+std::optional<QString> QtPrompt::askText(QWidget *parent, const QString &title, const QString &label, bool secret)
+{
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(title.isEmpty() ? QStringLiteral("Tallyra") : title);
+    QString shown = label;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    dialog.setLabelText(shown);
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setTextEchoMode(secret ? QLineEdit::Password : QLineEdit::Normal);
+    dialog.setOkButtonText(QStringLiteral("确定"));
+    dialog.setCancelButtonText(QStringLiteral("取消"));
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
 }

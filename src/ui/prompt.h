@@ -40,6 +40,10 @@ public:
                              const QString &suggestedPath = QString()) = 0;
     virtual std::optional<ListFont> chooseFont(QWidget *parent, const ListFont &initial) = 0;
     virtual std::optional<QColor> chooseColour(QWidget *parent, const QColor &initial) = 0;
+    // A line of text the user types (shown as dots when secret, as a password is); nothing
+    // when the dialog was cancelled. A prompt that cannot ask answers nothing.
+    virtual std::optional<QString> askText(QWidget *parent, const QString &title, const QString &label,
+                                           bool secret = false);
 
     // A save dialog offering several file types. `type` gets the chosen type's number in the
     // filter (from 0): the type the name ends in, else the one chosen in the dialog, whose
@@ -74,6 +78,7 @@ public:
     QString saveFileOfType(QWidget *parent, const QString &title, const QString &filter,
                            const QString &suggestedPath, int *type) override;
     bool choosePrinter(QWidget *parent, QPrinter &printer) override;
+    std::optional<QString> askText(QWidget *parent, const QString &title, const QString &label, bool secret) override;
 
     // "备份文件|*.mdb" becomes "备份文件 (*.mdb)"; a description that ends in its own
     // patterns shows them once: "导出文件(*.csv)|*.csv" stays "导出文件(*.csv)", and

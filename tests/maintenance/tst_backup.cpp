@@ -203,6 +203,7 @@ void BackupTest::backupWaitsForNoWriterAndNeverCopiesHalfAWrite()
     addEntries(t, 20, QStringLiteral("committed"));
     DataFileMaintenance maintenance(t.data, t.folder);
     const QString backup = t.path() + QStringLiteral("/during.mdb");
+    t.data.setBusyTimeout(100);  // gives up on the writer's lock soon
 
     // Another program is in the middle of a large write: its changes already reach the
     // file (its cache is too small to hold them), its commit has not come yet.
@@ -306,7 +307,12 @@ void BackupTest::restoreRefusesFilesThatAreNotDataFiles()
     t.prompt.files << chosen;
     t.prompt.answers << Prompt::Answer::Yes;
     w.command(QStringLiteral("还原数据"))->trigger();
-    QCOMPARE(t.prompt.shown.size(), 3);
+    // A file of another key may be a backup with a passphrase of its own: it is asked
+    // for (and here not given).
+    const bool asked = kind == QLatin1String("other key");
+    QCOMPARE(t.prompt.shown.size(), asked ? 4 : 3);
+    if (asked)
+        QCOMPARE(t.prompt.shown[2].kind, QStringLiteral("text"));
     verifyErrorReport(t.prompt.last());
     QVERIFY(!t.prompt.texts().contains(RestoreDone));
     QCOMPARE(fileHash(t.folder.dataFile()), before);

@@ -44,6 +44,13 @@ bool ScriptedPrompt::choosePrinter(QWidget *, QPrinter &printer)
     return true;
 }
 
+std::optional<QString> ScriptedPrompt::askText(QWidget *, const QString &title, const QString &label, bool secret)
+{
+    shown.append({QStringLiteral("text"), secret ? Icon::Warning : Icon::None, title, label, Buttons::OkCancel,
+                  Answer::Ok, {}});
+    return typed.isEmpty() ? std::nullopt : typed.dequeue();
+}
+
 QString ScriptedPrompt::lastText() const
 {
     for (auto it = shown.crbegin(); it != shown.crend(); ++it)
@@ -69,4 +76,5 @@ void ScriptedPrompt::reset()
     fonts.clear();
     colours.clear();
     printFiles.clear();
+    typed.clear();
 }

@@ -13,7 +13,7 @@
 class ScriptedPrompt : public Prompt {
 public:
     struct Shown {
-        QString kind;  // "message", "open", "save", "font", "colour", "print"
+        QString kind;  // "message", "open", "save", "font", "colour", "print", "text"
         Icon icon = Icon::None;
         QString title;
         QString text;  // message text, or the file filter
@@ -29,6 +29,8 @@ public:
     QQueue<std::optional<QColor>> colours;
     // Print dialogs answered by printing into these PDF files; none queued cancels.
     QQueue<QString> printFiles;
+    // Answers of askText, in order; with none queued the dialog is cancelled.
+    QQueue<std::optional<QString>> typed;
 
     Answer message(QWidget *parent, Icon icon, const QString &title, const QString &text, Buttons buttons,
                    Answer defaultAnswer) override;
@@ -38,6 +40,9 @@ public:
     std::optional<ListFont> chooseFont(QWidget *parent, const ListFont &initial) override;
     std::optional<QColor> chooseColour(QWidget *parent, const QColor &initial) override;
     bool choosePrinter(QWidget *parent, QPrinter &printer) override;
+    // Recorded as kind "text" with the label as its text; `buttons` is OkCancel, and the
+    // icon is Warning for a secret text.
+    std::optional<QString> askText(QWidget *parent, const QString &title, const QString &label, bool secret) override;
 
     // The last message's text, or an empty text when none was shown.
     QString lastText() const;

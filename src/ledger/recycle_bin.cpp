@@ -1,0 +1,248 @@
+#include "ledger/recycle_bin.h"
+
+#include "store/data_file.h"
+#include "core/dates.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+namespace {
+
+// Entries moved per piece of a long move: small enough to keep the windows painting
+// between pieces, large enough that the pieces cost nothing extra.
+constexpr qint64 Piece = 5000;
+
+const QString BinColumns = QStringLiteral("entryId, data, t1, t2, t3, t4, t5, content, muluID, deleted");
+
+constexpr char Separator = char(0x1F);
+static_assert(RecordRow::Separator.unicode() == 0x1F);
+
+void appendCell(std::string &row, std::string_view cell)
+{
+    row += Separator;
+    const size_t start = row.size();
+    row += cell;
+    if (cell.find(Separator) != std::string_view::npos)
+        std::replace(row.begin() + qsizetype(start), row.end(), Separator, ' ');
+}
+
+std::string_view firstLine(std::string_view text)
+{
+    const size_t end = text.find_first_of("\r\n");
+    return end == std::string_view::npos ? text : text.substr(0, end);
+}
+
+// "yyyy-mm-dd" as the ledger lists show it: "yyyy年mm月dd日".
+void appendDate(std::string &row, std::string_view date)
+{
+    auto digits = [&](size_t from, size_t count) {
+        for (size_t i = from; i < from + count; ++i)
+            if (date[i] < '0' || date[i] > '9')
+                return false;
+        return true;
+    };
+    if (date.size() >= 10 && date[4] == '-' && date[7] == '-' && digits(0, 4) && digits(5, 2) && digits(8, 2))
+        row.append(date.data(), 4).append("年").append(date.data() + 5, 2).append("月").append(date.data() + 8, 2).append("日");
+    else
+        row += Dates::listDate(QString::fromUtf8(date.data(), qsizetype(date.size()))).toStdString();
+}
+
+} // namespace
+
+QList<RecordColumn> RecycleBin::columns()
+{
+    // The whole of a date, an amount and a deletion time fit; amounts are right-aligned.
+    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+    return {{QStringLiteral("日  期"), 1800, QStringLiteral("2008年01月05日")},
+            {QStringLiteral("id"), 0},
+            {QStringLiteral("项目"), 1500},
+            {QStringLiteral("收入"), 1200, QStringLiteral("12345678.99"), right},
+            {QStringLiteral("支出"), 1200, QStringLiteral("12345678.99"), right},
+            {QStringLiteral("摘要"), 3300},
+            {QStringLiteral("删除时间"), 2700, QStringLiteral("2008-01-05 12:00:00")}};
+}
+
+QString RecycleBin::timeText(const QDateTime &time) { return time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
+
+BinPage RecycleBin::LoadData(int accountSet)
+{
+    BinPage page;
+    Statement st = data_.query(
+        QStringLiteral("select id, data, t1, t2, t5, content, deleted from jizhang_bin where muluID=? order by id desc"),
+        {accountSet});
+    const std::string_view income = "收入";
+    std::string row;
+    row.reserve(256);
+    while (st.step()) {
+        const bool isIncome = st.utf8(2) == income;
+        const std::string_view amount = st.utf8(4);
+        row.clear();
+        appendDate(row, st.utf8(1));
+        appendCell(row, st.utf8(0));
+        appendCell(row, st.utf8(3));
+        appendCell(row, isIncome ? amount : std::string_view());
+        appendCell(row, isIncome ? std::string_view() : amount);
+        appendCell(row, firstLine(st.utf8(5)));
+        appendCell(row, st.utf8(6));
+        page.rows.push_back(RecordRow::fromPacked(QString::fromUtf8(row.data(), qsizetype(row.size())), isIncome ? 5 : 6));
+    }
+    page.count = int(page.rows.size());
+    return page;
+}
+
+int RecycleBin::count(int accountSet)
+{
+    Statement st = data_.query(QStringLiteral("select count(*) from jizhang_bin where muluID=?"), {accountSet});
+    return st.step() ? int(st.integer(0)) : 0;
+}
+
+bool RecycleBin::discard(qint64 entryId, const QDateTime &when)
+{
+    DataFile::Transaction transaction(data_);
+    const int moved = data_.exec(QStringLiteral("insert into jizhang_bin (") + BinColumns +
+                                     QStringLiteral(") select id, data, t1, t2, t3, t4, t5, content, muluID, ? "
+                                                    "from jizhang where id=?"),
+                                 {timeText(when), entryId});
+    if (moved == 0)
+        return false;
+    data_.exec(QStringLiteral("delete from jizhang where id=?"), {entryId});
+    transaction.commit();
+    return true;
+}
+
+int RecycleBin::discardAll(int accountSet, const QDateTime &when, const std::function<void(int, int)> &progress)
+{
+    const QString stamp = timeText(when);
+    const QString moveAll = QStringLiteral("insert into jizhang_bin (") + BinColumns +
+                            QStringLiteral(") select id, data, t1, t2, t3, t4, t5, content, muluID, ? from jizhang ");
+    std::optional<DataFile::WideCache> wide;  // goes after the transaction
+    DataFile::Transaction transaction(data_);
+    qint64 total = 0;
+    {
+        Statement counted = data_.query(QStringLiteral("select count(*) from jizhang where muluID=?"), {accountSet});
+        total = counted.step() ? counted.integer(0) : 0;
+    }
+    if (total == 0) {
+        transaction.commit();
+        return 0;
+    }
+    // Every index of jizhang loses these entries in an order of its own: a move of many
+    // pieces reads (and writes) much of the file, best once each.
+    if (total > Piece)
+        wide.emplace(data_);
+    int done = 0;
+    // In pieces along the account set's date index: each piece the entries up to a date
+    // about one piece further on (whole days, so a piece may be a little larger). The last
+    // statement takes whatever is left: the tail, and dates that are no dates.
+    Statement next = data_.query(
+        QStringLiteral("select data from jizhang where muluID=? and data > ? order by data limit 1 offset ?"));
+    Statement firstPiece = data_.query(QStringLiteral("select data from jizhang where muluID=? and data is not null "
+                                                      "order by data limit 1 offset ?"));
+    Statement move = data_.query(moveAll + QStringLiteral("where muluID=? and data > ? and data <= ?"));
+    Statement remove = data_.query(QStringLiteral("delete from jizhang where muluID=? and data > ? and data <= ?"));
+    Statement moveFirst = data_.query(moveAll + QStringLiteral("where muluID=? and data <= ?"));
+    Statement removeFirst = data_.query(QStringLiteral("delete from jizhang where muluID=? and data <= ?"));
+    std::optional<QString> from;  // the last date moved
+    while (total - done > Piece) {
+        Statement &boundary = from ? next : firstPiece;
+        boundary.reset();
+        if (from)
+            boundary.bindAll({accountSet, *from, Piece - 1});
+        else
+            boundary.bindAll({accountSet, Piece - 1});
+        if (!boundary.step())
+            break;
+        const QString until = boundary.text(0);
+        Statement &moving = from ? move : moveFirst;
+        Statement &removing = from ? remove : removeFirst;
+        moving.reset();
+        removing.reset();
+        if (from) {
+            moving.bindAll({stamp, accountSet, *from, until});
+            removing.bindAll({accountSet, *from, until});
+        } else {
+            moving.bindAll({stamp, accountSet, until});
+            removing.bindAll({accountSet, until});
+        }
+        moving.run();
+        done += data_.database().changes();
+        removing.run();
+        from = until;
+        if (progress)
+            progress(done, int(total));
+        data_.betweenPieces();
+    }
+    done += data_.exec(moveAll + QStringLiteral("where muluID=? order by id"), {stamp, accountSet});
+    data_.exec(QStringLiteral("delete from jizhang where muluID=?"), {accountSet});
+    if (progress)
+        progress(done, int(total));
+    transaction.commit();
+    return done;
+}
+
+int RecycleBin::restore(const QList<qint64> &binIds, int accountSet)
+{
+    DataFile::Transaction transaction(data_);
+    Statement row = data_.query(QStringLiteral("select ") + BinColumns +
+                                QStringLiteral(" from jizhang_bin where id=? and muluID=?"));
+    // With its old id when that is free (ids are never reused, unless a file came from
+    // elsewhere); a new one otherwise.
+    Statement withId = data_.query(QStringLiteral("insert or ignore into jizhang (id, data, t1, t2, t3, t4, t5, content, "
+                                                  "muluID) values (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    Statement withoutId = data_.query(QStringLiteral(
+        "insert into jizhang (data, t1, t2, t3, t4, t5, content, muluID) values (?, ?, ?, ?, ?, ?, ?, ?)"));
+    Statement remove = data_.query(QStringLiteral("delete from jizhang_bin where id=?"));
+    int restored = 0;
+    int pieces = 0;
+    for (qint64 binId : binIds) {
+        row.reset();
+        row.bindAll({binId, accountSet});
+        if (!row.step())
+            continue;  // not in this account set's bin (or already back)
+        QVariantList fields;
+        for (int column = 1; column <= 8; ++column)
+            fields << (row.isNull(column) ? QVariant() : QVariant(row.text(column)));
+        fields[7] = row.integer(8);
+        withId.reset();
+        withId.bindAll(QVariantList{row.integer(0)} + fields);
+        withId.run();
+        if (data_.database().changes() == 0) {
+            withoutId.reset();
+            withoutId.bindAll(fields);
+            withoutId.run();
+        }
+        remove.reset();
+        remove.bindAll({binId});
+        remove.run();
+        ++restored;
+        if (++pieces % Piece == 0)
+            data_.betweenPieces();
+    }
+    transaction.commit();
+    return restored;
+}
+
+int RecycleBin::empty(int accountSet)
+{
+    DataFile::Transaction transaction(data_);
+    Statement bounds = data_.query(QStringLiteral("select min(id), max(id), count(*) from jizhang_bin where muluID=?"),
+                                   {accountSet});
+    bounds.step();
+    const qint64 total = bounds.integer(2);
+    int removed = 0;
+    if (total > 0) {
+        const qint64 first = bounds.integer(0);
+        const qint64 last = bounds.integer(1);
+        Statement remove = data_.query(QStringLiteral("delete from jizhang_bin where muluID=? and id >= ? and id < ?"));
+        for (qint64 from = first; from <= last; from += Piece) {
+            remove.reset();
+            remove.bindAll({accountSet, from, from + Piece});
+            remove.run();
+            removed += data_.database().changes();
+            data_.betweenPieces();
+        }
+    }
+    transaction.commit();
+    return removed;
+}

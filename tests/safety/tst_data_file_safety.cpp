@@ -1,0 +1,635 @@
+// Crashes and faults around the data file: damaged copies, a second program, locks left
+// by others, read-only folders, leftovers of a killed run, file modes and passphrases.
+// Whatever goes wrong, the data file stays byte for byte as it was.
+#include "app/application.h"
+#include "ledger/ledger.h"
+#include "ledger/main_window.h"
+#include "maintenance/data_file_maintenance.h"
+#include "maintenance/passphrase_window.h"
+#include "store/page_check.h"
+#include "store/schema.h"
+#include "support/read_only.h"
+#include "support/test_folder.h"
+#include "users/login_window.h"
+
+#include <sqlcipher/sqlite3.h>
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "support/test_main.h"
+
+namespace {
+
+QByteArray fileHash(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
+                                       : QByteArray();
+}
+
+qint64 count(DataFile &data, const QString &sql = QStringLiteral("select count(*) from jizhang"))
+{
+    Statement st = data.query(sql);
+    return st.step() ? st.integer(0) : -1;
+}
+
+void addEntries(TestFolder &t, int n, int set = 0)
+{
+    DataFile::Transaction transaction(t.data);
+    for (int i = 0; i < n; ++i)
+        t.addEntry(set ? set : t.session.CurrentAccountSetId, QStringLiteral("2008-03-%1").arg(1 + i % 28, 2, 10, QChar(u'0')),
+                   i % 2 ? QStringLiteral("支出") : QStringLiteral("收入"), QString::number(i + 1),
+                   QStringLiteral("餐饮"), QString(200, QChar(u'备' + i % 7)));
+    transaction.commit();
+}
+
+// What the program itself created and did not clean up.
+QStringList leftovers(const QString &folder)
+{
+    return QDir(folder).entryList({QStringLiteral(".vazuda*"), QStringLiteral("temp.mdb*"), QStringLiteral("*-journal")},
+                                  QDir::Files | QDir::Hidden);
+}
+
+int mode(const QString &path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 0777) : -1;
+}
+
+void changeBytes(const QString &path, qint64 offset, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    QVERIFY(f.seek(offset));
+    QByteArray old = f.read(bytes.size());
+    for (int i = 0; i < old.size(); ++i)
+        old[i] = char(old[i] ^ bytes[i]);
+    QVERIFY(f.seek(offset));
+    f.write(old);
+}
+
+void typeLogin(LoginWindow &w, const QString &name, const QString &password)
+{
+    w.findChild<QLineEdit *>("Text1_0")->setText(name);
+    w.findChild<QLineEdit *>("Text1_1")->setText(password);
+    QTest::mouseClick(w.findChild<QPushButton *>("Command1"), Qt::LeftButton);
+}
+
+void verifyErrorReport(const ScriptedPrompt::Shown &shown, int code = -1)
+{
+    QCOMPARE(shown.icon, Prompt::Icon::Critical);
+    QCOMPARE(shown.title, QStringLiteral("错误"));
+    QVERIFY2(shown.text.startsWith(QStringLiteral("发现错误：\r\n")), qPrintable(shown.text));
+    if (code >= 0)
+        QVERIFY2(shown.text.endsWith(QStringLiteral("\r\n错误代码：%1").arg(code)), qPrintable(shown.text));
+}
+
+// Another program writing the file (the sqlcipher shell, say), killed in the middle of
+// a large write: the file holds half of it and a hot journal the other half's undo.
+void killedWriter(const QString &path, int set)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        sqlite3 *db = nullptr;
+        sqlite3_open(path.toUtf8().constData(), &db);
+        sqlite3_exec(db, "PRAGMA key = 'qmx4172'; PRAGMA cipher_page_size = 4096; PRAGMA cache_size = 2; BEGIN IMMEDIATE",
+                     nullptr, nullptr, nullptr);
+        const QByteArray insert = QStringLiteral("insert into jizhang (data, t1, t5, content, muluID) "
+                                                 "values ('2010-01-01', '支出', '1', hex(randomblob(200)), %1)")
+                                      .arg(set)
+                                      .toUtf8();
+        for (int i = 0; i < 300; ++i)
+            sqlite3_exec(db, insert.constData(), nullptr, nullptr, nullptr);
+        ::_exit(0);  // no commit, no clean-up
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+}
+
+} // namespace
+
+class DataFileSafetyTest : public QObject {
+    Q_OBJECT
+private slots:
+    void damagedCopiesAreRefused_data();
+    void damagedCopiesAreRefused();
+    void secondConnectionWaitsAndLosesNothing();
+    void journalsLeftBehindNeitherBlockNorHarm();
+    void readOnlyFolderOpensThatFileReadOnly();
+    void oldFileThatCannotBeWrittenIsRefused();
+    void secondProgramIsTurnedAway();
+    void leftoversOfAKilledRunAreRemoved();
+    void filesAreTheOwnersAlone();
+    void passphraseSetAskedAndRemoved();
+    void backupsKeepTheirPassphrase();
+    void engineFailuresSpeakChinese_data();
+    void engineFailuresSpeakChinese();
+};
+
+void DataFileSafetyTest::damagedCopiesAreRefused_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<bool>("asksPassphrase");
+    QTest::newRow("one byte of a middle page") << "middle" << false;
+    QTest::newRow("a byte of the last page") << "last" << false;
+    QTest::newRow("a page from elsewhere") << "moved page" << false;
+    QTest::newRow("cut off at a page") << "cut page" << false;
+    QTest::newRow("cut off within a page") << "cut byte" << false;
+    // The first page cannot tell damage from another key: the passphrase is asked for.
+    QTest::newRow("first page") << "first" << true;
+}
+
+void DataFileSafetyTest::damagedCopiesAreRefused()
+{
+    QFETCH(QString, damage);
+    QFETCH(bool, asksPassphrase);
+    TestFolder t;
+    t.loginAsAdmin();
+    addEntries(t, 400);
+    MainWindow w(t.context);
+    const QString backup = t.path() + QStringLiteral("/damaged.mdb");
+    DataFileMaintenance(t.data, t.folder).backup(backup);
+
+    const qint64 size = QFileInfo(backup).size();
+    const qint64 page = PageCheck::PageSize;
+    QVERIFY(size > 20 * page);
+    if (damage == QLatin1String("middle")) {
+        changeBytes(backup, size / 2 + 77, QByteArray(1, '\x04'));
+    } else if (damage == QLatin1String("last")) {
+        changeBytes(backup, size - 200, QByteArray(1, '\x80'));
+    } else if (damage == QLatin1String("moved page")) {
+        QFile f(backup);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        f.seek(3 * page);
+        const QByteArray third = f.read(page);
+        f.seek(5 * page);
+        f.write(third);
+    } else if (damage == QLatin1String("cut page") || damage == QLatin1String("cut byte")) {
+        QVERIFY(QFile::resize(backup, size - (damage == QLatin1String("cut page") ? page : 1000)));
+    } else {
+        changeBytes(backup, 200, QByteArray(2, '\x11'));
+    }
+
+    // Restored by the menu: refused, named, and the data file exactly as it was.
+    t.data.close();
+    const QByteArray before = fileHash(t.folder.dataFile());
+    t.prompt.files << backup;
+    t.prompt.answers << Prompt::Answer::Yes;
+    w.command(QStringLiteral("还原数据"))->trigger();
+    QCOMPARE(t.prompt.shown.size(), asksPassphrase ? 4 : 3);
+    verifyErrorReport(t.prompt.last());
+    QVERIFY2(t.prompt.lastText().contains(QDir::toNativeSeparators(backup)), qPrintable(t.prompt.lastText()));
+    QCOMPARE(fileHash(t.folder.dataFile()), before);
+    QCOMPARE(leftovers(t.path()), QStringList());
+    QCOMPARE(count(t.data), 400);
+
+    // A data file damaged the same way is not backed up: the old backup stays.
+    if (damage == QLatin1String("middle")) {
+        const QString good = t.path() + QStringLiteral("/good.mdb");
+        DataFileMaintenance(t.data, t.folder).backup(good);
+        const QByteArray goodHash = fileHash(good);
+        t.data.close();
+        changeBytes(t.folder.dataFile(), QFileInfo(t.folder.dataFile()).size() / 2 + 77, QByteArray(1, '\x04'));
+        try {
+            DataFileMaintenance(t.data, t.folder).backup(good);
+            QFAIL("a damaged copy was taken as a backup");
+        } catch (const StoreError &error) {
+            QVERIFY2(error.description().contains(QStringLiteral("没有通过检查")), qPrintable(error.description()));
+        }
+        QCOMPARE(fileHash(good), goodHash);
+        QCOMPARE(leftovers(t.path()), QStringList());
+    }
+}
+
+void DataFileSafetyTest::secondConnectionWaitsAndLosesNothing()
+{
+    TestFolder t;
+    t.loginAsAdmin();
+    addEntries(t, 30);
+    t.data.setBusyTimeout(200);
+    const QString backup = t.path() + QStringLiteral("/b.mdb");
+    DataFileMaintenance(t.data, t.folder).backup(backup);
+
+    // Another program is in the middle of a write: restore and compaction wait for it,
+    // then give up in Chinese; nothing is replaced, and its write lands.
+    Database other;
+    other.open(t.folder.dataFile(), false);
+    DataFile::applyKey(other);
+    other.setBusyTimeout(200);
+    const QString insert = QStringLiteral("insert into jizhang (data, t1, t5, muluID) values ('2011-01-01', '收入', '5', %1)")
+                               .arg(t.session.CurrentAccountSetId);
+    other.execute(QStringLiteral("BEGIN IMMEDIATE"));
+    other.execute(insert);
+    t.data.close();
+    const QByteArray before = fileHash(t.folder.dataFile());
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        DataFileMaintenance m(t.data, t.folder);
+        try {
+            if (attempt == 0)
+                m.restore(backup);
+            else
+                m.compactIntoScratch();
+            QFAIL("the file was replaced under another program's write");
+        } catch (const StoreError &error) {
+            QCOMPARE(error.code() & 0xFF, SQLITE_BUSY);
+            QVERIFY2(error.description().startsWith(QStringLiteral("数据文件正被其它程序使用")), qPrintable(error.description()));
+        }
+    }
+    QCOMPARE(fileHash(t.folder.dataFile()), before);
+    QCOMPARE(leftovers(t.path()), QStringList{QStringLiteral("vazuda.mdb-journal")});
+    other.execute(QStringLiteral("COMMIT"));
+    QCOMPARE(count(t.data), 31);
+
+    // From the first copy to the rename compaction holds the file: the other program's
+    // write waits and is refused instead of landing in a file about to be replaced.
+    {
+        DataFileMaintenance m(t.data, t.folder);
+        QVERIFY(m.compactIntoScratch());
+        QVERIFY_THROWS_EXCEPTION(StoreError, other.execute(insert));
+        m.replaceWithScratch();
+    }
+    QCOMPARE(count(t.data), 31);
+    // Its connection still reads the old, replaced file; a write there fails loudly.
+    try {
+        other.execute(insert);
+        QFAIL("a write went into the replaced file");
+    } catch (const StoreError &error) {
+        QCOMPARE(error.code() & 0xFF, SQLITE_READONLY);
+        QVERIFY(error.description().startsWith(QStringLiteral("数据文件不能写入")));
+    }
+    QCOMPARE(count(t.data), 31);
+}
+
+void DataFileSafetyTest::journalsLeftBehindNeitherBlockNorHarm()
+{
+    TestFolder t;
+    t.loginAsAdmin();
+    addEntries(t, 30);
+    const QString backup = t.path() + QStringLiteral("/b.mdb");
+    DataFileMaintenance(t.data, t.folder).backup(backup);
+    const QString journal = t.folder.dataFile() + QStringLiteral("-journal");
+
+    // A journal that a crash left empty: compaction and restore go ahead and remove it.
+    t.data.close();
+    QFile stale(journal);
+    QVERIFY(stale.open(QIODevice::WriteOnly));
+    stale.write(QByteArray(512, '\0'));
+    stale.close();
+    DataFileMaintenance m(t.data, t.folder);
+    QVERIFY(m.compactIntoScratch());
+    m.replaceWithScratch();
+    QVERIFY(!QFile::exists(journal));
+    QVERIFY(stale.open(QIODevice::WriteOnly));
+    stale.write(QByteArray(512, '\0'));
+    stale.close();
+    m.restore(backup);
+    QVERIFY(!QFile::exists(journal));
+    QCOMPARE(count(t.data), 30);
+
+    // A program killed in the middle of a write: its journal is played back first, so
+    // that neither compaction nor a backup ever sees half of that write.
+    t.data.close();
+    killedWriter(t.folder.dataFile(), t.session.CurrentAccountSetId);
+    QVERIFY(QFile::exists(journal));
+    QVERIFY(m.compactIntoScratch());
+    m.replaceWithScratch();
+    QVERIFY(!QFile::exists(journal));
+    QCOMPARE(count(t.data), 30);
+    Statement check = t.data.query(QStringLiteral("PRAGMA integrity_check"));
+    QVERIFY(check.step());
+    QCOMPARE(check.text(0), QStringLiteral("ok"));
+    QCOMPARE(leftovers(t.path()), QStringList());
+}
+
+void DataFileSafetyTest::readOnlyFolderOpensThatFileReadOnly()
+{
+    TestFolder t;
+    t.loginAsAdmin();
+    addEntries(t, 12);
+    t.data.close();
+    const QStringList filesBefore = QDir(t.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    const QByteArray before = fileHash(t.folder.dataFile());
+    {
+        ReadOnly folder(t.path());
+        if (!folder.isEffective())
+            QSKIP("this file system cannot make a folder read-only for this user");
+
+        // The program opens that very file, says why nothing can be saved, and lets the
+        // user log in and read.
+        Application app(t.folder, t.prompt, t.launcher);
+        app.start();
+        QCOMPARE(t.prompt.shown.size(), 1);
+        verifyErrorReport(t.prompt.last(), SQLITE_READONLY);
+        QVERIFY2(t.prompt.lastText().contains(QDir::toNativeSeparators(t.path())), qPrintable(t.prompt.lastText()));
+        QVERIFY(t.prompt.lastText().contains(QStringLiteral("所有修改都不能保存")));
+        QVERIFY(app.data().isReadOnly());
+        typeLogin(*app.loginWindow(), QStringLiteral("admin"), QStringLiteral("admin"));
+        QVERIFY(app.mainWindow());
+        QCOMPARE(app.mainWindow()->panelText(3), QStringLiteral("共：12 条记录"));
+
+        // Every write is refused with a Chinese message.
+        Ledger ledger(app.data());
+        LedgerEntry entry{0, QStringLiteral("2009-01-01"), QStringLiteral("收入"), {}, {}, {}, QStringLiteral("3"), {}};
+        QVERIFY_THROWS_EXCEPTION(StoreError, ledger.addEntry(entry, t.session.CurrentAccountSetId));
+        try {
+            ledger.deleteEntry(1);
+            QFAIL("a delete went through");
+        } catch (const StoreError &error) {
+            QCOMPARE(error.code(), SQLITE_READONLY);
+            QVERIFY2(error.description().startsWith(QStringLiteral("数据文件是只读的，修改不能保存")),
+                     qPrintable(error.description()));
+        }
+        QVERIFY_THROWS_EXCEPTION(StoreError, DataFileMaintenance(app.data(), t.folder).setAutoBackup(true));
+        QVERIFY_THROWS_EXCEPTION(StoreError, app.data().changePassphrase(QStringLiteral("x")));
+        t.prompt.reset();
+        t.prompt.answers << Prompt::Answer::Yes;
+        app.mainWindow()->command(QStringLiteral("数据压缩"))->trigger();
+        verifyErrorReport(t.prompt.last(), SQLITE_READONLY);
+        app.mainWindow()->hide();
+    }
+    QCOMPARE(fileHash(t.folder.dataFile()), before);
+    QCOMPARE(QDir(t.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), filesBefore);
+
+    // A data file that cannot be written in a folder that can: the same.
+    {
+        ReadOnly file(t.folder.dataFile());
+        DataFile data(t.folder.dataFile());
+        QCOMPARE(count(data), 12);
+        QVERIFY(data.isReadOnly());
+        QVERIFY(data.readOnlyReason().contains(QDir::toNativeSeparators(t.folder.dataFile())));
+        QVERIFY_THROWS_EXCEPTION(StoreError, data.exec(QStringLiteral("delete from jizhang")));
+    }
+    QCOMPARE(fileHash(t.folder.dataFile()), before);
+}
+
+void DataFileSafetyTest::oldFileThatCannotBeWrittenIsRefused()
+{
+    // A file of version 2 lacks the recycle bin; read-only, it cannot gain it.
+    TestFolder t;
+    t.data.database().execute(QStringLiteral("drop table jizhang_bin; PRAGMA user_version = 2"));
+    t.data.close();
+    const QByteArray before = fileHash(t.folder.dataFile());
+    {
+        ReadOnly folder(t.path());
+        if (!folder.isEffective())
+            QSKIP("this file system cannot make a folder read-only for this user");
+        DataFile data(t.folder.dataFile());
+        try {
+            data.OpenDataFile();
+            QFAIL("an old file was used without its newer tables");
+        } catch (const StoreError &error) {
+            QCOMPARE(error.code(), SQLITE_READONLY);
+            QVERIFY2(error.description().contains(QStringLiteral("旧版本")), qPrintable(error.description()));
+            QVERIFY(error.description().contains(QDir::toNativeSeparators(t.path())));
+        }
+    }
+    QCOMPARE(fileHash(t.folder.dataFile()), before);
+    // Writable again, it is brought up to date on opening.
+    QCOMPARE(count(t.data, QStringLiteral("select count(*) from jizhang_bin")), 0);
+    QCOMPARE(count(t.data, QStringLiteral("PRAGMA user_version")), Schema::Version);
+}
+
+void DataFileSafetyTest::secondProgramIsTurnedAway()
+{
+    TestFolder t;
+    Application first(t.folder, t.prompt, t.launcher);
+    first.start();
+    QVERIFY(first.loginWindow());
+    t.data.close();
+
+    ScriptedPrompt prompt;
+    const QByteArray before = fileHash(t.folder.dataFile());
+    auto second = std::make_unique<Application>(t.folder, prompt, t.launcher);
+    QSignalSpy finished(second.get(), &Application::finished);
+    second->start();
+    QCOMPARE(prompt.shown.size(), 1);
+    QCOMPARE(prompt.last().title, QStringLiteral("信息"));
+    QCOMPARE(prompt.last().icon, Prompt::Icon::Information);
+    QCOMPARE(prompt.lastText(), QStringLiteral("数据文件正被另一个Tallyra使用：") +
+                                    QDir::toNativeSeparators(t.folder.dataFile()));
+    QCOMPARE(finished.count(), 1);
+    QVERIFY(!second->loginWindow());
+    QCOMPARE(fileHash(t.folder.dataFile()), before);
+    second.reset();
+
+    // The hold moves with the file when a restore or compaction replaces it.
+    typeLogin(*first.loginWindow(), QStringLiteral("admin"), QStringLiteral("admin"));
+    DataFileMaintenance m(first.data(), t.folder);
+    QVERIFY(m.compactIntoScratch());
+    m.replaceWithScratch();
+    Application third(t.folder, prompt, t.launcher);
+    third.start();
+    QVERIFY(prompt.lastText().startsWith(QStringLiteral("数据文件正被另一个Tallyra使用")));
+    QVERIFY(!third.loginWindow());
+    first.mainWindow()->hide();
+}
+
+void DataFileSafetyTest::leftoversOfAKilledRunAreRemoved()
+{
+    TestFolder t;
+    t.data.OpenDataFile();
+    t.data.close();
+    const QStringList ours{".vazuda.mdb.Ab3dE9", ".vazuda.mdb.Ab3dE9-journal", "vazuda.mdb.new", "temp.mdb",
+                           "temp.mdb-journal"};
+    const QStringList others{".vazuda.mdb.toolong7", "vazuda.mdb.bak", "temp.mdbx", "notes.txt", ".vazuda.mdb.12345"};
+    const QStringList ourBackups{".20240105.mdb.q1W2e3"};
+    const QStringList otherBackups{"20240105.mdb", ".2024010.mdb.q1W2e3"};
+    auto make = [](const QString &folder, const QStringList &names) {
+        for (const QString &name : names) {
+            QFile f(folder + u'/' + name);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("x");
+        }
+    };
+    make(t.path(), ours + others);
+    make(t.folder.plugIns(), ourBackups + otherBackups);
+    auto present = [](const QString &folder, const QStringList &names) {
+        QStringList found;
+        for (const QString &name : names)
+            if (QFile::exists(folder + u'/' + name))
+                found << name;
+        return found;
+    };
+
+    // Not while another program holds the file: they may be its files in the making.
+    {
+        DataFile holder(t.folder.dataFile());
+        QVERIFY(holder.claim());
+        Application app(t.folder, t.prompt, t.launcher);
+        app.start();
+        QCOMPARE(present(t.path(), ours), ours);
+        QCOMPARE(present(t.folder.plugIns(), ourBackups), ourBackups);
+    }
+    Application app(t.folder, t.prompt, t.launcher);
+    app.start();
+    QCOMPARE(present(t.path(), ours), QStringList());
+    QCOMPARE(present(t.folder.plugIns(), ourBackups), QStringList());
+    QCOMPARE(present(t.path(), others), others);
+    QCOMPARE(present(t.folder.plugIns(), otherBackups), otherBackups);
+    QVERIFY(QFile::exists(t.folder.dataFile()));
+}
+
+void DataFileSafetyTest::filesAreTheOwnersAlone()
+{
+    TestFolder t;
+    t.loginAsAdmin();
+    t.data.OpenDataFile();
+    QCOMPARE(mode(t.folder.dataFile()), 0600);
+    addEntries(t, 20);
+    DataFileMaintenance m(t.data, t.folder);
+    const QString backup = t.path() + QStringLiteral("/b.mdb");
+    m.backup(backup);
+    QCOMPARE(mode(backup), 0600);
+    m.setAutoBackup(true);
+    QVERIFY(m.automaticBackup(QDate(2024, 1, 5)));
+    QCOMPARE(mode(m.automaticBackupFile(QDate(2024, 1, 5))), 0600);
+    QVERIFY(m.compactIntoScratch());
+    QCOMPARE(mode(m.scratchFile()), 0600);
+    m.replaceWithScratch();
+    QCOMPARE(mode(t.folder.dataFile()), 0600);
+    // A file the user opened up for others keeps what the user chose, through a restore.
+    QVERIFY(::chmod(QFile::encodeName(t.folder.dataFile()).constData(), 0640) == 0);
+    m.restore(backup);
+    QCOMPARE(mode(t.folder.dataFile()), 0640);
+    QCOMPARE(count(t.data), 20);
+}
+
+void DataFileSafetyTest::passphraseSetAskedAndRemoved()
+{
+    TestFolder t;
+    t.loginAsAdmin();
+    addEntries(t, 5);
+
+    // Set in the window: typed twice alike, then the file opens with it only.
+    {
+        PassphraseWindow window(t.context);
+        QVERIFY(!window.findChild<QLineEdit *>("Text1"));
+        window.findChild<QLineEdit *>("Text2")->setText(QStringLiteral("我的'密码"));
+        window.findChild<QLineEdit *>("Text3")->setText(QStringLiteral("我的'密码x"));
+        QTest::mouseClick(window.findChild<QPushButton *>("Command1"), Qt::LeftButton);
+        QCOMPARE(t.prompt.lastText(), QStringLiteral("两次输入的新密码不一样，请重新输入。"));
+        window.findChild<QLineEdit *>("Text3")->setText(QStringLiteral("我的'密码"));
+        QTest::mouseClick(window.findChild<QPushButton *>("Command1"), Qt::LeftButton);
+        QVERIFY(t.prompt.lastText().startsWith(QStringLiteral("数据文件密码已经设置")));
+    }
+    QCOMPARE(count(t.data), 5);
+    t.data.close();
+    QVERIFY(!DataFile(t.folder.dataFile()).passphraseOpens(QString()));
+    QVERIFY(DataFile(t.folder.dataFile()).passphraseOpens(QStringLiteral("我的'密码")));
+    const QByteArray locked = fileHash(t.folder.dataFile());
+
+    // At start the passphrase is asked for before the login window; a wrong one is
+    // refused and leaves the file as it was; without one the file is named as unopened.
+    {
+        ScriptedPrompt prompt;
+        prompt.typed << QStringLiteral("wrong") << std::nullopt;
+        Application app(t.folder, prompt, t.launcher);
+        app.start();
+        QCOMPARE(prompt.shown.size(), 3);
+        QCOMPARE(prompt.shown[0].kind, QStringLiteral("text"));
+        QCOMPARE(prompt.shown[0].title, QStringLiteral("数据文件密码"));
+        QVERIFY(prompt.shown[1].text.startsWith(QStringLiteral("密码不对")));
+        verifyErrorReport(prompt.last(), SQLITE_NOTADB);
+        QVERIFY(prompt.lastText().contains(QStringLiteral("数据文件设置了密码")));
+        typeLogin(*app.loginWindow(), QStringLiteral("admin"), QStringLiteral("admin"));
+        QVERIFY(!app.mainWindow());
+    }
+    QCOMPARE(fileHash(t.folder.dataFile()), locked);
+    {
+        ScriptedPrompt prompt;
+        prompt.typed << QStringLiteral("我的'密码");
+        Application app(t.folder, prompt, t.launcher);
+        app.start();
+        QCOMPARE(prompt.shown.size(), 1);
+        typeLogin(*app.loginWindow(), QStringLiteral("admin"), QStringLiteral("admin"));
+        QCOMPARE(app.mainWindow()->panelText(3), QStringLiteral("共：5 条记录"));
+
+        // Removed again: the current one is asked for, and the built-in key is back.
+        PassphraseWindow window(app.context());
+        window.findChild<QLineEdit *>("Text1")->setText(QStringLiteral("wrong"));
+        QTest::mouseClick(window.findChild<QPushButton *>("Command1"), Qt::LeftButton);
+        QCOMPARE(prompt.lastText(), QStringLiteral("当前的数据文件密码不对，请重新输入。"));
+        window.findChild<QLineEdit *>("Text1")->setText(QStringLiteral("我的'密码"));
+        QTest::mouseClick(window.findChild<QPushButton *>("Command1"), Qt::LeftButton);
+        QVERIFY(prompt.lastText().startsWith(QStringLiteral("数据文件密码已经取消")));
+        app.mainWindow()->hide();
+    }
+    t.data.setPassphrase(QString());
+    QCOMPARE(count(t.data), 5);
+}
+
+void DataFileSafetyTest::backupsKeepTheirPassphrase()
+{
+    TestFolder t;
+    t.loginAsAdmin();
+    addEntries(t, 7);
+    t.data.changePassphrase(QStringLiteral("old"));
+    const QString backup = t.path() + QStringLiteral("/with-old.mdb");
+    DataFileMaintenance(t.data, t.folder).backup(backup);
+    QVERIFY(DataFile(backup).passphraseOpens(QStringLiteral("old")));
+    addEntries(t, 3);
+    t.data.changePassphrase(QStringLiteral("new"));
+
+    // Restoring it asks for its passphrase; wrong ones are asked again, then refused.
+    MainWindow w(t.context);
+    t.data.close();
+    const QByteArray before = fileHash(t.folder.dataFile());
+    t.prompt.files << backup;
+    t.prompt.answers << Prompt::Answer::Yes;
+    t.prompt.typed << QStringLiteral("new") << std::nullopt;
+    w.command(QStringLiteral("还原数据"))->trigger();
+    QCOMPARE(t.prompt.shown[2].kind, QStringLiteral("text"));
+    QVERIFY(t.prompt.shown[3].text.startsWith(QStringLiteral("密码不对")));
+    verifyErrorReport(t.prompt.last(), SQLITE_NOTADB);
+    QCOMPARE(fileHash(t.folder.dataFile()), before);
+
+    // With the right one the backup comes back, and the data file has its passphrase.
+    t.prompt.reset();
+    t.prompt.files << backup;
+    t.prompt.answers << Prompt::Answer::Yes;
+    t.prompt.typed << QStringLiteral("old");
+    w.command(QStringLiteral("还原数据"))->trigger();
+    QVERIFY(t.prompt.lastText().startsWith(QStringLiteral("还原成功！")));
+    QCOMPARE(t.data.passphrase(), QStringLiteral("old"));
+    QCOMPARE(count(t.data), 7);
+    QCOMPARE(w.panelText(3), QStringLiteral("共：7 条记录"));
+    t.data.close();
+    QVERIFY(DataFile(t.folder.dataFile()).passphraseOpens(QStringLiteral("old")));
+}
+
+void DataFileSafetyTest::engineFailuresSpeakChinese_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("start");
+    QTest::newRow("read-only") << int(SQLITE_READONLY) << "数据文件不能写入";
+    QTest::newRow("moved while open") << int(SQLITE_READONLY_DBMOVED) << "数据文件不能写入";
+    QTest::newRow("disk full") << int(SQLITE_FULL) << "磁盘已满";
+    QTest::newRow("busy") << int(SQLITE_BUSY) << "数据文件正被其它程序使用";
+    QTest::newRow("locked") << int(SQLITE_LOCKED) << "数据文件正被其它程序使用";
+    QTest::newRow("I/O error") << int(SQLITE_IOERR_WRITE) << "读写数据文件时出错";
+    QTest::newRow("not a database") << int(SQLITE_NOTADB) << "文件不是Tallyra数据文件";
+    QTest::newRow("damaged") << int(SQLITE_CORRUPT) << "数据文件已经损坏";
+    QTest::newRow("a constraint keeps its own words") << int(SQLITE_CONSTRAINT) << "engine text";
+}
+
+void DataFileSafetyTest::engineFailuresSpeakChinese()
+{
+    QFETCH(int, code);
+    QFETCH(QString, start);
+    const QString text = Database::describe(code, QStringLiteral("engine text"));
+    QVERIFY2(text.startsWith(start), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("engine text")), qPrintable(text));  // the engine's words stay too
+}
+
+TALLYRA_TEST(DataFileSafetyTest)
+#include "tst_data_file_safety.moc"
