@@ -1,16 +1,14 @@
 #include "export/ledger_export.h"
 
 #include "core/csv.h"
+#include "export/workbook.h"
 #include "ledger/ledger.h"
 #include "store/sqlite_db.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
-#include <QSaveFile>
-#include <QTemporaryFile>
 
-#include <xlsxwriter.h>
 
 #include <memory>
 
@@ -21,8 +19,6 @@ constexpr int ExpenseColumn = 3;
 constexpr int SummaryColumn = 6;
 // Progress is told every so many entries.
 constexpr int ProgressStep = 1000;
-// The longest text a worksheet cell holds.
-constexpr int MaxCellText = 32767;
 
 bool report(const ExportProgress &progress, qint64 done, qint64 total)
 {
@@ -119,88 +115,6 @@ ExportResult LedgerExport::writeCsv(const QString &path, const ExportProgress &p
     return ExportResult::written(written);
 }
 
-namespace {
-
-// A workbook being written: libxlsxwriter's workbook, closed (and freed) however the
-// writing ends.
-struct Workbook {
-    lxw_workbook *book = nullptr;
-    lxw_worksheet *sheet = nullptr;
-    lxw_error error = LXW_NO_ERROR;
-
-    ~Workbook() { close(); }
-    lxw_error close()
-    {
-        lxw_error closed = LXW_NO_ERROR;
-        if (book)
-            closed = workbook_close(book);
-        book = nullptr;
-        return closed;
-    }
-    lxw_format *format(bool bold, const char *numberFormat = nullptr, bool wrap = false)
-    {
-        lxw_format *f = workbook_add_format(book);
-        if (bold)
-            format_set_bold(f);
-        if (numberFormat)
-            format_set_num_format(f, numberFormat);
-        if (wrap)
-            format_set_text_wrap(f);
-        return f;
-    }
-    void keep(lxw_error e)
-    {
-        if (error == LXW_NO_ERROR)
-            error = e;
-    }
-    void text(lxw_row_t row, lxw_col_t col, const QString &value, lxw_format *f = nullptr)
-    {
-        if (value.isEmpty())
-            return;
-        const QByteArray utf8 = (value.size() > MaxCellText ? value.left(MaxCellText) : value).toUtf8();
-        keep(worksheet_write_string(sheet, row, col, utf8.constData(), f));
-    }
-    // An amount as a number; a text that is not one stays text.
-    void amount(lxw_row_t row, lxw_col_t col, const QString &value, lxw_format *number, lxw_format *plain)
-    {
-        if (value.isEmpty())
-            return;
-        if (std::optional<Money> money = Money::fromStored(QStringView(value)))
-            keep(worksheet_write_number(sheet, row, col, money->toDouble(), number));
-        else
-            text(row, col, value, plain);
-    }
-    // A stored "yyyy-mm-dd" as a date; any other text stays text.
-    void date(lxw_row_t row, lxw_col_t col, const QString &value, lxw_format *f)
-    {
-        const QDate day = storedDate(value);
-        if (!day.isValid()) {
-            text(row, col, value);
-            return;
-        }
-        lxw_datetime when = {day.year(), day.month(), day.day(), 0, 0, 0};
-        keep(worksheet_write_datetime(sheet, row, col, &when, f));
-    }
-    static QDate storedDate(const QString &value)
-    {
-        if (value.size() != 10 || value[4] != u'-' || value[7] != u'-')
-            return {};
-        int parts[3] = {};
-        const int starts[3] = {0, 5, 8}, lengths[3] = {4, 2, 2};
-        for (int p = 0; p < 3; ++p)
-            for (int i = starts[p]; i < starts[p] + lengths[p]; ++i) {
-                if (!value[i].isDigit() || value[i].unicode() > '9')
-                    return {};
-                parts[p] = parts[p] * 10 + (value[i].unicode() - '0');
-            }
-        return QDate(parts[0], parts[1], parts[2]);  // invalid for 2008-02-30
-    }
-};
-
-QString failureText(lxw_error error) { return QString::fromUtf8(lxw_strerror(error)); }
-
-} // namespace
-
 ExportResult LedgerExport::writeXlsx(const QString &path, const ExportProgress &progress)
 {
     if (count() > MaxXlsxEntries)
@@ -210,23 +124,9 @@ ExportResult LedgerExport::writeXlsx(const QString &path, const ExportProgress &
                     .arg(MaxXlsxEntries)
                     .arg(count()));
 
-    // libxlsxwriter writes a file by its name: the workbook is made in a scratch file and
-    // then copied into place whole.
-    QTemporaryFile scratch(QDir::temp().filePath(QStringLiteral("tallyra-export-XXXXXX.xlsx")));
-    if (!scratch.open())
-        return ExportResult::failed(scratch.errorString(), int(scratch.error()));
-    scratch.close();
-    const QByteArray scratchName = QFile::encodeName(scratch.fileName());
-    QByteArray tempFolder = QFile::encodeName(QDir::tempPath());
-
     Workbook w;
-    lxw_workbook_options options = {};
-    options.constant_memory = LXW_TRUE;  // rows go to disk as they are written
-    options.tmpdir = tempFolder.data();
-    w.book = workbook_new_opt(scratchName.constData(), &options);
-    if (!w.book)
-        return ExportResult::failed(failureText(LXW_ERROR_CREATING_XLSX_FILE), LXW_ERROR_CREATING_XLSX_FILE);
-    w.sheet = workbook_add_worksheet(w.book, "记帐数据");
+    if (std::optional<ExportResult> failed = w.open("记帐数据"))
+        return *failed;
     lxw_format *header = w.format(true);
     lxw_format *date = w.format(false, "yyyy-mm-dd");
     lxw_format *money = w.format(false, "0.00");
@@ -236,8 +136,8 @@ ExportResult LedgerExport::writeXlsx(const QString &path, const ExportProgress &
 
     const double widths[] = {12, 14, 13, 13, 11, 11, 48};
     for (lxw_col_t c = 0; c < 7; ++c)
-        w.keep(worksheet_set_column(w.sheet, c, c, widths[c], nullptr));
-    worksheet_freeze_panes(w.sheet, 1, 0);
+        w.column(c, widths[c]);
+    worksheet_freeze_panes(w.sheet(), 1, 0);
 
     const QStringList titles = columnTitles();
     for (int c = 0; c < titles.size(); ++c)
@@ -261,7 +161,7 @@ ExportResult LedgerExport::writeXlsx(const QString &path, const ExportProgress &
             w.text(row, SummaryColumn, summary, summary.contains(u'\n') ? lines : nullptr);
             if (row % ProgressStep == 0)
                 cancelled = !report(progress, row, count());
-            return !cancelled && w.error == LXW_NO_ERROR;
+            return !cancelled && w.error() == LXW_NO_ERROR;
         });
     } catch (const StoreError &error) {
         return ExportResult::failed(error.description(), error.code());
@@ -277,28 +177,7 @@ ExportResult LedgerExport::writeXlsx(const QString &path, const ExportProgress &
     w.amount(row, ExpenseColumn, totals[ExpenseColumn], boldMoney, boldText);
     w.text(row, 4, totals[4], boldText);
     w.amount(row, 5, totals[5], boldMoney, boldText);
-    if (w.error != LXW_NO_ERROR)
-        return ExportResult::failed(failureText(w.error), w.error);
-    if (lxw_error closed = w.close())
-        return ExportResult::failed(failureText(closed), closed);
-
-    QFile made(scratch.fileName());
-    if (!made.open(QIODevice::ReadOnly))
-        return ExportResult::failed(made.errorString(), int(made.error()));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return ExportResult::failed(file.errorString(), int(file.error()));
-    while (!made.atEnd()) {
-        const QByteArray chunk = made.read(1 << 20);
-        if (chunk.isEmpty() || file.write(chunk) != chunk.size()) {
-            const QString why = file.error() != QFileDevice::NoError ? file.errorString() : made.errorString();
-            file.cancelWriting();
-            return ExportResult::failed(why, int(QFileDevice::WriteError));
-        }
-    }
-    if (!file.commit())
-        return ExportResult::failed(file.errorString(), int(file.error()));
-    return ExportResult::written(int(row) - 1);
+    return w.commit(path, int(row) - 1);
 }
 
 ExportResult LedgerExport::writePdf(const QString &path, const ExportProgress &progress)

@@ -4,6 +4,7 @@
 #include "export/ledger_export.h"
 #include "export/print_preview.h"
 #include "export/work_progress.h"
+#include "export/workbook.h"
 #include "ledger/ledger_view.h"
 #include "reports/report_charts.h"
 #include "store/data_file.h"
@@ -385,29 +386,46 @@ void ReportWindow::exportTable()
     if (table.rows.empty())
         return;
     Prompt &prompt = context_.prompt;
-    const QString path =
-        prompt.saveFile(this, QStringLiteral("导出报表"), QStringLiteral("CSV 文件|*.csv"), suggestedName(QStringLiteral(".csv")));
+    int type = 0;
+    const QString path = prompt.saveFileOfType(this, QStringLiteral("导出报表"), LedgerExport::fileFilter(),
+                                               suggestedName(QStringLiteral(".xlsx")), &type);
     if (path.isEmpty() || !confirmReplacing(prompt, this, path))
         return;
-    // Amounts as plain exact numbers, so that a spreadsheet reads them as numbers.
-    auto line = [](const QStringList &values) {
-        QStringList quoted;
-        for (const QString &value : values)
-            quoted << Csv::quoted(value);
-        return quoted.join(u',') + QStringLiteral("\r\n");
-    };
-    QString text = line({table.title}) + line(table.headers);
-    for (const std::vector<ReportCell> &row : table.rows) {
-        QStringList values;
-        for (const ReportCell &cell : row)
-            values << (cell.amount ? cell.amount->exact() : cell.text);
-        text += line(values);
+    const int rows = int(table.rows.size()) - 1;  // the total row not counted
+    ExportResult result;
+    if (type == 2) {
+        PrintedTable printed(table, view_.accountSetName());
+        result = ReportPages(printed, QDate::currentDate()).writePdf(path, {});
+    } else if (type == 0) {
+        std::vector<std::vector<WorkbookCell>> cells;
+        for (const std::vector<ReportCell> &row : table.rows) {
+            std::vector<WorkbookCell> line;
+            for (const ReportCell &cell : row)
+                line.push_back({cell.text, cell.amount});
+            cells.push_back(std::move(line));
+        }
+        result = writeTableWorkbook(path, PrintedTable(table, view_.accountSetName()).title(), table.headers, cells);
+    } else {
+        // Amounts as plain exact numbers, so that a spreadsheet reads them as numbers.
+        auto line = [](const QStringList &values) {
+            QStringList quoted;
+            for (const QString &value : values)
+                quoted << Csv::quoted(value);
+            return quoted.join(u',') + QStringLiteral("\r\n");
+        };
+        QString text = line({table.title}) + line(table.headers);
+        for (const std::vector<ReportCell> &row : table.rows) {
+            QStringList values;
+            for (const ReportCell &cell : row)
+                values << (cell.amount ? cell.amount->exact() : cell.text);
+            text += line(values);
+        }
+        const QString why = Csv::writeFile(path, Csv::encode(text));
+        result = why.isEmpty() ? ExportResult::written(rows) : ExportResult::failed(why, int(QFileDevice::WriteError));
     }
-    const QString why = Csv::writeFile(path, Csv::encode(text));
-    tellResult(prompt, this,
-               why.isEmpty() ? ExportResult::written(int(table.rows.size()))
-                             : ExportResult::failed(why, int(QFileDevice::WriteError)),
-               QStringLiteral("导出成功！"));
+    if (result.status == ExportResult::Written)
+        result.rows = rows;
+    tellResult(prompt, this, result, QStringLiteral("导出成功！"));
 }
 
 void ReportWindow::printTable()

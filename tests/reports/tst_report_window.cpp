@@ -11,6 +11,7 @@
 #include <QChartView>
 #include <QDateEdit>
 #include <QFile>
+#include <QProcess>
 #include <QMenu>
 #include <QPieSeries>
 #include <QPushButton>
@@ -184,6 +185,21 @@ void ReportWindowTest::exportsTheTableOnShow()
              QStringLiteral("按项目（支出）：2023-03-01 至 2023-03-31\r\n项目,笔数,金额,占比\r\n"
                             "餐饮,1,1234.5,100.0%\r\n合计,1,1234.5,100.0%\r\n"));
     QCOMPARE(t.prompt.lastText(), QStringLiteral("导出成功！"));
+
+    // The same table as a workbook (amounts and counts as numbers) and as PDF pages.
+    for (const QString &name : {QStringLiteral("/报表.xlsx"), QStringLiteral("/报表.pdf")}) {
+        t.prompt.reset();
+        t.prompt.files.enqueue(t.path() + name);
+        w.findChild<QPushButton *>("ReportExport")->click();
+        QCOMPARE(t.prompt.lastText(), QStringLiteral("导出成功！"));
+    }
+    QProcess unzip;
+    unzip.start("unzip", {"-p", t.path() + "/报表.xlsx", "xl/worksheets/sheet1.xml"});
+    QVERIFY(unzip.waitForFinished(30000));
+    const QString sheet = QString::fromUtf8(unzip.readAllStandardOutput());
+    QVERIFY2(sheet.contains("餐饮") && sheet.contains("<v>1234.5</v>") && sheet.contains("<v>1</v>"), qPrintable(sheet));
+    QFile pdf(t.path() + "/报表.pdf");
+    QVERIFY(pdf.open(QIODevice::ReadOnly) && pdf.read(5) == "%PDF-");
 
     // A file that cannot be written is reported and nothing is claimed.
     t.prompt.reset();
