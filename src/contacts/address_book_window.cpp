@@ -143,20 +143,32 @@ void AddressBookWindow::buildMenus()
 
     QMenu *members = bar->addMenu(QStringLiteral("成员管理"));
     members->setObjectName(QStringLiteral("master"));
-    item(members, QStringLiteral("add_new"), QStringLiteral("添加记录"), &AddressBookWindow::addContact)
+    // The keys the ledger's window uses for the same commands. Enter on the list opens the
+    // selected record as a double-click does; the menu only shows the key.
+    auto keys = [](QAction *action, const QKeySequence &sequence, Qt::ShortcutContext where = Qt::WindowShortcut) {
+        action->setShortcut(sequence);
+        action->setShortcutContext(where);
+        return action;
+    };
+    keys(item(members, QStringLiteral("add_new"), QStringLiteral("添加记录"), &AddressBookWindow::addContact),
+         QKeySequence(Qt::CTRL | Qt::Key_N))
         ->setIcon(Icons::icon(Glyph::Add));
-    item(members, QStringLiteral("edit"), QStringLiteral("修改记录"), &AddressBookWindow::modifyContact)
+    keys(item(members, QStringLiteral("edit"), QStringLiteral("修改记录"), &AddressBookWindow::modifyContact),
+         QKeySequence(Qt::Key_Return), Qt::WidgetShortcut)
         ->setIcon(Icons::icon(Glyph::Edit));
-    item(members, QStringLiteral("del"), QStringLiteral("删除记录"), &AddressBookWindow::deleteContact)
+    keys(item(members, QStringLiteral("del"), QStringLiteral("删除记录"), &AddressBookWindow::deleteContact),
+         QKeySequence(Qt::Key_Delete))
         ->setIcon(Icons::icon(Glyph::Delete));
     members->addSeparator()->setObjectName(QStringLiteral("q1"));
     item(members, QStringLiteral("opennew"), QStringLiteral("转移至其它组下"), &AddressBookWindow::moveContact);
 
     QMenu *tools = bar->addMenu(QStringLiteral("工具"));
     tools->setObjectName(QStringLiteral("tools"));
-    item(tools, QStringLiteral("tool1"), QStringLiteral("导入"), &AddressBookWindow::importContacts)
+    keys(item(tools, QStringLiteral("tool1"), QStringLiteral("导入"), &AddressBookWindow::importContacts),
+         QKeySequence(Qt::CTRL | Qt::Key_I))
         ->setIcon(Icons::icon(Glyph::Import));
-    item(tools, QStringLiteral("Export"), QStringLiteral("导出"), &AddressBookWindow::exportContacts)
+    keys(item(tools, QStringLiteral("Export"), QStringLiteral("导出"), &AddressBookWindow::exportContacts),
+         QKeySequence(Qt::CTRL | Qt::Key_E))
         ->setIcon(Icons::icon(Glyph::Export));
 }
 

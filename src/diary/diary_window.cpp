@@ -48,8 +48,15 @@ DiaryWindow::DiaryWindow(const AppContext &context, QWidget *parent)
     toolbar_->setIconSize(QSize(24, 24));
     const std::pair<const char *, Glyph> buttons[] = {
         {"添加日记", Glyph::Add}, {"修改", Glyph::Edit}, {"删除", Glyph::Delete}, {"关闭", Glyph::Exit}};
-    for (const auto &[caption, glyph] : buttons)
-        toolbar_->addAction(Icons::icon(glyph), QString::fromUtf8(caption));
+    for (const auto &[caption, glyph] : buttons) {
+        QAction *action = toolbar_->addAction(Icons::icon(glyph), QString::fromUtf8(caption));
+        // The ledger window's keys for the same commands (a diary's text keeps its own
+        // Delete key while it is being written).
+        const QKeySequence keys = action->text() == QStringLiteral("添加日记") ? QKeySequence(Qt::CTRL | Qt::Key_N)
+                                  : action->text() == QStringLiteral("删除")   ? QKeySequence(Qt::Key_Delete)
+                                                                                : QKeySequence();
+        action->setShortcut(keys);
+    }
     layout->addWidget(toolbar_);
 
     auto *centre = new QHBoxLayout;

@@ -59,6 +59,11 @@ PasswordBoxWindow::PasswordBoxWindow(const AppContext &context, QWidget *parent)
     connect(command(QStringLiteral("添加")), &QAction::triggered, this, &PasswordBoxWindow::addRecord);
     connect(command(QStringLiteral("修改")), &QAction::triggered, this, &PasswordBoxWindow::modifyRecord);
     connect(command(QStringLiteral("删除")), &QAction::triggered, this, &PasswordBoxWindow::del);
+    // The ledger window's keys for the same commands.
+    for (const auto &[caption, keys] : {std::pair{QStringLiteral("添加"), QKeySequence(Qt::CTRL | Qt::Key_N)},
+                                        std::pair{QStringLiteral("删除"), QKeySequence(Qt::Key_Delete)}}) {
+        command(caption)->setShortcut(keys);
+    }
     // The view follows the selected node, whether a click or a key moved it, so what it
     // shows is always what 修改 and 删除 act on.
     connect(tree_->selectionModel(), &QItemSelectionModel::selectionChanged, this,

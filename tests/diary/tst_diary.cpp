@@ -341,6 +341,13 @@ void DiaryTest::modifyAndDeleteNeedAnEntry()
     w.command("删除")->trigger();
     QCOMPARE(t.prompt.last().text, QStringLiteral("请选择记录！"));
     QVERIFY(!w.editorShown());
+    // The Delete key is the same command.
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.list()->setFocus();
+    t.prompt.reset();
+    QTest::keyClick(w.list(), Qt::Key_Delete);
+    QCOMPARE(t.prompt.last().text, QStringLiteral("请选择记录！"));
 
     // An entry gone meanwhile is not opened for changing (saving would write over nothing).
     t.data.exec("delete from Tables where id=?", {id});
