@@ -208,22 +208,14 @@ bool Ledger::updateEntry(const LedgerEntry &e)
                       {e.date, e.kind, e.item, e.method, e.handler, e.amount, e.summary, e.id}) > 0;
 }
 
-RecordRow Ledger::listedRow(const LedgerEntry &e)
-{
-    const bool income = e.kind == incomeKind();
-    const QString id = QString::number(e.id);
-    const QString date = Dates::listDate(e.date);
-    const QString summary = Formats::firstLine(e.summary);
-    return RecordRow({date, id, e.item, income ? QStringView(e.amount) : QStringView(),
-                      income ? QStringView() : QStringView(e.amount), e.method, e.handler, summary},
-                     income ? 5 : 6);
-}
+RecordRow Ledger::listedRow(const LedgerEntry &e) { return row(e, Formats::firstLine(e.summary)); }
 
-RecordRow Ledger::listRow(const LedgerEntry &e)
+RecordRow Ledger::listRow(const LedgerEntry &e) { return row(e, Formats::fromStoredText(e.summary)); }
+
+RecordRow Ledger::row(const LedgerEntry &e, const QString &summary)
 {
     const bool income = e.kind == incomeKind();
     const QString id = QString::number(e.id);
-    const QString summary = Formats::fromStoredText(e.summary);
     const QString date = Dates::listDate(e.date);
     return RecordRow({date, id, e.item, income ? QStringView(e.amount) : QStringView(),
                       income ? QStringView() : QStringView(e.amount), e.method, e.handler, summary},

@@ -187,5 +187,6 @@ public:
     static QString monthCaption(int month);
 
 private:
+    static RecordRow row(const LedgerEntry &entry, const QString &summary);
     DataFile &data_;
 };

@@ -17,26 +17,10 @@
 
 #include <functional>
 
+#include "support/modal.h"
 #include "support/test_main.h"
 
 namespace {
-
-// Acts on the next modal dialog once it is shown; the act closes it.
-void onNextDialog(std::function<void(QDialog *)> act)
-{
-    auto *timer = new QTimer;
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, act, tries] {
-        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        if (!dialog && ++*tries < 500)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        if (dialog)
-            act(dialog);
-    });
-    timer->start(10);
-}
 
 QString writeFile(const QString &folder, const QString &name, const QString &text)
 {
@@ -150,12 +134,12 @@ void ImportWindowTest::openFileFillsThePreview()
     const QString bank = writeFile(t.path(), "bank.csv", "交易日期,交易金额,对方户名,备注\r\n2024-03-01,-8,食堂,早饭\r\n");
     QStringList offered;
     for (int round = 0; round < 2; ++round) {
-        onNextDialog([&](QDialog *d) {
+        whenModal([&](QDialog *d) {
             auto *summary = d->findChild<QComboBox *>(QStringLiteral("Combo7"));
             offered << d->objectName() << d->windowTitle() << summary->currentText();
             summary->setCurrentIndex(summary->findData(3));
             click(d, "Command1");
-        });
+        }, false);
         t.prompt.files << bank;
         click(&import, "Command5");
     }

@@ -24,28 +24,10 @@
 
 #include <functional>
 
+#include "support/modal.h"
 #include "support/test_main.h"
 
 namespace {
-
-// Acts on the next modal dialog once it is shown, then closes it.
-void whenModal(std::function<void(QDialog *)> act)
-{
-    auto *timer = new QTimer;
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, act, tries] {
-        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        if (!dialog && ++*tries < 500)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        if (dialog) {
-            act(dialog);
-            dialog->reject();
-        }
-    });
-    timer->start(10);
-}
 
 template <typename T> T *child(QObject *parent, const char *name)
 {

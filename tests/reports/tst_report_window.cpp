@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "support/modal.h"
 #include "support/test_main.h"
 
 namespace {
@@ -56,25 +57,6 @@ void doubleClick(QTableWidget *table, int row)
     const QRect cell = table->visualRect(table->model()->index(row, 0));
     QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
     QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell.center());
-}
-
-// Acts on the next modal dialog once it is shown, then closes it.
-void whenModal(std::function<void(QDialog *)> act)
-{
-    auto *timer = new QTimer;
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, act, tries] {
-        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        if (!dialog && ++*tries < 500)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        if (dialog) {
-            act(dialog);
-            dialog->reject();
-        }
-    });
-    timer->start(10);
 }
 
 } // namespace
