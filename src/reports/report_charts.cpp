@@ -133,28 +133,26 @@ QChart *bars(const PeriodReport &report, const std::function<void(int)> &clicked
     chart->addSeries(series);
     chart->addSeries(balance);
 
-    // The bars stand at 0, 1, 2 ...; a label under each of up to twelve, else under the
-    // first and each January (or every few years).
+    // The bars stand at 0, 1, 2 ...; labels stay level and few enough to be read whole: a
+    // month each for up to twelve months, else the years at their Januaries (every few
+    // years on a long period); the years themselves, every few when there are many.
     auto *x = new QCategoryAxis(chart);
     x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     const int count = int(report.lines.size());
-    const int everyYears = std::max(1, (count + 11) / 12);
+    const int mostLabels = report.years ? 12 : 8;
+    const int firstYear = count ? report.lines.front().days.from.year() : 0;
+    const int years = count ? report.lines.back().days.from.year() - firstYear + 1 : 0;
+    const int everyYears = std::max(1, (years + mostLabels - 1) / mostLabels);
     for (int i = 0; i < count; ++i) {
         const QDate day = report.lines[size_t(i)].days.from;
         QString label;
-        if (report.years)
-            label = i % everyYears == 0 ? QString::number(day.year()) : QString();
-        else if (count <= 12)
+        if (!report.years && count <= 12)
             label = QStringLiteral("%1月").arg(day.month());
-        else if (i == 0 || day.month() == 1)
-            label = day.month() == 1 ? QStringLiteral("%1年").arg(day.year())
-                                     : QStringLiteral("%1年%2月").arg(day.year()).arg(day.month());
+        else if ((report.years || day.month() == 1) && (day.year() - firstYear) % everyYears == 0)
+            label = QString::number(day.year());
         if (!label.isEmpty())
             x->append(label, i);
     }
-    // Labels stand upright where they would be cut short.
-    if ((report.years && count > 6) || (!report.years && count > 12))
-        x->setLabelsAngle(-90);
     x->setStartValue(-0.5);
     x->setRange(-0.5, count - 0.5);
     x->setGridLineVisible(false);

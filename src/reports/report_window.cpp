@@ -212,8 +212,9 @@ QWidget *ReportWindow::buildPage(Page &page, const QString &name, QWidget *above
     page.chart->setMinimumWidth(320);
     splitter->addWidget(page.table);
     splitter->addWidget(page.chart);
-    splitter->setStretchFactor(0, 2);
-    splitter->setStretchFactor(1, 3);
+    // The table as wide as its columns need; the chart takes the rest.
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
     layout->addWidget(splitter, 1);
     // Enter and a double-click both activate a row.
     connect(page.table, &QTableWidget::activated, this, [this](const QModelIndex &index) { showRow(index.row()); });
@@ -337,13 +338,21 @@ void ReportWindow::fill(Page &page, const ReportTable &table, std::vector<Search
     }
     // Wide enough for every column, the first taking what is left.
     view->resizeColumnsToContents();
+    // An amount column fits a large amount even while the period has none.
+    const int amountWidth = view->fontMetrics().horizontalAdvance(QStringLiteral("12,345,678.90")) + 12;
+    if (!table.rows.empty()) {
+        const std::vector<ReportCell> &total = table.rows.back();
+        for (int c = 1; c < view->columnCount() && c < int(total.size()); ++c)
+            if (total[size_t(c)].amount && view->columnWidth(c) < amountWidth)
+                view->setColumnWidth(c, amountWidth);
+    }
     int width = 2 * view->frameWidth() + view->verticalScrollBar()->sizeHint().width();
     for (int c = 0; c < view->columnCount(); ++c)
         width += view->columnWidth(c) + 8;
     view->setMinimumWidth(std::min(width, 520));
     view->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     for (int c = 1; c < view->columnCount(); ++c)
-        view->horizontalHeader()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+        view->horizontalHeader()->setSectionResizeMode(c, QHeaderView::Interactive);
 
     ReportCharts::applyPalette(chart, palette());
     QChart *old = page.chart->chart();
