@@ -15,7 +15,12 @@ namespace {
 
 const QString EntryColumns = QStringLiteral("id, data, t1, t2, t3, t4, t5, content");
 const QString IsIncome = QStringLiteral("(t1 IS '收入')");
-const QString AmountKey = QStringLiteral("CAST(t5 AS REAL)");
+// An amount sorts as a number; a text that is no number (letters, a comma, nothing at all)
+// has no key and goes after the numbers whichever way the column is sorted. The expression
+// is the one the index jizhang_muluID_kind_number keeps.
+const QString AmountKey = QStringLiteral(
+    "(CASE WHEN t5 IS NULL OR trim(t5) NOT GLOB '*[0-9]*' OR trim(t5) GLOB '*[^0-9.eE+-]*' THEN NULL "
+    "ELSE CAST(t5 AS REAL) END)");
 
 LedgerEntry entryAt(const Statement &st, int first)
 {
@@ -36,7 +41,7 @@ std::optional<SortKey> sortKey(int column)
     case 0: return SortKey{QStringLiteral("data"), QStringLiteral("jizhang_muluID_data")};
     case 2: return SortKey{QStringLiteral("t2"), QStringLiteral("jizhang_muluID_t2")};
     case 3:
-    case 4: return SortKey{AmountKey, QStringLiteral("jizhang_muluID_kind_amount"), true};
+    case 4: return SortKey{AmountKey, QStringLiteral("jizhang_muluID_kind_number"), true};
     case 5: return SortKey{QStringLiteral("t3"), QStringLiteral("jizhang_muluID_t3")};
     case 6: return SortKey{QStringLiteral("t4"), QStringLiteral("jizhang_muluID_t4")};
     case 7: return SortKey{QStringLiteral("content"), QStringLiteral("jizhang_muluID_content")};
@@ -180,7 +185,7 @@ QString EntryList::order(const EntryQuery &query)
     case 4:
         // The kind whose column is sorted comes first; the other kind's cells are empty.
         return IsIncome + (query.sortColumn == 3 ? QStringLiteral(" desc, ") : QStringLiteral(" asc, ")) +
-               AmountKey + direction + QStringLiteral(", id") + direction;
+               AmountKey + QStringLiteral(" is null, ") + AmountKey + direction + QStringLiteral(", id") + direction;
     default:
         return sortKey(query.sortColumn)->expression + direction + QStringLiteral(", id") + direction;
     }
@@ -242,7 +247,8 @@ void EntryList::makeSegments()
     }
 
     // Within a group, rows without a key come first in ascending order and last in
-    // descending order, as SQLite orders NULL; they go by id alone.
+    // descending order, as SQLite orders NULL (amounts that are no number always last);
+    // they go by id alone.
     int position = 0;
     for (const Group &group : groups) {
         const QString isNull = group.condition + QStringLiteral(" and ") + key.expression + QStringLiteral(" IS NULL");
@@ -262,7 +268,8 @@ void EntryList::makeSegments()
             segment->index = key.index;
             segment->descending = descending;
         }
-        for (Segment *segment : descending ? std::array{&keyed, &unkeyed} : std::array{&unkeyed, &keyed}) {
+        const bool keyedFirst = descending || key.numeric;
+        for (Segment *segment : keyedFirst ? std::array{&keyed, &unkeyed} : std::array{&unkeyed, &keyed}) {
             if (segment->count == 0)
                 continue;
             segment->first = position;

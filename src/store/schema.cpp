@@ -46,7 +46,9 @@ CREATE INDEX IF NOT EXISTS jizhang_muluID_t2 ON jizhang(muluID, t2);
 CREATE INDEX IF NOT EXISTS jizhang_muluID_t3 ON jizhang(muluID, t3);
 CREATE INDEX IF NOT EXISTS jizhang_muluID_t4 ON jizhang(muluID, t4);
 CREATE INDEX IF NOT EXISTS jizhang_muluID_content ON jizhang(muluID, content);
-CREATE INDEX IF NOT EXISTS jizhang_muluID_kind_amount ON jizhang(muluID, t1 IS '收入', CAST(t5 AS REAL));
+CREATE INDEX IF NOT EXISTS jizhang_muluID_kind_number ON jizhang(muluID, t1 IS '收入',
+    (CASE WHEN t5 IS NULL OR trim(t5) NOT GLOB '*[0-9]*' OR trim(t5) GLOB '*[^0-9.eE+-]*' THEN NULL
+     ELSE CAST(t5 AS REAL) END));
 CREATE INDEX IF NOT EXISTS mulu_class ON mulu(class);
 CREATE INDEX IF NOT EXISTS mulu_key_1 ON mulu(key_1);
 CREATE INDEX IF NOT EXISTS mulu_parent ON mulu(parent);
@@ -230,6 +232,9 @@ void migrate(Database &db, int fromVersion)
     // Version 4 added the indexes that keep an account set's entries in the order of
     // each column of the entry lists, so that a sorted list is read a page at a time,
     // and the month totals that "全部记录" adds up.
+    // Version 6 replaced the index of amounts as numbers by one that leaves amounts that
+    // are no number without a key, so that they sort after the numbers.
+    db.execute(QStringLiteral("DROP INDEX IF EXISTS jizhang_muluID_kind_amount"));
     db.execute(QString::fromUtf8(CreateIndexes));
     db.execute(QString::fromUtf8(CreateMonthTotals));
     db.execute(QStringLiteral("DROP INDEX IF EXISTS Tables_muluID_res"));

@@ -121,30 +121,37 @@ void RecordModel::sort(int column, Qt::SortOrder order)
 {
     if (column < 0 || column >= columnCount() || rows_.empty())
         return;
-    // Numbers when every filled cell is one.
+    // Numbers when most filled cells are numbers; the cells that are none (a bad amount in
+    // a pasted row) then go after the numbers, and empty cells last, whichever way the
+    // column is sorted.
     std::vector<std::optional<Money>> numbers(rows_.size());
-    bool numeric = true;
-    for (size_t i = 0; i < rows_.size() && numeric; ++i) {
+    std::vector<char> filled(rows_.size());
+    int filledCount = 0, numberCount = 0;
+    for (size_t i = 0; i < rows_.size(); ++i) {
         const QStringView cell = rows_[i].cell(column);
-        if (cell.trimmed().isEmpty())
+        filled[i] = !cell.trimmed().isEmpty();
+        if (!filled[i])
             continue;
+        ++filledCount;
         numbers[i] = Money::fromStored(cell);
-        numeric = numbers[i].has_value();
+        numberCount += numbers[i].has_value();
     }
+    const bool numeric = numberCount > 0 && 2 * numberCount >= filledCount;
     QCollator collator(QLocale(QLocale::Chinese, QLocale::China));
     collator.setNumericMode(true);
     std::vector<size_t> positions(rows_.size());
     for (size_t i = 0; i < positions.size(); ++i)
         positions[i] = i;
     const bool descending = order == Qt::DescendingOrder;
+    auto rank = [&](size_t i) { return numbers[i] ? 0 : filled[i] ? 1 : 2; };
     std::stable_sort(positions.begin(), positions.end(), [&](size_t a, size_t b) {
         if (numeric) {
-            // Empty cells go last whichever way the column is sorted.
-            if (numbers[a].has_value() != numbers[b].has_value())
-                return numbers[a].has_value();
-            if (!numbers[a])
+            if (rank(a) != rank(b))
+                return rank(a) < rank(b);
+            if (numbers[a])
+                return descending ? *numbers[b] < *numbers[a] : *numbers[a] < *numbers[b];
+            if (!filled[a])
                 return false;
-            return descending ? *numbers[b] < *numbers[a] : *numbers[a] < *numbers[b];
         }
         const int c = collator.compare(rows_[a].cell(column), rows_[b].cell(column));
         return descending ? c > 0 : c < 0;

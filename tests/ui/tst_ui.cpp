@@ -123,6 +123,24 @@ void UiTest::recordModelIsAProperModel()
     QVERIFY(model.setData(model.index(2, 0), Qt::Checked, Qt::CheckStateRole));
     QVERIFY(model.record(2).checked);
     QCOMPARE(model.data(model.index(2, 0), Qt::CheckStateRole).toInt(), int(Qt::Checked));
+
+    // Sorting: amounts as numbers, cells that are no number after them and empty cells last,
+    // either way; a column of words in the Chinese order.
+    auto sorted = [&](const QStringList &cells, Qt::SortOrder order) {
+        std::vector<RecordRow> list;
+        for (const QString &cell : cells)
+            list.push_back(RecordRow({cell, cell}));
+        model.setRows(std::move(list));
+        model.sort(0, order);
+        QStringList result;
+        for (int r = 0; r < model.rowCount(); ++r)
+            result << model.data(model.index(r, 0)).toString();
+        return result;
+    };
+    const QStringList amounts{"9.5", "", "abc", "10", "1,5", "-2"};
+    QCOMPARE(sorted(amounts, Qt::AscendingOrder), (QStringList{"-2", "9.5", "10", "1,5", "abc", ""}));
+    QCOMPARE(sorted(amounts, Qt::DescendingOrder), (QStringList{"10", "9.5", "-2", "abc", "1,5", ""}));
+    QCOMPARE(sorted({"餐饮", "工资", "10", "交通"}, Qt::AscendingOrder), (QStringList{"10", "餐饮", "工资", "交通"}));
     model.clear();
     QCOMPARE(model.rowCount(), 0);
 }
