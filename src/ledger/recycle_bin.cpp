@@ -1,4 +1,5 @@
 #include "ledger/recycle_bin.h"
+#include "ledger/ledger.h"
 
 #include "store/data_file.h"
 #include "core/dates.h"
@@ -52,15 +53,11 @@ void appendDate(std::string &row, std::string_view date)
 
 QList<RecordColumn> RecycleBin::columns()
 {
-    // The whole of a date, an amount and a deletion time fit; amounts are right-aligned.
-    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
-    return {{QStringLiteral("日  期"), 1800, QStringLiteral("2008年01月05日")},
-            {QStringLiteral("id"), 0},
-            {QStringLiteral("项目"), 1500},
-            {QStringLiteral("收入"), 1200, QStringLiteral("12345678.99"), right},
-            {QStringLiteral("支出"), 1200, QStringLiteral("12345678.99"), right},
-            {QStringLiteral("摘要"), 3300},
-            {QStringLiteral("删除时间"), 2700, QStringLiteral("2008-01-05 12:00:00")}};
+    // The ledger list's date, id, item and amounts; then the summary and the deletion time.
+    QList<RecordColumn> columns = Ledger::columns().mid(0, 5);
+    columns << RecordColumn{QStringLiteral("摘要"), 3300}
+            << RecordColumn{QStringLiteral("删除时间"), 2700, QStringLiteral("2008-01-05 12:00:00")};
+    return columns;
 }
 
 QString RecycleBin::timeText(const QDateTime &time) { return time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }

@@ -97,6 +97,20 @@ QList<qint64> RecycleBinWindow::selectedIds() const
     return ids;
 }
 
+bool RecycleBinWindow::underWaitCursor(const std::function<void()> &work)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        work();
+    } catch (const StoreError &error) {
+        QApplication::restoreOverrideCursor();
+        context_.prompt.reportError(this, error);
+        return false;
+    }
+    QApplication::restoreOverrideCursor();
+    return true;
+}
+
 void RecycleBinWindow::restoreSelected()
 {
     const QList<qint64> ids = selectedIds();
@@ -105,15 +119,8 @@ void RecycleBinWindow::restoreSelected()
         return;
     }
     int count = 0;
-    try {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        count = RecycleBin(context_.data).restore(ids, context_.session.CurrentAccountSetId);
-        QApplication::restoreOverrideCursor();
-    } catch (const StoreError &error) {
-        QApplication::restoreOverrideCursor();
-        context_.prompt.reportError(this, error);
+    if (!underWaitCursor([&] { count = RecycleBin(context_.data).restore(ids, context_.session.CurrentAccountSetId); }))
         return;
-    }
     LoadData();
     emit restored();
     context_.prompt.information(this, QStringLiteral("信息"), QStringLiteral("已还原 %1 条记录。").arg(count));
@@ -130,14 +137,7 @@ void RecycleBinWindow::emptyBin()
                                     .arg(list_->rowCount()),
                                 Prompt::Buttons::YesNo, Prompt::Answer::No) != Prompt::Answer::Yes)
         return;
-    try {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        RecycleBin(context_.data).empty(context_.session.CurrentAccountSetId);
-        QApplication::restoreOverrideCursor();
-    } catch (const StoreError &error) {
-        QApplication::restoreOverrideCursor();
-        context_.prompt.reportError(this, error);
+    if (!underWaitCursor([&] { RecycleBin(context_.data).empty(context_.session.CurrentAccountSetId); }))
         return;
-    }
     LoadData();
 }

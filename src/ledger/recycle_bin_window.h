@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QList>
 
+#include <functional>
+
 class QLabel;
 class QPushButton;
 class RecordList;
@@ -31,6 +33,9 @@ signals:
     void restored();
 
 private:
+    // Runs a change of the bin under the wait cursor; false, the error told, when it failed.
+    bool underWaitCursor(const std::function<void()> &work);
+
     AppContext context_;
     RecordList *list_;
     QLabel *count_;
