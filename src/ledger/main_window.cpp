@@ -905,8 +905,6 @@ void MainWindow::batchImport()
     window.exec();
 }
 
-void MainWindow::notice(const QString &text) { context_.prompt.information(this, QStringLiteral("信息"), text); }
-
 void MainWindow::startCalculator()
 {
     if (!context_.launcher.startCalculator())

@@ -119,7 +119,6 @@ private:
     // Reads a list for its query; a list that cannot be read lists nothing.
     void load(LedgerListModel *model, RecordList *list, const EntryQuery &query);
     LedgerPanels panelsOf(int tab) const;
-    void notice(const QString &text);
     void unload();
 
     AppContext context_;
