@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/money.h"
-#include "ui/record_model.h"
+#include "ui/record_row.h"
 
 #include <QDate>
 #include <QString>

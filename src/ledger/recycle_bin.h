@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/record_model.h"
+#include "ui/record_row.h"
 
 #include <QDateTime>
 #include <QList>
