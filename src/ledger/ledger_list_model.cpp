@@ -10,7 +10,8 @@ constexpr size_t KeptPages = 64;
 } // namespace
 
 LedgerListModel::LedgerListModel(DataFile &data, QObject *parent)
-    : QAbstractTableModel(parent), data_(data), columns_(Ledger::columns()), reading_(new QTimer(this))
+    : QAbstractTableModel(parent), data_(data), columns_(Ledger::columns()), rows_(PageSize, KeptPages),
+      reading_(new QTimer(this))
 {
     reading_->setInterval(0);
     connect(reading_, &QTimer::timeout, this, &LedgerListModel::readMore);
@@ -23,8 +24,7 @@ void LedgerListModel::setImageList(const QList<QIcon> &icons) { icons_ = icons; 
 void LedgerListModel::reset(const EntryQuery &query)
 {
     beginResetModel();
-    pages_.clear();
-    recent_.clear();
+    rows_.clear();
     list_.reset();
     query_ = query;
     reading_->stop();
@@ -70,8 +70,7 @@ void LedgerListModel::clear()
 {
     reading_->stop();
     beginResetModel();
-    pages_.clear();
-    recent_.clear();
+    rows_.clear();
     list_.reset();
     endResetModel();
 }
@@ -82,28 +81,16 @@ const RecordRow *LedgerListModel::rowAt(int row) const
 {
     if (!list_ || row < 0 || row >= list_->count())
         return nullptr;
-    const int page = row / PageSize;
-    auto found = pages_.find(page);
-    if (found == pages_.end()) {
+    return rows_.row(row, [this](int first, int count) {
         std::vector<RecordRow> rows;
         try {
-            for (const LedgerEntry &e : list_->entries(page * PageSize, PageSize))
+            for (const LedgerEntry &e : list_->entries(first, count))
                 rows.push_back(Ledger::listedRow(e));
         } catch (const StoreError &) {
             // A page that cannot be read shows empty rows.
         }
-        while (pages_.size() >= KeptPages) {
-            pages_.erase(recent_.back());
-            recent_.pop_back();
-        }
-        found = pages_.emplace(page, std::move(rows)).first;
-        recent_.push_front(page);
-    } else if (recent_.front() != page) {
-        recent_.remove(page);
-        recent_.push_front(page);
-    }
-    const size_t at = size_t(row - page * PageSize);
-    return at < found->second.size() ? &found->second[at] : nullptr;
+        return rows;
+    });
 }
 
 qint64 LedgerListModel::idAt(int row) const
@@ -115,20 +102,16 @@ qint64 LedgerListModel::idAt(int row) const
 int LedgerListModel::rowOf(qint64 id) const
 {
     const QString text = QString::number(id);
-    for (const auto &[page, rows] : pages_)
-        for (size_t i = 0; i < rows.size(); ++i)
-            if (rows[i].cell(1) == text)
-                return page * PageSize + int(i);
-    return -1;
+    return rows_.find([&text](const RecordRow &row) { return row.cell(1) == text; });
 }
 
 void LedgerListModel::updateEntry(int row, const LedgerEntry &entry)
 {
-    auto found = pages_.find(row / PageSize);
-    if (found == pages_.end() || size_t(row % PageSize) >= found->second.size())
+    RecordRow *shown = rows_.kept(row);
+    if (!shown)
         return;
     // The whole summary, as the editor saved it; totals and order wait for the next load.
-    found->second[size_t(row % PageSize)] = Ledger::listRow(entry);
+    *shown = Ledger::listRow(entry);
     emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
@@ -139,15 +122,7 @@ void LedgerListModel::removeEntry(int row, const LedgerEntry &entry)
     beginRemoveRows(QModelIndex(), row, row);
     list_->remove(row, entry);
     // The rows after it moved up: pages from its own on are read again when shown.
-    const int page = row / PageSize;
-    for (auto it = pages_.begin(); it != pages_.end();) {
-        if (it->first >= page) {
-            recent_.remove(it->first);
-            it = pages_.erase(it);
-        } else {
-            ++it;
-        }
-    }
+    rows_.dropFrom(row);
     endRemoveRows();
 }
 

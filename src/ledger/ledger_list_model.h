@@ -1,21 +1,20 @@
 #pragma once
 
 #include "ledger/entry_list.h"
-#include "ui/record_model.h"
+#include "ui/record_row.h"
+#include "ui/row_cache.h"
 
 #include <QAbstractTableModel>
 #include <QIcon>
 #include <QTimer>
 
-#include <list>
 #include <memory>
-#include <unordered_map>
 
 class DataFile;
 
 // An entry list of the main window read on demand: the rows a view asks for are read a
-// page at a time and kept in a small cache, so that a list of a million entries costs
-// what a screenful does. Sorting asks the data file for the new order.
+// page at a time and kept in a RowCache, so that a list of a million entries costs what
+// a screenful does. Sorting asks the data file for the new order.
 class LedgerListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -69,8 +68,6 @@ private:
     std::unique_ptr<EntryList> list_;
     QList<RecordColumn> columns_;
     QList<QIcon> icons_;
-    // Pages read, the most recently used first.
-    mutable std::unordered_map<int, std::vector<RecordRow>> pages_;
-    mutable std::list<int> recent_;
+    mutable RowCache rows_;
     QTimer *reading_;
 };
