@@ -47,13 +47,9 @@ void AddNodeDialog::add()
 bool AddNodeDialog::red(int kind)
 {
     QString key;
-    try {
-        key = Catalogue(context_.data).add(kind, parentKey_, name_->text());
-    } catch (const StoreError &error) {
-        // The dialog stays open with the name, so nothing typed is lost.
-        context_.prompt.reportError(this, error);
+    // The dialog stays open with the name, so nothing typed is lost.
+    if (!context_.prompt.attempt(this, [&] { key = Catalogue(context_.data).add(kind, parentKey_, name_->text()); }))
         return false;
-    }
     emit nodeAdded(key);
     return true;
 }

@@ -13,7 +13,6 @@
 #include <QStackedLayout>
 #include <QTabBar>
 #include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 
 CatalogueManager::CatalogueManager(const AppContext &context, QWidget *parent) : QDialog(parent), context_(context)
@@ -148,13 +147,7 @@ QTreeWidgetItem *CatalogueManager::selectedNode() const
     return selected.isEmpty() ? nullptr : selected.first();
 }
 
-QTreeWidgetItem *CatalogueManager::node(int tab, const QString &key) const
-{
-    for (QTreeWidgetItemIterator it(trees_[tab]); *it; ++it)
-        if ((*it)->data(0, KeyRole).toString() == key)
-            return *it;
-    return nullptr;
-}
+QTreeWidgetItem *CatalogueManager::node(int tab, const QString &key) const { return KeyTree::find(trees_[tab], key); }
 
 void CatalogueManager::addNode()
 {
@@ -167,7 +160,7 @@ void CatalogueManager::addNode()
             context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("请选择收入或支出节点进行添加！"));
             return;
         }
-        parentKey = selected->data(0, KeyRole).toString();
+        parentKey = KeyTree::key(selected);
     }
     AddNodeDialog dialog(context_, this);
     dialog.setWindowTitle(Catalogue::dialogTitle(kind));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/app_context.h"
+#include "ui/key_tree.h"
 
 #include <QDialog>
 
@@ -32,8 +33,8 @@ public:
     QTreeWidgetItem *node(int tab, const QString &key) const;
 
     // Where a node keeps its key and its row id.
-    static constexpr int KeyRole = Qt::UserRole;
-    static constexpr int IdRole = Qt::UserRole + 1;
+    static constexpr int KeyRole = KeyTree::KeyRole;
+    static constexpr int IdRole = KeyTree::KeyRole + 1;
 
 private:
     void fillTree(QTreeWidget *tree, int kind);

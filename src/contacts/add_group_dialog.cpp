@@ -41,12 +41,8 @@ bool AddGroupDialog::red(int mode)
     QString parent = QStringLiteral("0");
     if (mode == SubGroup)
         parent = currentKey_.isEmpty() ? AddressBook::allKey() : currentKey_;
-    try {
-        added_ = AddressBook(context_.data).addGroup(name_->text(), parent);
-    } catch (const StoreError &error) {
-        context_.prompt.reportError(this, error);
+    if (!context_.prompt.attempt(this, [&] { added_ = AddressBook(context_.data).addGroup(name_->text(), parent); }))
         return false;
-    }
     return true;
 }
 

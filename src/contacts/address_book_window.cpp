@@ -10,6 +10,7 @@
 #include "contacts/move_contact_dialog.h"
 #include "store/sqlite_db.h"
 #include "ui/icons.h"
+#include "ui/key_tree.h"
 #include "ui/prompt.h"
 #include "ui/record_list.h"
 
@@ -104,7 +105,7 @@ AddressBookWindow::AddressBookWindow(const AppContext &context, QWidget *parent)
     });
     connect(tree_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
         // A click on the node that is already listed has been handled as it became current.
-        if (item && GroupTree::key(item) != listedKey_)
+        if (item && KeyTree::key(item) != listedKey_)
             nodeChosen(item);
     });
     new RightRelease(tree_->viewport(), [this](const QPoint &pos) { groupMenu_->popup(pos); });
@@ -238,9 +239,9 @@ void AddressBookWindow::LoadTreeView()
     rebuilding_ = false;
 }
 
-QTreeWidgetItem *AddressBookWindow::node(const QString &key) const { return GroupTree::find(tree_, key); }
+QTreeWidgetItem *AddressBookWindow::node(const QString &key) const { return KeyTree::find(tree_, key); }
 
-QString AddressBookWindow::currentKey() const { return GroupTree::key(tree_->currentItem()); }
+QString AddressBookWindow::currentKey() const { return KeyTree::key(tree_->currentItem()); }
 
 QString AddressBookWindow::panelText(int panel) const
 {
@@ -249,7 +250,7 @@ QString AddressBookWindow::panelText(int panel) const
 
 void AddressBookWindow::nodeChosen(QTreeWidgetItem *item)
 {
-    LoadData(GroupTree::key(item));
+    LoadData(KeyTree::key(item));
     panels_[0]->setText(QStringLiteral("当前：") + item->text(0));
 }
 
@@ -281,12 +282,8 @@ void AddressBookWindow::deleteGroup()
         return;
     if (!context_.prompt.confirm(this, QStringLiteral("提示"), QStringLiteral("你真的要删除当前分组吗？")))
         return;
-    try {
-        book_.deleteGroup(GroupTree::key(item));
-    } catch (const StoreError &error) {
-        context_.prompt.reportError(this, error);
+    if (!context_.prompt.attempt(this, [&] { book_.deleteGroup(KeyTree::key(item)); }))
         return;
-    }
     LoadTreeView();
 }
 
@@ -295,7 +292,7 @@ void AddressBookWindow::changeIcon()
     QTreeWidgetItem *item = tree_->currentItem();
     if (!item || item == tree_->topLevelItem(0))
         return;
-    ChangeIconDialog dialog(context_, GroupTree::key(item), this);
+    ChangeIconDialog dialog(context_, KeyTree::key(item), this);
     connect(&dialog, &ChangeIconDialog::iconChanged, this, [this](const QString &key, int image) {
         if (QTreeWidgetItem *changed = node(key))
             changed->setIcon(0, ContactImages::image(image));
@@ -329,12 +326,9 @@ void AddressBookWindow::renameFinished()
         context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("分类目录不能为空！"));
         return;
     }
-    const QString key = GroupTree::key(item);
-    try {
-        book_.renameGroup(key, name);
-    } catch (const StoreError &error) {
+    const QString key = KeyTree::key(item);
+    if (!context_.prompt.attempt(this, [&] { book_.renameGroup(key, name); })) {
         item->setText(0, nameBeforeRename_);
-        context_.prompt.reportError(this, error);
         return;
     }
     if (key == listedKey_)
@@ -383,12 +377,8 @@ void AddressBookWindow::deleteContact()
     if (!context_.prompt.confirm(this, QStringLiteral("提示"), QStringLiteral("确定删除选定的信息吗?")))
         return;
     const int row = list_->selectedRow();
-    try {
-        book_.deleteContact(list_->selectedId().toLongLong());
-    } catch (const StoreError &error) {
-        context_.prompt.reportError(this, error);
+    if (!context_.prompt.attempt(this, [&] { book_.deleteContact(list_->selectedId().toLongLong()); }))
         return;
-    }
     list_->removeRow(row);
     showCount();
 }

@@ -65,12 +65,8 @@ bool ChangeIconDialog::EditData(const QString &key)
     const int image = chosen();
     if (image == 0)
         return false;
-    try {
-        AddressBook(context_.data).setGroupIcon(key, image);
-    } catch (const StoreError &error) {
-        context_.prompt.reportError(this, error);
+    if (!context_.prompt.attempt(this, [&] { AddressBook(context_.data).setGroupIcon(key, image); }))
         return false;
-    }
     return true;
 }
 

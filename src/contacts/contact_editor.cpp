@@ -152,17 +152,10 @@ bool ContactEditor::setModifyMode(qint64 id)
 
 bool ContactEditor::LoadDate(qint64 id)
 {
-    std::optional<Contact> contact;
-    try {
-        contact = book_.contact(id);
-    } catch (const StoreError &error) {
-        context_.prompt.reportError(this, error);
+    const std::optional<Contact> contact = context_.prompt.onRecord(
+        this, QStringLiteral("提示"), QStringLiteral("该记录已不存在！"), [&] { return book_.contact(id); });
+    if (!contact)
         return false;
-    }
-    if (!contact) {
-        context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("该记录已不存在！"));
-        return false;
-    }
     for (int i = 0; i < 16; ++i)
         text_[i]->setText(contact->t[size_t(i)]);
     remark_->setPlainText(Formats::fromStoredText(contact->t[Contact::Remark]));
@@ -205,27 +198,15 @@ Contact ContactEditor::fields() const
 
 bool ContactEditor::red()
 {
-    try {
-        id_ = book_.addContact(fields(), groupKey_);
-    } catch (const StoreError &error) {
-        context_.prompt.reportError(this, error);
+    if (!context_.prompt.attempt(this, [&] { id_ = book_.addContact(fields(), groupKey_); }))
         return false;
-    }
     return true;
 }
 
 bool ContactEditor::EditData(qint64 id)
 {
-    try {
-        if (!book_.modifyContact(id, fields())) {
-            context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("该记录已不存在，无法保存修改！"));
-            return false;
-        }
-    } catch (const StoreError &error) {
-        context_.prompt.reportError(this, error);
-        return false;
-    }
-    return true;
+    return context_.prompt.onRecord(this, QStringLiteral("提示"), QStringLiteral("该记录已不存在，无法保存修改！"),
+                                    [&] { return book_.modifyContact(id, fields()); });
 }
 
 void ContactEditor::save()

@@ -135,12 +135,8 @@ void ExportWizard::exportFile()
 bool ExportWizard::LoadData(const QString &names)
 {
     std::vector<Contact> contacts;
-    try {
-        contacts = AddressBook(context_.data).contacts(groupKey_);
-    } catch (const StoreError &error) {
-        context_.prompt.reportError(this, error);
+    if (!context_.prompt.attempt(this, [&] { contacts = AddressBook(context_.data).contacts(groupKey_); }))
         return false;
-    }
     const QString path = path_->text().trimmed();
     const QString why = ContactCsv::writeFile(path, ContactCsv::encode(ContactCsv::text(names.split(u','), contacts)));
     if (!why.isEmpty()) {

@@ -1,21 +1,19 @@
 #include "contacts/group_tree.h"
 
 #include "contacts/contact_images.h"
+#include "ui/key_tree.h"
 
 #include <QHash>
 #include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
 
 namespace GroupTree {
 
 namespace {
 
-constexpr int KeyRole = Qt::UserRole;
-
 QTreeWidgetItem *makeNode(const QString &key, const QString &text, int image)
 {
     auto *item = new QTreeWidgetItem(QStringList{text});
-    item->setData(0, KeyRole, key);
+    item->setData(0, KeyTree::KeyRole, key);
     item->setIcon(0, ContactImages::image(image));
     return item;
 }
@@ -53,16 +51,6 @@ void fill(QTreeWidget *tree, const std::vector<ContactGroup> &groups, bool withA
         }
         nodes.insert(group.key, node);
     }
-}
-
-QString key(const QTreeWidgetItem *item) { return item ? item->data(0, KeyRole).toString() : QString(); }
-
-QTreeWidgetItem *find(QTreeWidget *tree, const QString &key)
-{
-    for (QTreeWidgetItemIterator it(tree); *it; ++it)
-        if ((*it)->data(0, KeyRole).toString() == key)
-            return *it;
-    return nullptr;
 }
 
 } // namespace GroupTree

@@ -7,7 +7,6 @@
 #include <vector>
 
 class QTreeWidget;
-class QTreeWidgetItem;
 
 // The group trees of the address book and of the move dialog: a node per group, under
 // the node of its parent key, keyed by the group's key.
@@ -17,8 +16,7 @@ namespace GroupTree {
 // first and groups filed under "0_" are its children; without it, such groups stand at
 // the top level. A group whose parent is not in the tree, or whose key is already there,
 // is left out.
+// Nodes carry the group's key as KeyTree describes.
 void fill(QTreeWidget *tree, const std::vector<ContactGroup> &groups, bool withAllNode);
-QString key(const QTreeWidgetItem *item);
-QTreeWidgetItem *find(QTreeWidget *tree, const QString &key);
 
 } // namespace GroupTree

@@ -186,13 +186,9 @@ bool ImportWizard::importContacts()
         return false;
     }
     const ContactCsv::Reading reading = ContactCsv::read(records_, columns, groupKey_);
-    try {
-        AddressBook(context_.data).addContacts(reading.contacts);
-    } catch (const StoreError &error) {
-        // The import runs in one transaction: nothing of it was stored.
-        context_.prompt.reportError(this, error);
+    // The import runs in one transaction: nothing of it was stored.
+    if (!context_.prompt.attempt(this, [&] { AddressBook(context_.data).addContacts(reading.contacts); }))
         return false;
-    }
     // Success is said only when every line was stored whole.
     if (reading.withoutName.isEmpty() && reading.badBirthdays.isEmpty()) {
         context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("导入成功！"));

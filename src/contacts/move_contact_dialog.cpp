@@ -3,6 +3,7 @@
 #include "contacts/address_book.h"
 #include "contacts/group_tree.h"
 #include "store/sqlite_db.h"
+#include "ui/key_tree.h"
 #include "ui/prompt.h"
 
 #include <QHBoxLayout>
@@ -49,20 +50,14 @@ void MoveContactDialog::LoadTreeView()
 bool MoveContactDialog::EditData()
 {
     const QList<QTreeWidgetItem *> selected = tree_->selectedItems();
-    const QString key = selected.isEmpty() ? QString() : GroupTree::key(selected.first());
+    const QString key = selected.isEmpty() ? QString() : KeyTree::key(selected.first());
     if (key.isEmpty()) {
         context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("请选择分组！"));
         return false;
     }
-    try {
-        if (!AddressBook(context_.data).moveContact(contactId_, key)) {
-            context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("该记录已不存在！"));
-            return false;
-        }
-    } catch (const StoreError &error) {
-        context_.prompt.reportError(this, error);
+    if (!context_.prompt.onRecord(this, QStringLiteral("提示"), QStringLiteral("该记录已不存在！"),
+                                  [&] { return AddressBook(context_.data).moveContact(contactId_, key); }))
         return false;
-    }
     emit moved(key);
     return true;
 }

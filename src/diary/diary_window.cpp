@@ -4,6 +4,7 @@
 #include "store/data_file.h"
 #include "store/session.h"
 #include "ui/icons.h"
+#include "ui/key_tree.h"
 #include "ui/prompt.h"
 #include "ui/record_list.h"
 
@@ -18,14 +19,12 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 
 using Icons::Glyph;
 
 namespace {
 
-constexpr int KeyRole = Qt::UserRole;
 
 } // namespace
 
@@ -207,9 +206,7 @@ void DiaryWindow::LoadData(const QString &key)
 void DiaryWindow::LoadTreeView()
 {
     tree_->clear();
-    auto *all = new QTreeWidgetItem(tree_, {QStringLiteral("全部记录")});
-    all->setData(0, KeyRole, QStringLiteral("0_"));
-    all->setIcon(0, Icons::nodeIcon(Glyph::Book, Glyph::FolderOpen));
+    KeyTree::add(tree_, QStringLiteral("全部记录"), QStringLiteral("0_"), Icons::nodeIcon(Glyph::Book, Glyph::FolderOpen));
 
     std::vector<DiaryYear> years;
     try {
@@ -220,40 +217,25 @@ void DiaryWindow::LoadTreeView()
     const QIcon yearIcon = Icons::nodeIcon(Glyph::Folder, Glyph::FolderOpen);
     const QIcon monthIcon = Icons::nodeIcon(Glyph::Calendar, Glyph::FolderOpen);
     for (const DiaryYear &y : years) {
-        auto *year = new QTreeWidgetItem(tree_, {Diary::yearCaption(y.year)});
-        year->setData(0, KeyRole, Diary::yearKey(y.year));
-        year->setIcon(0, yearIcon);
-        for (const QString &m : y.months) {
-            auto *month = new QTreeWidgetItem(year, {Diary::monthCaption(m)});
-            month->setData(0, KeyRole, Diary::monthKey(y.year, m));
-            month->setIcon(0, monthIcon);
-        }
+        QTreeWidgetItem *year = KeyTree::add(tree_, Diary::yearCaption(y.year), Diary::yearKey(y.year), yearIcon);
+        for (const QString &m : y.months)
+            KeyTree::add(year, Diary::monthCaption(m), Diary::monthKey(y.year, m), monthIcon);
     }
     tree_->collapseAll();
     tree_->setCurrentItem(nullptr);
     tree_->clearSelection();
 }
 
-QTreeWidgetItem *DiaryWindow::treeNode(const QString &key) const
-{
-    for (QTreeWidgetItemIterator it(tree_); *it; ++it)
-        if ((*it)->data(0, KeyRole).toString() == key)
-            return *it;
-    return nullptr;
-}
+QTreeWidgetItem *DiaryWindow::treeNode(const QString &key) const { return KeyTree::find(tree_, key); }
 
-QString DiaryWindow::selectedKey() const
-{
-    const QList<QTreeWidgetItem *> selected = tree_->selectedItems();
-    return selected.isEmpty() ? QString() : selected.first()->data(0, KeyRole).toString();
-}
+QString DiaryWindow::selectedKey() const { return KeyTree::selectedKey(tree_); }
 
 void DiaryWindow::nodeClicked(QTreeWidgetItem *item)
 {
     if (!item)
         return;
     panels_[0]->setText(QStringLiteral("当前：") + item->text(0));
-    LoadData(item->data(0, KeyRole).toString());
+    LoadData(KeyTree::key(item));
 }
 
 void DiaryWindow::textclear()
@@ -265,17 +247,11 @@ void DiaryWindow::textclear()
 
 bool DiaryWindow::Load(qint64 id)
 {
-    std::optional<DiaryEntry> entry;
-    try {
-        entry = diary_.entry(context_.session.CurrentAccountSetId, id);
-    } catch (const StoreError &error) {
-        context_.prompt.reportError(this, error);
+    const std::optional<DiaryEntry> entry =
+        context_.prompt.onRecord(this, QStringLiteral("信息"), QStringLiteral("所选的日记已不存在！"),
+                               [&] { return diary_.entry(context_.session.CurrentAccountSetId, id); });
+    if (!entry)
         return false;
-    }
-    if (!entry) {
-        context_.prompt.information(this, QStringLiteral("信息"), QStringLiteral("所选的日记已不存在！"));
-        return false;
-    }
     title_->setText(entry->title);
     time_->setText(entry->time);
     body_->setPlainText(entry->body);
@@ -325,12 +301,9 @@ void DiaryWindow::deleteEntry()
     }
     if (!context_.prompt.confirm(this, QStringLiteral("提示"), QStringLiteral("确定删除选定的信息吗?")))
         return;
-    try {
-        diary_.remove(context_.session.CurrentAccountSetId, list_->cell(row, 1).toLongLong());
-    } catch (const StoreError &error) {
-        context_.prompt.reportError(this, error);
+    const qint64 id = list_->cell(row, 1).toLongLong();
+    if (!context_.prompt.attempt(this, [&] { diary_.remove(context_.session.CurrentAccountSetId, id); }))
         return;
-    }
     list_->removeRow(row);
     panels_[1]->setText(QStringLiteral("共：%1 条记录").arg(list_->rowCount()));
     LoadTreeView();
@@ -340,18 +313,13 @@ void DiaryWindow::save()
 {
     DiaryEntry entry{editId_->text().toLongLong(), title_->text(), time_->text(), body_->toPlainText()};
     const int accountSet = context_.session.CurrentAccountSetId;
-    try {
-        if (editId_->text().isEmpty()) {
-            diary_.add(accountSet, entry);
-        } else if (!diary_.modify(accountSet, entry)) {
-            context_.prompt.information(this, QStringLiteral("信息"), QStringLiteral("所修改的日记已不存在！"));
-            return;
-        }
-    } catch (const StoreError &error) {
-        // Nothing was stored; the panel keeps what was typed.
-        context_.prompt.reportError(this, error);
+    // When nothing was stored, the panel keeps what was typed.
+    const bool saved = editId_->text().isEmpty()
+                           ? context_.prompt.attempt(this, [&] { diary_.add(accountSet, entry); })
+                           : context_.prompt.onRecord(this, QStringLiteral("信息"), QStringLiteral("所修改的日记已不存在！"),
+                                                      [&] { return diary_.modify(accountSet, entry); });
+    if (!saved)
         return;
-    }
     editId_->clear();
     QString key = selectedKey();
     if (key.isEmpty()) {

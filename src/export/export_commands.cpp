@@ -25,13 +25,12 @@ QString ExportCommands::suggestedName() const
 
 std::unique_ptr<LedgerExport> ExportCommands::listOnShow()
 {
-    try {
-        return std::make_unique<LedgerExport>(context_.data, view_.listOnShow(), view_.accountSetName(),
+    std::unique_ptr<LedgerExport> list;
+    context_.prompt.attempt(view_.viewWindow(), [&] {
+        list = std::make_unique<LedgerExport>(context_.data, view_.listOnShow(), view_.accountSetName(),
                                               view_.listCaption());
-    } catch (const StoreError &error) {
-        context_.prompt.reportError(view_.viewWindow(), error);
-        return nullptr;
-    }
+    });
+    return list;
 }
 
 void ExportCommands::exportList()

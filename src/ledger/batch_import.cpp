@@ -283,11 +283,7 @@ bool BatchImport::loadFile(const QString &path)
         if (mapping.exec() != QDialog::Accepted)
             return false;
         const ColumnMapping chosen = mapping.mapping();
-        try {
-            files.rememberMapping(reading.table, chosen);
-        } catch (const StoreError &error) {
-            context_.prompt.reportError(this, error);
-        }
+        context_.prompt.attempt(this, [&] { files.rememberMapping(reading.table, chosen); });
         if (progress)
             progress->show();
         QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -178,18 +178,11 @@ bool EntryEditor::openForModifying(qint64 id)
 
 bool EntryEditor::LoadDate(qint64 id)
 {
-    std::optional<LedgerEntry> entry;
-    try {
-        entry = ledger_.entry(id);
-    } catch (const StoreError &error) {
-        context_.prompt.reportError(this, error);
+    // Gone, for example, when a search result's entry was deleted since.
+    const std::optional<LedgerEntry> entry = context_.prompt.onRecord(
+        this, QStringLiteral("提示"), QStringLiteral("这条记录已经不存在！"), [&] { return ledger_.entry(id); });
+    if (!entry)
         return false;
-    }
-    if (!entry) {
-        // For example a search result whose entry was deleted since.
-        context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("这条记录已经不存在！"));
-        return false;
-    }
     if (std::optional<QDate> date = Dates::readDate(entry->date))
         date_->setDate(*date);
     showChoice(method_, entry->method);
@@ -247,12 +240,9 @@ void EntryEditor::save()
 bool EntryEditor::red()
 {
     LedgerEntry entry = entryFromControls();
-    try {
-        entry.id = ledger_.addEntry(entry, context_.session.CurrentAccountSetId);
-    } catch (const StoreError &error) {
-        context_.prompt.reportError(this, error);
+    const int accountSet = context_.session.CurrentAccountSetId;
+    if (!context_.prompt.attempt(this, [&] { entry.id = ledger_.addEntry(entry, accountSet); }))
         return false;
-    }
     emit added(entry);
     return true;
 }
@@ -261,15 +251,9 @@ bool EntryEditor::EditData(qint64 id)
 {
     LedgerEntry entry = entryFromControls();
     entry.id = id;
-    try {
-        if (!ledger_.updateEntry(entry)) {
-            context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("这条记录已经不存在！"));
-            return false;
-        }
-    } catch (const StoreError &error) {
-        context_.prompt.reportError(this, error);
+    if (!context_.prompt.onRecord(this, QStringLiteral("提示"), QStringLiteral("这条记录已经不存在！"),
+                                  [&] { return ledger_.updateEntry(entry); }))
         return false;
-    }
     emit modified(entry);
     return true;
 }

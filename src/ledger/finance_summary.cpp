@@ -79,13 +79,12 @@ FinanceSummary::FinanceSummary(const AppContext &context, QWidget *parent, std::
     connect(print_, &QPushButton::clicked, this, &FinanceSummary::print);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    try {
-        figures_ = Ledger(context.data).financeSummary(context.session.CurrentAccountSetId);
+    // Figures that could not be read are not shown as zeros.
+    figures_ = context.prompt.attempt(
+        parent, [&] { return Ledger(context.data).financeSummary(context.session.CurrentAccountSetId); });
+    if (figures_) {
         showTexts(texts(*figures_));
         print_->setEnabled(true);
-    } catch (const StoreError &error) {
-        // Figures that could not be read are not shown as zeros.
-        context.prompt.reportError(parent, error);
     }
 }
 

@@ -42,10 +42,8 @@ SettingsWindow::SettingsWindow(const AppContext &context, QWidget *parent) : QDi
 
 void SettingsWindow::store(bool on)
 {
-    try {
-        DataFileMaintenance(context_.data, context_.folder).setAutoBackup(on);
-    } catch (const StoreError &error) {
-        context_.prompt.reportError(this, error);
+    DataFileMaintenance maintenance(context_.data, context_.folder);
+    if (!context_.prompt.attempt(this, [&] { maintenance.setAutoBackup(on); })) {
         // The box shows what is stored.
         QSignalBlocker quiet(autoBackup_);
         autoBackup_->setChecked(!on);

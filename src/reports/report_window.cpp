@@ -246,11 +246,8 @@ void ReportWindow::choosePeriod(const QString &choice)
     else if (choice == Choices[3])
         setPeriod(Reports::lastYear(today));
     else {
-        try {
-            setPeriod(reports_.wholeLedger(context_.session.CurrentAccountSetId, today));
-        } catch (const StoreError &error) {
-            context_.prompt.reportError(this, error);
-        }
+        const int set = context_.session.CurrentAccountSetId;
+        context_.prompt.attempt(this, [&] { setPeriod(reports_.wholeLedger(set, today)); });
     }
 }
 

@@ -1,13 +1,15 @@
 #pragma once
 
+#include "store/sqlite_db.h"
+
 #include <QColor>
 #include <QString>
 
 #include <optional>
+#include <type_traits>
 
 class QPrinter;
 class QWidget;
-class StoreError;
 
 // Every message box and every file, font and colour dialog of the program goes through
 // a Prompt. The program uses QtPrompt; tests install a scripted prompt that records what
@@ -62,6 +64,41 @@ public:
     // A failure of the data store: "发现错误：", the description, "错误代码：" and the number.
     void reportError(QWidget *parent, const StoreError &error);
     static QString errorText(const QString &description, int code);
+
+    // Runs work on the data file. When it fails, the failure is reported as reportError()
+    // does and the result is false (for work that gives nothing) or an empty optional;
+    // else true, or the work's result.
+    template <typename Work> auto attempt(QWidget *parent, Work &&work)
+    {
+        using Result = std::invoke_result_t<Work>;
+        if constexpr (std::is_void_v<Result>) {
+            try {
+                work();
+                return true;
+            } catch (const StoreError &error) {
+                reportError(parent, error);
+                return false;
+            }
+        } else {
+            try {
+                return std::optional<Result>(work());
+            } catch (const StoreError &error) {
+                reportError(parent, error);
+                return std::optional<Result>();
+            }
+        }
+    }
+    // Work on one record by its id: reading it (work gives an empty optional when there
+    // is no such record) or saving into it (work gives false then). A failure is
+    // reported; a record that is no longer there is told as `gone` under `title`, with
+    // the information icon. Either way the result is empty, or false.
+    template <typename Work> auto onRecord(QWidget *parent, const QString &title, const QString &gone, Work &&work)
+    {
+        auto found = attempt(parent, std::forward<Work>(work));
+        if (found && !*found)
+            information(parent, title, gone);
+        return found ? std::move(*found) : std::invoke_result_t<Work>();
+    }
 };
 
 // The prompt of the running program: Qt's own dialogs.

@@ -180,12 +180,10 @@ qint64 UserAccountWindow::chosenAccountSet() const
 bool UserAccountWindow::red()
 {
     const QString name = name_->text();
-    try {
-        Users(context_.data).add(name, password_->text(), registered_->text(), chosenAccountSet());
-    } catch (const StoreError &error) {
-        context_.prompt.reportError(this, error);
+    const int accountSet = chosenAccountSet();
+    if (!context_.prompt.attempt(
+            this, [&] { Users(context_.data).add(name, password_->text(), registered_->text(), accountSet); }))
         return false;
-    }
     context_.prompt.message(this, Prompt::Icon::Question, QStringLiteral("恭喜您"),
                             QStringLiteral("注册帐号成功！") + QStringLiteral("    用户帐号：") + name);
     return true;
@@ -193,16 +191,10 @@ bool UserAccountWindow::red()
 
 bool UserAccountWindow::EditData(qint64 id)
 {
-    try {
-        if (!Users(context_.data).modify(id, name_->text(), password_->text(), chosenAccountSet())) {
-            context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("这个用户帐号已经不存在了！"));
-            return false;
-        }
-    } catch (const StoreError &error) {
-        context_.prompt.reportError(this, error);
-        return false;
-    }
-    return true;
+    const int accountSet = chosenAccountSet();
+    return context_.prompt.onRecord(
+        this, QStringLiteral("提示"), QStringLiteral("这个用户帐号已经不存在了！"),
+        [&] { return Users(context_.data).modify(id, name_->text(), password_->text(), accountSet); });
 }
 
 void UserAccountWindow::pressed(int index)
@@ -256,12 +248,8 @@ void UserAccountWindow::deleteUser()
     if (!context_.prompt.confirm(this, QStringLiteral("提示"), QStringLiteral("确定删除选定的信息吗?")))
         return;
     Users::Removal removal;
-    try {
-        removal = Users(context_.data).remove(id.toLongLong());
-    } catch (const StoreError &error) {
-        context_.prompt.reportError(this, error);
+    if (!context_.prompt.attempt(this, [&] { removal = Users(context_.data).remove(id.toLongLong()); }))
         return;
-    }
     if (removal == Users::Removal::LastUser) {
         context_.prompt.information(this, QStringLiteral("提示"),
                                     QStringLiteral("不能删除最后一个用户帐号，否则将没有人能够登录！"));

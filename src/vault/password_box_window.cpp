@@ -193,12 +193,8 @@ void PasswordBoxWindow::del()
         context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("你必须选择要删除的分组！"));
         return;
     }
-    try {
-        vault_.remove(accountSet(), model_->key(node), model_->id(node));
-    } catch (const StoreError &error) {
-        context_.prompt.reportError(this, error);
+    if (!context_.prompt.attempt(this, [&] { vault_.remove(accountSet(), model_->key(node), model_->id(node)); }))
         return;
-    }
     model_->clearRecords();
     LoadTreeView();
     // The rebuilt tree has no selection, so the deleted record is no longer shown.

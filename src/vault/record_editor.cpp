@@ -63,17 +63,12 @@ void RecordEditor::labelClear()
 bool RecordEditor::LoadDate(const QString &key)
 {
     const AppContext &context = box_.context();
-    std::optional<VaultRecord> record;
-    try {
-        record = box_.vault().record(box_.accountSet(), key, box_.selectedKey() == key ? box_.selectedId() : 0);
-    } catch (const StoreError &error) {
-        context.prompt.reportError(parentWidget(), error);
+    const qint64 id = box_.selectedKey() == key ? box_.selectedId() : 0;
+    const std::optional<VaultRecord> record =
+        context.prompt.onRecord(parentWidget(), QStringLiteral("信息"), QStringLiteral("要修改的记录已不存在！"),
+                              [&] { return box_.vault().record(box_.accountSet(), key, id); });
+    if (!record)
         return false;
-    }
-    if (!record) {
-        context.prompt.information(parentWidget(), QStringLiteral("信息"), QStringLiteral("要修改的记录已不存在！"));
-        return false;
-    }
     views_->fill(record->fields);
     id_ = record->id;
     return true;
@@ -100,24 +95,18 @@ void RecordEditor::save()
 void RecordEditor::add(VaultView view, const VaultFields &fields)
 {
     const QString family = Vault::familyPrefix(box_.selectedPath().section(u'\\', 0, 0));
-    try {
-        box_.vault().add(box_.accountSet(), family, Vault::kindOf(box_.selectedKey()), view, fields);
-    } catch (const StoreError &error) {
-        box_.context().prompt.reportError(this, error);
+    const QString kind = Vault::kindOf(box_.selectedKey());
+    if (!box_.context().prompt.attempt(this, [&] { box_.vault().add(box_.accountSet(), family, kind, view, fields); }))
         return;
-    }
     box_.LoadTreeView();
 }
 
 void RecordEditor::modify(VaultView view, const VaultFields &fields)
 {
     bool saved = false;
-    try {
-        saved = id_ > 0 && box_.vault().modify(box_.accountSet(), id_, view, fields);
-    } catch (const StoreError &error) {
-        box_.context().prompt.reportError(this, error);
+    if (!box_.context().prompt.attempt(
+            this, [&] { saved = id_ > 0 && box_.vault().modify(box_.accountSet(), id_, view, fields); }))
         return;
-    }
     if (!saved) {
         box_.context().prompt.information(this, QStringLiteral("信息"), QStringLiteral("要修改的记录已不存在！"));
         return;
