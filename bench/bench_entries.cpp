@@ -2,8 +2,8 @@
 // 1,000,000 entries each (2015 to 2024), each beside its bare SQLite statement.
 #include "bench_data.h"
 
-#include "ledger/batch_import.h"
-#include "ledger/finance_summary.h"
+#include "fileimport/batch_import.h"
+#include "reports/finance_summary.h"
 #include "ledger/ledger.h"
 #include "ledger/main_window.h"
 #include "ui/record_list.h"

@@ -6,7 +6,7 @@
 
 #include "core/csv.h"
 #include "fileimport/file_import.h"
-#include "ledger/batch_import.h"
+#include "fileimport/batch_import.h"
 #include "ui/record_list.h"
 
 #include <benchmark/benchmark.h>
@@ -220,7 +220,7 @@ void BareInsertRows(benchmark::State &state)
     QFile file(csvFile());
     file.open(QIODevice::ReadOnly);
     std::vector<QVariantList> values;
-    for (const ImportRow &r : FileImport::read(file.readAll(), QStringLiteral("csv")).rows) {
+    for (const FileRow &r : FileImport::read(file.readAll(), QStringLiteral("csv")).rows) {
         const bool income = !r.income.isEmpty();
         values.push_back({r.date, income ? QStringLiteral("收入") : QStringLiteral("支出"), r.item, r.method, r.handler,
                           income ? r.income : r.expense, r.summary, BenchData::firstAccountSet()});

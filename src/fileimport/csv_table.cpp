@@ -225,12 +225,12 @@ QString CsvTable::mappingKey(const QStringList &firstRow, bool header, int colum
     return cells.join(QChar(0x1F));
 }
 
-std::vector<ImportRow> CsvTable::rows(const ColumnMapping &mapping, const FileRows::Progress &progress,
+std::vector<FileRow> CsvTable::rows(const ColumnMapping &mapping, const FileRows::Progress &progress,
                                       bool *stopped) const
 {
     if (stopped)
         *stopped = false;
-    std::vector<ImportRow> result;
+    std::vector<FileRow> result;
     const size_t first = mapping.header ? 1 : 0;
     if (records.size() > first)
         result.reserve(records.size() - first);
@@ -246,7 +246,7 @@ std::vector<ImportRow> CsvTable::rows(const ColumnMapping &mapping, const FileRo
         if (i + 1 == records.size() && cell(ImportField::Date).trimmed() == QStringLiteral("合计") &&
             cell(ImportField::Method).trimmed() == QStringLiteral("收支结余"))
             break;
-        ImportRow row;
+        FileRow row;
         row.number = int(result.size()) + 1;
         row.date = FileRows::dateCell(cell(ImportField::Date));
         row.item = cell(ImportField::Item);

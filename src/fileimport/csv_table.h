@@ -70,6 +70,6 @@ struct CsvTable {
     // and one of them is zero (banks fill the other column with 0.00), the zero is left out.
     // The totals row that ends the ledger's own export is not a row.
     // Empty when progress stops the reading.
-    std::vector<ImportRow> rows(const ColumnMapping &mapping, const FileRows::Progress &progress = {},
+    std::vector<FileRow> rows(const ColumnMapping &mapping, const FileRows::Progress &progress = {},
                                 bool *stopped = nullptr) const;
 };

@@ -290,3 +290,14 @@ std::vector<DuplicateMark> FileImport::duplicates(const std::vector<ImportRow> &
             marks[i] = {DuplicateMark::Stored, 0};
     return marks;
 }
+
+std::vector<ImportRow> FileImport::previewRows(std::vector<FileRow> rows)
+{
+    std::vector<ImportRow> preview;
+    preview.reserve(rows.size());
+    for (FileRow &row : rows)
+        preview.push_back({row.number, std::move(row.date), std::move(row.item), std::move(row.income),
+                           std::move(row.expense), std::move(row.method), std::move(row.handler),
+                           std::move(row.summary)});
+    return preview;
+}

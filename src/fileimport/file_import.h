@@ -2,6 +2,7 @@
 
 #include "fileimport/csv_table.h"
 #include "fileimport/file_rows.h"
+#include "ledger/ledger.h"
 
 #include <QByteArray>
 #include <QString>
@@ -19,7 +20,7 @@ struct FileReading {
         Failed,   // nothing could be read: reason says why
         Stopped,  // the user stopped the reading
     } kind = Failed;
-    std::vector<ImportRow> rows;
+    std::vector<FileRow> rows;
     CsvTable table;
     ColumnMapping mapping;  // Table: the remembered choice, else a guess, to start from
     QString reason;         // Failed: one sentence
@@ -37,7 +38,8 @@ struct DuplicateMark {
 
 // Bank and spreadsheet files for the batch import's preview: CSV and TSV (UTF-8 or GBK,
 // comma, tab or semicolon), QIF and OFX; the remembered column choices of CSV files; and
-// the likely duplicates among the rows to import.
+// the likely duplicates among the rows to import. The readers know nothing of the
+// ledger; their rows become its import rows here.
 class FileImport {
 public:
     explicit FileImport(DataFile &data) : data_(data) {}
@@ -68,6 +70,10 @@ public:
     // the account set or of an earlier row (a lower No.). Rows whose date or amount does
     // not read are never duplicates; amounts are compared as numbers ("12.50" is "12.5").
     std::vector<DuplicateMark> duplicates(const std::vector<ImportRow> &rows, int accountSet);
+
+    // A file's rows as rows of the batch import's preview, which the ledger stores as
+    // entries: the one place where the readers' rows become the ledger's.
+    static std::vector<ImportRow> previewRows(std::vector<FileRow> rows);
 
 private:
     DataFile &data_;

@@ -60,7 +60,7 @@ QString summaryOf(const QString &name, const QString &memo)
     return n + QStringLiteral(" - ") + m;
 }
 
-void number(std::vector<ImportRow> &rows)
+void number(std::vector<FileRow> &rows)
 {
     for (size_t i = 0; i < rows.size(); ++i)
         rows[i].number = int(i) + 1;

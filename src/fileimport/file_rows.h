@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ledger/ledger.h"
-
 #include <QString>
 #include <QStringView>
 
@@ -9,10 +7,16 @@
 #include <optional>
 #include <vector>
 
-// What every reader of bank and spreadsheet files shares: the rows they make are the
-// batch import's preview rows (ImportRow), numbered from 1, holding the cells as read so
-// that a cell that is not a date or an amount is shown and reported when the rows are
-// stored, exactly as a pasted one.
+// One row read from a bank or spreadsheet file, in the columns of the batch import's
+// preview: its number (from 1) and the seven cells as read, so that a cell that is not a
+// date or an amount is shown and reported when the rows are stored, exactly as a pasted
+// one. The batch import turns these rows into the ledger's.
+struct FileRow {
+    int number = 0;
+    QString date, item, income, expense, method, handler, summary;
+};
+
+// What every reader of bank and spreadsheet files shares.
 namespace FileRows {
 
 // Called now and then while a long file is read: how far, out of how much. Returning
@@ -39,6 +43,6 @@ QString dateCell(QStringView text);
 // there; a memo that repeats the name is not written twice.
 QString summaryOf(const QString &name, const QString &memo);
 // Numbers the rows 1, 2, ... in their order.
-void number(std::vector<ImportRow> &rows);
+void number(std::vector<FileRow> &rows);
 
 } // namespace FileRows

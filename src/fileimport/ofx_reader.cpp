@@ -190,9 +190,9 @@ QByteArray part(const QByteArray &bytes, const std::vector<Element> &all, size_t
     return out;
 }
 
-ImportRow rowOf(const Element &e, QStringDecoder &decoder)
+FileRow rowOf(const Element &e, QStringDecoder &decoder)
 {
-    ImportRow row;
+    FileRow row;
     // YYYYMMDD, then maybe the time and the time zone: the date is the bank's own.
     int digits[8] = {};
     bool isDate = e.date.size() >= 8;

@@ -23,7 +23,7 @@ namespace OfxReader {
 bool looksLikeOfx(const QByteArray &bytes);
 
 struct Reading {
-    std::vector<ImportRow> rows;
+    std::vector<FileRow> rows;
     QString error;         // why nothing could be read; empty when rows were read
     bool stopped = false;  // the progress callback stopped the reading
 };

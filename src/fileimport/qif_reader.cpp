@@ -170,7 +170,7 @@ Reading read(const QString &text)
     const DayOrder order = dayOrder(dates);
 
     auto add = [&](const Transaction &t, const QString &item, const QString &amount, const QString &memo) {
-        ImportRow row;
+        FileRow row;
         const std::optional<QDate> date = readDate(t.date, order);
         row.date = date ? Dates::storedDate(*date) : t.date.trimmed();
         row.item = item;

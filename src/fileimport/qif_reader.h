@@ -33,7 +33,7 @@ DayOrder dayOrder(const QStringList &dates);
 bool looksLikeQif(QStringView text);
 
 struct Reading {
-    std::vector<ImportRow> rows;
+    std::vector<FileRow> rows;
     QString error;  // why nothing could be read; empty when rows were read
 };
 Reading read(const QString &text);

@@ -2,7 +2,7 @@
 #include "export/ledger_export.h"
 #include "export/print_preview.h"
 #include "export/work_progress.h"
-#include "ledger/finance_summary.h"
+#include "reports/finance_summary.h"
 #include "ledger/ledger_list_model.h"
 #include "ledger/main_window.h"
 #include "support/test_folder.h"

@@ -15,15 +15,15 @@ namespace {
 QByteArray gbk(const QString &text) { return QStringEncoder("GBK").encode(text); }
 
 // A row as "date|item|income|expense|method|handler|summary".
-QString joined(const ImportRow &r)
+QString joined(const FileRow &r)
 {
     return QStringList{r.date, r.item, r.income, r.expense, r.method, r.handler, r.summary}.join(u'|');
 }
 
-QStringList joined(const std::vector<ImportRow> &rows)
+QStringList joined(const std::vector<FileRow> &rows)
 {
     QStringList out;
-    for (const ImportRow &r : rows)
+    for (const FileRow &r : rows)
         out << joined(r);
     return out;
 }
@@ -302,7 +302,7 @@ void FileReadersTest::ledgerCsvComesBackAsTheSameEntries()
     QCOMPARE(reading.kind, FileReading::Rows);
     const int to = t.addAccountSet(QStringLiteral("另一个"));
     QCOMPARE(reading.rows.size(), size_t(3));  // not the totals row
-    const ImportReport report = Ledger(t.data).importRows(reading.rows, to);
+    const ImportReport report = Ledger(t.data).importRows(FileImport::previewRows(reading.rows), to);
     QCOMPARE(report.stored, 3);
     QCOMPARE(entries(to), entries(from));
 }
@@ -314,16 +314,16 @@ void FileReadersTest::duplicatesAreMarked()
     const int set = t.defaultAccountSet();
     t.addEntry(set, "2024-01-05", "支出", "12.5", "", "午饭\r\n加蛋");
     t.addEntry(t.addAccountSet(QStringLiteral("别人")), "2024-01-06", "支出", "7", "", "地铁");
-    const std::vector<ImportRow> rows = FileImport::read(gbk("日期,收入,支出,摘要\r\n"
-                                                             "2024/1/5,,12.50,\"午饭\n加蛋\"\r\n"  // stored already
-                                                             "2024-01-05,12.5,,\"午饭\n加蛋\"\r\n"  // other kind
-                                                             "2024-01-06,,7,地铁\r\n"               // other set
-                                                             "2024-01-06,,7.0,地铁\r\n"             // same as No. 3
-                                                             "2024-01-05,,12.50,午饭\r\n"           // other summary
-                                                             "2024-13-05,,7,地铁\r\n"               // no date
-                                                             "2024-01-06,,7元,地铁\r\n"),           // no amount
-                                                         "csv")
-                                         .rows;
+    const FileReading reading = FileImport::read(gbk("日期,收入,支出,摘要\r\n"
+                                                     "2024/1/5,,12.50,\"午饭\n加蛋\"\r\n"  // stored already
+                                                     "2024-01-05,12.5,,\"午饭\n加蛋\"\r\n"  // other kind
+                                                     "2024-01-06,,7,地铁\r\n"               // other set
+                                                     "2024-01-06,,7.0,地铁\r\n"             // same as No. 3
+                                                     "2024-01-05,,12.50,午饭\r\n"           // other summary
+                                                     "2024-13-05,,7,地铁\r\n"               // no date
+                                                     "2024-01-06,,7元,地铁\r\n"),           // no amount
+                                                 "csv");
+    const std::vector<ImportRow> rows = FileImport::previewRows(reading.rows);
     QList<int> kinds, earlier;
     for (const DuplicateMark &m : FileImport(t.data).duplicates(rows, set)) {
         kinds << int(m.kind);

@@ -1,5 +1,5 @@
 #include "fileimport/column_mapping_dialog.h"
-#include "ledger/batch_import.h"
+#include "fileimport/batch_import.h"
 #include "support/test_folder.h"
 #include "ui/record_list.h"
 

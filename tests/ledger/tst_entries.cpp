@@ -1,6 +1,6 @@
-#include "ledger/batch_import.h"
+#include "fileimport/batch_import.h"
 #include "ledger/entry_list.h"
-#include "ledger/finance_summary.h"
+#include "reports/finance_summary.h"
 #include "ledger/ledger.h"
 #include "store/schema.h"
 #include "support/test_folder.h"

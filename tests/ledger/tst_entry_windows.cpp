@@ -1,4 +1,4 @@
-#include "ledger/batch_import.h"
+#include "fileimport/batch_import.h"
 #include "ledger/delete_all_dialog.h"
 #include "ledger/entry_editor.h"
 #include "ledger/ledger_list_model.h"

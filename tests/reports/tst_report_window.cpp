@@ -1,6 +1,6 @@
 #include "core/csv.h"
 #include "export/print_preview.h"
-#include "ledger/finance_summary.h"
+#include "reports/finance_summary.h"
 #include "ledger/ledger_view.h"
 #include "ledger/main_window.h"
 #include "reports/report_window.h"

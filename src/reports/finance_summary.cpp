@@ -1,4 +1,4 @@
-#include "ledger/finance_summary.h"
+#include "reports/finance_summary.h"
 
 #include "export/ledger_export.h"
 #include "export/print_preview.h"

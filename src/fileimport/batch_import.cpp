@@ -1,4 +1,4 @@
-#include "ledger/batch_import.h"
+#include "fileimport/batch_import.h"
 
 #include "core/dates.h"
 #include "fileimport/column_mapping_dialog.h"
@@ -308,7 +308,7 @@ bool BatchImport::loadFile(const QString &path)
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     fromFile_ = true;
-    showRows(reading.rows);
+    showRows(FileImport::previewRows(std::move(reading.rows)));
     QApplication::restoreOverrideCursor();
     return true;
 }
