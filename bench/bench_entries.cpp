@@ -2,10 +2,11 @@
 // 1,000,000 entries each (2015 to 2024), each beside its bare SQLite statement.
 #include "bench_data.h"
 
+#include "app/main_window.h"
 #include "fileimport/batch_import.h"
-#include "reports/finance_summary.h"
 #include "ledger/ledger.h"
-#include "ledger/main_window.h"
+#include "ledger/ledger_pane.h"
+#include "reports/finance_summary.h"
 #include "ui/record_list.h"
 
 #include <benchmark/benchmark.h>
@@ -83,8 +84,8 @@ void SearchSummaryWord(benchmark::State &state)
     w.findChild<QCheckBox *>(QStringLiteral("Check3"))->setChecked(true);
     w.findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(QStringLiteral("午饭"));
     for (auto _ : state)
-        w.Search();
-    state.counters["rows"] = w.searchList()->rowCount();
+        w.ledgerPane()->Search();
+    state.counters["rows"] = w.ledgerPane()->searchList()->rowCount();
 }
 
 // ---- search by a date range of one year
@@ -106,8 +107,8 @@ void SearchOneYear(benchmark::State &state)
     w.findChild<QDateEdit *>(QStringLiteral("DTPicker1"))->setDate(QDate(2020, 1, 1));
     w.findChild<QDateEdit *>(QStringLiteral("DTPicker2"))->setDate(QDate(2020, 12, 31));
     for (auto _ : state)
-        w.Search();
-    state.counters["rows"] = w.searchList()->rowCount();
+        w.ledgerPane()->Search();
+    state.counters["rows"] = w.ledgerPane()->searchList()->rowCount();
 }
 
 // ---- the finance summary

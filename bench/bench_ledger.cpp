@@ -1,8 +1,9 @@
 // The ledger view on two account sets of 100,000 entries each over ten years.
 #include "bench_data.h"
 
+#include "app/main_window.h"
 #include "ledger/ledger.h"
-#include "ledger/main_window.h"
+#include "ledger/ledger_pane.h"
 #include "ui/record_list.h"
 
 #include <benchmark/benchmark.h>
@@ -49,31 +50,31 @@ void LoadDataAllEntries(benchmark::State &state)
 {
     MainWindow &w = window();
     for (auto _ : state)
-        w.LoadData(QStringLiteral("0_"));
-    state.counters["rows"] = w.entryList()->rowCount();
+        w.ledgerPane()->LoadData(QStringLiteral("0_"));
+    state.counters["rows"] = w.ledgerPane()->entryList()->rowCount();
 }
 
 void LoadDataNewestHundred(benchmark::State &state)
 {
     MainWindow &w = window();
     for (auto _ : state)
-        w.LoadData(QStringLiteral("100"));
-    state.counters["rows"] = w.entryList()->rowCount();
+        w.ledgerPane()->LoadData(QStringLiteral("100"));
+    state.counters["rows"] = w.ledgerPane()->entryList()->rowCount();
 }
 
 void LoadDataMonthNode(benchmark::State &state)
 {
     MainWindow &w = window();
     for (auto _ : state)
-        w.LoadData(QStringLiteral("2020_6_"));
-    state.counters["rows"] = w.entryList()->rowCount();
+        w.ledgerPane()->LoadData(QStringLiteral("2020_6_"));
+    state.counters["rows"] = w.ledgerPane()->entryList()->rowCount();
 }
 
 void LoadTreeView(benchmark::State &state)
 {
     MainWindow &w = window();
     for (auto _ : state)
-        w.LoadTreeView();
+        w.ledgerPane()->LoadTreeView();
 }
 
 // Memory the main window holds for 100,000 listed entries over an empty list, measured
@@ -81,21 +82,22 @@ void LoadTreeView(benchmark::State &state)
 void MemoryOfListedEntries(benchmark::State &state)
 {
     MainWindow &w = window();
+    LedgerPane &pane = *w.ledgerPane();
     w.show();
     double cold = 0, warm = 0;
     for (auto _ : state) {
         context().data.close();
-        w.LoadData(QStringLiteral("1900_"));
+        pane.LoadData(QStringLiteral("1900_"));
         QCoreApplication::processEvents();
         const double empty = double(BenchData::residentBytes());
-        w.LoadData(QStringLiteral("0_"));
+        pane.LoadData(QStringLiteral("0_"));
         QCoreApplication::processEvents();
         cold = double(BenchData::residentBytes()) - empty;
 
-        w.LoadData(QStringLiteral("1900_"));
+        pane.LoadData(QStringLiteral("1900_"));
         QCoreApplication::processEvents();
         const double emptyWarm = double(BenchData::residentBytes());
-        w.LoadData(QStringLiteral("0_"));
+        pane.LoadData(QStringLiteral("0_"));
         QCoreApplication::processEvents();
         warm = double(BenchData::residentBytes()) - emptyWarm;
     }

@@ -3,8 +3,9 @@
 // the program holds, each beside the bare SQLite statements it rests on.
 #include "bench_data.h"
 
+#include "app/main_window.h"
 #include "ledger/ledger_list_model.h"
-#include "ledger/main_window.h"
+#include "ledger/ledger_pane.h"
 #include "ui/record_list.h"
 
 #include <benchmark/benchmark.h>
@@ -44,8 +45,8 @@ void settle() { QCoreApplication::processEvents(); }
 
 void listAll(MainWindow &w)
 {
-    w.filterField()->clear();
-    w.LoadData(QStringLiteral("0_"));
+    w.ledgerPane()->filterField()->clear();
+    w.ledgerPane()->LoadData(QStringLiteral("0_"));
     settle();
 }
 
@@ -97,14 +98,14 @@ void ListAllEntries(benchmark::State &state)
     MainWindow &w = setup(state).window;
     for (auto _ : state)
         listAll(w);
-    state.counters["rows"] = w.entryList()->rowCount();
+    state.counters["rows"] = w.ledgerPane()->entryList()->rowCount();
 }
 
 void ScrollToLastRow(benchmark::State &state)
 {
     MainWindow &w = setup(state).window;
     listAll(w);
-    QTableView *view = w.entryList()->detailsView();
+    QTableView *view = w.ledgerPane()->entryList()->detailsView();
     for (auto _ : state) {
         state.PauseTiming();
         view->scrollToTop();
@@ -122,7 +123,7 @@ void SortByColumn(benchmark::State &state)
     const int column = int(state.range(1));
     bool descending = false;
     for (auto _ : state) {
-        w.entryList()->sortBy(column, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+        w.ledgerPane()->entryList()->sortBy(column, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
         settle();
         descending = !descending;
     }
@@ -132,18 +133,19 @@ void SortByColumn(benchmark::State &state)
 void filterBy(benchmark::State &state, const QString &text)
 {
     MainWindow &w = setup(state).window;
+    LedgerPane &pane = *w.ledgerPane();
     listAll(w);
     for (auto _ : state) {
         state.PauseTiming();
-        w.filterField()->blockSignals(true);
-        w.filterField()->setText(text);
-        w.filterField()->blockSignals(false);
+        pane.filterField()->blockSignals(true);
+        pane.filterField()->setText(text);
+        pane.filterField()->blockSignals(false);
         state.ResumeTiming();
-        w.applyFilter();
+        pane.applyFilter();
         settle();
     }
-    state.counters["rows"] = w.entryList()->rowCount();
-    w.filterField()->clear();
+    state.counters["rows"] = pane.entryList()->rowCount();
+    pane.filterField()->clear();
 }
 
 void FilterSummaryWord(benchmark::State &state) { filterBy(state, QStringLiteral("午饭")); }
@@ -153,20 +155,21 @@ void FilterItemName(benchmark::State &state) { filterBy(state, QStringLiteral("�
 void FilterSummaryWordComplete(benchmark::State &state)
 {
     MainWindow &w = setup(state).window;
+    LedgerPane &pane = *w.ledgerPane();
     listAll(w);
     for (auto _ : state) {
         state.PauseTiming();
-        w.filterField()->blockSignals(true);
-        w.filterField()->setText(QStringLiteral("午饭"));
-        w.filterField()->blockSignals(false);
+        pane.filterField()->blockSignals(true);
+        pane.filterField()->setText(QStringLiteral("午饭"));
+        pane.filterField()->blockSignals(false);
         state.ResumeTiming();
-        w.applyFilter();
-        while (!w.entries()->isComplete())
+        pane.applyFilter();
+        while (!pane.entries()->isComplete())
             QCoreApplication::processEvents();
         settle();
     }
-    state.counters["rows"] = w.entryList()->rowCount();
-    w.filterField()->clear();
+    state.counters["rows"] = pane.entryList()->rowCount();
+    pane.filterField()->clear();
 }
 
 // Resident memory of the whole process with "全部记录" listed and a few screens scrolled.
@@ -175,7 +178,7 @@ void MemoryWithAllListed(benchmark::State &state)
     MainWindow &w = setup(state).window;
     for (auto _ : state) {
         listAll(w);
-        QScrollBar *bar = w.entryList()->detailsView()->verticalScrollBar();
+        QScrollBar *bar = w.ledgerPane()->entryList()->detailsView()->verticalScrollBar();
         for (int i = 0; i <= 10; ++i) {
             bar->setValue(bar->maximum() / 10 * i);
             settle();

@@ -5,8 +5,8 @@
 // private copy of the shared file, fresh for every run of "删除全部".
 #include "bench_data.h"
 
+#include "app/main_window.h"
 #include "ledger/ledger.h"
-#include "ledger/main_window.h"
 #include "ledger/recycle_bin.h"
 #include "ledger/recycle_bin_window.h"
 #include "store/schema.h"

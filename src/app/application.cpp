@@ -1,6 +1,6 @@
 #include "app/application.h"
 
-#include "ledger/main_window.h"
+#include "app/main_window.h"
 #include "maintenance/data_file_maintenance.h"
 #include "users/login_window.h"
 #include "ui/prompt.h"

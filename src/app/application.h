@@ -1,16 +1,16 @@
 #pragma once
 
+#include "app/main_window.h"
 #include "store/data_file.h"
 #include "store/program_folder.h"
 #include "store/session.h"
 #include "ui/app_context.h"
+#include "users/login_window.h"
 
 #include <QObject>
 #include <QPointer>
 
 class Launcher;
-#include "ledger/main_window.h"
-#include "users/login_window.h"
 class Prompt;
 
 // The running program: its data file and session, the login window first, then the main

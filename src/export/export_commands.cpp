@@ -5,15 +5,18 @@
 #include "export/work_progress.h"
 #include "ledger/ledger_view.h"
 #include "store/sqlite_db.h"
+#include "ui/commands.h"
 #include "ui/prompt.h"
 
 #include <QDir>
 #include <QStandardPaths>
 #include <QWidget>
 
-ExportCommands::ExportCommands(LedgerView &view, const AppContext &context)
+ExportCommands::ExportCommands(Commands &commands, LedgerView &view, const AppContext &context)
     : QObject(view.viewWindow()), view_(view), context_(context)
 {
+    commands.on(Command::Export, this, &ExportCommands::exportList);
+    commands.on(Command::Print, this, &ExportCommands::printList);
 }
 
 QString ExportCommands::suggestedName() const

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class Commands;
 class LedgerExport;
 class LedgerView;
 
@@ -14,7 +15,7 @@ class LedgerView;
 class ExportCommands : public QObject {
     Q_OBJECT
 public:
-    ExportCommands(LedgerView &view, const AppContext &context);
+    ExportCommands(Commands &commands, LedgerView &view, const AppContext &context);
 
     // The save dialog "导出记帐数据", then the file, then "导出成功！共导出 N 条记录。".
     void exportList();

@@ -5,6 +5,7 @@
 #include "info/help_viewer.h"
 #include "info/product.h"
 #include "store/program_folder.h"
+#include "ui/commands.h"
 #include "ui/launcher.h"
 #include "ui/prompt.h"
 
@@ -17,9 +18,13 @@ const QString ManualFile = QStringLiteral("help/index.html");
 
 } // namespace
 
-HelpCommands::HelpCommands(QWidget &window, const AppContext &context)
+HelpCommands::HelpCommands(Commands &commands, QWidget &window, const AppContext &context)
     : QObject(&window), window_(window), context_(context)
 {
+    commands.on(Command::Help, this, &HelpCommands::openHelp);
+    commands.on(Command::About, this, &HelpCommands::openAbout);
+    commands.on(Command::WebSite, this, &HelpCommands::openWebSite);
+    commands.on(Command::CommunicationCentre, this, &HelpCommands::openCommunicationCentre);
 }
 
 QString HelpCommands::manual(const ProgramFolder &folder) { return folder.installed(ManualFile); }

@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+class Commands;
 class QWidget;
 
 // The help menu of the main window: the manual installed with the program, the product web
@@ -11,7 +12,7 @@ class QWidget;
 class HelpCommands : public QObject {
     Q_OBJECT
 public:
-    HelpCommands(QWidget &window, const AppContext &context);
+    HelpCommands(Commands &commands, QWidget &window, const AppContext &context);
 
     // The manual installed with the program; empty when it is missing.
     static QString manual(const ProgramFolder &folder);

@@ -1,20 +1,18 @@
 #include "ledger/recycle_bin_commands.h"
 
+#include "ledger/ledger_view.h"
 #include "ledger/recycle_bin_window.h"
+#include "ui/commands.h"
 
-#include <QWidget>
-
-RecycleBinCommands::RecycleBinCommands(QWidget &window, const AppContext &context, std::function<void()> refresh)
-    : QObject(&window), window_(window), context_(context), refresh_(std::move(refresh))
+RecycleBinCommands::RecycleBinCommands(Commands &commands, LedgerView &view, const AppContext &context)
+    : QObject(view.viewWindow()), view_(view), context_(context)
 {
+    commands.on(Command::RecycleBin, this, &RecycleBinCommands::openBin);
 }
 
 void RecycleBinCommands::openBin()
 {
-    RecycleBinWindow bin(context_, &window_);
-    connect(&bin, &RecycleBinWindow::restored, this, [this] {
-        if (refresh_)
-            refresh_();
-    });
+    RecycleBinWindow bin(context_, view_.viewWindow());
+    connect(&bin, &RecycleBinWindow::restored, this, [this] { view_.refresh(); });
     bin.exec();
 }

@@ -4,21 +4,19 @@
 
 #include <QObject>
 
-#include <functional>
+class Commands;
+class LedgerView;
 
-class QWidget;
-
-// The main window's "回收站" command. It needs only the window to own the bin's window
-// and a way to refresh the ledger view after entries came back.
+// The main window's "回收站" command: the bin's window, and the ledger view refreshed after
+// entries came back.
 class RecycleBinCommands : public QObject {
     Q_OBJECT
 public:
-    RecycleBinCommands(QWidget &window, const AppContext &context, std::function<void()> refresh);
+    RecycleBinCommands(Commands &commands, LedgerView &view, const AppContext &context);
 
     void openBin();
 
 private:
-    QWidget &window_;
+    LedgerView &view_;
     AppContext context_;
-    std::function<void()> refresh_;
 };

@@ -1,7 +1,7 @@
+#include "app/main_window.h"
 #include "catalogue/add_node_dialog.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/catalogue_manager.h"
-#include "ledger/main_window.h"
 #include "support/test_folder.h"
 
 #include <QApplication>
@@ -501,7 +501,7 @@ void CatalogueTest::openedFromTheMainWindow()
     auto *handlers = main.findChild<QComboBox *>("Combo1");
     QCOMPARE(handlers->itemText(0), QStringLiteral("本人"));
 
-    withModal([&] { main.command("软件设置", true)->trigger(); },
+    withModal([&] { main.commands().button(Command::Catalogue)->trigger(); },
               [&](QWidget *modal) {
                   auto *manager = qobject_cast<CatalogueManager *>(modal);
                   QVERIFY(manager);

@@ -1,3 +1,4 @@
+#include "app/main_window.h"
 #include "contacts/add_group_dialog.h"
 #include "contacts/address_book.h"
 #include "contacts/address_book_window.h"
@@ -9,7 +10,6 @@
 #include "contacts/export_wizard.h"
 #include "contacts/import_wizard.h"
 #include "contacts/move_contact_dialog.h"
-#include "ledger/main_window.h"
 #include "support/test_folder.h"
 #include "ui/prompt.h"
 #include "ui/record_list.h"
@@ -704,7 +704,7 @@ void ContactWindowsTest::mainWindowOpensTheAddressBook()
         if (modal)
             modal->close();
     });
-    main.command(QStringLiteral("通信薄"))->trigger();
+    main.commands().action(Command::AddressBook)->trigger();
     QVERIFY(opened);
 }
 

@@ -1,7 +1,7 @@
+#include "app/main_window.h"
 #include "diary/diary.h"
 #include "diary/diary_window.h"
 #include "info/product.h"
-#include "ledger/main_window.h"
 #include "support/test_folder.h"
 #include "ui/record_list.h"
 
@@ -431,7 +431,7 @@ void DiaryTest::mainWindowOpensBothTools()
     t.loginAsAdmin();
     MainWindow w(t.context);
     QStringList opened;
-    for (const char *caption : {"密码箱管理", "日记管理"}) {
+    for (Command command : {Command::PasswordBox, Command::Diary}) {
         QTimer::singleShot(0, [&] {
             QWidget *modal = QApplication::activeModalWidget();
             QVERIFY(modal);
@@ -439,9 +439,7 @@ void DiaryTest::mainWindowOpensBothTools()
             QCOMPARE(modal->parentWidget(), &w);
             modal->close();
         });
-        QAction *command = w.command(QString::fromUtf8(caption));
-        QVERIFY(command);
-        command->trigger();
+        w.commands().action(command)->trigger();
     }
     QCOMPARE(opened, (QStringList{"Form16 密码箱与备忘录", "Form4 记事本"}));
 }

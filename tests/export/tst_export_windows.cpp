@@ -1,10 +1,11 @@
+#include "app/main_window.h"
 #include "core/csv.h"
 #include "export/ledger_export.h"
 #include "export/print_preview.h"
 #include "export/work_progress.h"
-#include "reports/finance_summary.h"
 #include "ledger/ledger_list_model.h"
-#include "ledger/main_window.h"
+#include "ledger/ledger_pane.h"
+#include "reports/finance_summary.h"
 #include "support/test_folder.h"
 
 #include <QAction>
@@ -70,14 +71,14 @@ void ExportWindowsTest::exportAsksWhereAndTellsHowMany()
     t.addEntry(set, QStringLiteral("2008-03-05"), QStringLiteral("收入"), QStringLiteral("10"), QStringLiteral("工资"));
     t.addEntry(set, QStringLiteral("2008-03-06"), QStringLiteral("支出"), QStringLiteral("30.5"), QStringLiteral("餐饮"));
     MainWindow w(t.context);
-    w.LoadData(QStringLiteral("0_"));
+    w.ledgerPane()->LoadData(QStringLiteral("0_"));
 
-    QCOMPARE(w.command(QStringLiteral("导出..."))->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
-    QCOMPARE(w.command(QStringLiteral("打印..."))->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+    QCOMPARE(w.commands().action(Command::Export)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
+    QCOMPARE(w.commands().action(Command::Print)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
 
     // The toolbar button: a name without an ending becomes an Excel workbook.
     t.prompt.files << t.path() + QStringLiteral("/账目");
-    w.command(QStringLiteral("导出"), true)->trigger();
+    w.commands().button(Command::Export)->trigger();
     const ScriptedPrompt::Shown &dialog = t.prompt.shown.first();
     QCOMPARE(dialog.kind, QStringLiteral("save"));
     QCOMPARE(dialog.title, QStringLiteral("导出记帐数据"));
@@ -97,13 +98,13 @@ void ExportWindowsTest::exportAsksWhereAndTellsHowMany()
     old.close();
     t.prompt.reset();
     t.prompt.files << csv;
-    w.command(QStringLiteral("导出..."))->trigger();
+    w.commands().action(Command::Export)->trigger();
     QCOMPARE(t.prompt.last().title, QStringLiteral("问题"));
     QCOMPARE(QFileInfo(csv).size(), 3);
     t.prompt.files << csv;
     t.prompt.answers << Prompt::Answer::Yes;
-    w.entries()->sort(2, Qt::AscendingOrder);  // by 项目: 工资 before 餐饮, the older entry first
-    w.command(QStringLiteral("导出..."))->trigger();
+    w.ledgerPane()->entries()->sort(2, Qt::AscendingOrder);  // by 项目: 工资 before 餐饮, the older entry first
+    w.commands().action(Command::Export)->trigger();
     QCOMPARE(t.prompt.last().text, QStringLiteral("导出成功！共导出 2 条记录。"));
     QVERIFY(old.open(QIODevice::ReadOnly));
     const std::vector<Csv::Record> rows = Csv::records(Csv::decode(old.readAll()));
@@ -113,7 +114,7 @@ void ExportWindowsTest::exportAsksWhereAndTellsHowMany()
     // A folder that cannot be written: the error format, and no file.
     t.prompt.reset();
     t.prompt.files << t.path() + QStringLiteral("/missing/账目.pdf");
-    w.command(QStringLiteral("导出"), true)->trigger();
+    w.commands().button(Command::Export)->trigger();
     QCOMPARE(t.prompt.last().title, QStringLiteral("错误"));
     QCOMPARE(t.prompt.last().icon, Prompt::Icon::Critical);
     QVERIFY(t.prompt.last().text.startsWith(QStringLiteral("发现错误：\r\n")));
@@ -130,7 +131,7 @@ void ExportWindowsTest::printOpensThePreviewOfTheListOnShow()
         t.addEntry(set, QDate(2008, 3, 1).addDays(day).toString(QStringLiteral("yyyy-MM-dd")), QStringLiteral("支出"),
                    QStringLiteral("1"), QStringLiteral("餐饮"));
     MainWindow w(t.context);
-    w.LoadData(QStringLiteral("0_"));
+    w.ledgerPane()->LoadData(QStringLiteral("0_"));
 
     bool opened = false;
     const QString pdf = t.path() + QStringLiteral("/printed.pdf");
@@ -162,7 +163,7 @@ void ExportWindowsTest::printOpensThePreviewOfTheListOnShow()
         previewCommand(preview, QStringLiteral("打印..."))->trigger();
         QCOMPARE(t.prompt.last().kind, QStringLiteral("print"));
     });
-    w.command(QStringLiteral("打印"), true)->trigger();
+    w.commands().button(Command::Print)->trigger();
     QVERIFY(opened);
     QFile printed(pdf);
     QVERIFY(printed.open(QIODevice::ReadOnly));

@@ -1,9 +1,9 @@
+#include "app/main_window.h"
 #include "info/about_animation.h"
 #include "info/about_box.h"
 #include "info/communication_centre.h"
 #include "info/gif_writer.h"
 #include "info/product.h"
-#include "ledger/main_window.h"
 #include "support/test_folder.h"
 
 #include <QAction>
@@ -153,7 +153,7 @@ void InfoTest::helpMenuAndToolbarOpenTheManualSiteAndWindows()
     t.loginAsAdmin();
     MainWindow w(t.context);
     // Without the manual installed the help says so and opens nothing.
-    w.command(QStringLiteral("帮助文件..."))->trigger();
+    w.commands().action(Command::Help)->trigger();
     QVERIFY(t.launcher.urls.isEmpty());
     QCOMPARE(t.prompt.shown.size(), 1);
     QVERIFY(t.prompt.lastText().contains(QStringLiteral("help/index.html")));
@@ -165,31 +165,31 @@ void InfoTest::helpMenuAndToolbarOpenTheManualSiteAndWindows()
     page.write(QStringLiteral("<html><body><h1>登录</h1></body></html>").toUtf8());
     page.close();
     const QString manual = QUrl::fromLocalFile(page.fileName()).toString();
-    w.command(QStringLiteral("帮助文件..."))->trigger();
-    w.command(QStringLiteral("官方网站..."))->trigger();
-    w.command(QStringLiteral("主页"), true)->trigger();
-    w.command(QStringLiteral("使用帮助"), true)->trigger();
+    w.commands().action(Command::Help)->trigger();
+    w.commands().action(Command::WebSite)->trigger();
+    w.commands().button(Command::WebSite)->trigger();
+    w.commands().button(Command::Help)->trigger();
     QCOMPARE(t.launcher.urls, (QStringList{manual, Product::webSite(), Product::webSite(), manual}));
 
     // No browser: the site opens nothing and says nothing; the manual shows in a window of
     // the program's own.
     t.launcher.succeed = false;
     t.prompt.reset();
-    w.command(QStringLiteral("官方网站..."))->trigger();
+    w.commands().action(Command::WebSite)->trigger();
     QVERIFY(t.prompt.shown.isEmpty());
     QString shown;
-    QCOMPARE(openedBy(w.command(QStringLiteral("帮助文件...")),
+    QCOMPARE(openedBy(w.commands().action(Command::Help),
                       [&](QWidget *m) { shown = m->findChild<QTextBrowser *>(QStringLiteral("Browser"))->toPlainText(); }),
              QStringLiteral("HelpViewer"));
     QCOMPARE(shown, QStringLiteral("登录"));
     QVERIFY(t.prompt.shown.isEmpty());
 
     QWidget *owner = nullptr;
-    QCOMPARE(openedBy(w.command(QStringLiteral("关于.......")), [&](QWidget *m) { owner = m->parentWidget(); }),
+    QCOMPARE(openedBy(w.commands().action(Command::About), [&](QWidget *m) { owner = m->parentWidget(); }),
              QStringLiteral("About"));
     QCOMPARE(owner, &w);
     bool running = false;
-    QCOMPARE(openedBy(w.command(QStringLiteral("通信中心...")),
+    QCOMPARE(openedBy(w.commands().action(Command::CommunicationCentre),
                       [&](QWidget *m) { running = static_cast<CommunicationCentre *>(m)->timer()->isActive(); }),
              QStringLiteral("Form14"));
     QVERIFY(running);

@@ -1,8 +1,9 @@
+#include "app/main_window.h"
 #include "fileimport/batch_import.h"
 #include "ledger/delete_all_dialog.h"
 #include "ledger/entry_editor.h"
 #include "ledger/ledger_list_model.h"
-#include "ledger/main_window.h"
+#include "ledger/ledger_pane.h"
 #include "support/test_folder.h"
 #include "ui/record_list.h"
 
@@ -95,6 +96,7 @@ void EntryWindowsTest::addingFromTheMainWindow()
     t.loginAsAdmin();
     t.addEntry(t.session.CurrentAccountSetId, "2008-03-05", "支出", "1");
     MainWindow w(t.context);
+    LedgerPane &pane = *w.ledgerPane();
     w.show();
 
     QString title, button, hint, itemText, amount;
@@ -122,7 +124,7 @@ void EntryWindowsTest::addingFromTheMainWindow()
         click(d, "Command1");
         click(d, "Command1");  // a second, identical entry
     });
-    w.command("添加", true)->trigger();
+    w.commands().button(Command::AddEntry)->trigger();
 
     QCOMPARE(title, QStringLiteral("Form6 添加记帐数据"));
     QCOMPARE(button, QStringLiteral("添  加"));
@@ -134,11 +136,11 @@ void EntryWindowsTest::addingFromTheMainWindow()
     QVERIFY(t.prompt.shown.isEmpty());
 
     // Listed at once under the node last clicked ("全部记录"), and the new month is in the tree.
-    QVERIFY(w.treeNode("2031_7_"));
-    QCOMPARE(w.entryList()->rowCount(), 3);
-    QCOMPARE(rowCells(w.entryList(), 0).mid(2),
+    QVERIFY(pane.treeNode("2031_7_"));
+    QCOMPARE(pane.entryList()->rowCount(), 3);
+    QCOMPARE(rowCells(pane.entryList(), 0).mid(2),
              (QStringList{"奖金", "12.53", "", "银行卡", "", "奖金"}));
-    QCOMPARE(w.entryList()->cell(0, 0), QStringLiteral("2031年07月04日"));
+    QCOMPARE(pane.entryList()->cell(0, 0), QStringLiteral("2031年07月04日"));
     QCOMPARE(count(t.data, "select count(*) from jizhang where t5='12.53' and content=? and muluID=?",
                    {"奖金\r\n第二行", t.session.CurrentAccountSetId}),
              qint64(2));
@@ -193,6 +195,7 @@ void EntryWindowsTest::modifyingUpdatesTheListItCameFrom()
     const qint64 income = t.addEntry(set, "2008-03-05", "收入", "10", "工资", "三月\r\n二", "现金", "本人");
     const qint64 expense = t.addEntry(set, "2008-03-04", "支出", "30.5", "餐饮", "午饭", "银行卡", "本人");
     MainWindow w(t.context);
+    LedgerPane &pane = *w.ledgerPane();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     const QStringList before = panels(w);
@@ -210,12 +213,12 @@ void EntryWindowsTest::modifyingUpdatesTheListItCameFrom()
         child<QLineEdit>(d, "Text1")->setText("11");
         click(d, "Command1");
     });
-    w.entryList()->selectRow(0);
-    w.command("修  改")->trigger();
+    pane.entryList()->selectRow(0);
+    w.commands().action(Command::ModifyEntry)->trigger();
     QCOMPARE(loaded, (QStringList{"修改记帐数据", "修改", "2008-03-05", "收入", "工资", "现金", "本人", "10", "三月\n二"}));
     QCOMPARE(t.session.EditEntryId, income);
     QCOMPARE(itemAfterKind, QStringLiteral("工资"));
-    QCOMPARE(rowCells(w.entryList(), 0),
+    QCOMPARE(rowCells(pane.entryList(), 0),
              (QStringList{"2008年03月05日", QString::number(income), "工资", "", "11", "现金", "本人", "三月\n二"}));
     QCOMPARE(panels(w), before);  // totals follow at the next refresh
     QCOMPARE(count(t.data, "select count(*) from jizhang where id=? and t1='支出' and t5='11' and muluID=?",
@@ -223,18 +226,18 @@ void EntryWindowsTest::modifyingUpdatesTheListItCameFrom()
              qint64(1));
 
     // From the search results: that list's row changes, the entry list's does not.
-    w.showTab(1);
+    pane.showTab(1);
     child<QCheckBox>(&w, "Check3")->setChecked(true);
     click(&w, "Command1");
-    QCOMPARE(w.searchList()->rowCount(), 2);
-    QCOMPARE(w.searchList()->cell(0, 1), QString::number(expense));
+    QCOMPARE(pane.searchList()->rowCount(), 2);
+    QCOMPARE(pane.searchList()->cell(0, 1), QString::number(expense));
     whenModal([&](QDialog *d) {
         child<QLineEdit>(d, "Text1")->setText("31");
         click(d, "Command1");
     });
-    doubleClickRow(w.searchList(), 0);
-    QCOMPARE(w.searchList()->cell(0, 4), QStringLiteral("31"));
-    QCOMPARE(w.entryList()->cell(1, 4), QStringLiteral("30.5"));
+    doubleClickRow(pane.searchList(), 0);
+    QCOMPARE(pane.searchList()->cell(0, 4), QStringLiteral("31"));
+    QCOMPARE(pane.entryList()->cell(1, 4), QStringLiteral("30.5"));
 
     // A search result whose entry was deleted since does not open an empty editor.
     t.data.exec("delete from jizhang where id=?", {expense});
@@ -246,7 +249,7 @@ void EntryWindowsTest::modifyingUpdatesTheListItCameFrom()
         }
     });
     t.prompt.reset();
-    doubleClickRow(w.searchList(), 0);
+    doubleClickRow(pane.searchList(), 0);
     QCoreApplication::processEvents();
     QVERIFY(!opened);
     QCOMPARE(t.prompt.lastText(), QStringLiteral("这条记录已经不存在！"));
@@ -260,44 +263,45 @@ void EntryWindowsTest::deletingTheSelectedEntry()
     t.addEntry(set, "2008-03-05", "收入", "10");
     t.addEntry(set, "2008-04-04", "支出", "30.5");
     MainWindow w(t.context);
+    LedgerPane &pane = *w.ledgerPane();
     w.show();
 
-    w.command("删除", true)->trigger();
+    w.commands().button(Command::DeleteEntry)->trigger();
     QCOMPARE(t.prompt.lastText(), QStringLiteral("请选择记录！"));
 
     t.prompt.reset();
-    w.entryList()->selectRow(0);  // the expense, newest first
+    pane.entryList()->selectRow(0);  // the expense, newest first
     t.prompt.answers << Prompt::Answer::Cancel;
-    w.command("删  除")->trigger();
+    w.commands().action(Command::DeleteEntry)->trigger();
     QCOMPARE(t.prompt.last().text, QStringLiteral("确定删除选定的信息吗?"));
     QCOMPARE(t.prompt.last().title, QStringLiteral("提示"));
     QCOMPARE(t.prompt.last().icon, Prompt::Icon::Question);
     QCOMPARE(t.prompt.last().buttons, Prompt::Buttons::OkCancel);
-    QCOMPARE(w.entryList()->rowCount(), 2);
+    QCOMPARE(pane.entryList()->rowCount(), 2);
     QCOMPARE(count(t.data, "select count(*) from jizhang"), qint64(2));
 
     // On the search tab the search result selected there is what goes, from both lists;
     // the entry list's selection does not count there.
-    w.showTab(1);
-    w.command("删除", true)->trigger();
+    pane.showTab(1);
+    w.commands().button(Command::DeleteEntry)->trigger();
     QCOMPARE(t.prompt.lastText(), QStringLiteral("请选择记录！"));
     w.findChild<QCheckBox *>("Check1")->setChecked(true);
     w.findChild<QDateEdit *>("DTPicker1")->setDate(QDate(2008, 4, 1));
     w.findChild<QDateEdit *>("DTPicker2")->setDate(QDate(2008, 4, 30));
-    w.Search();
-    QCOMPARE(w.searchList()->rowCount(), 1);
-    w.searchList()->selectRow(0);
+    pane.Search();
+    QCOMPARE(pane.searchList()->rowCount(), 1);
+    pane.searchList()->selectRow(0);
     t.prompt.answers << Prompt::Answer::Ok;
-    w.command("删除", true)->trigger();
-    QCOMPARE(w.searchList()->rowCount(), 0);
+    w.commands().button(Command::DeleteEntry)->trigger();
+    QCOMPARE(pane.searchList()->rowCount(), 0);
     QCOMPARE(count(t.data, "select count(*) from jizhang where t1='支出'"), qint64(0));
     QCOMPARE(panels(w), (QStringList{"共：0 条记录", "收入：0.000 元", "支出：0.000 元", "收支结余：0.000 元"}));
     // Each tab shows its own list's count and totals; the entry list, which showed the
     // entry too, was read again.
-    w.showTab(0);
-    QCOMPARE(w.entryList()->rowCount(), 1);
+    pane.showTab(0);
+    QCOMPARE(pane.entryList()->rowCount(), 1);
     QCOMPARE(panels(w), (QStringList{"共：1 条记录", "收入：10 元", "支出：0 元", "收支结余：10.000 元"}));
-    QVERIFY(w.treeNode("2008_4_"));  // the tree waits for the next refresh
+    QVERIFY(pane.treeNode("2008_4_"));  // the tree waits for the next refresh
 }
 
 void EntryWindowsTest::deletingAllAfterThePassword()
@@ -326,15 +330,15 @@ void EntryWindowsTest::deletingAllAfterThePassword()
         click(d, "Command1");
         seen << QString::number(d->isVisible());
     });
-    w.command("删除全部")->trigger();
+    w.commands().action(Command::DeleteAll)->trigger();
     QCOMPARE(seen, (QStringList{"Form3", "帐户密码", "确认当前用户密码：", "注：数据删除不可恢复，除非有备份数据。", "确认",
                                 "2", "1"}));
     QCOMPARE(left, QStringLiteral("wrong"));
     QCOMPARE(t.prompt.texts(), (QStringList{"密码错误，请重新输入。", "全部删除成功！如有重要数据，请使用恢复功能。"}));
     QCOMPARE(t.prompt.last().title, QStringLiteral("信息"));
 
-    QCOMPARE(w.entryList()->rowCount(), 0);
-    QCOMPARE(w.tree()->topLevelItemCount(), 1);
+    QCOMPARE(w.ledgerPane()->entryList()->rowCount(), 0);
+    QCOMPARE(w.ledgerPane()->tree()->topLevelItemCount(), 1);
     QCOMPARE(panels(w), (QStringList{"共：0 条记录", "收入：0 元", "支出：0 元", "收支结余：0.000 元"}));
     QCOMPARE(w.panelText(2), QStringLiteral("当前：全部记录"));
     QCOMPARE(count(t.data, "select count(*) from jizhang where muluID=?", {other}), qint64(1));
@@ -350,8 +354,9 @@ void EntryWindowsTest::searchPanel()
     t.addEntry(set, "2008-12-15", "支出", "4", "工资");
     t.addEntry(set, "2009-01-01", "支出", "100", "餐饮");
     MainWindow w(t.context);
+    LedgerPane &pane = *w.ledgerPane();
     w.show();
-    w.showTab(1);
+    pane.showTab(1);
     const QStringList loaded = panels(w);
 
     click(&w, "Command1");
@@ -365,16 +370,16 @@ void EntryWindowsTest::searchPanel()
     child<QCheckBox>(&w, "Check4")->setChecked(true);
     choose(&w, "Combo2", "工资");
     click(&w, "Command1");
-    QCOMPARE(w.searchList()->rowCount(), 3);
+    QCOMPARE(pane.searchList()->rowCount(), 3);
     QCOMPARE(panels(w), (QStringList{"共：3 条记录", "收入：12.500 元", "支出：4.000 元", "收支结余：8.500 元"}));
     QCOMPARE(w.panelText(1), QStringLiteral("用户：admin"));
     QCOMPARE(w.panelText(2), QStringLiteral("当前：全部记录"));
-    QCOMPARE(w.entryList()->rowCount(), 4);
+    QCOMPARE(pane.entryList()->rowCount(), 4);
 
     child<QCheckBox>(&w, "Check5")->setChecked(true);
     choose(&w, "Combo3", "餐饮");
     click(&w, "Command1");
-    QCOMPARE(w.searchList()->rowCount(), 0);
+    QCOMPARE(pane.searchList()->rowCount(), 0);
     QCOMPARE(panels(w), (QStringList{"共：0 条记录", "收入：0.000 元", "支出：0.000 元", "收支结余：0.000 元"}));
 }
 
@@ -395,7 +400,7 @@ void EntryWindowsTest::financeSummaryWindow()
         for (const char *label : {"Label1", "Label2", "Label3", "Label4", "Label5", "Label6", "Label7", "Label8"})
             seen << child<QLabel>(d, label)->text();
     });
-    w.command("财务统计")->trigger();
+    w.commands().action(Command::FinanceSummary)->trigger();
     QCOMPARE(seen, (QStringList{"FinanceSummary", "帐务统计", "收入情况", "支出情况", "总计", "共计：2 条", "收入金额：",
                                 "12.5", "共计：1 条", "支出金额：", "4", "现有金额：", "8.5RMB"}));
 }
@@ -426,7 +431,7 @@ void EntryWindowsTest::batchImportWindow()
             numbers << row.number;
         click(d, "Command4");
     });
-    w.command("导入", true)->trigger();
+    w.commands().button(Command::Import)->trigger();
     QCOMPARE(seen, (QStringList{"BatchImport", "批量导入财务数据", "财务批量导入",
                                 "请在Office Excel表中建好以下表格，然后复制Excel表中的数据",
                                 "除下表中的No列以外，按[导入]按钮即可。", "3", "2008-03-06"}));
@@ -435,7 +440,7 @@ void EntryWindowsTest::batchImportWindow()
     QCOMPARE(t.prompt.lastText(), QStringLiteral("批量导入财务数据成功！共导入 2 条记录。"));
     QCOMPARE(count(t.data, "select count(*) from jizhang where muluID=?", {t.session.CurrentAccountSetId}), qint64(2));
     QCOMPARE(count(t.data, "select count(*) from jizhang where t5='1500' and t1='支出'"), qint64(1));
-    QCOMPARE(w.entryList()->rowCount(), 0);  // shown after the next refresh
+    QCOMPARE(w.ledgerPane()->entryList()->rowCount(), 0);  // shown after the next refresh
 
     // Bad rows are named; an empty list stores nothing.
     t.prompt.reset();
@@ -459,6 +464,7 @@ void EntryWindowsTest::failedWritesAreReported()
     t.loginAsAdmin();
     t.addEntry(t.session.CurrentAccountSetId, "2008-03-05", "收入", "10");
     MainWindow w(t.context);
+    LedgerPane &pane = *w.ledgerPane();
     t.data.database().execute("CREATE TRIGGER no_insert BEFORE INSERT ON jizhang BEGIN SELECT RAISE(ABORT, 'full'); END;"
                               "CREATE TRIGGER no_delete BEFORE DELETE ON jizhang BEGIN SELECT RAISE(ABORT, 'locked'); END;"
                               "CREATE TRIGGER no_update BEFORE UPDATE ON jizhang BEGIN SELECT RAISE(ABORT, 'locked'); END;");
@@ -475,18 +481,18 @@ void EntryWindowsTest::failedWritesAreReported()
     t.prompt.reset();
     EntryEditor modify(t.context);
     QSignalSpy modified(&modify, &EntryEditor::modified);
-    modify.openForModifying(w.entryList()->cell(0, 1).toLongLong());
+    modify.openForModifying(pane.entryList()->cell(0, 1).toLongLong());
     click(&modify, "Command1");
     QCOMPARE(t.prompt.last().title, QStringLiteral("错误"));
     QCOMPARE(modified.count(), 0);
 
     // A delete that fails keeps the row and the panels.
     t.prompt.reset();
-    w.entryList()->selectRow(0);
+    pane.entryList()->selectRow(0);
     t.prompt.answers << Prompt::Answer::Ok;
-    w.del();
+    pane.del();
     QCOMPARE(t.prompt.last().title, QStringLiteral("错误"));
-    QCOMPARE(w.entryList()->rowCount(), 1);
+    QCOMPARE(pane.entryList()->rowCount(), 1);
     QCOMPARE(w.panelText(4), QStringLiteral("收入：10 元"));
 
     t.prompt.reset();
@@ -507,17 +513,18 @@ void EntryWindowsTest::keyboardAndQuickFilter()
     t.addEntry(set, "2008-03-06", "支出", "30.5", "餐饮", "午饭");
     t.addEntry(set, "2008-04-01", "支出", "2", "交通", "100% 'x'");
     MainWindow w(t.context);
+    LedgerPane &pane = *w.ledgerPane();
     w.show();
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
 
     // The menus show the shortcuts.
-    const std::pair<const char *, QKeySequence> shortcuts[] = {
-        {"添  加", QKeySequence(Qt::CTRL | Qt::Key_N)}, {"删  除", QKeySequence(Qt::Key_Delete)},
-        {"刷 新", QKeySequence(Qt::Key_F5)},            {"导入...", QKeySequence(Qt::CTRL | Qt::Key_I)},
-        {"备份数据", QKeySequence(Qt::CTRL | Qt::Key_B)}, {"退    出", QKeySequence(Qt::CTRL | Qt::Key_Q)}};
-    for (const auto &[caption, keys] : shortcuts)
-        QCOMPARE(w.command(QString::fromUtf8(caption))->shortcut(), keys);
+    const std::pair<Command, QKeySequence> shortcuts[] = {
+        {Command::AddEntry, QKeySequence(Qt::CTRL | Qt::Key_N)}, {Command::DeleteEntry, QKeySequence(Qt::Key_Delete)},
+        {Command::Refresh, QKeySequence(Qt::Key_F5)},            {Command::Import, QKeySequence(Qt::CTRL | Qt::Key_I)},
+        {Command::Backup, QKeySequence(Qt::CTRL | Qt::Key_B)},   {Command::Exit, QKeySequence(Qt::CTRL | Qt::Key_Q)}};
+    for (const auto &[command, keys] : shortcuts)
+        QCOMPARE(w.commands().action(command)->shortcut(), keys);
 
     QString opened;
     whenModal([&](QDialog *d) { opened = d->windowTitle(); });
@@ -525,9 +532,9 @@ void EntryWindowsTest::keyboardAndQuickFilter()
     QTRY_COMPARE(opened, QStringLiteral("添加记帐数据"));
 
     // Enter opens the selected row, Delete asks before deleting it.
-    QTableView *rows = w.entryList()->detailsView();
+    QTableView *rows = pane.entryList()->detailsView();
     rows->setFocus();
-    w.entryList()->selectRow(1);
+    pane.entryList()->selectRow(1);
     opened.clear();
     whenModal([&](QDialog *d) { opened = d->windowTitle(); });
     QTest::keyClick(rows, Qt::Key_Return);
@@ -539,29 +546,29 @@ void EntryWindowsTest::keyboardAndQuickFilter()
     QCOMPARE(t.prompt.lastText(), QStringLiteral("确定删除选定的信息吗?"));
 
     // The tree follows the keyboard: the node moved to is listed.
-    w.tree()->setFocus();
-    w.tree()->setCurrentItem(w.treeNode("0_"));
-    QTest::keyClick(w.tree(), Qt::Key_Down);
+    pane.tree()->setFocus();
+    pane.tree()->setCurrentItem(pane.treeNode("0_"));
+    QTest::keyClick(pane.tree(), Qt::Key_Down);
     QCOMPARE(w.panelText(2), QStringLiteral("当前：2008年"));
-    QCOMPARE(w.entryList()->rowCount(), 3);
+    QCOMPARE(pane.entryList()->rowCount(), 3);
 
     // Ctrl+F goes to the filter. Typing narrows the list after a pause, over every text
     // column, letters without regard to case, "%" and quotes as typed; Esc clears it.
     QTest::keyClick(&w, Qt::Key_F, Qt::ControlModifier);
-    QVERIFY(w.filterField()->hasFocus());
-    QTest::keyClicks(w.filterField(), "atm");
-    QTRY_COMPARE(w.entryList()->rowCount(), 1);
-    QTRY_VERIFY(w.entries()->isComplete());
+    QVERIFY(pane.filterField()->hasFocus());
+    QTest::keyClicks(pane.filterField(), "atm");
+    QTRY_COMPARE(pane.entryList()->rowCount(), 1);
+    QTRY_VERIFY(pane.entries()->isComplete());
     QCOMPARE(panels(w), (QStringList{"共：1 条记录", "收入：10 元", "支出：0 元", "收支结余：10.000 元"}));
     for (const char *text : {"%", "'x'", "餐饮"}) {
-        w.filterField()->setText(QString::fromUtf8(text));
-        QTRY_COMPARE(w.entryList()->rowCount(), 1);
+        pane.filterField()->setText(QString::fromUtf8(text));
+        QTRY_COMPARE(pane.entryList()->rowCount(), 1);
     }
-    w.filterField()->setText("no such text");
-    QTRY_COMPARE(w.entryList()->rowCount(), 0);
-    QTest::keyClick(w.filterField(), Qt::Key_Escape);
-    QVERIFY(w.filterField()->text().isEmpty());
-    QCOMPARE(w.entryList()->rowCount(), 3);
+    pane.filterField()->setText("no such text");
+    QTRY_COMPARE(pane.entryList()->rowCount(), 0);
+    QTest::keyClick(pane.filterField(), Qt::Key_Escape);
+    QVERIFY(pane.filterField()->text().isEmpty());
+    QCOMPARE(pane.entryList()->rowCount(), 3);
     QCOMPARE(w.panelText(3), QStringLiteral("共：3 条记录"));
 }
 

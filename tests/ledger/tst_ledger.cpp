@@ -1,5 +1,6 @@
+#include "app/main_window.h"
 #include "ledger/ledger.h"
-#include "ledger/main_window.h"
+#include "ledger/ledger_pane.h"
 #include "support/test_folder.h"
 #include "ui/record_list.h"
 
@@ -40,9 +41,9 @@ QStringList column(const LedgerPage &page, int c)
 
 void clickNode(MainWindow &w, const QString &key)
 {
-    QTreeWidgetItem *item = w.treeNode(key);
+    QTreeWidgetItem *item = w.ledgerPane()->treeNode(key);
     QVERIFY2(item, qPrintable(key));
-    clickTreeItem(w.tree(), item);
+    clickTreeItem(w.ledgerPane()->tree(), item);
 }
 
 } // namespace
@@ -222,10 +223,10 @@ void LedgerTest::mainWindowFrame()
                                    "计算器", "备份", "主页", "使用帮助", "退出"}));
 
     // Shown with the stored appearance: details view with grid lines, ticked in the menu.
-    QCOMPARE(w.entryList()->viewMode(), int(RecordList::Details));
-    QVERIFY(w.entryList()->gridLines());
-    QVERIFY(w.command("详细信息")->isChecked());
-    QVERIFY(w.command("显示网格")->isChecked());
+    QCOMPARE(w.ledgerPane()->entryList()->viewMode(), int(RecordList::Details));
+    QVERIFY(w.ledgerPane()->entryList()->gridLines());
+    QVERIFY(w.commands().action(Command::Details)->isChecked());
+    QVERIFY(w.commands().action(Command::GridLines)->isChecked());
 
     // The search panel's range is the current month, to its real last day.
     const QDate today = QDate::currentDate();
@@ -253,12 +254,13 @@ void LedgerTest::mainWindowShowsTreeListAndPanels()
     t.addEntry(set, "2008-01-01", "支出", "30.5", "餐饮");
     t.addEntry(set, "2008-11-05", "支出", "7", "交通");
     MainWindow w(t.context);
+    LedgerPane &pane = *w.ledgerPane();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
 
-    QCOMPARE(treeCaptions(w.tree()), (QStringList{"全部记录", "2007年:12月", "2008年:01月,11月"}));
-    QVERIFY(!w.tree()->topLevelItem(1)->isExpanded());
-    QVERIFY(w.tree()->selectedItems().isEmpty());
+    QCOMPARE(treeCaptions(pane.tree()), (QStringList{"全部记录", "2007年:12月", "2008年:01月,11月"}));
+    QVERIFY(!pane.tree()->topLevelItem(1)->isExpanded());
+    QVERIFY(pane.tree()->selectedItems().isEmpty());
     QCOMPARE(w.panelText(1), QStringLiteral("用户：admin"));
     QCOMPARE(w.panelText(2), QStringLiteral("当前：全部记录"));
     QCOMPARE(w.panelText(3), QStringLiteral("共：3 条记录"));
@@ -269,19 +271,19 @@ void LedgerTest::mainWindowShowsTreeListAndPanels()
     clickNode(w, "2008_1_");
     QCOMPARE(w.panelText(2), QStringLiteral("当前：01月"));
     QCOMPARE(t.session.CurrentNodeKey, QStringLiteral("2008_1_"));
-    QCOMPARE(w.entryList()->rowCount(), 1);
-    QCOMPARE(w.entryList()->cell(0, 2), QStringLiteral("餐饮"));
+    QCOMPARE(pane.entryList()->rowCount(), 1);
+    QCOMPARE(pane.entryList()->cell(0, 2), QStringLiteral("餐饮"));
     QCOMPARE(w.panelText(6), QStringLiteral("收支结余：-30.500 元"));
 
     clickNode(w, "2008_");
-    QCOMPARE(w.entryList()->rowCount(), 2);
+    QCOMPARE(pane.entryList()->rowCount(), 2);
     QCOMPARE(w.panelText(2), QStringLiteral("当前：2008年"));
 
     // Refresh lists the selected node again and rebuilds the tree with the new month.
     t.addEntry(set, "2008-02-10", "收入", "1", "奖金");
-    w.command("刷新", true)->trigger();
-    QCOMPARE(w.entryList()->rowCount(), 3);
-    QCOMPARE(treeCaptions(w.tree()), (QStringList{"全部记录", "2007年:12月", "2008年:01月,02月,11月"}));
+    w.commands().button(Command::Refresh)->trigger();
+    QCOMPARE(pane.entryList()->rowCount(), 3);
+    QCOMPARE(treeCaptions(pane.tree()), (QStringList{"全部记录", "2007年:12月", "2008年:01月,02月,11月"}));
 }
 
 void LedgerTest::emptyAccountSetAndUnreadableFile()
@@ -290,8 +292,9 @@ void LedgerTest::emptyAccountSetAndUnreadableFile()
         TestFolder t;
         t.loginAsAdmin();
         MainWindow w(t.context);
-        QCOMPARE(w.tree()->topLevelItemCount(), 1);
-        QCOMPARE(w.entryList()->rowCount(), 0);
+        LedgerPane &pane = *w.ledgerPane();
+        QCOMPARE(pane.tree()->topLevelItemCount(), 1);
+        QCOMPARE(pane.entryList()->rowCount(), 0);
         QCOMPARE(w.panelText(3), QStringLiteral("共：0 条记录"));
         QCOMPARE(w.panelText(6), QStringLiteral("收支结余：0.000 元"));
     }
@@ -304,7 +307,7 @@ void LedgerTest::emptyAccountSetAndUnreadableFile()
         t.session.CurrentUserName = "admin";
         t.session.CurrentAccountSetId = 3;
         MainWindow w(t.context);
-        QCOMPARE(w.tree()->topLevelItemCount(), 1);
+        QCOMPARE(w.ledgerPane()->tree()->topLevelItemCount(), 1);
         QCOMPARE(w.panelText(3), QStringLiteral("共：0 条记录"));
         QCOMPARE(w.panelText(4), QStringLiteral("收入：0 元"));
         QCOMPARE(w.panelText(5), QStringLiteral("支出：0 元"));
@@ -319,41 +322,42 @@ void LedgerTest::tabsDoubleClickAndNotices()
     t.loginAsAdmin();
     t.addEntry(t.session.CurrentAccountSetId, "2008-03-05", "收入", "10");
     MainWindow w(t.context);
+    LedgerPane &pane = *w.ledgerPane();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     auto *tabs = w.findChild<QTabBar *>("TabStrip1");
     auto *panel = w.findChild<QGroupBox *>("Frame2");
     QCOMPARE(tabs->tabText(0), QStringLiteral("收支明细"));
     QCOMPARE(tabs->tabText(1), QStringLiteral("统计查询"));
-    QVERIFY(w.entryList()->isVisible() && !w.searchList()->isVisible() && !panel->isVisible());
+    QVERIFY(pane.entryList()->isVisible() && !pane.searchList()->isVisible() && !panel->isVisible());
     tabs->setCurrentIndex(1);
-    QVERIFY(!w.entryList()->isVisible() && w.searchList()->isVisible() && panel->isVisible());
+    QVERIFY(!pane.entryList()->isVisible() && pane.searchList()->isVisible() && panel->isVisible());
     QCOMPARE(panel->title(), QStringLiteral("统计范围"));
     tabs->setCurrentIndex(0);
-    QVERIFY(w.entryList()->isVisible() && !panel->isVisible());
+    QVERIFY(pane.entryList()->isVisible() && !panel->isVisible());
 
     // A double click where no entry is selected.
-    QTableView *view = w.entryList()->detailsView();
+    QTableView *view = pane.entryList()->detailsView();
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, QPoint(10, view->viewport()->height() - 5));
     QCOMPARE(t.prompt.last().title, QStringLiteral("提示"));
     QCOMPARE(t.prompt.last().text, QStringLiteral("请选择记录！"));
     QCOMPARE(t.prompt.last().icon, Prompt::Icon::Information);
-    w.command("修改", true)->trigger();
+    w.commands().button(Command::ModifyEntry)->trigger();
     QCOMPARE(t.prompt.shown.size(), 2);
 
     // "导出" asks where to save (cancelled here) instead of a notice; tests/export tries it out.
     t.prompt.reset();
-    w.command("导出", true)->trigger();
+    w.commands().button(Command::Export)->trigger();
     QCOMPARE(t.prompt.shown.size(), 1);
     QCOMPARE(t.prompt.last().kind, QStringLiteral("save"));
     QVERIFY(t.prompt.texts().isEmpty());
 
     t.prompt.reset();
-    w.command("计算器", true)->trigger();
+    w.commands().button(Command::Calculator)->trigger();
     QCOMPARE(t.launcher.calculatorStarts, 1);
     QVERIFY(t.prompt.shown.isEmpty());
     t.launcher.succeed = false;
-    w.command("计算器", true)->trigger();
+    w.commands().button(Command::Calculator)->trigger();
     QCOMPARE(t.prompt.shown.size(), 1);
 }
 
@@ -366,7 +370,7 @@ void LedgerTest::exitAndLogoutAskFirst()
     QSignalSpy ended(&w, &MainWindow::programEnded);
     QSignalSpy loggedOut(&w, &MainWindow::loggedOut);
 
-    w.command("退    出")->trigger();  // unanswered: the default No
+    w.commands().action(Command::Exit)->trigger();  // unanswered: the default No
     QCOMPARE(t.prompt.last().text, QStringLiteral("您真的要退出Tallyra吗？"));
     QCOMPARE(t.prompt.last().title, QStringLiteral("系统提示"));
     QCOMPARE(t.prompt.last().buttons, Prompt::Buttons::YesNo);
@@ -374,14 +378,14 @@ void LedgerTest::exitAndLogoutAskFirst()
     QCOMPARE(ended.count(), 0);
 
     t.prompt.answers << Prompt::Answer::Cancel;
-    w.command("注销", true)->trigger();
+    w.commands().button(Command::Logout)->trigger();
     QCOMPARE(t.prompt.last().text, QStringLiteral("是否注销当前用户：admin"));
     QCOMPARE(t.prompt.last().title, QStringLiteral("信息："));
     QCOMPARE(loggedOut.count(), 0);
     QCOMPARE(unloading.count(), 0);
 
     t.prompt.answers << Prompt::Answer::Ok;
-    w.command("注销/切换用户")->trigger();
+    w.commands().action(Command::Logout)->trigger();
     QCOMPARE(loggedOut.count(), 1);
     QCOMPARE(unloading.count(), 1);
 
@@ -391,7 +395,7 @@ void LedgerTest::exitAndLogoutAskFirst()
     QSignalSpy vUnloading(&v, &MainWindow::unloading);
     QSignalSpy vEnded(&v, &MainWindow::programEnded);
     u.prompt.answers << Prompt::Answer::Yes;
-    v.command("退出", true)->trigger();
+    v.commands().button(Command::Exit)->trigger();
     QCOMPARE(vUnloading.count(), 1);
     QCOMPARE(vEnded.count(), 1);
     v.close();  // the unloading ran once only

@@ -1,4 +1,5 @@
-#include "ledger/main_window.h"
+#include "app/main_window.h"
+#include "ledger/ledger_pane.h"
 #include "maintenance/data_file_maintenance.h"
 #include "maintenance/settings_window.h"
 #include "store/schema.h"
@@ -111,7 +112,7 @@ void BackupTest::backupRestoresToExactlyItsData()
     const QString backup = t.path() + QStringLiteral("/copies/") + DataFileMaintenance::backupName(QDate::currentDate());
     QDir().mkpath(t.path() + QStringLiteral("/copies"));
     t.prompt.files << backup;
-    w.command(QStringLiteral("备份数据"))->trigger();
+    w.commands().action(Command::Backup)->trigger();
     QCOMPARE(t.prompt.shown[0].kind, QStringLiteral("save"));
     QCOMPARE(t.prompt.shown[0].text, QStringLiteral("备份文件|*.mdb"));
     QCOMPARE(t.prompt.shown[0].path, QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".mdb"));
@@ -130,7 +131,7 @@ void BackupTest::backupRestoresToExactlyItsData()
     t.prompt.reset();
     t.prompt.files << backup;
     t.prompt.answers << Prompt::Answer::Yes << Prompt::Answer::Ok;
-    w.command(QStringLiteral("还原数据"))->trigger();
+    w.commands().action(Command::Restore)->trigger();
     QCOMPARE(t.prompt.shown[0].kind, QStringLiteral("open"));
     QCOMPARE(t.prompt.shown[0].text, QStringLiteral("备份文件|*.mdb"));
     QCOMPARE(t.prompt.shown[1].title, QStringLiteral("问题"));
@@ -145,7 +146,7 @@ void BackupTest::backupRestoresToExactlyItsData()
     QCOMPARE(leftovers(t.path()), QStringList());
     // The window shows the restored data, view settings included.
     QCOMPARE(w.panelText(3), QStringLiteral("共：50 条记录"));
-    QCOMPARE(w.entryList()->viewMode(), int(RecordList::Details));
+    QCOMPARE(w.ledgerPane()->entryList()->viewMode(), int(RecordList::Details));
 }
 
 void BackupTest::backupAsksBeforeReplacingAndCancelDoesNothing()
@@ -156,13 +157,13 @@ void BackupTest::backupAsksBeforeReplacingAndCancelDoesNothing()
     const QString backup = t.path() + QStringLiteral("/b.mdb");
 
     // Cancelled dialog: nothing shown, nothing written.
-    w.command(QStringLiteral("备份"), true)->trigger();
+    w.commands().button(Command::Backup)->trigger();
     QCOMPARE(t.prompt.shown.size(), 1);
     QVERIFY(!QFile::exists(backup));
 
     t.prompt.reset();
     t.prompt.files << backup;
-    w.command(QStringLiteral("备份"), true)->trigger();
+    w.commands().button(Command::Backup)->trigger();
     QCOMPARE(t.prompt.texts(), QStringList{QStringLiteral("备份成功！")});
     const QByteArray first = fileHash(backup);
 
@@ -171,7 +172,7 @@ void BackupTest::backupAsksBeforeReplacingAndCancelDoesNothing()
     t.prompt.reset();
     t.prompt.files << backup;
     t.prompt.answers << Prompt::Answer::No;
-    w.command(QStringLiteral("备份数据"))->trigger();
+    w.commands().action(Command::Backup)->trigger();
     QCOMPARE(t.prompt.texts(), QStringList{QStringLiteral("当前日期已经备份了，确实要再次备份吗？")});
     QCOMPARE(t.prompt.last().title, QStringLiteral("Tallyra"));
     QCOMPARE(t.prompt.last().icon, Prompt::Icon::Question);
@@ -181,14 +182,14 @@ void BackupTest::backupAsksBeforeReplacingAndCancelDoesNothing()
     t.prompt.reset();
     t.prompt.files << backup;
     t.prompt.answers << Prompt::Answer::Yes;
-    w.command(QStringLiteral("备份数据"))->trigger();
+    w.commands().action(Command::Backup)->trigger();
     QCOMPARE(t.prompt.lastText(), QStringLiteral("备份成功！"));
     QCOMPARE(entriesOf(backup), entries(t.data));
 
     // A folder that cannot be written: the backup's own error text.
     t.prompt.reset();
     t.prompt.files << t.path() + QStringLiteral("/no/such/folder/x.mdb");
-    w.command(QStringLiteral("备份数据"))->trigger();
+    w.commands().action(Command::Backup)->trigger();
     QCOMPARE(t.prompt.last().title, QStringLiteral("错误"));
     QCOMPARE(t.prompt.last().icon, Prompt::Icon::Critical);
     QVERIFY2(t.prompt.lastText().startsWith(QStringLiteral("发现错误备份失败！\r\n")), qPrintable(t.prompt.lastText()));
@@ -243,7 +244,7 @@ void BackupTest::backupOntoTheDataFileItselfIsRefused()
     const QByteArray before = fileHash(t.folder.dataFile());
     t.prompt.files << t.folder.dataFile();
     t.prompt.answers << Prompt::Answer::Yes;
-    w.command(QStringLiteral("备份数据"))->trigger();
+    w.commands().action(Command::Backup)->trigger();
     QVERIFY(t.prompt.lastText().startsWith(QStringLiteral("发现错误备份失败！\r\n")));
     // The connection still works on the one data file.
     t.addEntry(t.session.CurrentAccountSetId, "2009-01-01", "收入", "1");
@@ -306,7 +307,7 @@ void BackupTest::restoreRefusesFilesThatAreNotDataFiles()
     const QByteArray chosenBefore = fileHash(chosen);
     t.prompt.files << chosen;
     t.prompt.answers << Prompt::Answer::Yes;
-    w.command(QStringLiteral("还原数据"))->trigger();
+    w.commands().action(Command::Restore)->trigger();
     // A file of another key may be a backup with a passphrase of its own: it is asked
     // for (and here not given).
     const bool asked = kind == QLatin1String("other key");
@@ -339,7 +340,7 @@ void BackupTest::restoreReloadsTheWindowWithoutDuplicates()
 
     // Answered No: nothing happens.
     t.prompt.files << backup;
-    w.command(QStringLiteral("还原数据"))->trigger();
+    w.commands().action(Command::Restore)->trigger();
     QCOMPARE(t.prompt.shown.size(), 2);
     QCOMPARE(entries(t.data).size(), 2);
 
@@ -347,17 +348,17 @@ void BackupTest::restoreReloadsTheWindowWithoutDuplicates()
         t.prompt.reset();
         t.prompt.files << backup;
         t.prompt.answers << Prompt::Answer::Yes;
-        w.command(QStringLiteral("还原数据"))->trigger();
+        w.commands().action(Command::Restore)->trigger();
         QCOMPARE(t.prompt.lastText(), RestoreDone);
         QCOMPARE(handlers->count(), handlerCount);
         QCOMPARE(incomeItems->count(), incomeCount);
         QCOMPARE(w.panelText(3), QStringLiteral("共：1 条记录"));
         QCOMPARE(w.panelText(4), QStringLiteral("收入：10 元"));
-        QCOMPARE(w.tree()->topLevelItemCount(), 2);
+        QCOMPARE(w.ledgerPane()->tree()->topLevelItemCount(), 2);
     }
     // The restored file is the data file from now on: changes land in it.
     t.addEntry(t.session.CurrentAccountSetId, "2010-01-01", "收入", "1");
-    w.refresh();
+    w.ledgerPane()->refresh();
     QCOMPARE(w.panelText(3), QStringLiteral("共：2 条记录"));
 }
 
@@ -379,7 +380,7 @@ void BackupTest::compactionShrinksTheFileAndKeepsEverything()
 
     MainWindow w(t.context);
     // Answered No (the default): nothing happens.
-    w.command(QStringLiteral("数据压缩"))->trigger();
+    w.commands().action(Command::Compact)->trigger();
     QCOMPARE(t.prompt.shown.size(), 1);
     QCOMPARE(t.prompt.last().title, QStringLiteral("问题"));
     QCOMPARE(t.prompt.last().buttons, Prompt::Buttons::YesNo);
@@ -389,7 +390,7 @@ void BackupTest::compactionShrinksTheFileAndKeepsEverything()
 
     t.prompt.reset();
     t.prompt.answers << Prompt::Answer::Yes << Prompt::Answer::Ok;
-    w.command(QStringLiteral("数据压缩"))->trigger();
+    w.commands().action(Command::Compact)->trigger();
     QCOMPARE(t.prompt.shown.size(), 2);
     QCOMPARE(t.prompt.lastText(), CompactDone);
     QCOMPARE(t.prompt.last().title, QStringLiteral("注意"));
@@ -424,7 +425,7 @@ void BackupTest::compactionFailureLeavesTheDataFileAlone()
     // The scratch file cannot be made (a folder holds its name).
     QVERIFY(QDir(t.path()).mkdir(QStringLiteral("temp.mdb")));
     t.prompt.answers << Prompt::Answer::Yes;
-    w.command(QStringLiteral("数据压缩"))->trigger();
+    w.commands().action(Command::Compact)->trigger();
     QCOMPARE(t.prompt.shown.size(), 2);
     verifyErrorReport(t.prompt.last());
     QCOMPARE(fileHash(t.folder.dataFile()), before);
@@ -441,7 +442,7 @@ void BackupTest::compactionFailureLeavesTheDataFileAlone()
     const QByteArray badHash = fileHash(t.folder.dataFile());
     t.prompt.reset();
     t.prompt.answers << Prompt::Answer::Yes;
-    w.command(QStringLiteral("数据压缩"))->trigger();
+    w.commands().action(Command::Compact)->trigger();
     verifyErrorReport(t.prompt.last());
     QCOMPARE(fileHash(t.folder.dataFile()), badHash);
     QCOMPARE(leftovers(t.path()), QStringList());
@@ -466,14 +467,14 @@ void BackupTest::automaticBackupOnExitLogoutAndClose()
         MainWindow w(t.context);
         t.addEntry(t.session.CurrentAccountSetId, "2008-01-01", "收入", "1");
         t.prompt.answers << Prompt::Answer::Yes;
-        w.command(QStringLiteral("退    出"))->trigger();
+        w.commands().action(Command::Exit)->trigger();
     }
     QCOMPARE(entriesOf(daily).size(), 1);
     {
         MainWindow w(t.context);
         t.addEntry(t.session.CurrentAccountSetId, "2008-01-02", "收入", "2");
         t.prompt.answers << Prompt::Answer::Ok;
-        w.command(QStringLiteral("注销"), true)->trigger();
+        w.commands().button(Command::Logout)->trigger();
     }
     QCOMPARE(entriesOf(daily).size(), 2);
     {
@@ -495,7 +496,7 @@ void BackupTest::automaticBackupOffOrWithoutPlugInsMakesNothing()
     {
         MainWindow w(t.context);
         t.prompt.answers << Prompt::Answer::Yes;
-        w.command(QStringLiteral("退出"), true)->trigger();
+        w.commands().button(Command::Exit)->trigger();
     }
     QCOMPARE(QDir(t.folder.plugIns()).entryList(QDir::Files | QDir::Hidden), QStringList());
 
@@ -538,7 +539,7 @@ void BackupTest::settingsWindowSwitchesTheAutomaticBackup()
             modal->close();
         }
     });
-    w.command(QStringLiteral("系统设置"))->trigger();
+    w.commands().action(Command::Settings)->trigger();
     QCOMPARE(opened, QStringLiteral("系统设置"));
 
     // A switch that cannot be stored is reported, and the box shows what is stored.

@@ -1,4 +1,5 @@
-#include "ledger/main_window.h"
+#include "app/main_window.h"
+#include "ledger/ledger_pane.h"
 #include "maintenance/view_settings.h"
 #include "support/test_folder.h"
 #include "ui/formats.h"
@@ -65,9 +66,9 @@ QString picture(const QString &path, const QColor &colour)
 QStringList checkedModes(MainWindow &w)
 {
     QStringList checked;
-    for (const char *caption : {"大图标", "小图标", "列表", "详细信息"})
-        if (w.command(QString::fromUtf8(caption))->isChecked())
-            checked << QString::fromUtf8(caption);
+    for (Command mode : {Command::LargeIcons, Command::SmallIcons, Command::ListMode, Command::Details})
+        if (w.commands().action(mode)->isChecked())
+            checked << w.commands().action(mode)->text();
     return checked;
 }
 
@@ -104,7 +105,8 @@ void ViewSettingsTest::startUpAppliesEveryStoredValue()
                                "背景图像='\\Plug-Ins\\back.png', 显示网格='False', 图标='1', image2='Image2_Click' where id=1"),
                 {family, QString::number(number(10, 20, 30)), QString::number(number(200, 210, 220))});
     MainWindow w(t.context);
-    for (RecordList *list : {w.entryList(), w.searchList()}) {
+    LedgerPane &pane = *w.ledgerPane();
+    for (RecordList *list : {pane.entryList(), pane.searchList()}) {
         QCOMPARE(list->viewMode(), int(RecordList::SmallIcons));
         QVERIFY(!list->gridLines());
         QCOMPARE(list->listFont().family(), family);
@@ -114,10 +116,10 @@ void ViewSettingsTest::startUpAppliesEveryStoredValue()
         QCOMPARE(list->textColour(), QColor(10, 20, 30));
         QCOMPARE(list->backgroundColour(), QColor(200, 210, 220));
     }
-    QVERIFY(w.entryList()->hasBackgroundPicture());
-    QVERIFY(!w.searchList()->hasBackgroundPicture());
+    QVERIFY(pane.entryList()->hasBackgroundPicture());
+    QVERIFY(!pane.searchList()->hasBackgroundPicture());
     QCOMPARE(checkedModes(w), QStringList{"小图标"});
-    QVERIFY(!w.command(QStringLiteral("显示网格"))->isChecked());
+    QVERIFY(!w.commands().action(Command::GridLines)->isChecked());
     QCOMPARE(setting(t.data, QStringLiteral("image2")), QStringLiteral("Image2_Click"));
 }
 
@@ -131,7 +133,8 @@ void ViewSettingsTest::valuesThatCannotBeAppliedLeaveTheListAsItWas()
                             "显示网格='True',图标='2'"));
     {
         MainWindow w(t.context);
-        for (RecordList *list : {w.entryList(), w.searchList()}) {
+        LedgerPane &pane = *w.ledgerPane();
+        for (RecordList *list : {pane.entryList(), pane.searchList()}) {
             QCOMPARE(list->listFont().family(), plain.listFont().family());
             QCOMPARE(list->listFont().pointSizeF(), 9.0);
             QVERIFY(!list->listFont().bold());
@@ -142,7 +145,7 @@ void ViewSettingsTest::valuesThatCannotBeAppliedLeaveTheListAsItWas()
             QVERIFY(list->gridLines());
         }
         QCOMPARE(checkedModes(w), QStringList{"列表"});
-        QVERIFY(w.command(QStringLiteral("显示网格"))->isChecked());
+        QVERIFY(w.commands().action(Command::GridLines)->isChecked());
     }
     // Nonsense everywhere: the lists keep their own look, nothing fails.
     QFile notAPicture(t.folder.plugIns() + QStringLiteral("/notes.bmp"));
@@ -152,12 +155,13 @@ void ViewSettingsTest::valuesThatCannotBeAppliedLeaveTheListAsItWas()
     store(t, QStringLiteral("字体='',字号='big',字体颜色='red',粗体='maybe',斜体='',背景颜色='-5',"
                             "背景图像='\\Plug-Ins\\notes.bmp',显示网格='yes',图标='7'"));
     MainWindow w(t.context);
-    QCOMPARE(w.entryList()->viewMode(), int(RecordList::Details));
-    QCOMPARE(w.entryList()->listFont().family(), plain.listFont().family());
-    QCOMPARE(w.entryList()->listFont().pointSizeF(), plain.listFont().pointSizeF());
-    QCOMPARE(w.entryList()->textColour(), plain.textColour());
-    QCOMPARE(w.entryList()->backgroundColour(), plain.backgroundColour());
-    QVERIFY(!w.entryList()->hasBackgroundPicture());
+    LedgerPane &pane = *w.ledgerPane();
+    QCOMPARE(pane.entryList()->viewMode(), int(RecordList::Details));
+    QCOMPARE(pane.entryList()->listFont().family(), plain.listFont().family());
+    QCOMPARE(pane.entryList()->listFont().pointSizeF(), plain.listFont().pointSizeF());
+    QCOMPARE(pane.entryList()->textColour(), plain.textColour());
+    QCOMPARE(pane.entryList()->backgroundColour(), plain.backgroundColour());
+    QVERIFY(!pane.entryList()->hasBackgroundPicture());
     QCOMPARE(checkedModes(w), QStringList{"详细信息"});
     QVERIFY(t.prompt.shown.isEmpty());
 }
@@ -169,15 +173,16 @@ void ViewSettingsTest::textInTheBackgroundColourFallsBack()
     const QString white = QString::number(number(255, 255, 255));
     t.data.exec(QStringLiteral("update 系统设置 set 字体颜色=?, 背景颜色=? where id=1"), {white, white});
     MainWindow w(t.context);
-    for (RecordList *list : {w.entryList(), w.searchList()}) {
+    LedgerPane &pane = *w.ledgerPane();
+    for (RecordList *list : {pane.entryList(), pane.searchList()}) {
         QCOMPARE(list->backgroundColour(), QApplication::palette().color(QPalette::Base));
         QCOMPARE(list->textColour(), QColor(Qt::black));
     }
     // Different colours stay as stored.
     t.data.exec(QStringLiteral("update 系统设置 set 字体颜色=? where id=1"), {QString::number(number(0, 0, 255))});
     w.LoadShow();
-    QCOMPARE(w.entryList()->textColour(), QColor(0, 0, 255));
-    QCOMPARE(w.entryList()->backgroundColour(), QColor(Qt::white));
+    QCOMPARE(pane.entryList()->textColour(), QColor(0, 0, 255));
+    QCOMPARE(pane.entryList()->backgroundColour(), QColor(Qt::white));
 }
 
 void ViewSettingsTest::viewModesAndGridLinesAreStored()
@@ -185,23 +190,25 @@ void ViewSettingsTest::viewModesAndGridLinesAreStored()
     TestFolder t;
     t.loginAsAdmin();
     MainWindow w(t.context);
-    w.showTab(1);
+    LedgerPane &pane = *w.ledgerPane();
+    pane.showTab(1);
     const QStringList captions{"大图标", "小图标", "列表", "详细信息"};
+    const Command modes[] = {Command::LargeIcons, Command::SmallIcons, Command::ListMode, Command::Details};
     for (int mode : {2, 0, 1, 3}) {
-        w.command(captions[mode])->trigger();
-        QCOMPARE(w.entryList()->viewMode(), mode);
-        QCOMPARE(w.searchList()->viewMode(), mode);
+        w.commands().action(modes[mode])->trigger();
+        QCOMPARE(pane.entryList()->viewMode(), mode);
+        QCOMPARE(pane.searchList()->viewMode(), mode);
         QCOMPARE(setting(t.data, QStringLiteral("图标")), QString::number(mode));
         QCOMPARE(checkedModes(w), QStringList{captions[mode]});
     }
-    QVERIFY(w.entryList()->gridLines());
-    QAction *grid = w.command(QStringLiteral("显示网格"));
+    QVERIFY(pane.entryList()->gridLines());
+    QAction *grid = w.commands().action(Command::GridLines);
     grid->trigger();
-    QVERIFY(!w.entryList()->gridLines() && !w.searchList()->gridLines());
+    QVERIFY(!pane.entryList()->gridLines() && !pane.searchList()->gridLines());
     QVERIFY(!grid->isChecked());
     QCOMPARE(setting(t.data, QStringLiteral("显示网格")), QStringLiteral("False"));
     grid->trigger();
-    QVERIFY(w.entryList()->gridLines() && w.searchList()->gridLines());
+    QVERIFY(pane.entryList()->gridLines() && pane.searchList()->gridLines());
     QVERIFY(grid->isChecked());
     QCOMPARE(setting(t.data, QStringLiteral("显示网格")), QStringLiteral("True"));
     QVERIFY(t.prompt.shown.isEmpty());
@@ -212,23 +219,24 @@ void ViewSettingsTest::fontGoesToTheEntryListAndIsStored()
     TestFolder t;
     t.loginAsAdmin();
     MainWindow w(t.context);
-    const QFont searchFont = w.searchList()->listFont();
-    const QString family = otherFamily(w.entryList()->listFont().family());
+    LedgerPane &pane = *w.ledgerPane();
+    const QFont searchFont = pane.searchList()->listFont();
+    const QString family = otherFamily(pane.entryList()->listFont().family());
 
     // Cancelled: nothing changes, nothing is stored.
     const QStringList before = appearance(t.data);
-    w.command(QStringLiteral("字体"))->trigger();
+    w.commands().action(Command::ListFont)->trigger();
     QCOMPARE(t.prompt.last().kind, QStringLiteral("font"));
-    QCOMPARE(t.prompt.last().text, w.entryList()->listFont().family());
+    QCOMPARE(t.prompt.last().text, pane.entryList()->listFont().family());
     QCOMPARE(appearance(t.data), before);
 
     t.prompt.fonts << Prompt::ListFont{family, 12.5, true, false, QColor(1, 2, 3)};
-    w.command(QStringLiteral("字体"))->trigger();
-    QCOMPARE(w.entryList()->listFont().family(), family);
-    QCOMPARE(w.entryList()->listFont().pointSizeF(), 12.5);
-    QVERIFY(w.entryList()->listFont().bold());
-    QCOMPARE(w.entryList()->textColour(), QColor(1, 2, 3));
-    QCOMPARE(w.searchList()->listFont(), searchFont);
+    w.commands().action(Command::ListFont)->trigger();
+    QCOMPARE(pane.entryList()->listFont().family(), family);
+    QCOMPARE(pane.entryList()->listFont().pointSizeF(), 12.5);
+    QVERIFY(pane.entryList()->listFont().bold());
+    QCOMPARE(pane.entryList()->textColour(), QColor(1, 2, 3));
+    QCOMPARE(pane.searchList()->listFont(), searchFont);
     QCOMPARE(setting(t.data, QStringLiteral("字体")), family);
     QCOMPARE(setting(t.data, QStringLiteral("字号")), QStringLiteral("12.5"));
     QCOMPARE(setting(t.data, QStringLiteral("粗体")), QStringLiteral("True"));
@@ -237,8 +245,8 @@ void ViewSettingsTest::fontGoesToTheEntryListAndIsStored()
 
     // The search list takes it at the next start.
     MainWindow next(t.context);
-    QCOMPARE(next.searchList()->listFont().family(), family);
-    QCOMPARE(next.searchList()->listFont().pointSizeF(), 12.5);
+    QCOMPARE(next.ledgerPane()->searchList()->listFont().family(), family);
+    QCOMPARE(next.ledgerPane()->searchList()->listFont().pointSizeF(), 12.5);
 }
 
 void ViewSettingsTest::fontDialogOffersAndStoresAllFive()
@@ -284,13 +292,13 @@ void ViewSettingsTest::fontDialogOffersAndStoresAllFive()
         QTest::mouseClick(dialog->okButton(), Qt::LeftButton);
         seen = true;
     });
-    w.command(QStringLiteral("字体"))->trigger();
+    w.commands().action(Command::ListFont)->trigger();
     QVERIFY(seen);
-    const QFont font = w.entryList()->listFont();
+    const QFont font = w.ledgerPane()->entryList()->listFont();
     QCOMPARE(font.family(), picked);
     QCOMPARE(font.pointSizeF(), 12.5);
     QVERIFY(!font.bold() && font.italic());
-    QCOMPARE(w.entryList()->textColour(), QColor(1, 2, 3));
+    QCOMPARE(w.ledgerPane()->entryList()->textColour(), QColor(1, 2, 3));
     QCOMPARE(appearance(t.data).mid(0, 5),
              (QStringList{picked, "12.5", QString::number(number(1, 2, 3)), "False", "True"}));
 }
@@ -300,17 +308,18 @@ void ViewSettingsTest::backgroundColourIsStoredEvenWhenCancelled()
     TestFolder t;
     t.loginAsAdmin();
     MainWindow w(t.context);
+    LedgerPane &pane = *w.ledgerPane();
     QCOMPARE(setting(t.data, QStringLiteral("背景颜色")), QStringLiteral("#000000"));
-    w.command(QStringLiteral("背景颜色"))->trigger();
+    w.commands().action(Command::BackgroundColour)->trigger();
     QCOMPARE(t.prompt.last().kind, QStringLiteral("colour"));
     QCOMPARE(t.prompt.last().text, QColor(Qt::white).name());
-    QCOMPARE(w.entryList()->backgroundColour(), QColor(Qt::white));
+    QCOMPARE(pane.entryList()->backgroundColour(), QColor(Qt::white));
     QCOMPARE(setting(t.data, QStringLiteral("背景颜色")), QString::number(number(255, 255, 255)));
 
     t.prompt.colours << QColor(250, 240, 200);
-    w.command(QStringLiteral("背景颜色"))->trigger();
-    QCOMPARE(w.entryList()->backgroundColour(), QColor(250, 240, 200));
-    QCOMPARE(w.searchList()->backgroundColour(), QColor(Qt::white));
+    w.commands().action(Command::BackgroundColour)->trigger();
+    QCOMPARE(pane.entryList()->backgroundColour(), QColor(250, 240, 200));
+    QCOMPARE(pane.searchList()->backgroundColour(), QColor(Qt::white));
     QCOMPARE(setting(t.data, QStringLiteral("背景颜色")), QString::number(number(250, 240, 200)));
 }
 
@@ -321,7 +330,7 @@ void ViewSettingsTest::backgroundPictureIsCopiedIntoPlugIns()
     MainWindow w(t.context);
     QTemporaryDir elsewhere;
 
-    w.command(QStringLiteral("背景图像"))->trigger();  // cancelled
+    w.commands().action(Command::BackgroundPicture)->trigger();  // cancelled
     QCOMPARE(t.prompt.last().kind, QStringLiteral("open"));
     QCOMPARE(t.prompt.last().text,
              QStringLiteral("所有图型文件|*.dib;*.bmp;*.wmf;*.emf;*.gif;*.jpg|位图文件(*.bmp,*.dib)|*.bmp;*.dib|"
@@ -333,16 +342,16 @@ void ViewSettingsTest::backgroundPictureIsCopiedIntoPlugIns()
     const QString outside = picture(elsewhere.filePath(QStringLiteral("sky.bmp")), Qt::blue);
     picture(t.folder.plugIns() + QStringLiteral("/sky.bmp"), Qt::red);
     t.prompt.files << outside;
-    w.command(QStringLiteral("背景图像"))->trigger();
+    w.commands().action(Command::BackgroundPicture)->trigger();
     QCOMPARE(setting(t.data, QStringLiteral("背景图像")), QStringLiteral("\\Plug-Ins\\sky.bmp"));
     QCOMPARE(QImage(t.folder.plugIns() + QStringLiteral("/sky.bmp")).pixelColor(0, 0), QColor(Qt::blue));
-    QVERIFY(w.entryList()->hasBackgroundPicture());
-    QVERIFY(!w.searchList()->hasBackgroundPicture());
+    QVERIFY(w.ledgerPane()->entryList()->hasBackgroundPicture());
+    QVERIFY(!w.ledgerPane()->searchList()->hasBackgroundPicture());
 
     // Chosen from Plug-Ins itself: the picture stays whole.
     const QString inside = picture(t.folder.plugIns() + QStringLiteral("/grass.png"), Qt::green);
     t.prompt.files << inside;
-    w.command(QStringLiteral("背景图像"))->trigger();
+    w.commands().action(Command::BackgroundPicture)->trigger();
     QCOMPARE(setting(t.data, QStringLiteral("背景图像")), QStringLiteral("\\Plug-Ins\\grass.png"));
     QCOMPARE(QImage(inside).pixelColor(0, 0), QColor(Qt::green));
 
@@ -353,7 +362,7 @@ void ViewSettingsTest::backgroundPictureIsCopiedIntoPlugIns()
     fake.close();
     t.prompt.reset();
     t.prompt.files << fake.fileName();
-    w.command(QStringLiteral("背景图像"))->trigger();
+    w.commands().action(Command::BackgroundPicture)->trigger();
     QCOMPARE(t.prompt.last().icon, Prompt::Icon::Critical);
     QCOMPARE(t.prompt.last().title, QStringLiteral("Tallyra"));
     QVERIFY(!t.prompt.lastText().isEmpty());
@@ -363,7 +372,7 @@ void ViewSettingsTest::backgroundPictureIsCopiedIntoPlugIns()
     // A picture that cannot be read is reported, nothing is stored.
     t.prompt.reset();
     t.prompt.files << elsewhere.filePath(QStringLiteral("gone.png"));
-    w.command(QStringLiteral("背景图像"))->trigger();
+    w.commands().action(Command::BackgroundPicture)->trigger();
     QCOMPARE(t.prompt.last().icon, Prompt::Icon::Critical);
     QCOMPARE(setting(t.data, QStringLiteral("背景图像")), QStringLiteral("\\Plug-Ins\\grass.png"));
     QCOMPARE(QDir(t.folder.plugIns()).entryList(QDir::Files | QDir::Hidden),
@@ -376,33 +385,35 @@ void ViewSettingsTest::resetStoresDefaultsAndShowsThemAtTheNextStart()
     t.loginAsAdmin();
     RecordList plain;
     MainWindow w(t.context);
-    w.command(QStringLiteral("小图标"))->trigger();
-    w.command(QStringLiteral("显示网格"))->trigger();
+    LedgerPane &pane = *w.ledgerPane();
+    w.commands().action(Command::SmallIcons)->trigger();
+    w.commands().action(Command::GridLines)->trigger();
     t.prompt.fonts << Prompt::ListFont{otherFamily(plain.listFont().family()), 14, true, true, QColor(Qt::darkRed)};
-    w.command(QStringLiteral("字体"))->trigger();
+    w.commands().action(Command::ListFont)->trigger();
     t.prompt.colours << QColor(Qt::yellow);
-    w.command(QStringLiteral("背景颜色"))->trigger();
+    w.commands().action(Command::BackgroundColour)->trigger();
     QTemporaryDir elsewhere;
     t.prompt.files << picture(elsewhere.filePath(QStringLiteral("p.png")), Qt::gray);
-    w.command(QStringLiteral("背景图像"))->trigger();
-    const QFont chosenFont = w.entryList()->listFont();
+    w.commands().action(Command::BackgroundPicture)->trigger();
+    const QFont chosenFont = pane.entryList()->listFont();
 
-    w.command(QStringLiteral("还原为默认"))->trigger();
+    w.commands().action(Command::DefaultAppearance)->trigger();
     QCOMPARE(appearance(t.data), (Defaults + QStringList{"False", "1"}));
     // Nothing changes on screen until the next start.
-    QCOMPARE(w.entryList()->listFont(), chosenFont);
-    QCOMPARE(w.entryList()->backgroundColour(), QColor(Qt::yellow));
-    QVERIFY(w.entryList()->hasBackgroundPicture());
+    QCOMPARE(pane.entryList()->listFont(), chosenFont);
+    QCOMPARE(pane.entryList()->backgroundColour(), QColor(Qt::yellow));
+    QVERIFY(pane.entryList()->hasBackgroundPicture());
 
     MainWindow next(t.context);
-    QCOMPARE(next.entryList()->listFont().family(), plain.listFont().family());
-    QCOMPARE(next.entryList()->listFont().pointSizeF(), 9.0);
-    QVERIFY(!next.entryList()->listFont().bold() && !next.entryList()->listFont().italic());
-    QCOMPARE(next.entryList()->textColour(), QColor(Qt::black));
-    QCOMPARE(next.entryList()->backgroundColour(), plain.backgroundColour());
-    QVERIFY(!next.entryList()->hasBackgroundPicture());
-    QCOMPARE(next.entryList()->viewMode(), int(RecordList::SmallIcons));
-    QVERIFY(!next.entryList()->gridLines());
+    LedgerPane &nextPane = *next.ledgerPane();
+    QCOMPARE(nextPane.entryList()->listFont().family(), plain.listFont().family());
+    QCOMPARE(nextPane.entryList()->listFont().pointSizeF(), 9.0);
+    QVERIFY(!nextPane.entryList()->listFont().bold() && !nextPane.entryList()->listFont().italic());
+    QCOMPARE(nextPane.entryList()->textColour(), QColor(Qt::black));
+    QCOMPARE(nextPane.entryList()->backgroundColour(), plain.backgroundColour());
+    QVERIFY(!nextPane.entryList()->hasBackgroundPicture());
+    QCOMPARE(nextPane.entryList()->viewMode(), int(RecordList::SmallIcons));
+    QVERIFY(!nextPane.entryList()->gridLines());
     QVERIFY(t.prompt.texts().isEmpty());
 }
 
@@ -416,12 +427,12 @@ void ViewSettingsTest::failedSettingsWritesAreReported()
     QVERIFY(bad.open(QIODevice::WriteOnly));
     bad.write(QByteArray(4096, 'x'));
     bad.close();
-    w.command(QStringLiteral("列表"))->trigger();
-    QCOMPARE(w.entryList()->viewMode(), int(RecordList::List));
+    w.commands().action(Command::ListMode)->trigger();
+    QCOMPARE(w.ledgerPane()->entryList()->viewMode(), int(RecordList::List));
     QCOMPARE(t.prompt.shown.size(), 1);
     QCOMPARE(t.prompt.last().title, QStringLiteral("错误"));
     QVERIFY(t.prompt.lastText().startsWith(QStringLiteral("发现错误：\r\n")));
-    w.command(QStringLiteral("还原为默认"))->trigger();
+    w.commands().action(Command::DefaultAppearance)->trigger();
     QCOMPARE(t.prompt.shown.size(), 2);
 }
 

@@ -1,8 +1,8 @@
+#include "app/main_window.h"
 #include "core/csv.h"
 #include "export/print_preview.h"
-#include "reports/finance_summary.h"
 #include "ledger/ledger_view.h"
-#include "ledger/main_window.h"
+#include "reports/finance_summary.h"
 #include "reports/report_window.h"
 #include "support/test_folder.h"
 
@@ -206,12 +206,12 @@ void ReportWindowTest::openedFromTheMenuAndTheSummary()
     t.loginAsAdmin();
     MainWindow w(t.context);
     // In 财务管理, right below "刷 新".
-    const QList<QAction *> finance = w.financeMenu()->actions();
-    const qsizetype refresh = finance.indexOf(w.command("刷 新"));
+    const QList<QAction *> finance = w.menu(Menu::Finance)->actions();
+    const qsizetype refresh = finance.indexOf(w.commands().action(Command::Refresh));
     QCOMPARE(finance.value(refresh + 1)->text(), QStringLiteral("收支报表"));
     QString opened;
     whenModal([&](QDialog *d) { opened = d->windowTitle(); });
-    w.command("收支报表")->trigger();
+    w.commands().action(Command::Reports)->trigger();
     QCOMPARE(opened, QStringLiteral("收支报表"));
 
     // "报表" in "帐务统计" closes the summary and opens the report.

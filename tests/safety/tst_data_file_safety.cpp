@@ -2,8 +2,8 @@
 // by others, read-only folders, leftovers of a killed run, file modes and passphrases.
 // Whatever goes wrong, the data file stays byte for byte as it was.
 #include "app/application.h"
+#include "app/main_window.h"
 #include "ledger/ledger.h"
-#include "ledger/main_window.h"
 #include "maintenance/data_file_maintenance.h"
 #include "maintenance/passphrase_window.h"
 #include "store/page_check.h"
@@ -184,7 +184,7 @@ void DataFileSafetyTest::damagedCopiesAreRefused()
     const QByteArray before = fileHash(t.folder.dataFile());
     t.prompt.files << backup;
     t.prompt.answers << Prompt::Answer::Yes;
-    w.command(QStringLiteral("还原数据"))->trigger();
+    w.commands().action(Command::Restore)->trigger();
     QCOMPARE(t.prompt.shown.size(), asksPassphrase ? 4 : 3);
     verifyErrorReport(t.prompt.last());
     QVERIFY2(t.prompt.lastText().contains(QDir::toNativeSeparators(backup)), qPrintable(t.prompt.lastText()));
@@ -352,7 +352,7 @@ void DataFileSafetyTest::readOnlyFolderOpensThatFileReadOnly()
         QVERIFY_THROWS_EXCEPTION(StoreError, app.data().changePassphrase(QStringLiteral("x")));
         t.prompt.reset();
         t.prompt.answers << Prompt::Answer::Yes;
-        app.mainWindow()->command(QStringLiteral("数据压缩"))->trigger();
+        app.mainWindow()->commands().action(Command::Compact)->trigger();
         verifyErrorReport(t.prompt.last(), SQLITE_READONLY);
         app.mainWindow()->hide();
     }
@@ -586,7 +586,7 @@ void DataFileSafetyTest::backupsKeepTheirPassphrase()
     t.prompt.files << backup;
     t.prompt.answers << Prompt::Answer::Yes;
     t.prompt.typed << QStringLiteral("new") << std::nullopt;
-    w.command(QStringLiteral("还原数据"))->trigger();
+    w.commands().action(Command::Restore)->trigger();
     QCOMPARE(t.prompt.shown[2].kind, QStringLiteral("text"));
     QVERIFY(t.prompt.shown[3].text.startsWith(QStringLiteral("密码不对")));
     verifyErrorReport(t.prompt.last(), SQLITE_NOTADB);
@@ -597,7 +597,7 @@ void DataFileSafetyTest::backupsKeepTheirPassphrase()
     t.prompt.files << backup;
     t.prompt.answers << Prompt::Answer::Yes;
     t.prompt.typed << QStringLiteral("old");
-    w.command(QStringLiteral("还原数据"))->trigger();
+    w.commands().action(Command::Restore)->trigger();
     QVERIFY(t.prompt.lastText().startsWith(QStringLiteral("还原成功！")));
     QCOMPARE(t.data.passphrase(), QStringLiteral("old"));
     QCOMPARE(count(t.data), 7);

@@ -1,14 +1,15 @@
 // The recycle bin: deleting moves entries there, 还原 brings them back with every field,
 // 清空回收站 ends them; compaction and older files keep or gain the bin.
+#include "app/main_window.h"
+#include "core/dates.h"
 #include "ledger/delete_all_dialog.h"
 #include "ledger/ledger.h"
-#include "ledger/main_window.h"
+#include "ledger/ledger_pane.h"
 #include "ledger/recycle_bin.h"
 #include "ledger/recycle_bin_window.h"
 #include "maintenance/data_file_maintenance.h"
 #include "store/schema.h"
 #include "support/test_folder.h"
-#include "core/dates.h"
 #include "ui/record_list.h"
 
 #include <QAction>
@@ -186,13 +187,14 @@ void RecycleBinTest::binWindowListsRestoresAndEmpties()
     t.addEntry(set, "2009-05-07", "支出", "7", "交通", "三");
     const qint64 theirs = t.addEntry(other, "2009-05-07", "支出", "99", "交通", "别人的");
     MainWindow w(t.context);
+    LedgerPane &pane = *w.ledgerPane();
     QCOMPARE(w.panelText(3), QStringLiteral("共：3 条记录"));
 
     // Deleted through the window, two of them land in the bin; another set's stays apart.
     for (int i = 0; i < 2; ++i) {
-        w.entryList()->selectRow(0);
+        pane.entryList()->selectRow(0);
         t.prompt.answers << Prompt::Answer::Ok;
-        w.command(QStringLiteral("删除"), true)->trigger();
+        w.commands().button(Command::DeleteEntry)->trigger();
     }
     QVERIFY(Ledger(t.data).deleteEntry(theirs));
     QCOMPARE(w.panelText(3), QStringLiteral("共：1 条记录"));
@@ -217,13 +219,13 @@ void RecycleBinTest::binWindowListsRestoresAndEmpties()
         seen << t.prompt.lastText() << QString::number(list->rowCount());
         bin->close();
     });
-    w.command(QStringLiteral("回收站"))->trigger();
+    w.commands().action(Command::RecycleBin)->trigger();
     QCOMPARE(seen, (QStringList{"回收站", "共：2 条记录", "日  期", "id", "项目", "收入", "支出", "摘要", "删除时间",
                                 "请选择记录！", "已还原 1 条记录。", "1"}));
     QCOMPARE(w.panelText(3), QStringLiteral("共：2 条记录"));
     QStringList summaries;
-    for (int row = 0; row < w.entryList()->rowCount(); ++row)
-        summaries << w.entryList()->cell(row, 7);
+    for (int row = 0; row < pane.entryList()->rowCount(); ++row)
+        summaries << pane.entryList()->cell(row, 7);
     QVERIFY2(summaries.contains(comesBack), qPrintable(summaries.join(u',') + u'/' + comesBack));
 
     RecycleBinWindow bin(t.context, &w);

@@ -1,5 +1,6 @@
 #include "app/application.h"
-#include "ledger/main_window.h"
+#include "app/main_window.h"
+#include "ledger/ledger_pane.h"
 #include "support/test_folder.h"
 #include "ui/record_list.h"
 #include "users/login_window.h"
@@ -155,11 +156,11 @@ void LoginTest::loginLogoutAndAccountSets()
     QVERIFY(app.mainWindow());
     QVERIFY(!app.loginWindow());
     QCOMPARE(app.mainWindow()->panelText(1), QStringLiteral("用户：admin"));
-    QCOMPARE(app.mainWindow()->entryList()->rowCount(), 1);
-    QCOMPARE(app.mainWindow()->entryList()->cell(0, 2), QStringLiteral("home entry"));
+    QCOMPARE(app.mainWindow()->ledgerPane()->entryList()->rowCount(), 1);
+    QCOMPARE(app.mainWindow()->ledgerPane()->entryList()->cell(0, 2), QStringLiteral("home entry"));
 
     t.prompt.answers << Prompt::Answer::Ok;
-    app.mainWindow()->command("注销/切换用户")->trigger();
+    app.mainWindow()->commands().action(Command::Logout)->trigger();
     QVERIFY(!app.mainWindow());
     QVERIFY(app.loginWindow());
     QCOMPARE(app.loginWindow()->findChild<QLineEdit *>("Text1_0")->text(), QString());
@@ -167,8 +168,8 @@ void LoginTest::loginLogoutAndAccountSets()
     typeLogin(*app.loginWindow(), "张三", "1");
     QVERIFY(app.mainWindow());
     QCOMPARE(app.mainWindow()->panelText(1), QStringLiteral("用户：张三"));
-    QCOMPARE(app.mainWindow()->entryList()->rowCount(), 1);
-    QCOMPARE(app.mainWindow()->entryList()->cell(0, 2), QStringLiteral("shop entry"));
+    QCOMPARE(app.mainWindow()->ledgerPane()->entryList()->rowCount(), 1);
+    QCOMPARE(app.mainWindow()->ledgerPane()->entryList()->cell(0, 2), QStringLiteral("shop entry"));
     QCOMPARE(finished.count(), 0);
 
     app.mainWindow()->close();

@@ -1,4 +1,4 @@
-#include "ledger/main_window.h"
+#include "app/main_window.h"
 #include "support/test_folder.h"
 #include "ui/record_list.h"
 #include "users/user_account_window.h"
@@ -447,7 +447,7 @@ void UserAccountsTest::accountSetChangesAtTheNextLogin()
         acted = true;
         w->close();
     });
-    main.command("帐号管理")->trigger();
+    main.commands().action(Command::UserAccounts)->trigger();
     QVERIFY(acted);
     QCOMPARE(t.session.CurrentAccountSetId, home);
     QCOMPARE(Users(t.data).login("admin", "admin")->accountSetId, shop);

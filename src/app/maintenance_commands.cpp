@@ -1,6 +1,7 @@
-#include "maintenance/maintenance_commands.h"
+#include "app/maintenance_commands.h"
 
-#include "ledger/main_window.h"
+#include "app/main_window.h"
+#include "ledger/ledger_pane.h"
 #include "maintenance/data_file_maintenance.h"
 #include "maintenance/passphrase_window.h"
 #include "maintenance/settings_window.h"
@@ -14,11 +15,30 @@
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QImageReader>
+#include <QLayout>
+
+#include <cmath>
 
 namespace {
 
 const QString BackupFilter = QStringLiteral("备份文件|*.mdb");
+
+// Text stands out from its background when their contrast (as WCAG measures it) is
+// at least 1.6 to 1; black on the darkest desktop backgrounds is below that.
+bool readable(const QColor &text, const QColor &background)
+{
+    auto luminance = [](const QColor &c) {
+        auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double a = luminance(text), b = luminance(background);
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05) >= 1.6;
+}
+
+// The view modes of RecordList, by number, as "查看(&C)" offers them.
+const Command ViewModes[] = {Command::LargeIcons, Command::SmallIcons, Command::ListMode, Command::Details};
 
 QString withCode(const QString &head, const StoreError &error)
 {
@@ -31,6 +51,88 @@ QString withCode(const QString &head, const StoreError &error)
 MaintenanceCommands::MaintenanceCommands(MainWindow &window, const AppContext &context)
     : QObject(&window), window_(window), context_(context)
 {
+    Commands &commands = window.commands();
+    commands.on(Command::Settings, this, &MaintenanceCommands::openSettings);
+    commands.on(Command::Backup, this, &MaintenanceCommands::backup);
+    commands.on(Command::Restore, this, &MaintenanceCommands::restore);
+    commands.on(Command::Compact, this, &MaintenanceCommands::compact);
+    commands.on(Command::Passphrase, this, &MaintenanceCommands::changePassphrase);
+    connect(&window, &MainWindow::unloading, this, &MaintenanceCommands::automaticBackup);
+    for (int mode = 0; mode < int(std::size(ViewModes)); ++mode)
+        commands.on(ViewModes[mode], this, [this, mode] { setViewMode(mode); });
+    commands.on(Command::GridLines, this, &MaintenanceCommands::toggleGridLines);
+    commands.on(Command::ListFont, this, &MaintenanceCommands::chooseFont);
+    commands.on(Command::BackgroundColour, this, &MaintenanceCommands::chooseBackgroundColour);
+    commands.on(Command::BackgroundPicture, this, &MaintenanceCommands::chooseBackgroundPicture);
+    commands.on(Command::DefaultAppearance, this, &MaintenanceCommands::resetAppearance);
+}
+
+RecordList *MaintenanceCommands::entryList() const { return window_.ledgerPane()->entryList(); }
+
+RecordList *MaintenanceCommands::searchList() const { return window_.ledgerPane()->searchList(); }
+
+void MaintenanceCommands::LoadShow()
+{
+    ViewSettingsRow row;
+    try {
+        row = ViewSettings(context_.data).read();
+    } catch (const StoreError &) {
+        return;
+    }
+    RecordList *entries = entryList();
+    // A value that cannot be applied (a font that is not installed, a colour that is not
+    // a decimal number such as "#000000", a picture that is no file such as "0") leaves
+    // that attribute as it was; the others are still applied.
+    for (RecordList *list : {entries, searchList()}) {
+        if (auto grid = Formats::readFlag(row.grid))
+            list->setGridLines(*grid);
+        bool ok = false;
+        const int mode = row.viewMode.trimmed().toInt(&ok);
+        if (ok && mode >= RecordList::LargeIcons && mode <= RecordList::Details)
+            list->setViewMode(mode);
+        QFont font = list->listFont();
+        if (!row.font.trimmed().isEmpty() && QFontDatabase::hasFamily(row.font.trimmed()))
+            font.setFamily(row.font.trimmed());
+        const double size = row.fontSize.trimmed().toDouble(&ok);
+        if (ok && size > 0 && size <= 200)
+            font.setPointSizeF(size);
+        if (auto colour = Formats::colourFromNumber(row.textColour))
+            list->setTextColour(*colour);
+        if (auto bold = Formats::readFlag(row.bold))
+            font.setBold(*bold);
+        if (auto italic = Formats::readFlag(row.italic))
+            font.setItalic(*italic);
+        list->setListFont(font);
+        // Only the entry list shows the picture.
+        if (list == entries && !row.picture.trimmed().isEmpty()) {
+            const QString picture = context_.folder.file(row.picture.trimmed());
+            if (QFileInfo(picture).isFile())
+                list->setBackgroundPicture(picture);
+        }
+        if (auto colour = Formats::colourFromNumber(row.backColour))
+            list->setBackgroundColour(*colour);
+    }
+    if (row.image2 == ViewSettings::image2Click()) {
+        if (QWidget *centre = window_.centralWidget(); centre && centre->layout())
+            centre->layout()->activate();
+        try {
+            ViewSettings(context_.data).keepImage2();
+        } catch (const StoreError &) {
+            // Loading goes on without it.
+        }
+    }
+    // Text that would vanish into its background (the same colour, or the stored black
+    // text on a dark desktop's background): both go back to the desktop's own colours.
+    for (RecordList *list : {entries, searchList()}) {
+        if (!readable(list->textColour(), list->backgroundColour())) {
+            list->setBackgroundColour(QColor());
+            list->setTextColour(QColor());
+        }
+    }
+    const int mode = entries->viewMode();
+    if (mode >= 0 && mode < int(std::size(ViewModes)))
+        window_.commands().action(ViewModes[mode])->setChecked(true);
+    window_.commands().action(Command::GridLines)->setChecked(entries->gridLines());
 }
 
 void MaintenanceCommands::backup()
@@ -150,30 +252,26 @@ template <typename Write> void MaintenanceCommands::store(Write write)
 
 void MaintenanceCommands::setViewMode(int mode)
 {
-    RecordList *entries = window_.entryList();
+    RecordList *entries = entryList();
     entries->setViewMode(mode);
-    window_.searchList()->setViewMode(mode);
-    const QString captions[] = {QStringLiteral("大图标"), QStringLiteral("小图标"), QStringLiteral("列表"),
-                                QStringLiteral("详细信息")};
-    if (QAction *item = window_.command(captions[entries->viewMode()]))
-        item->setChecked(true);
+    searchList()->setViewMode(mode);
+    window_.commands().action(ViewModes[entries->viewMode()])->setChecked(true);
     store([&](ViewSettings &settings) { settings.setViewMode(entries->viewMode()); });
 }
 
 void MaintenanceCommands::toggleGridLines()
 {
-    RecordList *entries = window_.entryList();
+    RecordList *entries = entryList();
     const bool on = !entries->gridLines();
     entries->setGridLines(on);
-    window_.searchList()->setGridLines(on);
-    if (QAction *item = window_.command(QStringLiteral("显示网格")))
-        item->setChecked(on);
+    searchList()->setGridLines(on);
+    window_.commands().action(Command::GridLines)->setChecked(on);
     store([&](ViewSettings &settings) { settings.setGridLines(entries->gridLines()); });
 }
 
 void MaintenanceCommands::chooseFont()
 {
-    RecordList *entries = window_.entryList();
+    RecordList *entries = entryList();
     const QFont current = entries->listFont();
     Prompt::ListFont initial{current.family(), current.pointSizeF(), current.bold(), current.italic(),
                              entries->textColour()};
@@ -197,7 +295,7 @@ void MaintenanceCommands::chooseFont()
 
 void MaintenanceCommands::chooseBackgroundColour()
 {
-    RecordList *entries = window_.entryList();
+    RecordList *entries = entryList();
     const std::optional<QColor> chosen = context_.prompt.chooseColour(&window_, entries->backgroundColour());
     if (chosen)
         entries->setBackgroundColour(*chosen);
@@ -219,7 +317,7 @@ void MaintenanceCommands::chooseBackgroundPicture()
         return;
     }
     const QString copied = context_.folder.file(stored);
-    if (!window_.entryList()->setBackgroundPicture(copied)) {
+    if (!entryList()->setBackgroundPicture(copied)) {
         QImageReader reader(copied);
         reader.read();
         const QString reason = reader.errorString();

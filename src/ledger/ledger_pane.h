@@ -4,34 +4,37 @@
 #include "ledger/ledger_view.h"
 #include "ui/app_context.h"
 
-#include <QMainWindow>
+#include <QWidget>
 
-class QAction;
-class QActionGroup;
-class QCheckBox;
-class QComboBox;
-class QDateEdit;
-class QGroupBox;
+class Commands;
+class LedgerListModel;
 class QLabel;
 class QLineEdit;
-class QMenu;
-class QPushButton;
+class QStatusBar;
 class QTabBar;
-class QTextBrowser;
-class QTreeWidget;
 class QTimer;
+class QTreeWidget;
 class QTreeWidgetItem;
-class LedgerListModel;
 class RecordList;
+class SearchPanel;
 
-// The hub of the program: the ledger's date tree, the entry list and the search results,
-// the status bar with count and totals, and the menus and toolbar that open everything else.
-class MainWindow : public QMainWindow, public LedgerView {
+// The ledger as the main window shows it: the date tree, the entry list "收支明细" and
+// the search results "统计查询" with the search panel, the quick filter, and status-bar
+// panels 2 to 6 with the list's count and totals. It serves the ledger's commands
+// (adding, modifying, deleting, refreshing) and is the LedgerView of the commands that
+// work on what it lists.
+class LedgerPane : public QWidget, public LedgerView {
     Q_OBJECT
 public:
-    explicit MainWindow(const AppContext &context, QWidget *parent = nullptr);
+    explicit LedgerPane(const AppContext &context, QWidget *parent = nullptr);
 
-    // The whole load sequence; run when the window opens and again after a restore.
+    // Connects the ledger's commands to the pane.
+    void serve(Commands &commands);
+    // Puts panels 2 to 6 into the window's status bar, after what it holds.
+    void addPanelsTo(QStatusBar *bar);
+
+    // The pane's part of loading the window (and of a restore): the columns, the newest
+    // hundred entries, the tree, panel 2, the search panel's choices and dates.
     void loadEverything();
     // Column headers of both entry lists.
     void LoadView();
@@ -39,22 +42,17 @@ public:
     void LoadData(const QString &key);
     // Rebuilds the date tree; no node is selected afterwards.
     void LoadTreeView();
-    // Applies the stored appearance to both entry lists.
-    void LoadShow();
     // Refresh: the entries of the selected node, then the tree, which keeps that node
     // selected.
     void refresh() override;
 
-    // What the window shows, for the commands beside it.
+    // What the pane shows, for the commands beside it.
     EntryQuery listOnShow() const override;
     QString listCaption() const override;
     QString accountSetName() const override;
     void showSearch(const SearchRequest &request) override;
-    QWidget *viewWindow() override { return this; }
+    QWidget *viewWindow() override { return window(); }
 
-    void logout();
-    void exitProgram();
-    void startCalculator();
     // Opens the selected entry of a list for modifying; "请选择记录！" when none is selected.
     // Saving updates that list's row in place.
     void modifyEntry(RecordList *list);
@@ -73,8 +71,6 @@ public:
     void Search();
     // What the search panel asks for.
     SearchRequest searchRequest() const;
-    void financeSummary();
-    void batchImport();
     void showTab(int index);
 
     RecordList *entryList() const { return entryList_; }
@@ -87,48 +83,24 @@ public:
     void applyFilter();
     QTreeWidget *tree() const { return tree_; }
     QTreeWidgetItem *treeNode(const QString &key) const;
+    // Panels 2 to 6; empty for any other number.
     QString panelText(int panel) const;
-    void setPanelText(int panel, const QString &text);
     // Panels 3 to 6 of a tab's list (0 the entry list, 1 the search results); each list
     // keeps its own, shown while its tab is.
     void showPanels(int tab, const LedgerPanels &panels);
-    // The menu item (or, with toolbar, the toolbar button) with this caption.
-    QAction *command(const QString &caption, bool toolbar = false) const;
-    QMenu *financeMenu() const { return financeMenu_; }
-
-signals:
-    // The window goes away: exit, close or logout. The automatic backup runs here.
-    void unloading();
-    void loggedOut();
-    void programEnded();
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void buildMenus();
-    void buildToolbar();
-    void buildCentre();
-    QGroupBox *buildSearchPanel();
-    void buildStatusBar();
-    void connectCommands();
-    void fillSearchChoices();
-    void resetSearchDates();
+    void setPanelText(int panel, const QString &text);
     void nodeClicked(QTreeWidgetItem *item);
     // Reads a list for its query; a list that cannot be read lists nothing.
-    void load(LedgerListModel *model, RecordList *list, const EntryQuery &query);
+    void read(LedgerListModel *model, RecordList *list, const EntryQuery &query);
     LedgerPanels panelsOf(int tab) const;
-    void unload();
 
     AppContext context_;
     Ledger ledger_;
-
-    QMenu *financeMenu_ = nullptr;
-    QList<QAction *> menuActions_;
-    QList<QAction *> toolbarActions_;
-    QActionGroup *viewModes_ = nullptr;
-    QAction *gridAction_ = nullptr;
 
     QTreeWidget *tree_ = nullptr;
     QTabBar *tabs_ = nullptr;
@@ -138,22 +110,9 @@ private:
     LedgerListModel *results_ = nullptr;  // what ListView2 shows
     QLineEdit *filter_ = nullptr;
     QTimer *filterPause_ = nullptr;
-    QGroupBox *searchPanel_ = nullptr;
-    QTextBrowser *browser_ = nullptr;
-    QLabel *panels_[6] = {};
+    SearchPanel *searchPanel_ = nullptr;
+    QLabel *panels_[5] = {};  // panels 2 to 6
     LedgerPanels tabPanels_[2];
     QTreeWidgetItem *currentBeforePress_ = nullptr;
     SearchRequest lastSearch_;
-
-    QCheckBox *check_[7] = {};  // Check1 .. Check6 at their own numbers
-    QDateEdit *fromDate_ = nullptr;
-    QDateEdit *toDate_ = nullptr;
-    QComboBox *handlers_ = nullptr;      // Combo1
-    QComboBox *incomeItems_ = nullptr;   // Combo2
-    QComboBox *expenseItems_ = nullptr;  // Combo3
-    QComboBox *methods_ = nullptr;       // Combo4
-    QLineEdit *summaryText_ = nullptr;   // Text1
-    QPushButton *searchButton_ = nullptr;
-
-    bool unloaded_ = false;
 };

@@ -5,14 +5,20 @@
 #include <QObject>
 
 class MainWindow;
+class RecordList;
 
 // The main window's commands for the data file and the entry lists' appearance: backup,
-// restore, compaction, the data file's passphrase, the settings window, the automatic backup when the window goes
-// away, and the items of the "查看(&C)" menu.
+// restore, compaction, the data file's passphrase, the settings window, the automatic
+// backup when the window goes away, and the items of the "查看(&C)" menu. They work on the
+// window as a whole (a restore loads it again), so they belong to the shell.
 class MaintenanceCommands : public QObject {
     Q_OBJECT
 public:
+    // Connects itself to the window's commands and to its going away.
     MaintenanceCommands(MainWindow &window, const AppContext &context);
+
+    // Applies the stored appearance to both entry lists and ticks it in "查看(&C)".
+    void LoadShow();
 
     void backup();
     void restore();
@@ -34,6 +40,8 @@ public:
 private:
     // A settings write that failed is reported; the lists keep what they show.
     template <typename Write> void store(Write write);
+    RecordList *entryList() const;
+    RecordList *searchList() const;
 
     MainWindow &window_;
     AppContext context_;

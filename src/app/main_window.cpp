@@ -1,0 +1,189 @@
+#include "app/main_window.h"
+
+#include "app/maintenance_commands.h"
+#include "catalogue/catalogue_manager.h"
+#include "contacts/address_book_window.h"
+#include "diary/diary_window.h"
+#include "export/export_commands.h"
+#include "fileimport/batch_import.h"
+#include "info/help_commands.h"
+#include "ledger/ledger_pane.h"
+#include "ledger/recycle_bin_commands.h"
+#include "reports/report_commands.h"
+#include "store/program_folder.h"
+#include "store/session.h"
+#include "ui/icons.h"
+#include "ui/launcher.h"
+#include "ui/prompt.h"
+#include "ui/record_list.h"
+#include "ui/skin.h"
+#include "users/user_account_window.h"
+#include "vault/password_box_window.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTextBrowser>
+#include <QToolBar>
+#include <QUrl>
+
+MainWindow::MainWindow(const AppContext &context, QWidget *parent)
+    : QMainWindow(parent), context_(context), commands_(new Commands(this))
+{
+    Skin::attach();
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("个人Tallyra Beat 2.64"));
+    setWindowIcon(Icons::icon(Icons::Glyph::App));
+    resize(980, 640);
+
+    buildMenus();
+    buildToolbar();
+    ledger_ = new LedgerPane(context_, this);
+    setCentralWidget(ledger_);
+    buildStatusBar();
+    connectSubsystems();
+    loadEverything();
+}
+
+void MainWindow::buildMenus()
+{
+    for (Menu m : {Menu::System, Menu::View, Menu::Finance, Menu::Tools, Menu::Help})
+        menus_ << menuBar()->addMenu(Commands::menuTitle(m));
+    for (const CommandRow &row : Commands::table()) {
+        QMenu *into = menu(row.menu);
+        if (!into)
+            continue;
+        if (row.lineBefore)
+            into->addSeparator();
+        into->addAction(commands_->action(row.command));
+    }
+}
+
+QMenu *MainWindow::menu(Menu menu) const
+{
+    const int index = int(menu) - int(Menu::System);
+    return index >= 0 && index < menus_.size() ? menus_[index] : nullptr;
+}
+
+void MainWindow::buildToolbar()
+{
+    QToolBar *toolbar = addToolBar(QStringLiteral("Toolbar1"));
+    toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    toolbar->setMovable(false);
+    toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    toolbar->setIconSize(QSize(24, 24));
+    for (QAction *button : commands_->buttons())
+        toolbar->addAction(button);
+
+    // The small browser pane with the local start page sits at the toolbar's right end.
+    auto *spacer = new QWidget(toolbar);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    toolbar->addWidget(spacer);
+    browser_ = new QTextBrowser(toolbar);
+    browser_->setObjectName(QStringLiteral("WebBrowser1"));
+    browser_->setFixedSize(1215 / 15, 855 / 15);
+    browser_->setOpenLinks(false);
+    browser_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    browser_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    toolbar->addWidget(browser_);
+}
+
+void MainWindow::buildStatusBar()
+{
+    QStatusBar *bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    userPanel_ = new QLabel(bar);
+    userPanel_->setObjectName(QStringLiteral("Panel1"));
+    userPanel_->setFrameShape(QFrame::StyledPanel);
+    bar->addWidget(userPanel_, 2);
+    ledger_->addPanelsTo(bar);
+}
+
+void MainWindow::connectSubsystems()
+{
+    // The frame: logout, exit and the calculator.
+    commands_->on(Command::Logout, this, &MainWindow::logout);
+    commands_->on(Command::Exit, this, &MainWindow::exitProgram);
+    commands_->on(Command::Calculator, this, &MainWindow::startCalculator);
+    // The right mouse button over the entry list pops up "财务管理(&B)".
+    connect(ledger_->entryList(), &RecordList::rightButtonReleased, this,
+            [this](const QPoint &pos) { menu(Menu::Finance)->popup(pos); });
+
+    // The ledger pane, and the commands that work on what it lists.
+    ledger_->serve(*commands_);
+    new RecycleBinCommands(*commands_, *ledger_, context_);
+    new ExportCommands(*commands_, *ledger_, context_);
+    new ReportCommands(*commands_, *ledger_, context_);
+    commands_->opens<BatchImport>(Command::Import, this, context_);
+
+    // The catalogue manager and the user accounts. The search panel's choices keep what
+    // they were given at start-up; the entry editor reads the catalogue when it opens.
+    commands_->opens<CatalogueManager>(Command::Catalogue, this, context_);
+    commands_->opens<UserAccountWindow>(Command::UserAccounts, this, context_);
+
+    // Backup, restore, compaction, automatic backup and the appearance of the lists.
+    upkeep_ = new MaintenanceCommands(*this, context_);
+
+    // The organisers, each a modal window of its own, and help.
+    commands_->opens<PasswordBoxWindow>(Command::PasswordBox, this, context_);
+    commands_->opens<DiaryWindow>(Command::Diary, this, context_);
+    commands_->opens<AddressBookWindow>(Command::AddressBook, this, context_);
+    new HelpCommands(*commands_, *this, context_);
+}
+
+void MainWindow::loadEverything()
+{
+    ledger_->loadEverything();
+    userPanel_->setText(QStringLiteral("用户：") + context_.session.CurrentUserName);
+    browser_->setSource(QUrl::fromLocalFile(context_.folder.installed(QStringLiteral("Plug-Ins/update.html"))));
+    LoadShow();
+}
+
+QString MainWindow::panelText(int panel) const { return panel == 1 ? userPanel_->text() : ledger_->panelText(panel); }
+
+void MainWindow::LoadShow() { upkeep_->LoadShow(); }
+
+void MainWindow::startCalculator()
+{
+    if (!context_.launcher.startCalculator())
+        context_.prompt.information(this, QStringLiteral("提示"),
+                                    QStringLiteral("没有找到计算器程序，请先安装一个桌面计算器（例如 galculator）。"));
+}
+
+void MainWindow::unload()
+{
+    if (unloaded_)
+        return;
+    unloaded_ = true;
+    emit unloading();
+}
+
+void MainWindow::logout()
+{
+    if (context_.prompt.message(this, Prompt::Icon::Information, QStringLiteral("信息："),
+                                QStringLiteral("是否注销当前用户：") + context_.session.CurrentUserName,
+                                Prompt::Buttons::OkCancel, Prompt::Answer::Ok) != Prompt::Answer::Ok)
+        return;
+    unload();
+    emit loggedOut();
+}
+
+void MainWindow::exitProgram()
+{
+    if (context_.prompt.message(this, Prompt::Icon::Question, QStringLiteral("系统提示"),
+                                QStringLiteral("您真的要退出Tallyra吗？"), Prompt::Buttons::YesNo,
+                                Prompt::Answer::No) != Prompt::Answer::Yes)
+        return;
+    unload();
+    emit programEnded();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (!unloaded_) {
+        unload();
+        emit programEnded();
+    }
+    event->accept();
+}

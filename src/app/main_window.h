@@ -1,0 +1,63 @@
+#pragma once
+
+#include "ui/app_context.h"
+#include "ui/commands.h"
+
+#include <QMainWindow>
+
+class LedgerPane;
+class MaintenanceCommands;
+class QLabel;
+class QMenu;
+class QTextBrowser;
+
+// The program's frame, "个人Tallyra Beat 2.64": the menus and the toolbar built from the
+// command table, the status bar, the small browser pane and the ledger pane. It alone
+// knows every subsystem: each one's commands are connected here, in one place. Logging
+// out, exiting and closing end it; the automatic backup runs as it goes.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(const AppContext &context, QWidget *parent = nullptr);
+
+    // The whole load sequence; run when the window opens and again after a restore.
+    void loadEverything();
+    // Applies the stored appearance to both entry lists and ticks it in "查看(&C)".
+    void LoadShow();
+
+    void logout();
+    void exitProgram();
+    void startCalculator();
+
+    LedgerPane *ledgerPane() const { return ledger_; }
+    Commands &commands() const { return *commands_; }
+    QMenu *menu(Menu menu) const;
+    // Status-bar panel 1 ("用户：") and the ledger's panels 2 to 6.
+    QString panelText(int panel) const;
+
+signals:
+    // The window goes away: exit, close or logout. The automatic backup runs here.
+    void unloading();
+    void loggedOut();
+    void programEnded();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildToolbar();
+    void buildStatusBar();
+    // Connects every subsystem's commands: the one place that knows them all.
+    void connectSubsystems();
+    void unload();
+
+    AppContext context_;
+    Commands *commands_;
+    LedgerPane *ledger_ = nullptr;
+    MaintenanceCommands *upkeep_ = nullptr;
+    QList<QMenu *> menus_;  // by Menu, from System
+    QTextBrowser *browser_ = nullptr;
+    QLabel *userPanel_ = nullptr;  // Panel1
+    bool unloaded_ = false;
+};
