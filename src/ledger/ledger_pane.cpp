@@ -309,14 +309,22 @@ void LedgerPane::showPanels(int tab, const LedgerPanels &panels)
     setPanelText(6, panels.balance);
 }
 
-void LedgerPane::modifyEntry(RecordList *list)
+std::optional<qint64> LedgerPane::selectedEntry(RecordList *list)
 {
     bool isNumber = false;
     const qint64 id = list->selectedId().toLongLong(&isNumber);
     if (!isNumber) {
         context_.prompt.information(window(), QStringLiteral("提示"), QStringLiteral("请选择记录！"));
-        return;
+        return std::nullopt;
     }
+    return id;
+}
+
+void LedgerPane::modifyEntry(RecordList *list)
+{
+    const std::optional<qint64> id = selectedEntry(list);
+    if (!id)
+        return;
     const int row = list->selectedRow();
     LedgerListModel *model = list == searchList_ ? results_ : entries_;
     EntryEditor editor(context_, window());
@@ -325,7 +333,7 @@ void LedgerPane::modifyEntry(RecordList *list)
         if (model->idAt(row) == entry.id)
             model->updateEntry(row, entry);
     });
-    if (editor.openForModifying(id))
+    if (editor.openForModifying(*id))
         editor.exec();
 }
 
@@ -342,12 +350,10 @@ void LedgerPane::addEntry()
 void LedgerPane::del()
 {
     RecordList *list = listOnShowWidget();
-    bool isNumber = false;
-    const qint64 id = list->selectedId().toLongLong(&isNumber);
-    if (!isNumber) {
-        context_.prompt.information(window(), QStringLiteral("提示"), QStringLiteral("请选择记录！"));
+    const std::optional<qint64> selected = selectedEntry(list);
+    if (!selected)
         return;
-    }
+    const qint64 id = *selected;
     const int row = list->selectedRow();
     if (!context_.prompt.confirm(window(), QStringLiteral("提示"), QStringLiteral("确定删除选定的信息吗?")))
         return;

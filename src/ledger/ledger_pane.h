@@ -94,6 +94,8 @@ protected:
 
 private:
     void setPanelText(int panel, const QString &text);
+    // The id of the entry selected in a list; "请选择记录！" and nothing when none is.
+    std::optional<qint64> selectedEntry(RecordList *list);
     void nodeClicked(QTreeWidgetItem *item);
     // Reads a list for its query; a list that cannot be read lists nothing.
     void read(LedgerListModel *model, RecordList *list, const EntryQuery &query);
