@@ -199,20 +199,12 @@ void MaintenanceCommands::compact()
                        Prompt::Buttons::YesNo, Prompt::Answer::No) != Prompt::Answer::Yes)
         return;
     DataFileMaintenance maintenance(context_.data, context_.folder);
-    try {
-        if (!maintenance.compactIntoScratch())
-            return;
-    } catch (const StoreError &error) {
-        prompt.reportError(&window_, error);
+    const std::optional<bool> compacted = prompt.attempt(&window_, [&] { return maintenance.compactIntoScratch(); });
+    if (!compacted || !*compacted)
         return;
-    }
     prompt.message(&window_, Prompt::Icon::Warning, QStringLiteral("注意"),
                    QStringLiteral("压缩成功！请您点击确定，将使用这个数据库。如果发生了错误，请您参见联机帮助的解决办法。"));
-    try {
-        maintenance.replaceWithScratch();
-    } catch (const StoreError &error) {
-        prompt.reportError(&window_, error);
-    }
+    prompt.attempt(&window_, [&] { maintenance.replaceWithScratch(); });
 }
 
 void MaintenanceCommands::openSettings()
@@ -223,14 +215,12 @@ void MaintenanceCommands::openSettings()
 
 void MaintenanceCommands::changePassphrase()
 {
-    try {
-        context_.data.OpenDataFile();
-        if (context_.data.isReadOnly())
-            throw context_.data.readOnlyError();
-    } catch (const StoreError &error) {
-        context_.prompt.reportError(&window_, error);
+    if (!context_.prompt.attempt(&window_, [this] {
+            context_.data.OpenDataFile();
+            if (context_.data.isReadOnly())
+                throw context_.data.readOnlyError();
+        }))
         return;
-    }
     PassphraseWindow window(context_, &window_);
     window.exec();
 }
@@ -242,12 +232,10 @@ void MaintenanceCommands::automaticBackup()
 
 template <typename Write> void MaintenanceCommands::store(Write write)
 {
-    try {
+    context_.prompt.attempt(&window_, [&] {
         ViewSettings settings(context_.data);
         write(settings);
-    } catch (const StoreError &error) {
-        context_.prompt.reportError(&window_, error);
-    }
+    });
 }
 
 void MaintenanceCommands::setViewMode(int mode)

@@ -189,15 +189,15 @@ void CatalogueManager::labelEdited(QTreeWidgetItem *item)
         return;
     editing_ = nullptr;  // the text put back below must not come here again
     const QString text = item->text(0);
-    try {
-        if (Catalogue(context_.data).rename(item->data(0, IdRole).toLongLong(), text))
-            return;
+    const qint64 id = item->data(0, IdRole).toLongLong();
+    const std::optional<bool> renamed =
+        context_.prompt.attempt(this, [&] { return Catalogue(context_.data).rename(id, text); });
+    if (!renamed) {
+        item->setText(0, editingText_);
+    } else if (!*renamed) {
         // The row went away in the meantime: show the lists as they are, once the
         // editor has closed.
         QMetaObject::invokeMethod(this, &CatalogueManager::LoadTreeView, Qt::QueuedConnection);
-    } catch (const StoreError &error) {
-        context_.prompt.reportError(this, error);
-        item->setText(0, editingText_);
     }
 }
 
