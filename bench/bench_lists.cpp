@@ -33,9 +33,11 @@ struct Setup {
 
 Setup &setup(benchmark::State &state)
 {
-    static std::map<int, std::unique_ptr<Setup>> setups;
+    // Kept until the program ends, never destroyed: a window must go before the
+    // application object does, and statics go after it.
+    static auto *setups = new std::map<int, std::unique_ptr<Setup>>;
     const int perSet = int(state.range(0));
-    auto &s = setups[perSet];
+    auto &s = (*setups)[perSet];
     if (!s)
         s = std::make_unique<Setup>(perSet);
     return *s;
