@@ -83,11 +83,17 @@ void LoginWindow::paintEvent(QPaintEvent *)
 
 void LoginWindow::login()
 {
-    const std::optional<LoginResult> user =
-        context_.prompt.onRecord(this, QStringLiteral("信息"), QStringLiteral("密码错误或用户名不存在，请重新输入！"),
-                                 [&] { return Users(context_.data).login(userName_->text(), password_->text()); });
-    if (!user)
+    std::optional<LoginResult> user;
+    try {
+        user = Users(context_.data).login(userName_->text(), password_->text());
+    } catch (const StoreError &error) {
+        context_.prompt.reportError(this, error);
         return;
+    }
+    if (!user) {
+        context_.prompt.information(this, QStringLiteral("信息"), QStringLiteral("密码错误或用户名不存在，请重新输入！"));
+        return;
+    }
     context_.session.CurrentUserName = user->userName;
     context_.session.CurrentAccountSetId = user->accountSetId;
     emit loggedIn();
