@@ -2,6 +2,8 @@
 
 #include <QActionGroup>
 
+#include <algorithm>
+
 using Icons::Glyph;
 
 namespace {
@@ -76,14 +78,6 @@ const CommandRow Table[] = {
 } // namespace
 
 std::span<const CommandRow> Commands::table() { return Table; }
-
-const CommandRow &Commands::row(Command command)
-{
-    for (const CommandRow &row : Table)
-        if (row.command == command)
-            return row;
-    Q_UNREACHABLE();
-}
 
 QString Commands::menuTitle(Menu menu)
 {

@@ -58,7 +58,6 @@ public:
     explicit Commands(QObject *owner);
 
     static std::span<const CommandRow> table();
-    static const CommandRow &row(Command command);
     // "系统设置(&S)", ...
     static QString menuTitle(Menu menu);
 
