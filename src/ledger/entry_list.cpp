@@ -93,13 +93,9 @@ EntryList::EntryList(DataFile &data, EntryQuery query, Reading reading) : data_(
         return;
     }
     if (reading == Reading::Progressive && whole && query_.sortColumn < 0) {
-        // Newest month first; entries without a text date sort after every date (numbers
-        // after texts, no date last).
-        MonthTotals months(data_);
-        for (const SqlCondition &c : MonthTotals::noMonthConditions())
-            pending_.push_back(c);
-        for (const QString &month : months.months(query_.accountSet))
-            pending_.push_back(MonthTotals::monthCondition(month));
+        // Newest month first, in the order of the dates: blobs before every text, numbers
+        // after them, no date last.
+        pending_ = MonthTotals::parts(MonthTotals(data_).spans(query_.accountSet));
         return;
     }
     Batch batch;
@@ -157,8 +153,8 @@ SqlCondition EntryList::condition(const EntryQuery &query)
             c.values << query.accountSet;
             break;
         case LedgerSpan::Period:
-            c.text += QStringLiteral(" and data >= ? and data < ?");
-            c.values << span.from << span.until;
+            c.text += QStringLiteral(" and ") + span.period.text;
+            c.values += span.period.values;
             break;
         case LedgerSpan::Nothing:
             c.text += QStringLiteral(" and 0");

@@ -1,7 +1,9 @@
 #include "ledger/ledger.h"
 #include "core/dates.h"
+#include "core/password_hash.h"
 
 #include "ledger/entry_list.h"
+#include "ledger/month_totals.h"
 #include "ledger/recycle_bin.h"
 #include "store/data_file.h"
 #include "ui/formats.h"
@@ -17,35 +19,32 @@ namespace {
 
 const QString EntryColumns = QStringLiteral("select id, data, t1, t2, t3, t4, t5, content from jizhang ");
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-// "yyyy-mm-dd" (and longer texts that start with it).
-bool isStoredDate(std::string_view d)
-{
-    return d.size() >= 10 && d[4] == '-' && d[7] == '-' && isDigit(d[0]) && isDigit(d[1]) && isDigit(d[2]) &&
-           isDigit(d[3]) && isDigit(d[5]) && isDigit(d[6]) && isDigit(d[8]) && isDigit(d[9]);
-}
-
 } // namespace
 
 LedgerSpan LedgerSpan::forKey(const QString &key)
 {
     if (key.isEmpty() || key == QLatin1String("0_"))
-        return {All, {}, {}};
+        return {All, {}};
     if (key == QLatin1String("100"))
-        return {Newest, {}, {}};
+        return {Newest, {}};
     static const QRegularExpression year(QStringLiteral(R"(^(\d{4})_$)"));
     static const QRegularExpression month(QStringLiteral(R"(^(\d{4})_(\d{1,2})_$)"));
     if (auto m = year.match(key); m.hasMatch()) {
-        QDate first(m.captured(1).toInt(), 1, 1);
-        return {Period, Dates::storedDate(first), Dates::storedDate(first.addYears(1))};
+        const int first = Dates::monthIndex(m.captured(1).toInt(), 1);
+        if (first >= Dates::FirstMonth)
+            // Between its first and its last month lie texts of no month ("2008-1-5").
+            return {Period,
+                    {QStringLiteral("data >= ? and data < ? and ") + Dates::monthKeySql(QStringLiteral("data")) +
+                         QStringLiteral(" <> ''"),
+                     {Dates::monthKey(first), Dates::monthEnd(first + 11)}}};
     }
     if (auto m = month.match(key); m.hasMatch()) {
-        QDate first(m.captured(1).toInt(), m.captured(2).toInt(), 1);
-        if (first.isValid())
-            return {Period, Dates::storedDate(first), Dates::storedDate(first.addMonths(1))};
+        const int number = m.captured(2).toInt();
+        const int index = Dates::monthIndex(m.captured(1).toInt(), number);
+        if (number >= 1 && number <= 12 && index >= Dates::FirstMonth)
+            return {Period, {QStringLiteral("data >= ? and data < ?"), {Dates::monthKey(index), Dates::monthEnd(index)}}};
     }
-    return {Nothing, {}, {}};
+    return {Nothing, {}};
 }
 
 QList<RecordColumn> Ledger::columns()
@@ -85,34 +84,10 @@ LedgerPage Ledger::LoadData(const QString &key, int accountSet)
 
 std::vector<LedgerMonth> Ledger::months(int accountSet)
 {
-    // One index seek per month instead of a walk over every entry.
     std::vector<LedgerMonth> result;
-    Statement next = data_.query(
-        QStringLiteral("select data from jizhang where muluID=? and data >= ? order by data limit 1"));
-    Statement after = data_.query(
-        QStringLiteral("select data from jizhang where muluID=? and data > ? order by data limit 1"));
-    QString from;  // the empty text sorts before every date
-    bool inclusive = true;
-    for (;;) {
-        Statement &st = inclusive ? next : after;
-        st.reset();
-        st.bindAll({accountSet, from});
-        if (!st.step())
-            break;
-        const QString date = st.text(0);
-        QDate month;
-        if (isStoredDate(date.toStdString()))
-            month = QDate(date.left(4).toInt(), date.mid(5, 2).toInt(), 1);
-        if (!month.isValid()) {
-            // A date not in the stored form has no place in the tree; step past it.
-            from = date;
-            inclusive = false;
-            continue;
-        }
-        result.push_back({month.year(), month.month()});
-        from = Dates::storedDate(month.addMonths(1));
-        inclusive = true;
-    }
+    for (const DateSpan &span : MonthTotals(data_).spans(accountSet))
+        if (span.month >= 0)
+            result.push_back({Dates::yearOf(span.month), Dates::monthOfYear(span.month)});
     return result;
 }
 
@@ -364,7 +339,7 @@ ImportReport Ledger::importRows(const std::vector<ImportRow> &rows, int accountS
         if (blank)
             continue;  // an empty line of the pasted block: nothing to store
         const std::optional<QDate> date = Dates::readDate(row.date);
-        if (!date) {
+        if (!date || !Dates::isEntryDay(*date)) {
             report.badDate << row.number;
             continue;
         }

@@ -92,11 +92,11 @@ struct ImportReport {
 };
 
 // Which entries a ledger tree key stands for: "0_" (and the empty key) all entries,
-// "100" the newest hundred, "2008_" a year, "2008_3_" a month.
+// "100" the newest hundred, "2008_" a year, "2008_3_" a month. A month's entries are
+// those filed under it (Dates::monthOf), a year's those of its twelve months.
 struct LedgerSpan {
     enum Kind { All, Newest, Period, Nothing } kind = Nothing;
-    QString from;   // first date of the period, inclusive ("yyyy-mm-dd")
-    QString until;  // first date after the period, exclusive
+    SqlCondition period;  // Period: the condition on the date
     static LedgerSpan forKey(const QString &key);
 };
 

@@ -1,6 +1,8 @@
 #include "store/schema.h"
 
 #include "store/sqlite_db.h"
+#include "core/dates.h"
+#include "core/password_hash.h"
 #include "core/time_keys.h"
 
 #include <QDateTime>
@@ -66,24 +68,45 @@ CREATE TABLE IF NOT EXISTS jizhang_items (
     PRIMARY KEY (muluID, month, income, item)) WITHOUT ROWID;
 CREATE TABLE IF NOT EXISTS jizhang_items_stale (muluID INTEGER, month TEXT);
 CREATE INDEX IF NOT EXISTS jizhang_items_stale_key ON jizhang_items_stale(muluID, month);
-CREATE TRIGGER IF NOT EXISTS jizhang_items_insert AFTER INSERT ON jizhang BEGIN
-    INSERT INTO jizhang_items_stale SELECT new.muluID, substr(new.data, 1, 7) WHERE NOT EXISTS
-        (SELECT 1 FROM jizhang_items_stale WHERE muluID IS new.muluID AND month IS substr(new.data, 1, 7));
-END;
-CREATE TRIGGER IF NOT EXISTS jizhang_items_delete AFTER DELETE ON jizhang BEGIN
-    INSERT INTO jizhang_items_stale SELECT old.muluID, substr(old.data, 1, 7) WHERE NOT EXISTS
-        (SELECT 1 FROM jizhang_items_stale WHERE muluID IS old.muluID AND month IS substr(old.data, 1, 7));
-END;
-CREATE TRIGGER IF NOT EXISTS jizhang_items_update AFTER UPDATE OF data, t1, t2, t5, muluID ON jizhang BEGIN
-    INSERT INTO jizhang_items_stale SELECT old.muluID, substr(old.data, 1, 7) WHERE NOT EXISTS
-        (SELECT 1 FROM jizhang_items_stale WHERE muluID IS old.muluID AND month IS substr(old.data, 1, 7));
-    INSERT INTO jizhang_items_stale SELECT new.muluID, substr(new.data, 1, 7) WHERE NOT EXISTS
-        (SELECT 1 FROM jizhang_items_stale WHERE muluID IS new.muluID AND month IS substr(new.data, 1, 7));
-END;
--- A file that had entries before it had the sums: every month of it is stale.
-INSERT INTO jizhang_items_stale SELECT DISTINCT muluID, substr(data, 1, 7) FROM jizhang
-    WHERE NOT EXISTS (SELECT 1 FROM jizhang_items) AND NOT EXISTS (SELECT 1 FROM jizhang_items_stale);
 )SQL";
+
+// The triggers that mark the kept sums of a month stale (jizhang_items_stale) or drop
+// them (jizhang_months) when an entry of that month changes. The month of a date is the
+// program's own rule (Dates::monthKeySql), written out in plain SQL so that every other
+// program that writes the file runs them too; a date of no month has the key ''.
+QString monthTriggers()
+{
+    const QString oldMonth = Dates::monthKeySql(QStringLiteral("old.data"));
+    const QString newMonth = Dates::monthKeySql(QStringLiteral("new.data"));
+    auto mark = [](const QString &row, const QString &month) {
+        return QStringLiteral("    INSERT INTO jizhang_items_stale SELECT %1.muluID, %2 WHERE NOT EXISTS\n"
+                              "        (SELECT 1 FROM jizhang_items_stale WHERE muluID IS %1.muluID AND month IS %2);\n")
+            .arg(row, month);
+    };
+    auto drop = [](const QString &row, const QString &month) {
+        return QStringLiteral("    DELETE FROM jizhang_months WHERE muluID = %1.muluID AND month = %2;\n").arg(row, month);
+    };
+    QString sql;
+    sql += QStringLiteral("CREATE TRIGGER IF NOT EXISTS jizhang_items_insert AFTER INSERT ON jizhang BEGIN\n") +
+           mark(QStringLiteral("new"), newMonth) + QStringLiteral("END;\n");
+    sql += QStringLiteral("CREATE TRIGGER IF NOT EXISTS jizhang_items_delete AFTER DELETE ON jizhang BEGIN\n") +
+           mark(QStringLiteral("old"), oldMonth) + QStringLiteral("END;\n");
+    sql += QStringLiteral("CREATE TRIGGER IF NOT EXISTS jizhang_items_update AFTER UPDATE OF data, t1, t2, t5, muluID "
+                          "ON jizhang BEGIN\n") +
+           mark(QStringLiteral("old"), oldMonth) + mark(QStringLiteral("new"), newMonth) + QStringLiteral("END;\n");
+    sql += QStringLiteral("CREATE TRIGGER IF NOT EXISTS jizhang_months_insert AFTER INSERT ON jizhang BEGIN\n") +
+           drop(QStringLiteral("new"), newMonth) + QStringLiteral("END;\n");
+    sql += QStringLiteral("CREATE TRIGGER IF NOT EXISTS jizhang_months_delete AFTER DELETE ON jizhang BEGIN\n") +
+           drop(QStringLiteral("old"), oldMonth) + QStringLiteral("END;\n");
+    sql += QStringLiteral("CREATE TRIGGER IF NOT EXISTS jizhang_months_update AFTER UPDATE OF data, t1, t5, muluID "
+                          "ON jizhang BEGIN\n") +
+           drop(QStringLiteral("old"), oldMonth) + drop(QStringLiteral("new"), newMonth) + QStringLiteral("END;\n");
+    // A file that had entries before it had the sums: every month of it is stale.
+    sql += QStringLiteral("INSERT INTO jizhang_items_stale SELECT DISTINCT muluID, %1 FROM jizhang WHERE NOT EXISTS "
+                          "(SELECT 1 FROM jizhang_items) AND NOT EXISTS (SELECT 1 FROM jizhang_items_stale);\n")
+               .arg(Dates::monthKeySql(QStringLiteral("data")));
+    return sql;
+}
 
 // Counts and totals of each month of an account set's entries, for the list of all of
 // them. Any change to an entry, whoever makes it, drops its month's row; the program
@@ -93,16 +116,6 @@ CREATE TABLE IF NOT EXISTS jizhang_months (
     muluID INTEGER NOT NULL, month TEXT NOT NULL,
     entries INTEGER NOT NULL, income TEXT NOT NULL, expense TEXT NOT NULL,
     PRIMARY KEY (muluID, month)) WITHOUT ROWID;
-CREATE TRIGGER IF NOT EXISTS jizhang_months_insert AFTER INSERT ON jizhang BEGIN
-    DELETE FROM jizhang_months WHERE muluID = new.muluID AND month = ifnull(substr(new.data, 1, 7), '');
-END;
-CREATE TRIGGER IF NOT EXISTS jizhang_months_delete AFTER DELETE ON jizhang BEGIN
-    DELETE FROM jizhang_months WHERE muluID = old.muluID AND month = ifnull(substr(old.data, 1, 7), '');
-END;
-CREATE TRIGGER IF NOT EXISTS jizhang_months_update AFTER UPDATE OF data, t1, t5, muluID ON jizhang BEGIN
-    DELETE FROM jizhang_months WHERE muluID = old.muluID AND month = ifnull(substr(old.data, 1, 7), '');
-    DELETE FROM jizhang_months WHERE muluID = new.muluID AND month = ifnull(substr(new.data, 1, 7), '');
-END;
 )SQL";
 
 // The column choices of the batch import's "列对应" step, by the file's header line. A file
@@ -208,6 +221,7 @@ void create(Database &db)
         db.execute(QString::fromUtf8(CreateTables));
         db.execute(QString::fromUtf8(CreateIndexes));
         db.execute(QString::fromUtf8(CreateMonthTotals));
+        db.execute(monthTriggers());
         createImportMappings(db);
         db.execute(QString::fromUtf8(CreateBin));
         insertSeedRows(db);
@@ -234,9 +248,23 @@ void migrate(Database &db, int fromVersion)
     // and the month totals that "全部记录" adds up.
     // Version 6 replaced the index of amounts as numbers by one that leaves amounts that
     // are no number without a key, so that they sort after the numbers.
+    // Version 7 gave every kept sum one rule for the month of a date (see monthTriggers):
+    // its triggers are made anew, the sums of months under keys that are no month go, and
+    // every month is counted again by the rule.
+    if (fromVersion < 7) {
+        for (const char *trigger : {"jizhang_items_insert", "jizhang_items_delete", "jizhang_items_update",
+                                    "jizhang_months_insert", "jizhang_months_delete", "jizhang_months_update"})
+            db.execute(QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(QLatin1String(trigger)));
+    }
     db.execute(QStringLiteral("DROP INDEX IF EXISTS jizhang_muluID_kind_amount"));
     db.execute(QString::fromUtf8(CreateIndexes));
     db.execute(QString::fromUtf8(CreateMonthTotals));
+    if (fromVersion < 7) {
+        db.execute(QStringLiteral("DELETE FROM jizhang_months WHERE %1 IS NOT month")
+                       .arg(Dates::monthKeySql(QStringLiteral("month"))));
+        db.execute(QStringLiteral("DELETE FROM jizhang_items; DELETE FROM jizhang_items_stale;"));
+    }
+    db.execute(monthTriggers());
     db.execute(QStringLiteral("DROP INDEX IF EXISTS Tables_muluID_res"));
     // Version 5 added the recycle bin (a step that can run again on a file that has it;
     // version 3 was never used).
