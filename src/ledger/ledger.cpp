@@ -170,17 +170,24 @@ std::optional<LedgerEntry> Ledger::entry(qint64 id)
                        st.text(5),    st.text(6), st.text(7)};
 }
 
+QVariantList Ledger::storedFields(const LedgerEntry &e)
+{
+    using Formats::withoutNul;
+    return {withoutNul(e.date),   withoutNul(e.kind),   withoutNul(e.item),   withoutNul(e.method),
+            withoutNul(e.handler), withoutNul(e.amount), withoutNul(e.summary)};
+}
+
 qint64 Ledger::addEntry(const LedgerEntry &e, int accountSet)
 {
     return data_.insert(QStringLiteral("insert into jizhang (data, t1, t2, t3, t4, t5, content, muluID) "
                                        "values (?, ?, ?, ?, ?, ?, ?, ?)"),
-                        {e.date, e.kind, e.item, e.method, e.handler, e.amount, e.summary, accountSet});
+                        storedFields(e) << accountSet);
 }
 
 bool Ledger::updateEntry(const LedgerEntry &e)
 {
     return data_.exec(QStringLiteral("update jizhang set data=?,t1=?,t2=?,t3=?,t4=?,t5=?,content=? where id=?"),
-                      {e.date, e.kind, e.item, e.method, e.handler, e.amount, e.summary, e.id}) > 0;
+                      storedFields(e) << e.id) > 0;
 }
 
 RecordRow Ledger::listedRow(const LedgerEntry &e) { return row(e, Formats::firstLine(e.summary)); }
@@ -349,8 +356,9 @@ ImportReport Ledger::importRows(const std::vector<ImportRow> &rows, int accountS
             report.badAmount << row.number;
             continue;
         }
-        entries.push_back({0, Dates::storedDate(*date), income ? incomeKind() : QStringLiteral("支出"), row.item,
-                           row.method, row.handler, *amount, Formats::toStoredText(row.summary)});
+        entries.push_back({0, Dates::storedDate(*date), income ? incomeKind() : QStringLiteral("支出"),
+                           Formats::withoutNul(row.item), Formats::withoutNul(row.method),
+                           Formats::withoutNul(row.handler), *amount, Formats::toStoredText(row.summary)});
     }
     if (entries.empty())
         return report;

@@ -141,7 +141,7 @@ public:
 
     // One entry; nothing when there is no entry with that id.
     std::optional<LedgerEntry> entry(qint64 id);
-    // Adds an entry to an account set; returns its id.
+    // Adds an entry to an account set; returns its id. Texts are stored without NUL.
     qint64 addEntry(const LedgerEntry &entry, int accountSet);
     // Saves the entry's fields into the entry with its id; false when there is none.
     bool updateEntry(const LedgerEntry &entry);
@@ -188,5 +188,7 @@ public:
 
 private:
     static RecordRow row(const LedgerEntry &entry, const QString &summary);
+    // The entry's texts as they are stored (without NUL), date to summary.
+    static QVariantList storedFields(const LedgerEntry &entry);
     DataFile &data_;
 };
