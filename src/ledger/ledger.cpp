@@ -213,9 +213,11 @@ bool Ledger::deleteEntry(qint64 id)
 bool Ledger::passwordMatches(const QString &userName, const QString &password)
 {
     // A password never set counts as the empty password.
-    Statement st = data_.query(QStringLiteral("select id from user where 用户名=? and ifnull(密码,'') = ?"),
-                               {userName, password});
-    return st.step();
+    Statement st = data_.query(QStringLiteral("select ifnull(密码,'') from user where 用户名=?"), {userName});
+    while (st.step())
+        if (PasswordHash::matches(st.text(0), password))
+            return true;
+    return false;
 }
 
 int Ledger::deleteAll(int accountSet)

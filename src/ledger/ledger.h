@@ -151,7 +151,7 @@ public:
     // The row of an entry just saved by the editor: the whole summary.
     static RecordRow listRow(const LedgerEntry &entry);
     bool deleteEntry(qint64 id);
-    // True when the user's stored password is exactly this text.
+    // True when the password fits the user's stored one (PasswordHash::matches).
     bool passwordMatches(const QString &userName, const QString &password);
     // Deletes every entry of one account set; returns how many there were.
     int deleteAll(int accountSet);

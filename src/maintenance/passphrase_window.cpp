@@ -2,6 +2,7 @@
 
 #include "maintenance/data_file_maintenance.h"
 #include "store/data_file.h"
+#include "store/session.h"
 #include "ui/icons.h"
 #include "ui/prompt.h"
 
@@ -69,13 +70,21 @@ PassphraseWindow::PassphraseWindow(const AppContext &context, QWidget *parent) :
 void PassphraseWindow::confirm()
 {
     DataFile &data = context_.data;
+    FailureDelay &delay = context_.session.passphraseDelay;
+    if (const QString wait = delay.refusal(); !wait.isEmpty()) {
+        context_.prompt.information(this, QStringLiteral("提示"), wait);
+        return;
+    }
     const QString problem = DataFileMaintenance::passphraseProblem(
         data.passphrase(), current_ ? current_->text() : QString(), fresh_->text(), repeated_->text());
+    if (current_ && current_->text() != data.passphrase())
+        delay.failed();
     if (!problem.isEmpty()) {
         context_.prompt.information(this, QStringLiteral("提示"), problem);
         return;
     }
     const QString fresh = fresh_->text();
+    const QString old = data.passphrase();
     try {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         data.changePassphrase(fresh);

@@ -185,7 +185,7 @@ void insertSeedRows(Database &db)
                        QStringLiteral("本人"));
 
     db.prepare(QStringLiteral("insert into user (用户名, 密码, 注册时间, muluID) values (?, ?, ?, ?)"))
-        .bindAll({QStringLiteral("admin"), QStringLiteral("admin"),
+        .bindAll({QStringLiteral("admin"), PasswordHash::make(QStringLiteral("admin")),
                   now.toString(QStringLiteral("yyyy-MM-dd HH:mm")), accountSet})
         .run();
 }

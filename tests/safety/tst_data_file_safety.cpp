@@ -533,6 +533,7 @@ void DataFileSafetyTest::passphraseSetAskedAndRemoved()
         ScriptedPrompt prompt;
         prompt.typed << QStringLiteral("wrong") << std::nullopt;
         Application app(t.folder, prompt, t.launcher);
+        app.session().passphraseDelay.setClock(t.clock());
         app.start();
         QCOMPARE(prompt.shown.size(), 3);
         QCOMPARE(prompt.shown[0].kind, QStringLiteral("text"));
@@ -548,6 +549,8 @@ void DataFileSafetyTest::passphraseSetAskedAndRemoved()
         ScriptedPrompt prompt;
         prompt.typed << QStringLiteral("我的'密码");
         Application app(t.folder, prompt, t.launcher);
+        app.session().passphraseDelay.setClock(t.clock());
+        app.session().passwordDelay.setClock(t.clock());
         app.start();
         QCOMPARE(prompt.shown.size(), 1);
         typeLogin(*app.loginWindow(), QStringLiteral("admin"), QStringLiteral("admin"));

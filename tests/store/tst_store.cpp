@@ -1,3 +1,4 @@
+#include "core/password_hash.h"
 #include "store/data_file.h"
 #include "store/schema.h"
 #include "support/test_folder.h"
@@ -111,7 +112,7 @@ void StoreTest::newFileHoldsExactlyTheSeedRows()
         "select 用户名, 密码, 注册时间, user.muluID, mulu.class from user join mulu on mulu.id = user.muluID"));
     QVERIFY(user.step());
     QCOMPARE(user.text(0), QStringLiteral("admin"));
-    QCOMPARE(user.text(1), QStringLiteral("admin"));
+    QVERIFY(PasswordHash::isHash(user.text(1)) && PasswordHash::matches(user.text(1), QStringLiteral("admin")));
     QVERIFY(QDateTime::fromString(user.text(2), QStringLiteral("yyyy-MM-dd HH:mm")).isValid());
     QCOMPARE(user.text(4), QStringLiteral("账套"));
     QVERIFY(!user.step());
