@@ -2,6 +2,7 @@
 // by others, read-only folders, leftovers of a killed run, file modes and passphrases.
 // Whatever goes wrong, the data file stays byte for byte as it was.
 #include "app/application.h"
+#include "core/sha256.h"
 #include "ledger/ledger.h"
 #include "ledger/main_window.h"
 #include "maintenance/data_file_maintenance.h"
@@ -131,27 +132,29 @@ private slots:
     void leftoversOfAKilledRunAreRemoved();
     void filesAreTheOwnersAlone();
     void passphraseSetAskedAndRemoved();
-    void backupsKeepTheirPassphrase();
+    void passphraseCoversBackupsAndSurvivesRestore();
     void engineFailuresSpeakChinese();
 };
 
 void DataFileSafetyTest::damagedCopiesAreRefused_data()
 {
+    // A backup of the program's is refused by its record; without the record (a copy made
+    // elsewhere) the file itself must show the damage. A damaged first page is told from
+    // another key by the pages after it: no passphrase is asked for.
     QTest::addColumn<QString>("damage");
-    QTest::addColumn<bool>("asksPassphrase");
-    QTest::newRow("one byte of a middle page") << "middle" << false;
+    QTest::addColumn<bool>("recorded");
+    QTest::newRow("one byte of a middle page") << "middle" << true;
     QTest::newRow("a byte of the last page") << "last" << false;
     QTest::newRow("a page from elsewhere") << "moved page" << false;
-    QTest::newRow("cut off at a page") << "cut page" << false;
+    QTest::newRow("cut off at a page") << "cut page" << true;
     QTest::newRow("cut off within a page") << "cut byte" << false;
-    // The first page cannot tell damage from another key: the passphrase is asked for.
-    QTest::newRow("first page") << "first" << true;
+    QTest::newRow("first page") << "first" << false;
 }
 
 void DataFileSafetyTest::damagedCopiesAreRefused()
 {
     QFETCH(QString, damage);
-    QFETCH(bool, asksPassphrase);
+    QFETCH(bool, recorded);
     TestFolder t;
     t.loginAsAdmin();
     addEntries(t, 400);
@@ -178,6 +181,9 @@ void DataFileSafetyTest::damagedCopiesAreRefused()
     } else {
         changeBytes(backup, 200, QByteArray(2, '\x11'));
     }
+    QVERIFY(DataFileMaintenance::recordedDigest(backup).has_value());
+    if (!recorded)
+        QVERIFY(QFile::remove(DataFileMaintenance::recordFile(backup)));
 
     // Restored by the menu: refused, named, and the data file exactly as it was.
     t.data.close();
@@ -185,7 +191,7 @@ void DataFileSafetyTest::damagedCopiesAreRefused()
     t.prompt.files << backup;
     t.prompt.answers << Prompt::Answer::Yes;
     w.command(QStringLiteral("还原数据"))->trigger();
-    QCOMPARE(t.prompt.shown.size(), asksPassphrase ? 4 : 3);
+    QCOMPARE(t.prompt.shown.size(), 3);
     verifyErrorReport(t.prompt.last());
     QVERIFY2(t.prompt.lastText().contains(QDir::toNativeSeparators(backup)), qPrintable(t.prompt.lastText()));
     QCOMPARE(fileHash(t.folder.dataFile()), before);
@@ -570,23 +576,65 @@ void DataFileSafetyTest::passphraseSetAskedAndRemoved()
     QCOMPARE(count(t.data), 5);
 }
 
-void DataFileSafetyTest::backupsKeepTheirPassphrase()
+// A passphrase covers the automatic backups made before it (re-keyed, or deleted when
+// the user prefers), and survives restoring a backup made under another key.
+void DataFileSafetyTest::passphraseCoversBackupsAndSurvivesRestore()
 {
     TestFolder t;
     t.loginAsAdmin();
     addEntries(t, 7);
-    t.data.changePassphrase(QStringLiteral("old"));
-    const QString backup = t.path() + QStringLiteral("/with-old.mdb");
-    DataFileMaintenance(t.data, t.folder).backup(backup);
-    QVERIFY(DataFile(backup).passphraseOpens(QStringLiteral("old")));
-    addEntries(t, 3);
-    t.data.changePassphrase(QStringLiteral("new"));
+    DataFileMaintenance m(t.data, t.folder);
+    const QDate day(2024, 5, 1);
+    QVERIFY(m.automaticBackup(day) && m.automaticBackup(day.addDays(1)));
+    const QStringList automatic{m.automaticBackupFile(day), m.automaticBackupFile(day.addDays(1))};
+    const QString builtIn = t.path() + QStringLiteral("/built-in.mdb");
+    m.backup(builtIn);
+    auto opensWith = [](const QString &file, const QString &passphrase) {
+        Database db;
+        return DataFile::openKeyed(db, file, Database::Mode::ReadOnly, passphrase);
+    };
+    auto setPassphrase = [&](const QString &current, const QString &fresh) {
+        PassphraseWindow window(t.context);
+        if (!current.isEmpty())
+            window.findChild<QLineEdit *>("Text1")->setText(current);
+        window.findChild<QLineEdit *>("Text2")->setText(fresh);
+        window.findChild<QLineEdit *>("Text3")->setText(fresh);
+        QTest::mouseClick(window.findChild<QPushButton *>("Command1"), Qt::LeftButton);
+    };
 
-    // Restoring it asks for its passphrase; wrong ones are asked again, then refused.
+    // Set: the two older backups are named and keyed anew at the full cost, with new
+    // records; the data file too.
+    t.prompt.answers << Prompt::Answer::Ok << Prompt::Answer::Yes;
+    setPassphrase(QString(), QStringLiteral("old"));
+    QVERIFY(t.prompt.shown[1].text.contains(QStringLiteral("2个以前的自动备份不用新密码也能打开")));
+    QCOMPARE(t.prompt.shown.size(), 2);
+    for (const QString &file : automatic) {
+        QCOMPARE(opensWith(file, QString()), 0);
+        QCOMPARE(opensWith(file, QStringLiteral("old")), int(DataFile::KdfIterations));
+        QCOMPARE(DataFileMaintenance::recordedDigest(file), Sha256::ofFile(file));
+    }
+    QCOMPARE(t.data.kdf(), int(DataFile::KdfIterations));
+    QVERIFY(m.backupsUnderOtherKeys().isEmpty());
+
+    // Changed, and the re-keying declined: the user is told plainly and may delete them.
+    const QString withOld = t.path() + QStringLiteral("/with-old.mdb");
+    m.backup(withOld);
+    addEntries(t, 3);
+    t.prompt.reset();
+    t.prompt.answers << Prompt::Answer::Ok << Prompt::Answer::No << Prompt::Answer::Yes;
+    setPassphrase(QStringLiteral("old"), QStringLiteral("new"));
+    QVERIFY(t.prompt.shown[2].text.contains(QStringLiteral("2个旧备份仍然不用新密码就能打开")));
+    QCOMPARE(t.prompt.lastText(), QStringLiteral("已经删除2个旧备份。"));
+    for (const QString &file : automatic)
+        QVERIFY(!QFileInfo::exists(file) && !QFileInfo::exists(DataFileMaintenance::recordFile(file)));
+
+    // Restoring a backup of another passphrase asks for it; wrong ones are asked again,
+    // then refused, and the data file stays as it was.
     MainWindow w(t.context);
     t.data.close();
     const QByteArray before = fileHash(t.folder.dataFile());
-    t.prompt.files << backup;
+    t.prompt.reset();
+    t.prompt.files << withOld;
     t.prompt.answers << Prompt::Answer::Yes;
     t.prompt.typed << QStringLiteral("new") << std::nullopt;
     w.command(QStringLiteral("还原数据"))->trigger();
@@ -595,18 +643,23 @@ void DataFileSafetyTest::backupsKeepTheirPassphrase()
     verifyErrorReport(t.prompt.last(), SQLITE_NOTADB);
     QCOMPARE(fileHash(t.folder.dataFile()), before);
 
-    // With the right one the backup comes back, and the data file has its passphrase.
-    t.prompt.reset();
-    t.prompt.files << backup;
-    t.prompt.answers << Prompt::Answer::Yes;
-    t.prompt.typed << QStringLiteral("old");
-    w.command(QStringLiteral("还原数据"))->trigger();
-    QVERIFY(t.prompt.lastText().startsWith(QStringLiteral("还原成功！")));
-    QCOMPARE(t.data.passphrase(), QStringLiteral("old"));
-    QCOMPARE(count(t.data), 7);
-    QCOMPARE(w.panelText(3), QStringLiteral("共：7 条记录"));
-    t.data.close();
-    QVERIFY(DataFile(t.folder.dataFile()).passphraseOpens(QStringLiteral("old")));
+    // With the right one (or none needed: the built-in key) the backup comes back, and the
+    // books keep their passphrase, which the user is told.
+    for (const QString &backup : {withOld, builtIn}) {
+        t.prompt.reset();
+        t.prompt.files << backup;
+        t.prompt.answers << Prompt::Answer::Yes;
+        t.prompt.typed << QStringLiteral("old");
+        w.command(QStringLiteral("还原数据"))->trigger();
+        QVERIFY(t.prompt.shown.at(t.prompt.shown.size() - 2).text.startsWith(QStringLiteral("还原成功！")));
+        QVERIFY(t.prompt.lastText().contains(QStringLiteral("仍然用现在的数据文件密码保护")));
+        QCOMPARE(t.data.passphrase(), QStringLiteral("new"));
+        QCOMPARE(count(t.data), 7);
+        QCOMPARE(w.panelText(3), QStringLiteral("共：7 条记录"));
+        t.data.close();
+        QCOMPARE(opensWith(t.folder.dataFile(), QString()), 0);
+        QCOMPARE(opensWith(t.folder.dataFile(), QStringLiteral("new")), int(DataFile::KdfIterations));
+    }
 }
 
 void DataFileSafetyTest::engineFailuresSpeakChinese()
