@@ -458,6 +458,18 @@ void DataFileSafetyTest::leftoversOfAKilledRunAreRemoved()
     };
     make(t.path(), ours + others);
     make(t.folder.plugIns(), ourBackups + otherBackups);
+    // A backup into another folder killed midway: its listed staging copy goes, a listed
+    // name that is no staging name of ours stays.
+    const QString elsewhere = t.path() + QStringLiteral("/USB");
+    QDir().mkpath(elsewhere);
+    const QStringList ourCopies{".20240105.mdb.x9Y8z7", ".daten.mdb.sha256.Q1w2E3"}, notCopies{"20240105.mdb"};
+    make(elsewhere, ourCopies + notCopies);
+    {
+        QFile list(DataFileMaintenance::pendingCopiesFile(t.folder.dataFile()));
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        for (const QString &name : ourCopies + notCopies)
+            list.write(QFile::encodeName(elsewhere + u'/' + name) + '\n');
+    }
     auto present = [](const QString &folder, const QStringList &names) {
         QStringList found;
         for (const QString &name : names)
@@ -481,6 +493,8 @@ void DataFileSafetyTest::leftoversOfAKilledRunAreRemoved()
     QCOMPARE(present(t.folder.plugIns(), ourBackups), QStringList());
     QCOMPARE(present(t.path(), others), others);
     QCOMPARE(present(t.folder.plugIns(), otherBackups), otherBackups);
+    QCOMPARE(present(elsewhere, ourCopies + notCopies), notCopies);
+    QVERIFY(!QFile::exists(DataFileMaintenance::pendingCopiesFile(t.folder.dataFile())));
     QVERIFY(QFile::exists(t.folder.dataFile()));
 }
 
