@@ -1,5 +1,6 @@
 #include "core/password_hash.h"
 #include "store/data_file.h"
+#include "store/file_lock.h"
 #include "store/schema.h"
 #include "support/test_folder.h"
 #include "ui/formats.h"
@@ -7,6 +8,7 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "support/test_main.h"
@@ -48,6 +50,7 @@ private slots:
     void valuesAreBoundNeverSpliced();
     void failedWritesThrowAndLeaveNothingBehind();
     void amountFunctionCountsLikeTheLists();
+    void lockIsOnTheFileThatBearsTheName();
 };
 
 void StoreTest::newFileIsEncrypted()
@@ -278,4 +281,26 @@ void StoreTest::amountFunctionCountsLikeTheLists()
 }
 
 TALLYRA_TEST(StoreTest)
+// A file renamed into the name's place between opening and locking (a compaction of
+// another program) is not left unlocked: the lock is taken again on the file now there.
+void StoreTest::lockIsOnTheFileThatBearsTheName()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("vazuda.mdb"));
+    const QString copy = dir.filePath(QStringLiteral("copy.mdb"));
+    for (const QString &name : {path, copy}) {
+        QFile f(name);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("x") == 1);
+    }
+    FileLock lock;
+    int replaced = 0;
+    lock.setAfterLocking([&] {
+        if (replaced++ == 0)
+            QVERIFY(QFile::rename(copy, path) || (QFile::remove(path) && QFile::rename(copy, path)));
+    });
+    QCOMPARE(lock.take(path), FileLock::Result::Taken);
+    QCOMPARE(replaced, 2);
+    QCOMPARE(FileLock().take(path), FileLock::Result::Held);
+}
+
 #include "tst_store.moc"
