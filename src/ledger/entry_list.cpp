@@ -49,6 +49,9 @@ std::optional<SortKey> sortKey(int column)
     }
 }
 
+// How many characters of each field the quick filter looks at.
+constexpr int FilteredLength = 1000;
+
 // The quick filter matches its text literally (quotes, "%" and "_" stand for themselves),
 // Latin letters without regard to case.
 QString asciiLower(const QString &text)
@@ -162,8 +165,12 @@ SqlCondition EntryList::condition(const EntryQuery &query)
         }
     }
     if (!query.filter.trimmed().isEmpty()) {
-        c.text += QStringLiteral(" and (instr(lower(t2), ?) > 0 or instr(lower(content), ?) > 0 or "
-                                 "instr(lower(t3), ?) > 0 or instr(lower(t4), ?) > 0)");
+        // Only the start of each field is looked at: a summary of megabytes (pasted by
+        // mistake, or written by another program) would otherwise be lowered and searched
+        // whole on every key typed.
+        c.text += QStringLiteral(" and (instr(lower(substr(t2, 1, %1)), ?) > 0 or instr(lower(substr(content, 1, %1)), ?) > 0 "
+                                 "or instr(lower(substr(t3, 1, %1)), ?) > 0 or instr(lower(substr(t4, 1, %1)), ?) > 0)")
+                      .arg(FilteredLength);
         const QString text = asciiLower(query.filter.trimmed());
         c.values << text << text << text << text;
     }
