@@ -76,31 +76,32 @@ CREATE INDEX IF NOT EXISTS jizhang_items_stale_key ON jizhang_items_stale(muluID
 // program that writes the file runs them too; a date of no month has the key ''.
 QString monthTriggers()
 {
-    const QString oldMonth = Dates::monthKeySql(QStringLiteral("old.data"));
-    const QString newMonth = Dates::monthKeySql(QStringLiteral("new.data"));
-    auto mark = [](const QString &row, const QString &month) {
+    // Marks a month of the item sums stale, drops a month of the month totals.
+    auto mark = [](const char *row) {
         return QStringLiteral("    INSERT INTO jizhang_items_stale SELECT %1.muluID, %2 WHERE NOT EXISTS\n"
                               "        (SELECT 1 FROM jizhang_items_stale WHERE muluID IS %1.muluID AND month IS %2);\n")
-            .arg(row, month);
+            .arg(QLatin1String(row), Dates::monthKeySql(QLatin1String(row) + QStringLiteral(".data")));
     };
-    auto drop = [](const QString &row, const QString &month) {
-        return QStringLiteral("    DELETE FROM jizhang_months WHERE muluID = %1.muluID AND month = %2;\n").arg(row, month);
+    auto drop = [](const char *row) {
+        return QStringLiteral("    DELETE FROM jizhang_months WHERE muluID = %1.muluID AND month = %2;\n")
+            .arg(QLatin1String(row), Dates::monthKeySql(QLatin1String(row) + QStringLiteral(".data")));
+    };
+    struct Trigger {
+        const char *name, *event;
+        QStringList body;
+    };
+    const Trigger triggers[] = {
+        {"jizhang_items_insert", "INSERT", {mark("new")}},
+        {"jizhang_items_delete", "DELETE", {mark("old")}},
+        {"jizhang_items_update", "UPDATE OF data, t1, t2, t5, muluID", {mark("old"), mark("new")}},
+        {"jizhang_months_insert", "INSERT", {drop("new")}},
+        {"jizhang_months_delete", "DELETE", {drop("old")}},
+        {"jizhang_months_update", "UPDATE OF data, t1, t5, muluID", {drop("old"), drop("new")}},
     };
     QString sql;
-    sql += QStringLiteral("CREATE TRIGGER IF NOT EXISTS jizhang_items_insert AFTER INSERT ON jizhang BEGIN\n") +
-           mark(QStringLiteral("new"), newMonth) + QStringLiteral("END;\n");
-    sql += QStringLiteral("CREATE TRIGGER IF NOT EXISTS jizhang_items_delete AFTER DELETE ON jizhang BEGIN\n") +
-           mark(QStringLiteral("old"), oldMonth) + QStringLiteral("END;\n");
-    sql += QStringLiteral("CREATE TRIGGER IF NOT EXISTS jizhang_items_update AFTER UPDATE OF data, t1, t2, t5, muluID "
-                          "ON jizhang BEGIN\n") +
-           mark(QStringLiteral("old"), oldMonth) + mark(QStringLiteral("new"), newMonth) + QStringLiteral("END;\n");
-    sql += QStringLiteral("CREATE TRIGGER IF NOT EXISTS jizhang_months_insert AFTER INSERT ON jizhang BEGIN\n") +
-           drop(QStringLiteral("new"), newMonth) + QStringLiteral("END;\n");
-    sql += QStringLiteral("CREATE TRIGGER IF NOT EXISTS jizhang_months_delete AFTER DELETE ON jizhang BEGIN\n") +
-           drop(QStringLiteral("old"), oldMonth) + QStringLiteral("END;\n");
-    sql += QStringLiteral("CREATE TRIGGER IF NOT EXISTS jizhang_months_update AFTER UPDATE OF data, t1, t5, muluID "
-                          "ON jizhang BEGIN\n") +
-           drop(QStringLiteral("old"), oldMonth) + drop(QStringLiteral("new"), newMonth) + QStringLiteral("END;\n");
+    for (const Trigger &t : triggers)
+        sql += QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1 AFTER %2 ON jizhang BEGIN\n%3END;\n")
+                   .arg(QLatin1String(t.name), QLatin1String(t.event), t.body.join(QString()));
     // A file that had entries before it had the sums: every month of it is stale.
     sql += QStringLiteral("INSERT INTO jizhang_items_stale SELECT DISTINCT muluID, %1 FROM jizhang WHERE NOT EXISTS "
                           "(SELECT 1 FROM jizhang_items) AND NOT EXISTS (SELECT 1 FROM jizhang_items_stale);\n")
