@@ -132,6 +132,7 @@ void StoreTest::unopenableFilesAreReportedAndLeftAlone_data()
     QTest::newRow("text file") << "text";
     QTest::newRow("empty file") << "empty";
     QTest::newRow("damaged") << "damaged";
+    QTest::newRow("damaged first page") << "first page";
     QTest::newRow("unencrypted sqlite") << "plain";
     QTest::newRow("missing table") << "missing table";
     QTest::newRow("a folder") << "folder";
@@ -151,13 +152,14 @@ void StoreTest::unopenableFilesAreReportedAndLeftAlone()
         writeFile(path, "日期,金额\r\n2008-03-05,12\r\n");
     } else if (kind == QLatin1String("empty")) {
         writeFile(path, QByteArray());
-    } else if (kind == QLatin1String("damaged")) {
+    } else if (kind == QLatin1String("damaged") || kind == QLatin1String("first page")) {
         t.data.OpenDataFile();
         t.addEntry(1, QStringLiteral("2008-03-05"), QStringLiteral("收入"), QStringLiteral("1"));
         t.data.close();
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadWrite));
-        f.seek(0);
+        // The salt (the first 16 bytes) hides which key was used; a byte after it does not.
+        f.seek(kind == QLatin1String("damaged") ? 0 : 300);
         f.write(QByteArray(64, '\x5a'));
     } else if (kind == QLatin1String("plain")) {
         Database db;
@@ -181,6 +183,10 @@ void StoreTest::unopenableFilesAreReportedAndLeftAlone()
         QVERIFY2(error.description().contains(QDir::toNativeSeparators(path)), qPrintable(error.description()));
         if (kind == QLatin1String("missing table"))
             QVERIFY(error.description().contains(QStringLiteral("tongxilu")));
+        // Damage after the salt is told from another key: no passphrase is asked for.
+        if (kind == QLatin1String("first page"))
+            QVERIFY2(error.description().contains(QStringLiteral("已经损坏")) && !data.needsPassphrase(),
+                     qPrintable(error.description()));
     }
     QVERIFY(!data.isOpen());
     QCOMPARE(fileHash(path), before);
