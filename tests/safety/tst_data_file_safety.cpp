@@ -2,11 +2,9 @@
 // by others, read-only folders, leftovers of a killed run, file modes and passphrases.
 // Whatever goes wrong, the data file stays byte for byte as it was.
 #include "app/application.h"
-#include "core/sha256.h"
 #include "ledger/ledger.h"
 #include "ledger/main_window.h"
 #include "maintenance/data_file_maintenance.h"
-#include "maintenance/passphrase_window.h"
 #include "store/page_check.h"
 #include "store/schema.h"
 #include "support/read_only.h"
