@@ -195,7 +195,9 @@ bool EntryEditor::LoadDate(qint64 id)
     const std::optional<QDate> date = Dates::readDate(entry->date);
     if (date && Dates::isEntryDay(*date))
         date_->setDate(*date);
-    strayDate_ = date && Dates::isEntryDay(*date) ? QString() : entry->date;
+    strayDate_ = date && Dates::isEntryDay(*date) ? QString()
+                 : entry->date.isEmpty()              ? QStringLiteral("（空）")
+                                                      : entry->date;
     showChoice(method_, entry->method);
     showChoice(handler_, entry->handler);
     amount_->setText(entry->amount);
