@@ -84,15 +84,18 @@ bool Application::askPassphrase()
             true);
         if (!typed)
             return false;
+        session_.passphraseDelay.waitOut();
         try {
             // Tried without writing anything: a wrong passphrase leaves the file as it is.
             if (data_.passphraseOpens(*typed)) {
+                session_.passphraseDelay.succeeded();
                 data_.setPassphrase(*typed);
                 return true;
             }
         } catch (const StoreError &) {
             return false;  // the file itself cannot be read: named at the login window
         }
+        session_.passphraseDelay.failed();
         again = true;
     }
 }

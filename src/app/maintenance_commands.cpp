@@ -8,6 +8,7 @@
 #include "maintenance/view_settings.h"
 #include "store/data_file.h"
 #include "store/program_folder.h"
+#include "store/session.h"
 #include "ui/formats.h"
 #include "ui/prompt.h"
 #include "ui/record_list.h"
@@ -170,22 +171,33 @@ void MaintenanceCommands::restore()
     if (prompt.message(&window_, Prompt::Icon::Question, QStringLiteral("问题"), question, Prompt::Buttons::YesNo,
                        Prompt::Answer::No) != Prompt::Answer::Yes)
         return;
-    // A backup made while the file had another passphrase opens only with that one.
+    // A backup made while the file had another passphrase opens only with that one; each
+    // wrong one makes the next try wait longer.
+    FailureDelay &delay = context_.session.passphraseDelay;
     auto askPassphrase = [&](bool again) {
-        return prompt.askText(&window_, QStringLiteral("数据文件密码"),
-                              (again ? QStringLiteral("密码不对。请重新输入“%1”的数据文件密码：")
-                                     : QStringLiteral("“%1”设置了另一个数据文件密码，请输入它的密码："))
-                                  .arg(QDir::toNativeSeparators(file)),
-                              true);
+        if (again)
+            delay.failed();
+        std::optional<QString> typed =
+            prompt.askText(&window_, QStringLiteral("数据文件密码"),
+                           (again ? QStringLiteral("密码不对。请重新输入“%1”的数据文件密码：")
+                                  : QStringLiteral("“%1”设置了另一个数据文件密码，请输入它的密码："))
+                               .arg(QDir::toNativeSeparators(file)),
+                           true);
+        delay.waitOut();
+        return typed;
     };
+    DataFileMaintenance::Restored restored;
     try {
-        DataFileMaintenance(context_.data, context_.folder).restore(file, askPassphrase);
+        restored = DataFileMaintenance(context_.data, context_.folder).restore(file, askPassphrase);
     } catch (const StoreError &error) {
         prompt.reportError(&window_, error);
         return;
     }
     prompt.message(&window_, Prompt::Icon::Warning, QStringLiteral("注意"),
                    QStringLiteral("还原成功！请您点击确定，将使用这个数据库。如果发生了错误，请您参见联机帮助的解决办法。"));
+    if (restored.keptPassphrase)
+        prompt.information(&window_, QStringLiteral("信息"),
+                           QStringLiteral("这个备份没有使用现在的数据文件密码。还原后的数据文件仍然用现在的数据文件密码保护。"));
     window_.loadEverything();
 }
 

@@ -1,5 +1,6 @@
 #include "core/csv.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -145,11 +146,18 @@ std::vector<Record> records(const QString &text, QChar separator)
     return result;
 }
 
+void keepPrivate(QFileDevice &file, const QString &path)
+{
+    if (!QFileInfo::exists(path))
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
 QString writeFile(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
+    keepPrivate(file, path);
     if (file.write(bytes) != bytes.size()) {
         const QString why = file.errorString();
         file.cancelWriting();

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QChar>
+#include <QFileDevice>
 #include <QString>
 #include <QStringList>
 
@@ -41,5 +42,9 @@ std::vector<Record> records(const QString &text, QChar separator = u',');
 // Writes the bytes to the file in one piece, replacing what was there only when all of
 // them were written. Returns an empty text on success, else why it failed.
 QString writeFile(const QString &path, const QByteArray &bytes);
+// Files the program writes out for the user (exports) are their owner's alone, like the
+// data file: a new one is made readable and writable by its owner only (0600); a file it
+// replaces keeps the permissions it had. To be called on the open file being written.
+void keepPrivate(QFileDevice &file, const QString &path);
 
 } // namespace Csv

@@ -2,6 +2,10 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
 namespace Dates {
 
 QString storedDate(const QDate &date) { return date.toString(QStringLiteral("yyyy-MM-dd")); }
@@ -19,6 +23,66 @@ QString listDate(QStringView stored)
     if (auto date = readDate(stored))
         return date->toString(QStringLiteral("yyyy年MM月dd日"));
     return stored.toString();
+}
+
+QDate firstEntryDay() { return QDate(1900, 1, 1); }
+
+QDate lastEntryDay() { return QDate(2099, 12, 31); }
+
+bool isEntryDay(const QDate &date) { return date.isValid() && date >= firstEntryDay() && date <= lastEntryDay(); }
+
+QString entryDaysText() { return storedDate(firstEntryDay()) + QStringLiteral("至") + storedDate(lastEntryDay()); }
+
+std::optional<int> monthOf(std::string_view d)
+{
+    auto digit = [&](size_t i) { return d[i] >= '0' && d[i] <= '9'; };
+    if (d.size() < 7 || d[4] != '-' || !digit(0) || !digit(1) || !digit(2) || !digit(3) || !digit(5) || !digit(6))
+        return std::nullopt;
+    const int year = (d[0] - '0') * 1000 + (d[1] - '0') * 100 + (d[2] - '0') * 10 + (d[3] - '0');
+    const int month = (d[5] - '0') * 10 + (d[6] - '0');
+    if (year < 1000 || month < 1 || month > 12)
+        return std::nullopt;
+    return monthIndex(year, month);
+}
+
+namespace {
+
+// "yyyy-mm" as bytes; the last one raised by one for the end of the month's range.
+std::string keyBytes(int month, bool end)
+{
+    // Months are kept within years 1000 to 9999, but the buffer takes any int.
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d", yearOf(month), monthOfYear(month));
+    if (end)
+        ++text[6];
+    return std::string(text, 7);
+}
+
+} // namespace
+
+QString monthKey(int month) { return QString::fromLatin1(keyBytes(month, false)); }
+
+QString monthEnd(int month) { return QString::fromLatin1(keyBytes(month, true)); }
+
+int firstMonthAfter(std::string_view text, int from)
+{
+    // Keys sort as their months do: the answer is found by halving.
+    int low = std::max(from, FirstMonth), high = LastMonth + 1;
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (std::string_view(keyBytes(middle, false)) > text)
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    return low;
+}
+
+QString monthKeySql(const QString &v)
+{
+    return QStringLiteral("(CASE WHEN typeof(%1) = 'text' AND (substr(%1, 1, 7) GLOB '[1-9][0-9][0-9][0-9]-0[1-9]' "
+                          "OR substr(%1, 1, 7) GLOB '[1-9][0-9][0-9][0-9]-1[0-2]') THEN substr(%1, 1, 7) ELSE '' END)")
+        .arg(v);
 }
 
 std::optional<QDate> readDate(QStringView text)

@@ -1,5 +1,6 @@
 #include "export/report_pages.h"
 
+#include "core/csv.h"
 #include "store/sqlite_db.h"
 
 #include <QGuiApplication>
@@ -261,6 +262,7 @@ ExportResult ReportPages::writePdf(const QString &path, const ExportProgress &pr
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return ExportResult::failed(file.errorString(), int(file.error()));
+    Csv::keepPrivate(file, path);
     ExportResult result;
     {
         QPdfWriter pdf(&file);

@@ -1,5 +1,7 @@
 #include "export/workbook.h"
 
+#include "core/csv.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
@@ -118,6 +120,7 @@ ExportResult Workbook::commit(const QString &path, int rows)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return ExportResult::failed(file.errorString(), int(file.error()));
+    Csv::keepPrivate(file, path);
     while (!made.atEnd()) {
         const QByteArray chunk = made.read(1 << 20);
         if (chunk.isEmpty() || file.write(chunk) != chunk.size()) {

@@ -402,7 +402,8 @@ QString BatchImport::reportText(const ImportReport &report)
                        ? QStringLiteral("批量导入财务数据成功！共导入 %1 条记录。").arg(report.stored)
                        : QStringLiteral("共导入 %1 条记录。").arg(report.stored);
     if (!report.badDate.isEmpty())
-        text += QStringLiteral("\r\n日期无效，没有导入的行（No.）：") + rowNumbers(report.badDate);
+        text += QStringLiteral("\r\n日期无效或不在%1之间，没有导入的行（No.）：").arg(Dates::entryDaysText()) +
+                rowNumbers(report.badDate);
     if (!report.badAmount.isEmpty())
         text += QStringLiteral("\r\n金额不是数字，没有导入的行（No.）：") + rowNumbers(report.badAmount);
     return text;

@@ -78,11 +78,20 @@ QByteArray encodingOf(const QByteArray &bytes)
     return QByteArrayLiteral("GB18030");
 }
 
+// Where `what` first stands within [from, to) of the text; -1 when it is not there. The
+// search never looks past `to`: a tag missing from every transaction would otherwise be
+// searched for to the end of the file each time.
+qsizetype find(const QByteArray &text, const char *what, qsizetype from, qsizetype to)
+{
+    const qsizetype at = QByteArrayView(text).sliced(from, to - from).indexOf(QByteArrayView(what));
+    return at < 0 ? -1 : from + at;
+}
+
 // The text of a leaf element (<TRNAMT>-12.50 or <TRNAMT>-12.50</TRNAMT>) inside [from, to).
 QByteArray leaf(const QByteArray &bytes, const QByteArray &lower, const char *tag, qsizetype from, qsizetype to)
 {
-    const qsizetype at = lower.indexOf(tag, from);
-    if (at < 0 || at >= to)
+    const qsizetype at = find(lower, tag, from, to);
+    if (at < 0)
         return {};
     qsizetype begin = at + qsizetype(qstrlen(tag));
     qsizetype end = begin;
@@ -101,15 +110,16 @@ std::vector<Element> elements(const QByteArray &bytes)
         if (start < 0)
             break;
         // The closing tag is required; where it is missing, the element ends where the
-        // next one or the list begins.
+        // next one or the list begins. Each is looked for only up to the next element.
         const qsizetype next = lower.indexOf("<stmttrn>", start + 9);
-        const qsizetype close = lower.indexOf("</stmttrn>", start + 9);
+        const qsizetype bound = next < 0 ? lower.size() : next;
+        const qsizetype close = find(lower, "</stmttrn>", start + 9, bound);
         qsizetype end;
-        if (close >= 0 && (next < 0 || close < next)) {
+        if (close >= 0) {
             end = close + 10;
         } else {
-            const qsizetype list = lower.indexOf("</banktranlist>", start + 9);
-            end = next < 0 ? (list < 0 ? bytes.size() : list) : (list >= 0 && list < next ? list : next);
+            const qsizetype list = find(lower, "</banktranlist>", start + 9, bound);
+            end = list >= 0 ? list : bound;
         }
         Element e;
         e.start = start;

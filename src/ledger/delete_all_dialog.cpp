@@ -47,11 +47,18 @@ DeleteAllDialog::DeleteAllDialog(const AppContext &context, QWidget *parent) : Q
 void DeleteAllDialog::confirm()
 {
     Ledger ledger(context_.data);
+    FailureDelay &delay = context_.session.passwordDelay;
+    if (const QString wait = delay.refusal(); !wait.isEmpty()) {
+        context_.prompt.information(this, QStringLiteral("信息"), wait);
+        return;
+    }
     try {
         if (!ledger.passwordMatches(context_.session.CurrentUserName, password_->text())) {
+            delay.failed();
             context_.prompt.information(this, QStringLiteral("信息"), QStringLiteral("密码错误，请重新输入。"));
             return;
         }
+        delay.succeeded();
         // Only the entries of the user's own account set; other users' ledgers stay.
         ledger.deleteAll(context_.session.CurrentAccountSetId);
     } catch (const StoreError &error) {

@@ -54,6 +54,7 @@ EntryEditor::EntryEditor(const AppContext &context, QWidget *parent)
     date_->setObjectName(QStringLiteral("DTPicker1"));
     date_->setDisplayFormat(QStringLiteral("yyyy 年 MM月 dd日"));
     date_->setCalendarPopup(true);
+    date_->setDateRange(Dates::firstEntryDay(), Dates::lastEntryDay());
 
     kind_ = new QComboBox(this);
     kind_->setObjectName(QStringLiteral("Combo1"));
@@ -123,6 +124,7 @@ EntryEditor::EntryEditor(const AppContext &context, QWidget *parent)
         if (index >= 0)
             kindChosen();
     });
+    connect(date_, &QDateEdit::dateChanged, this, [this] { strayDate_.clear(); });
     connect(saveButton_, &QPushButton::clicked, this, &EntryEditor::save);
     connect(closeButton_, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -183,8 +185,12 @@ bool EntryEditor::LoadDate(qint64 id)
         this, QStringLiteral("提示"), QStringLiteral("这条记录已经不存在！"), [&] { return ledger_.entry(id); });
     if (!entry)
         return false;
-    if (std::optional<QDate> date = Dates::readDate(entry->date))
+    const std::optional<QDate> date = Dates::readDate(entry->date);
+    if (date && Dates::isEntryDay(*date))
         date_->setDate(*date);
+    strayDate_ = date && Dates::isEntryDay(*date) ? QString()
+                 : entry->date.isEmpty()              ? QStringLiteral("（空）")
+                                                      : entry->date;
     showChoice(method_, entry->method);
     showChoice(handler_, entry->handler);
     amount_->setText(entry->amount);
@@ -231,6 +237,12 @@ void EntryEditor::save()
         amount_->selectAll();
         return;
     }
+    if (mode_ == Mode::Modify && !strayDate_.isEmpty() &&
+        context_.prompt.message(this, Prompt::Icon::Question, QStringLiteral("问题"),
+                                QStringLiteral("这条记录的日期“%1”不是%2之间的日期，保存时将改为%3。要保存吗？")
+                                    .arg(strayDate_, Dates::entryDaysText(), Dates::storedDate(date_->date())),
+                                Prompt::Buttons::YesNo, Prompt::Answer::No) != Prompt::Answer::Yes)
+        return;
     if (mode_ == Mode::Add)
         red();
     else

@@ -66,4 +66,7 @@ private:
     QLabel *entryItem_;       // Label2, hidden
     QPushButton *saveButton_; // Command1
     QPushButton *closeButton_;// Command2
+    // The stored date of the entry being modified when it is no day an entry may have;
+    // cleared when another date is chosen.
+    QString strayDate_;
 };

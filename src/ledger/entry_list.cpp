@@ -49,6 +49,9 @@ std::optional<SortKey> sortKey(int column)
     }
 }
 
+// How many characters of each field the quick filter looks at.
+constexpr int FilteredLength = 1000;
+
 // The quick filter matches its text literally (quotes, "%" and "_" stand for themselves),
 // Latin letters without regard to case.
 QString asciiLower(const QString &text)
@@ -93,13 +96,9 @@ EntryList::EntryList(DataFile &data, EntryQuery query, Reading reading) : data_(
         return;
     }
     if (reading == Reading::Progressive && whole && query_.sortColumn < 0) {
-        // Newest month first; entries without a text date sort after every date (numbers
-        // after texts, no date last).
-        MonthTotals months(data_);
-        for (const SqlCondition &c : MonthTotals::noMonthConditions())
-            pending_.push_back(c);
-        for (const QString &month : months.months(query_.accountSet))
-            pending_.push_back(MonthTotals::monthCondition(month));
+        // Newest month first, in the order of the dates: blobs before every text, numbers
+        // after them, no date last.
+        pending_ = MonthTotals::parts(MonthTotals(data_).spans(query_.accountSet));
         return;
     }
     Batch batch;
@@ -157,8 +156,8 @@ SqlCondition EntryList::condition(const EntryQuery &query)
             c.values << query.accountSet;
             break;
         case LedgerSpan::Period:
-            c.text += QStringLiteral(" and data >= ? and data < ?");
-            c.values << span.from << span.until;
+            c.text += QStringLiteral(" and ") + span.period.text;
+            c.values += span.period.values;
             break;
         case LedgerSpan::Nothing:
             c.text += QStringLiteral(" and 0");
@@ -166,8 +165,12 @@ SqlCondition EntryList::condition(const EntryQuery &query)
         }
     }
     if (!query.filter.trimmed().isEmpty()) {
-        c.text += QStringLiteral(" and (instr(lower(t2), ?) > 0 or instr(lower(content), ?) > 0 or "
-                                 "instr(lower(t3), ?) > 0 or instr(lower(t4), ?) > 0)");
+        // Only the start of each field is looked at: a summary of megabytes (pasted by
+        // mistake, or written by another program) would otherwise be lowered and searched
+        // whole on every key typed.
+        c.text += QStringLiteral(" and (instr(lower(substr(t2, 1, %1)), ?) > 0 or instr(lower(substr(content, 1, %1)), ?) > 0 "
+                                 "or instr(lower(substr(t3, 1, %1)), ?) > 0 or instr(lower(substr(t4, 1, %1)), ?) > 0)")
+                      .arg(FilteredLength);
         const QString text = asciiLower(query.filter.trimmed());
         c.values << text << text << text << text;
     }

@@ -17,6 +17,7 @@ struct EntryQuery {
     QString nodeKey = QStringLiteral("0_");   // a tree key (see LedgerSpan); unused for a search
     std::optional<SearchRequest> search;      // the search panel's conditions
     QString filter;                           // text in the item, summary, method or handler
+                                              // (within their first 1000 characters)
     int sortColumn = -1;                      // a column of Ledger::columns(); -1 the list's own order
     Qt::SortOrder sortOrder = Qt::AscendingOrder;
 };

@@ -1,7 +1,9 @@
 #include "ledger/ledger.h"
 #include "core/dates.h"
+#include "core/password_hash.h"
 
 #include "ledger/entry_list.h"
+#include "ledger/month_totals.h"
 #include "ledger/recycle_bin.h"
 #include "store/data_file.h"
 #include "ui/formats.h"
@@ -17,35 +19,32 @@ namespace {
 
 const QString EntryColumns = QStringLiteral("select id, data, t1, t2, t3, t4, t5, content from jizhang ");
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-// "yyyy-mm-dd" (and longer texts that start with it).
-bool isStoredDate(std::string_view d)
-{
-    return d.size() >= 10 && d[4] == '-' && d[7] == '-' && isDigit(d[0]) && isDigit(d[1]) && isDigit(d[2]) &&
-           isDigit(d[3]) && isDigit(d[5]) && isDigit(d[6]) && isDigit(d[8]) && isDigit(d[9]);
-}
-
 } // namespace
 
 LedgerSpan LedgerSpan::forKey(const QString &key)
 {
     if (key.isEmpty() || key == QLatin1String("0_"))
-        return {All, {}, {}};
+        return {All, {}};
     if (key == QLatin1String("100"))
-        return {Newest, {}, {}};
+        return {Newest, {}};
     static const QRegularExpression year(QStringLiteral(R"(^(\d{4})_$)"));
     static const QRegularExpression month(QStringLiteral(R"(^(\d{4})_(\d{1,2})_$)"));
     if (auto m = year.match(key); m.hasMatch()) {
-        QDate first(m.captured(1).toInt(), 1, 1);
-        return {Period, Dates::storedDate(first), Dates::storedDate(first.addYears(1))};
+        const int first = Dates::monthIndex(m.captured(1).toInt(), 1);
+        if (first >= Dates::FirstMonth)
+            // Between its first and its last month lie texts of no month ("2008-1-5").
+            return {Period,
+                    {QStringLiteral("data >= ? and data < ? and ") + Dates::monthKeySql(QStringLiteral("data")) +
+                         QStringLiteral(" <> ''"),
+                     {Dates::monthKey(first), Dates::monthEnd(first + 11)}}};
     }
     if (auto m = month.match(key); m.hasMatch()) {
-        QDate first(m.captured(1).toInt(), m.captured(2).toInt(), 1);
-        if (first.isValid())
-            return {Period, Dates::storedDate(first), Dates::storedDate(first.addMonths(1))};
+        const int number = m.captured(2).toInt();
+        const int index = Dates::monthIndex(m.captured(1).toInt(), number);
+        if (number >= 1 && number <= 12 && index >= Dates::FirstMonth)
+            return {Period, {QStringLiteral("data >= ? and data < ?"), {Dates::monthKey(index), Dates::monthEnd(index)}}};
     }
-    return {Nothing, {}, {}};
+    return {Nothing, {}};
 }
 
 QList<RecordColumn> Ledger::columns()
@@ -85,34 +84,10 @@ LedgerPage Ledger::LoadData(const QString &key, int accountSet)
 
 std::vector<LedgerMonth> Ledger::months(int accountSet)
 {
-    // One index seek per month instead of a walk over every entry.
     std::vector<LedgerMonth> result;
-    Statement next = data_.query(
-        QStringLiteral("select data from jizhang where muluID=? and data >= ? order by data limit 1"));
-    Statement after = data_.query(
-        QStringLiteral("select data from jizhang where muluID=? and data > ? order by data limit 1"));
-    QString from;  // the empty text sorts before every date
-    bool inclusive = true;
-    for (;;) {
-        Statement &st = inclusive ? next : after;
-        st.reset();
-        st.bindAll({accountSet, from});
-        if (!st.step())
-            break;
-        const QString date = st.text(0);
-        QDate month;
-        if (isStoredDate(date.toStdString()))
-            month = QDate(date.left(4).toInt(), date.mid(5, 2).toInt(), 1);
-        if (!month.isValid()) {
-            // A date not in the stored form has no place in the tree; step past it.
-            from = date;
-            inclusive = false;
-            continue;
-        }
-        result.push_back({month.year(), month.month()});
-        from = Dates::storedDate(month.addMonths(1));
-        inclusive = true;
-    }
+    for (const DateSpan &span : MonthTotals(data_).spans(accountSet))
+        if (span.month >= 0)
+            result.push_back({Dates::yearOf(span.month), Dates::monthOfYear(span.month)});
     return result;
 }
 
@@ -195,17 +170,24 @@ std::optional<LedgerEntry> Ledger::entry(qint64 id)
                        st.text(5),    st.text(6), st.text(7)};
 }
 
+QVariantList Ledger::storedFields(const LedgerEntry &e)
+{
+    using Formats::withoutNul;
+    return {withoutNul(e.date),   withoutNul(e.kind),   withoutNul(e.item),   withoutNul(e.method),
+            withoutNul(e.handler), withoutNul(e.amount), withoutNul(e.summary)};
+}
+
 qint64 Ledger::addEntry(const LedgerEntry &e, int accountSet)
 {
     return data_.insert(QStringLiteral("insert into jizhang (data, t1, t2, t3, t4, t5, content, muluID) "
                                        "values (?, ?, ?, ?, ?, ?, ?, ?)"),
-                        {e.date, e.kind, e.item, e.method, e.handler, e.amount, e.summary, accountSet});
+                        storedFields(e) << accountSet);
 }
 
 bool Ledger::updateEntry(const LedgerEntry &e)
 {
     return data_.exec(QStringLiteral("update jizhang set data=?,t1=?,t2=?,t3=?,t4=?,t5=?,content=? where id=?"),
-                      {e.date, e.kind, e.item, e.method, e.handler, e.amount, e.summary, e.id}) > 0;
+                      storedFields(e) << e.id) > 0;
 }
 
 RecordRow Ledger::listedRow(const LedgerEntry &e) { return row(e, Formats::firstLine(e.summary)); }
@@ -231,9 +213,11 @@ bool Ledger::deleteEntry(qint64 id)
 bool Ledger::passwordMatches(const QString &userName, const QString &password)
 {
     // A password never set counts as the empty password.
-    Statement st = data_.query(QStringLiteral("select id from user where 用户名=? and ifnull(密码,'') = ?"),
-                               {userName, password});
-    return st.step();
+    Statement st = data_.query(QStringLiteral("select ifnull(密码,'') from user where 用户名=?"), {userName});
+    while (st.step())
+        if (PasswordHash::matches(st.text(0), password))
+            return true;
+    return false;
 }
 
 int Ledger::deleteAll(int accountSet)
@@ -364,7 +348,7 @@ ImportReport Ledger::importRows(const std::vector<ImportRow> &rows, int accountS
         if (blank)
             continue;  // an empty line of the pasted block: nothing to store
         const std::optional<QDate> date = Dates::readDate(row.date);
-        if (!date) {
+        if (!date || !Dates::isEntryDay(*date)) {
             report.badDate << row.number;
             continue;
         }
@@ -374,8 +358,9 @@ ImportReport Ledger::importRows(const std::vector<ImportRow> &rows, int accountS
             report.badAmount << row.number;
             continue;
         }
-        entries.push_back({0, Dates::storedDate(*date), income ? incomeKind() : QStringLiteral("支出"), row.item,
-                           row.method, row.handler, *amount, Formats::toStoredText(row.summary)});
+        entries.push_back({0, Dates::storedDate(*date), income ? incomeKind() : QStringLiteral("支出"),
+                           Formats::withoutNul(row.item), Formats::withoutNul(row.method),
+                           Formats::withoutNul(row.handler), *amount, Formats::toStoredText(row.summary)});
     }
     if (entries.empty())
         return report;

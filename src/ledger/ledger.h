@@ -92,11 +92,11 @@ struct ImportReport {
 };
 
 // Which entries a ledger tree key stands for: "0_" (and the empty key) all entries,
-// "100" the newest hundred, "2008_" a year, "2008_3_" a month.
+// "100" the newest hundred, "2008_" a year, "2008_3_" a month. A month's entries are
+// those filed under it (Dates::monthOf), a year's those of its twelve months.
 struct LedgerSpan {
     enum Kind { All, Newest, Period, Nothing } kind = Nothing;
-    QString from;   // first date of the period, inclusive ("yyyy-mm-dd")
-    QString until;  // first date after the period, exclusive
+    SqlCondition period;  // Period: the condition on the date
     static LedgerSpan forKey(const QString &key);
 };
 
@@ -141,7 +141,7 @@ public:
 
     // One entry; nothing when there is no entry with that id.
     std::optional<LedgerEntry> entry(qint64 id);
-    // Adds an entry to an account set; returns its id.
+    // Adds an entry to an account set; returns its id. Texts are stored without NUL.
     qint64 addEntry(const LedgerEntry &entry, int accountSet);
     // Saves the entry's fields into the entry with its id; false when there is none.
     bool updateEntry(const LedgerEntry &entry);
@@ -151,7 +151,7 @@ public:
     // The row of an entry just saved by the editor: the whole summary.
     static RecordRow listRow(const LedgerEntry &entry);
     bool deleteEntry(qint64 id);
-    // True when the user's stored password is exactly this text.
+    // True when the password fits the user's stored one (PasswordHash::matches).
     bool passwordMatches(const QString &userName, const QString &password);
     // Deletes every entry of one account set; returns how many there were.
     int deleteAll(int accountSet);
@@ -188,5 +188,7 @@ public:
 
 private:
     static RecordRow row(const LedgerEntry &entry, const QString &summary);
+    // The entry's texts as they are stored (without NUL), date to summary.
+    static QVariantList storedFields(const LedgerEntry &entry);
     DataFile &data_;
 };

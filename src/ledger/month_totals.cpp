@@ -1,5 +1,6 @@
 #include "ledger/month_totals.h"
 
+#include "core/dates.h"
 #include "store/data_file.h"
 
 #include <QHash>
@@ -8,6 +9,12 @@ namespace {
 
 const QString Sums = QStringLiteral("select count(*), money_total(case when t1 IS '收入' then t5 end), "
                                     "money_total(case when t1 IS NOT '收入' then t5 end) from jizhang ");
+
+// Entries without a text date, each a range of the date index: numbers sort before every
+// text, blobs after.
+const SqlCondition NoDate{QStringLiteral("data IS NULL"), {}};
+const SqlCondition Number{QStringLiteral("data < ''"), {}};
+const SqlCondition Blob{QStringLiteral("data >= x''"), {}};
 
 struct Month {
     qint64 entries = 0;
@@ -20,69 +27,71 @@ Month read(Statement &st, int first)
             Money::fromStored(st.utf8(first + 2)).value_or(Money())};
 }
 
-// The first text after every text that starts with `prefix`; empty when there is none.
-QString after(const QString &prefix)
-{
-    QString next = prefix;
-    if (next.isEmpty() || next.back().unicode() == 0xFFFF)
-        return QString();
-    next.back() = QChar(next.back().unicode() + 1);
-    return next;
-}
-
 } // namespace
 
-QStringList MonthTotals::months(int accountSet)
+SqlCondition DateSpan::condition() const
 {
-    QStringList months;
+    if (until.isEmpty())
+        return {QStringLiteral("data >= ? and data < x''"), {from}};
+    return {QStringLiteral("data >= ? and data < ?"), {from, until}};
+}
+
+std::vector<DateSpan> MonthTotals::spans(int accountSet)
+{
+    std::vector<DateSpan> spans;
+    // The first text from a point on; blobs sort after every text and are left out.
     Statement seek = data_.query(QStringLiteral("select data from jizhang indexed by jizhang_muluID_data "
-                                                "where muluID=? and data >= ? order by data limit 1"));
-    QString from = QStringLiteral("");  // the smallest text
-    for (;;) {
+                                                "where muluID=? and data >= ? and data < x'' order by data limit 1"));
+    auto first = [&](const QString &from) {
         seek.reset();
         seek.bindAll({accountSet, from});
-        if (!seek.step())
+        return seek.step();
+    };
+    // The walk's place is one integer that every turn raises: 2m stands for the key of
+    // month m ("2024-01"), 2m + 1 for its end ("2024-02"), and the place before the first
+    // month for the smallest text. So it ends, whatever the file holds.
+    auto text = [](int place) {
+        if (place < 2 * Dates::FirstMonth)
+            return QStringLiteral("");
+        return place % 2 == 0 ? Dates::monthKey(place / 2) : Dates::monthEnd(place / 2);
+    };
+    for (int place = 2 * Dates::FirstMonth - 1; place <= 2 * Dates::LastMonth + 1;) {
+        if (!first(text(place)))
             break;
-        const QString date = seek.text(0);
-        const QString month = date.left(7);
-        months << month;
-        if (month.size() < 7) {
-            // A short date is a month of its own; go on with the first text after it.
-            from = date + QChar(0);
+        if (const std::optional<int> month = Dates::monthOf(seek.utf8(0))) {
+            spans.push_back({*month, Dates::monthKey(*month).toLatin1(), Dates::monthEnd(*month).toLatin1()});
+            place = 2 * *month + 1;
         } else {
-            from = after(month);
-            if (from.isNull())
-                break;
+            // Texts of no month, up to the first month whose key sorts after this text.
+            const int next = Dates::firstMonthAfter(seek.utf8(0), Dates::FirstMonth);
+            const std::string_view date = seek.utf8(0);
+            spans.push_back({-1, QByteArray(date.data(), qsizetype(date.size())),
+                             next > Dates::LastMonth ? QByteArray() : Dates::monthKey(next).toLatin1()});
+            place = 2 * next;
         }
     }
-    return months;
+    return spans;
 }
 
-SqlCondition MonthTotals::monthCondition(const QString &month)
+std::vector<SqlCondition> MonthTotals::parts(const std::vector<DateSpan> &spans)
 {
-    if (month.size() < 7)
-        return {QStringLiteral("data = ?"), {month}};
-    const QString until = after(month);
-    if (until.isNull())
-        return {QStringLiteral("data >= ? and substr(data, 1, 7) = ?"), {month, month}};
-    return {QStringLiteral("data >= ? and data < ?"), {month, until}};
+    std::vector<SqlCondition> parts{NoDate, Number};
+    for (const DateSpan &span : spans)
+        parts.push_back(span.condition());
+    parts.push_back(Blob);
+    return parts;
 }
 
-QList<SqlCondition> MonthTotals::noMonthConditions()
+std::optional<LedgerTotals> MonthTotals::add(int accountSet, Pass pass)
 {
-    return {{QStringLiteral("data IS NULL"), {}}, {QStringLiteral("data < ''"), {}}};
-}
-
-LedgerTotals MonthTotals::all(int accountSet)
-{
-    const QStringList months = this->months(accountSet);
-
-    QHash<QString, Month> kept;
+    const std::vector<DateSpan> spans = this->spans(accountSet);
+    QHash<int, Month> kept;
     {
         Statement st = data_.query(
             QStringLiteral("select month, entries, income, expense from jizhang_months where muluID=?"), {accountSet});
         while (st.step())
-            kept.insert(st.text(0), read(st, 1));
+            if (const std::optional<int> month = Dates::monthOf(st.utf8(0)))
+                kept.insert(*month, read(st, 1));
     }
 
     LedgerTotals totals;
@@ -99,36 +108,53 @@ LedgerTotals MonthTotals::all(int accountSet)
             m = read(st, 0);
         return m;
     };
-    QList<std::pair<QString, Month>> added;
-    for (const QString &month : months) {
-        auto found = kept.constFind(month);
-        if (found != kept.constEnd()) {
+    std::vector<std::pair<int, Month>> counted;
+    for (const DateSpan &span : spans) {
+        if (span.month < 0) {
+            add(sum(span.condition()));  // entries of no month are never kept
+            continue;
+        }
+        if (auto found = kept.constFind(span.month); found != kept.constEnd()) {
             add(*found);
             continue;
         }
-        const Month m = sum(monthCondition(month));
+        if (pass == Pass::KeptOnly)
+            return std::nullopt;
+        const Month m = sum(span.condition());
         add(m);
-        added.append({month, m});
+        counted.push_back({span.month, m});
     }
-    // Entries without a date or with one that is not text are never kept by month.
-    for (const SqlCondition &c : noMonthConditions())
-        add(sum(c));
+    for (const SqlCondition &part : {NoDate, Number, Blob})
+        add(sum(part));
 
-    // Months added up now are kept for the next time, all in one write. A file that cannot
-    // be written is simply added up again next time.
-    if (!added.isEmpty()) {
-        try {
-            DataFile::Transaction transaction(data_);
-            Statement keep = data_.query(QStringLiteral("insert or replace into jizhang_months "
-                                                        "(muluID, month, entries, income, expense) values (?,?,?,?,?)"));
-            for (const auto &[month, m] : added) {
-                keep.reset();
-                keep.bindAll({accountSet, month, m.entries, m.income.exact(), m.expense.exact()});
-                keep.run();
-            }
-            transaction.commit();
-        } catch (const StoreError &) {
+    if (pass == Pass::Store && !counted.empty()) {
+        if (beforeStoring_)
+            beforeStoring_();
+        Statement keep = data_.query(QStringLiteral("insert or replace into jizhang_months "
+                                                    "(muluID, month, entries, income, expense) values (?,?,?,?,?)"));
+        for (const auto &[month, m] : counted) {
+            keep.reset();
+            keep.bindAll({accountSet, Dates::monthKey(month), m.entries, m.income.exact(), m.expense.exact()});
+            keep.run();
         }
     }
     return totals;
+}
+
+LedgerTotals MonthTotals::all(int accountSet)
+{
+    // Usually every month is kept, and reading is all it takes.
+    if (std::optional<LedgerTotals> totals = add(accountSet, Pass::KeptOnly))
+        return *totals;
+    // Months without kept sums are counted and stored in one write transaction: another
+    // program's write waits until the sums are stored, and then drops what it changes.
+    try {
+        DataFile::Transaction transaction(data_);
+        const LedgerTotals totals = *add(accountSet, Pass::Store);
+        transaction.commit();
+        return totals;
+    } catch (const StoreError &) {
+        // A file that cannot be written (read-only, busy) is counted without keeping.
+    }
+    return *add(accountSet, Pass::Count);
 }

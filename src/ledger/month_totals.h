@@ -2,17 +2,32 @@
 
 #include "ledger/ledger.h"
 
+#include <functional>
+#include <optional>
+#include <vector>
+
 class DataFile;
+
+// A stretch of an account set's date index, in ascending order: the entries of one month,
+// or date texts between two months that belong to no month (see Dates::monthOf).
+struct DateSpan {
+    int month = -1;       // a month (Dates' month number); -1 for texts of no month
+    // The texts [from, until), as the file holds them (UTF-8 or not); an empty `until`
+    // runs up to the blobs.
+    QByteArray from, until;
+    SqlCondition condition() const;
+};
 
 // The count and totals of an account set's entries month by month, kept in the data file
 // (table jizhang_months) so that "全部记录" adds up a hundred months instead of a million
 // entries. Triggers on jizhang drop a month's row whenever one of its entries is added,
 // changed or deleted, by this program or any other; a month without a row is added up
-// again, and stored, when it is next asked for.
+// again, and stored, when it is next asked for. The recount and the storing happen in one
+// write transaction, so no other program's write can fall between them.
 //
-// A month is the first seven characters of the stored date ("2008-03"); an entry whose
-// date is shorter, empty or missing is counted under that shorter text (the empty text
-// for no date at all), so that every entry counts exactly once.
+// An entry is kept under the month of its date (Dates::monthOf, the rule the triggers
+// use too). Entries of no month (no date, a number, a blob, an odd text) are added up
+// every time; they are few.
 class MonthTotals {
 public:
     explicit MonthTotals(DataFile &data) : data_(data) {}
@@ -20,14 +35,24 @@ public:
     // Count and totals of every entry of the account set.
     LedgerTotals all(int accountSet);
 
-    // The months the account set's entries fall in, ascending (one index seek each).
-    QStringList months(int accountSet);
-    // The condition (without the account set) that selects the entries of a month, and the
-    // two for the entries that have no month: no date, and a date that is not text (each
-    // a range of the date index; joined by "or" they would walk the whole account set).
-    static SqlCondition monthCondition(const QString &month);
-    static QList<SqlCondition> noMonthConditions();
+    // The months and the stretches of texts of no month that the account set's dates fall
+    // in, ascending: one index seek each. The walk counts months as integers up to the
+    // last one, so it ends whatever the file holds.
+    std::vector<DateSpan> spans(int accountSet);
+    // Every entry of an account set, in parts in ascending order of the date: no date,
+    // a number, the spans, a blob (each part a range of the date index).
+    static std::vector<SqlCondition> parts(const std::vector<DateSpan> &spans);
+
+    // Runs between the recount of the months without kept sums and the storing of their
+    // sums, inside the transaction (tests let another program try to write there).
+    void setBeforeStoring(std::function<void()> hook) { beforeStoring_ = std::move(hook); }
 
 private:
+    // KeptOnly: nothing when some month has no kept sums; Count: those counted too; Store:
+    // and their sums stored (inside a write transaction).
+    enum class Pass { KeptOnly, Count, Store };
+    std::optional<LedgerTotals> add(int accountSet, Pass pass);
+
     DataFile &data_;
+    std::function<void()> beforeStoring_;
 };

@@ -6,6 +6,7 @@
 #include "store/page_check.h"
 #include "store/program_folder.h"
 #include "store/schema.h"
+#include "core/sha256.h"
 #include "ui/formats.h"
 
 #include <sqlcipher/sqlite3.h>
@@ -14,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QTemporaryFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -39,8 +41,6 @@ void removeScratch(const QString &path)
     QFile::remove(path);
     QFile::remove(path + QStringLiteral("-journal"));
 }
-
-bool isKeyFailure(const StoreError &error) { return (error.code() & 0xFF) == SQLITE_NOTADB; }
 
 // Reads the file under an open connection through the connection's own file handle:
 // opening the file a second time and closing it would drop the connection's locks.
@@ -68,16 +68,17 @@ void copyOpenFile(Database &db, StagedCopy &copy, const std::function<void(const
     }
 }
 
-// The engine's own check, for a copy whose pages the quick check could not confirm:
-// throws with the engine's first complaint unless the file is sound.
-void engineCheck(const QString &path, const QString &passphrase, const QString &failure)
+// The engine's own check of a whole file: the quick one (for a copy whose pages the page
+// check could not confirm) or the full one, which also compares every index with its
+// table. Throws with the engine's first complaint unless the file is sound.
+void engineCheck(const QString &path, const QString &passphrase, const QString &failure, bool full = false)
 {
     QString verdict;
     try {
         Database db;
-        db.open(path, Database::Mode::ReadOnly);
-        DataFile::applyKey(db, passphrase);
-        Statement st = db.prepare(QStringLiteral("PRAGMA quick_check"));
+        if (DataFile::openKeyed(db, path, Database::Mode::ReadOnly, passphrase) == 0)
+            db.fail(SQLITE_NOTADB);
+        Statement st = db.prepare(full ? QStringLiteral("PRAGMA integrity_check(1)") : QStringLiteral("PRAGMA quick_check"));
         verdict = st.step() ? st.text(0) : QString();
     } catch (const StoreError &error) {
         throw StoreError(failure.arg(error.description()), error.code());
@@ -88,23 +89,64 @@ void engineCheck(const QString &path, const QString &passphrase, const QString &
 
 // Every page of a copy: the fast check of each page's digest, and the engine's check
 // when that finds anything amiss (or cannot tell, for a file of other cipher settings).
-void checkPages(const QString &path, const QString &passphrase, std::shared_future<std::shared_ptr<PageCheck>> check,
-                const QString &failure)
+// Returns the file's SHA-256 digest, taken in the same reading.
+QByteArray checkPages(const QString &path, const QString &passphrase,
+                      std::shared_future<std::shared_ptr<PageCheck>> check, const QString &failure)
 {
-    const PageCheck::Result result = check.get()->checkFile(path);
+    QByteArray digest;
+    const PageCheck::Result result = check.get()->checkFile(path, &digest);
     if (result.kind == PageCheck::Result::Unreadable)
         throw StoreError(failure.arg(result.error), SQLITE_IOERR);
-    if (result.kind != PageCheck::Result::Intact)
-        engineCheck(path, passphrase, failure);
+    if (result.kind == PageCheck::Result::Intact)
+        return digest;
+    engineCheck(path, passphrase, failure);
+    QString error;
+    const std::optional<QByteArray> whole = Sha256::ofFile(path, &error);
+    if (!whole)
+        throw StoreError(failure.arg(error), SQLITE_IOERR);
+    return *whole;
 }
 
-std::shared_future<std::shared_ptr<PageCheck>> derivePageCheck(const QString &passphrase, const QByteArray &salt)
+std::shared_future<std::shared_ptr<PageCheck>> derivePageCheck(const QString &passphrase, const QByteArray &salt,
+                                                               int iterations)
 {
     // The key derivation takes as long as opening the file: done beside the copy.
-    return std::async(std::launch::async, [key = DataFile::keyBytes(passphrase), salt] {
-               return std::make_shared<PageCheck>(key, salt);
+    return std::async(std::launch::async, [key = DataFile::keyBytes(passphrase), salt, iterations] {
+               return std::make_shared<PageCheck>(key, salt, iterations);
            })
         .share();
+}
+
+// A staging file beside `target` (".name.XXXXXX", a name the start-up clean-up knows as
+// ours), created empty and closed; the caller renames or removes it.
+QString stagingFile(const QString &target)
+{
+    const QFileInfo info(target);
+    QTemporaryFile staged(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
+    if (!staged.open())
+        throw StoreError(QStringLiteral("无法在“%1”中建立文件：%2").arg(native(info.absolutePath()), staged.errorString()),
+                         SQLITE_CANTOPEN);
+    staged.setAutoRemove(false);
+    return staged.fileName();
+}
+
+// A copy of a data file keyed with another passphrase, in a staging file beside `target`;
+// returns its path. The source is opened with `key`.
+QString rekeyedCopy(const QString &source, const QString &key, const QString &passphrase, const QString &target)
+{
+    const QString staged = stagingFile(target);
+    try {
+        // Read and written, not changed: a connection that may not write could not write
+        // the copy it attaches either.
+        Database db;
+        if (DataFile::openKeyed(db, source, Database::Mode::ReadWrite, key) == 0)
+            db.fail(SQLITE_NOTADB);
+        DataFile::exportCopy(db, staged, passphrase);
+    } catch (...) {
+        QFile::remove(staged);
+        throw;
+    }
+    return staged;
 }
 
 // The data file's journal, when one lies beside it while we hold the exclusive lock (or
@@ -115,6 +157,59 @@ void removeStaleJournal(const QString &dataFile)
     const QString journal = dataFile + QStringLiteral("-journal");
     if (QFileInfo::exists(journal) && !QFile::remove(journal))
         throw StoreError(QStringLiteral("无法删除旧的日志文件“%1”。").arg(native(journal)), SQLITE_CANTOPEN);
+}
+
+// While a backup is made, its staging files are listed beside the data file, so that a
+// run killed in the middle leaves nothing for good in the folder the user chose: the next
+// start removes what the list names.
+class PendingCopy {
+public:
+    PendingCopy(const QString &dataFile, const QString &staged)
+        : list_(DataFileMaintenance::pendingCopiesFile(dataFile)), staged_(QFile::encodeName(staged))
+    {
+        QFile file(list_);
+        if (file.open(QIODevice::Append)) {
+            file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+            file.write(staged_ + '\n');
+            file.flush();
+            FileOps::syncFile(file.handle());
+        }
+    }
+    ~PendingCopy()
+    {
+        QFile file(list_);
+        if (!file.open(QIODevice::ReadOnly))
+            return;
+        QByteArrayList lines = file.readAll().split('\n');
+        file.close();
+        lines.removeAll(staged_);
+        lines.removeAll(QByteArray());
+        if (lines.isEmpty())
+            QFile::remove(list_);
+        else if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            file.write(lines.join('\n') + '\n');
+    }
+    PendingCopy(const PendingCopy &) = delete;
+    PendingCopy &operator=(const PendingCopy &) = delete;
+
+private:
+    QString list_;
+    QByteArray staged_;
+};
+
+// The automatic backups of a folder, oldest first: files named after a real day,
+// "yyyymmdd.mdb".
+QStringList automaticBackups(const QString &folder)
+{
+    static const QRegularExpression dailyName(QStringLiteral("^\\d{8}\\.mdb$"));
+    QStringList daily;
+    const QStringList files = QDir(folder).entryList(QDir::Files | QDir::NoSymLinks | QDir::Hidden, QDir::Name);
+    for (const QString &name : files) {
+        if (dailyName.match(name).hasMatch() && QDate::fromString(name.left(8), QStringLiteral("yyyyMMdd")).isValid())
+            daily << name;
+    }
+    // Names of days sort as the days do.
+    return daily;
 }
 
 void refuseReadOnlyFolder(const QString &dataFile)
@@ -159,14 +254,16 @@ void DataFileMaintenance::backup(const QString &target)
 
     Database &db = data_.database();
     const QString passphrase = data_.passphrase();
+    const int cost = data_.kdf();
     StagedCopy copy(target);
+    const PendingCopy pending(data_.path(), copy.stagedPath());
     std::shared_future<std::shared_ptr<PageCheck>> check;
     // A read transaction holds the file still: no write of this or any other program can
     // change it until the copy is complete.
     db.execute(QStringLiteral("BEGIN"));
     try {
         db.execute(QStringLiteral("select count(*) from sqlite_master"));
-        copyOpenFile(db, copy, [&](const QByteArray &salt) { check = derivePageCheck(passphrase, salt); });
+        copyOpenFile(db, copy, [&](const QByteArray &salt) { check = derivePageCheck(passphrase, salt, cost); });
         db.execute(QStringLiteral("COMMIT"));
     } catch (...) {
         try {
@@ -177,16 +274,58 @@ void DataFileMaintenance::backup(const QString &target)
     }
     if (!check.valid())
         throw StoreError(QStringLiteral("数据文件“%1”是空的。").arg(native(data_.path())), SQLITE_NOTADB);
-    // The copy is checked while the disk takes it; it gets the target's name only then.
+    // The copy is checked while the disk takes it: every page intact, and byte for byte
+    // what was read from the data file. It gets the target's name only then.
+    const QByteArray digest = copy.digest();
+    const QString failure =
+        QStringLiteral("数据文件的副本没有通过检查，备份没有完成（%1）。数据文件本身可能已经损坏。");
     copy.finish([&] {
-        checkPages(copy.stagedPath(), passphrase, check,
-                   QStringLiteral("数据文件的副本没有通过检查，备份没有完成（%1）。数据文件本身可能已经损坏。"));
+        if (checkPages(copy.stagedPath(), passphrase, check, failure) != digest)
+            throw StoreError(failure.arg(QStringLiteral("副本与读出的数据不一致")), SQLITE_IOERR);
     });
+    // A backup never stands beside the record of the file it replaces; should the record
+    // of this one not be written, the restore checks the whole file instead.
+    const QString record = recordFile(target);
+    if (QFileInfo::exists(record) && !QFile::remove(record))
+        throw StoreError(QStringLiteral("无法删除旧的校验文件“%1”。").arg(native(record)), SQLITE_CANTOPEN);
     copy.commit();
+    writeRecord(target, digest);
+}
+
+QString DataFileMaintenance::recordFile(const QString &backup) { return backup + QStringLiteral(".sha256"); }
+
+std::optional<QByteArray> DataFileMaintenance::recordedDigest(const QString &backup)
+{
+    QFile file(recordFile(backup));
+    if (!file.exists())
+        return std::nullopt;
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    // "<64 hex digits>  <name>", as sha256sum writes it.
+    const QByteArray line = file.read(256);
+    const QByteArray hex = line.left(64);
+    static const QRegularExpression digits(QStringLiteral("^[0-9a-fA-F]{64}$"));
+    if (!digits.match(QString::fromLatin1(hex)).hasMatch())
+        return QByteArray();
+    return QByteArray::fromHex(hex);
+}
+
+void DataFileMaintenance::writeRecord(const QString &backup, const QByteArray &digest)
+{
+    try {
+        StagedCopy record(recordFile(backup));
+        const PendingCopy pending(data_.path(), record.stagedPath());
+        const QByteArray line = digest.toHex() + "  " + QFileInfo(backup).fileName().toUtf8() + '\n';
+        record.write(line.constData(), line.size());
+        record.commit();
+    } catch (const StoreError &) {
+        // Without its record a backup is checked whole when it is restored.
+    }
 }
 
 QString DataFileMaintenance::checkDataFile(const QString &path, const QString &shownName,
-                                           const QStringList &passphrases, const PassphraseQuestion &ask)
+                                           const QStringList &passphrases, const PassphraseQuestion &ask,
+                                           const Proof &proof)
 {
     const QString name = native(shownName);
     const QString unusable = QStringLiteral("“%1”不是Tallyra的数据文件，或密码不符，或已经损坏。（%2）");
@@ -199,20 +338,20 @@ QString DataFileMaintenance::checkDataFile(const QString &path, const QString &s
         if (!candidates.contains(p))
             candidates << p;
     std::shared_future<std::shared_ptr<PageCheck>> check;
-    if (!candidates.isEmpty() && !salt.isEmpty())
-        check = derivePageCheck(candidates.first(), salt);
+    int checkCost = 0;
+    if (proof.kind != Proof::Whole && !candidates.isEmpty() && !salt.isEmpty()) {
+        checkCost = DataFile::kdfIterations(candidates.first());
+        check = derivePageCheck(candidates.first(), salt, checkCost);
+    }
 
     Database db;
+    int cost = 0;
     auto opens = [&](const QString &passphrase) {
         try {
-            db.open(path, Database::Mode::ReadOnly);
-            DataFile::applyKey(db, passphrase);
-            db.execute(QStringLiteral("select count(*) from sqlite_master"));
-            return true;
+            cost = DataFile::openKeyed(db, path, Database::Mode::ReadOnly, passphrase);
+            return cost > 0;
         } catch (const StoreError &error) {
             db.close();
-            if (isKeyFailure(error))
-                return false;
             throw StoreError(unusable.arg(name, error.description()), error.code());
         }
     };
@@ -223,6 +362,8 @@ QString DataFileMaintenance::checkDataFile(const QString &path, const QString &s
             break;
         }
     }
+    if (!key && DataFile::firstPageDamaged(path, candidates))
+        throw StoreError(QStringLiteral("“%1”已经损坏，不能使用：它的第一页无法读取。").arg(name), SQLITE_CORRUPT);
     if (!key && ask && DataFile::looksEncrypted(path)) {
         bool again = false;
         while (std::optional<QString> typed = ask(again)) {
@@ -256,13 +397,20 @@ QString DataFileMaintenance::checkDataFile(const QString &path, const QString &s
     if (version > Schema::Version)
         throw StoreError(QStringLiteral("“%1”来自更新版本的Tallyra，这个版本不能使用它。").arg(name), SQLITE_NOTADB);
 
-    if (!check.valid() || *key != candidates.first())
-        check = derivePageCheck(*key, salt);
-    checkPages(path, *key, check, QStringLiteral("“%1”已经损坏，不能使用（%2）。").arg(name, QStringLiteral("%1")));
+    const QString damaged = QStringLiteral("“%1”已经损坏，不能使用（%2）。").arg(name, QStringLiteral("%1"));
+    if (proof.kind == Proof::Whole) {
+        engineCheck(path, *key, damaged, true);
+        return *key;
+    }
+    if (!check.valid() || *key != candidates.first() || cost != checkCost)
+        check = derivePageCheck(*key, salt, cost);
+    const QByteArray digest = checkPages(path, *key, check, damaged);
+    if (proof.kind == Proof::Recorded && digest != proof.digest)
+        throw StoreError(damaged.arg(QStringLiteral("与备份时记下的校验值不符")), SQLITE_CORRUPT);
     return *key;
 }
 
-void DataFileMaintenance::restore(const QString &backupFile, const PassphraseQuestion &ask)
+DataFileMaintenance::Restored DataFileMaintenance::restore(const QString &backupFile, const PassphraseQuestion &ask)
 {
     const QString path = data_.path();
     refuseReadOnlyFolder(path);
@@ -278,14 +426,34 @@ void DataFileMaintenance::restore(const QString &backupFile, const PassphraseQue
                 throw;
         }
     }
+    Restored restored;
     try {
         StagedCopy copy(path);
         copy.append(backupFile);
+        // The program's own backups are proved by their records, others whole.
+        const std::optional<QByteArray> record = recordedDigest(backupFile);
+        if (record && *record != copy.digest())
+            throw StoreError(QStringLiteral("“%1”与备份时记下的校验值（%2）不符：文件在备份之后被改动过或已经损坏，"
+                                            "不能用来还原。")
+                                 .arg(native(backupFile), native(recordFile(backupFile))),
+                             SQLITE_CORRUPT);
+        const Proof proof = record ? Proof{Proof::Recorded, *record} : Proof{Proof::Whole, {}};
         QString key;
-        copy.finish([&] { key = checkDataFile(copy.stagedPath(), backupFile, {data_.passphrase(), QString()}, ask); });
-        removeStaleJournal(path);
-        const QString staged = copy.handOver();
+        copy.finish([&] {
+            key = checkDataFile(copy.stagedPath(), backupFile, {data_.passphrase(), QString()}, ask, proof);
+        });
+        QString staged = copy.handOver();
         try {
+            // Books with a passphrase keep it, whatever key the backup had.
+            if (!data_.passphrase().isEmpty() && key != data_.passphrase()) {
+                const QString rekeyed = rekeyedCopy(staged, key, data_.passphrase(), path);
+                QFile::remove(staged);
+                staged = rekeyed;
+                QFile::setPermissions(staged, QFile::permissions(path));
+                key = checkDataFile(staged, backupFile, {data_.passphrase()});
+                restored.keptPassphrase = true;
+            }
+            removeStaleJournal(path);
             data_.replaceWith(staged);
         } catch (...) {
             QFile::remove(staged);
@@ -296,6 +464,7 @@ void DataFileMaintenance::restore(const QString &backupFile, const PassphraseQue
         data_.close();
         throw;
     }
+    return restored;
 }
 
 bool DataFileMaintenance::compactIntoScratch()
@@ -325,47 +494,7 @@ bool DataFileMaintenance::compactIntoScratch()
         // scratch file has taken the data file's place.
         data_.lockExclusively();
         holding_ = true;
-        Database &db = data_.database();
-        db.prepare(QStringLiteral("ATTACH DATABASE ? AS compacted KEY ?"))
-            .bindAll({scratch, QString::fromUtf8(DataFile::keyBytes(data_.passphrase()))})
-            .run();
-        try {
-            db.execute(QStringLiteral("PRAGMA compacted.cipher_page_size = 4096"));
-            // The scratch file is thrown away unless the whole export succeeds, so it needs
-            // no journal while it is written; it is flushed to the disk before it is used.
-            db.execute(QStringLiteral("PRAGMA compacted.journal_mode = OFF"));
-            db.execute(QStringLiteral("PRAGMA compacted.synchronous = OFF"));
-            db.execute(QStringLiteral("SELECT sqlcipher_export('compacted')"));
-            db.execute(QStringLiteral("PRAGMA compacted.user_version = %1").arg(userVersion(db, QStringLiteral("main"))));
-            // Every table, the recycle bin's included, holds as many rows as before.
-            QStringList tables;
-            Statement names = db.prepare(QStringLiteral(
-                "select name from main.sqlite_master where type='table' and name not like 'sqlite_%'"));
-            while (names.step())
-                tables << names.text(0);
-            for (const QString &table : tables) {
-                QString quoted = table;
-                quoted.replace(u'"', QStringLiteral("\"\""));
-                Statement same = db.prepare(QStringLiteral("select (select count(*) from main.\"%1\") = "
-                                                           "(select count(*) from compacted.\"%1\")")
-                                                .arg(quoted));
-                if (!same.step() || same.integer(0) != 1)
-                    throw StoreError(QStringLiteral("压缩后的数据表 %1 与原数据不符。").arg(table), SQLITE_CORRUPT);
-            }
-        } catch (...) {
-            try {
-                db.execute(QStringLiteral("DETACH DATABASE compacted"));
-            } catch (const StoreError &) {
-            }
-            throw;
-        }
-        db.execute(QStringLiteral("DETACH DATABASE compacted"));
-
-        QFile written(scratch);
-        if (!written.open(QIODevice::ReadWrite) || !FileOps::syncFile(written.handle()))
-            throw StoreError(QStringLiteral("写入文件“%1”时出错：%2").arg(native(scratch), written.errorString()),
-                             int(written.error()));
-        written.close();
+        DataFile::exportCopy(data_.database(), scratch, data_.passphrase());
         checkDataFile(scratch, scratch, {data_.passphrase()});
     } catch (...) {
         holding_ = false;
@@ -405,9 +534,104 @@ QString DataFileMaintenance::passphraseProblem(const QString &stored, const QStr
     return {};
 }
 
+QStringList DataFileMaintenance::backupsUnderOtherKeys() const
+{
+    QStringList other;
+    const QString folder = folder_.plugIns();
+    for (const QString &name : automaticBackups(folder)) {
+        const QString file = folder + u'/' + name;
+        // Only the full cost of the passphrase counts: the key is tried once.
+        Database db;
+        try {
+            db.open(file, Database::Mode::ReadOnly);
+            DataFile::applyKey(db, data_.passphrase());
+            db.execute(QStringLiteral("select count(*) from sqlite_master"));
+        } catch (const StoreError &) {
+            other << file;
+        }
+    }
+    return other;
+}
+
+QStringList DataFileMaintenance::rekeyBackups(const QStringList &backups, const QStringList &keys)
+{
+    QStringList left;
+    for (const QString &file : backups) {
+        try {
+            std::optional<QString> key;
+            for (const QString &k : keys) {
+                Database db;
+                if (DataFile::openKeyed(db, file, Database::Mode::ReadOnly, k) > 0) {
+                    key = k;
+                    break;
+                }
+            }
+            if (!key) {
+                left << file;
+                continue;
+            }
+            const QString staged = rekeyedCopy(file, *key, data_.passphrase(), file);
+            QByteArray digest;
+            try {
+                QFile::setPermissions(staged, QFile::permissions(file));
+                checkDataFile(staged, file, {data_.passphrase()});
+                QString error;
+                const std::optional<QByteArray> whole = Sha256::ofFile(staged, &error);
+                if (!whole)
+                    throw StoreError(error, SQLITE_IOERR);
+                digest = *whole;
+                QFile::remove(recordFile(file));
+                if (std::rename(QFile::encodeName(staged).constData(), QFile::encodeName(file).constData()) != 0)
+                    throw StoreError(FileOps::reason(errno), errno);
+            } catch (...) {
+                QFile::remove(staged);
+                throw;
+            }
+            FileOps::syncFolder(QFileInfo(file).absolutePath());
+            writeRecord(file, digest);
+        } catch (const StoreError &) {
+            left << file;
+        }
+    }
+    return left;
+}
+
+int DataFileMaintenance::deleteBackups(const QStringList &backups)
+{
+    int deleted = 0;
+    for (const QString &file : backups) {
+        if (QFile::remove(file)) {
+            QFile::remove(recordFile(file));
+            ++deleted;
+        }
+    }
+    return deleted;
+}
+
+QString DataFileMaintenance::pendingCopiesFile(const QString &dataFile)
+{
+    const QFileInfo data(dataFile);
+    return data.absolutePath() + QStringLiteral("/.") + data.fileName() + QStringLiteral(".copies");
+}
+
 QStringList DataFileMaintenance::removeLeftovers(const QString &dataFile, const QString &plugIns)
 {
     QStringList removed;
+    // Staging copies in other folders, by the list of those under way: only files that
+    // still bear a staging name of ours.
+    static const QRegularExpression staging(QStringLiteral("^\\..+\\.[A-Za-z0-9]{6}$"));
+    QFile list(pendingCopiesFile(dataFile));
+    if (list.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : list.readAll().split('\n')) {
+            const QFileInfo staged(QFile::decodeName(line));
+            if (!line.isEmpty() && staged.isFile() && !staged.isSymLink() &&
+                staged.fileName() != QFileInfo(dataFile).fileName() && staging.match(staged.fileName()).hasMatch() &&
+                QFile::remove(staged.absoluteFilePath()))
+                removed << staged.absoluteFilePath();
+        }
+        list.close();
+        list.remove();
+    }
     auto sweep = [&](const QString &folder, const QRegularExpression &ours) {
         QDir dir(folder);
         if (!dir.exists())
@@ -423,8 +647,8 @@ QStringList DataFileMaintenance::removeLeftovers(const QString &dataFile, const 
     // file, the compaction's scratch file, and the journals any of them may have.
     sweep(data.absolutePath(),
           QRegularExpression(QStringLiteral("^(\\.%1\\.[A-Za-z0-9]{6}|%1\\.new|temp\\.mdb)(-journal)?$").arg(base)));
-    // Staging copies of the automatic backups.
-    sweep(plugIns, QRegularExpression(QStringLiteral("^\\.\\d{8}\\.mdb\\.[A-Za-z0-9]{6}$")));
+    // Staging copies of the automatic backups and of their records.
+    sweep(plugIns, QRegularExpression(QStringLiteral("^\\.\\d{8}\\.mdb(\\.sha256)?\\.[A-Za-z0-9]{6}$")));
     return removed;
 }
 
@@ -456,18 +680,13 @@ bool DataFileMaintenance::automaticBackup(const QDate &day)
 
 QStringList DataFileMaintenance::keepNewestAutomaticBackups(const QString &folder, int keep)
 {
-    static const QRegularExpression dailyName(QStringLiteral("^\\d{8}\\.mdb$"));
-    QStringList daily;
-    const QStringList files = QDir(folder).entryList(QDir::Files | QDir::NoSymLinks | QDir::Hidden, QDir::Name);
-    for (const QString &name : files) {
-        if (dailyName.match(name).hasMatch() && QDate::fromString(name.left(8), QStringLiteral("yyyyMMdd")).isValid())
-            daily << name;
-    }
-    // Names of days sort as the days do: the newest come last.
+    const QStringList daily = automaticBackups(folder);
     QStringList removed;
     for (qsizetype i = 0; i + keep < daily.size(); ++i) {
-        if (QFile::remove(folder + u'/' + daily[i]))
+        if (QFile::remove(folder + u'/' + daily[i])) {
+            QFile::remove(recordFile(folder + u'/' + daily[i]));
             removed << daily[i];
+        }
     }
     return removed;
 }

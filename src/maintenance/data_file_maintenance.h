@@ -10,6 +10,15 @@
 class DataFile;
 class ProgramFolder;
 
+// What DataFileMaintenance::checkDataFile proves of a file beyond its key, tables and
+// version: that every page is intact (each page's keyed digest, and the engine's quick
+// check where one fails); that too, and that the file is byte for byte the one a backup
+// recorded (`digest`); or the whole file, by the engine's integrity check.
+struct FileProof {
+    enum Kind { Pages, Recorded, Whole } kind = Pages;
+    QByteArray digest;
+};
+
 // Copies of the data file and its compaction: backup, restore, the automatic backup on
 // leaving the program and its switch (column 自动备份 of the settings row).
 //
@@ -17,6 +26,11 @@ class ProgramFolder;
 // leaves the data file as it was. The data file is only ever replaced by one rename of
 // a complete, checked file, with the engine's exclusive lock on it held from the first
 // copy to the rename. Every copy is checked page by page before it takes its final name.
+//
+// A backup records what it holds: the SHA-256 digest of the copy, in a file beside it
+// named like it with ".sha256" added ("20240101.mdb.sha256", in the form sha256sum
+// writes). A restore compares the chosen file with its record first; a file without one
+// must pass the engine's full integrity check.
 class DataFileMaintenance {
 public:
     // Asks for the passphrase of a backup that the data file's key does not open;
@@ -40,18 +54,34 @@ public:
     // takes the target's name: a damaged copy leaves the target as it was.
     void backup(const QString &target);
 
+    using Proof = FileProof;
     // Throws unless the file is a sound data file: it opens with one of the passphrases
     // (an empty one is the built-in key) or with one that `ask` gets from the user, it
-    // holds the program's tables and is not of a newer version, and every page of it is
-    // intact. Returns the passphrase that opened it.
+    // holds the program's tables and is not of a newer version, and it passes the proof.
+    // Returns the passphrase that opened it.
     static QString checkDataFile(const QString &path, const QString &shownName,
-                                 const QStringList &passphrases = {QString()}, const PassphraseQuestion &ask = {});
+                                 const QStringList &passphrases = {QString()}, const PassphraseQuestion &ask = {},
+                                 const Proof &proof = {});
 
+    // The record of a backup: "<backup>.sha256".
+    static QString recordFile(const QString &backup);
+    // The digest a backup's record holds; nothing when it has no record, an empty digest
+    // when the record cannot be read.
+    static std::optional<QByteArray> recordedDigest(const QString &backup);
+
+    // What a restore did besides putting the backup in place.
+    struct Restored {
+        // The backup had the built-in password (or another passphrase) and the data file
+        // a passphrase: the restored file was keyed with the data file's passphrase.
+        bool keptPassphrase = false;
+    };
     // Puts a backup in place of the data file. The chosen file is copied beside the data
-    // file and checked first; the data file is replaced completely or not at all. A backup
-    // with another passphrase than the data file's is opened with the one `ask` returns,
-    // and the data file has that passphrase from then on.
-    void restore(const QString &backupFile, const PassphraseQuestion &ask = {});
+    // file and checked first (against its record, or by the engine's integrity check):
+    // either failing refuses the restore, naming the file, and the data file stays byte
+    // for byte as it was. A backup with another passphrase than the data file's is opened
+    // with the one `ask` returns. When the data file has a passphrase, the restored file
+    // keeps it; otherwise it has the backup's.
+    Restored restore(const QString &backupFile, const PassphraseQuestion &ask = {});
 
     // Compaction, first half: takes the exclusive lock on the data file and rewrites it
     // compactly into the scratch file (replacing one left there), keyed like the data
@@ -73,6 +103,17 @@ public:
     // after a real day, "yyyymmdd.mdb", are counted or removed. Returns the removed names.
     static QStringList keepNewestAutomaticBackups(const QString &folder, int keep = KeptAutomaticBackups);
 
+    // The automatic backups in Plug-Ins that the data file's passphrase (at its full cost)
+    // does not open: made before it was set, they still open with the built-in password
+    // or an earlier passphrase. Checking a key takes one key derivation per backup.
+    QStringList backupsUnderOtherKeys() const;
+    // Keys those backups with the data file's passphrase, each through a checked copy that
+    // takes its place (with a new record). A backup is opened with the first of `keys`
+    // that fits it; those that none fits are returned, left as they are.
+    QStringList rekeyBackups(const QStringList &backups, const QStringList &keys);
+    // Deletes backups and their records; returns how many went.
+    static int deleteBackups(const QStringList &backups);
+
     // What is wrong with a change of the data file's passphrase, or empty when nothing:
     // the current one typed must be the stored one, the new one typed twice alike, and
     // different from the stored one.
@@ -80,13 +121,20 @@ public:
                                      const QString &repeated);
 
     // Removes what an interrupted run left behind: the staging copies beside the data file
-    // and in Plug-Ins (".vazuda.mdb.XXXXXX", ".20240101.mdb.XXXXXX"), the compaction's
-    // scratch file temp.mdb, an older version's "vazuda.mdb.new", and their journals. Only
-    // names the program makes; to be run while holding the data file (DataFile::claim).
-    // Returns the names removed.
+    // and in Plug-Ins (".vazuda.mdb.XXXXXX", ".20240101.mdb.XXXXXX", the records'
+    // ".20240101.mdb.sha256.XXXXXX"), the compaction's scratch file temp.mdb, an older
+    // version's "vazuda.mdb.new", their journals, and the staging copies of backups to
+    // other folders that a killed run left (listed in pendingCopiesFile while they are
+    // made). Only names the program makes; to be run while holding the data file
+    // (DataFile::claim). Returns the paths removed (names, for the data file's folder
+    // and Plug-Ins).
     static QStringList removeLeftovers(const QString &dataFile, const QString &plugIns);
+    // ".vazuda.mdb.copies" beside the data file: the staging copies of backups under way.
+    static QString pendingCopiesFile(const QString &dataFile);
 
 private:
+    void writeRecord(const QString &backup, const QByteArray &digest);
+
     DataFile &data_;
     const ProgramFolder &folder_;
     bool holding_ = false;  // compaction holds the exclusive lock between its halves

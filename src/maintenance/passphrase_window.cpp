@@ -2,6 +2,7 @@
 
 #include "maintenance/data_file_maintenance.h"
 #include "store/data_file.h"
+#include "store/session.h"
 #include "ui/icons.h"
 #include "ui/prompt.h"
 
@@ -69,13 +70,21 @@ PassphraseWindow::PassphraseWindow(const AppContext &context, QWidget *parent) :
 void PassphraseWindow::confirm()
 {
     DataFile &data = context_.data;
+    FailureDelay &delay = context_.session.passphraseDelay;
+    if (const QString wait = delay.refusal(); !wait.isEmpty()) {
+        context_.prompt.information(this, QStringLiteral("提示"), wait);
+        return;
+    }
     const QString problem = DataFileMaintenance::passphraseProblem(
         data.passphrase(), current_ ? current_->text() : QString(), fresh_->text(), repeated_->text());
+    if (current_ && current_->text() != data.passphrase())
+        delay.failed();
     if (!problem.isEmpty()) {
         context_.prompt.information(this, QStringLiteral("提示"), problem);
         return;
     }
     const QString fresh = fresh_->text();
+    const QString old = data.passphrase();
     try {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         data.changePassphrase(fresh);
@@ -89,5 +98,42 @@ void PassphraseWindow::confirm()
         this, QStringLiteral("信息"),
         fresh.isEmpty() ? QStringLiteral("数据文件密码已经取消，数据文件恢复为程序内置的密码。")
                         : QStringLiteral("数据文件密码已经设置。以后启动Tallyra时，要先输入这个密码。"));
+    coverBackups(old);
     accept();
+}
+
+void PassphraseWindow::coverBackups(const QString &old)
+{
+    Prompt &prompt = context_.prompt;
+    DataFileMaintenance maintenance(context_.data, context_.folder);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QStringList stale = maintenance.backupsUnderOtherKeys();
+    QApplication::restoreOverrideCursor();
+    if (stale.isEmpty())
+        return;
+    const bool removed = context_.data.passphrase().isEmpty();
+    const QString question =
+        removed ? QStringLiteral("Plug-Ins中有%1个以前的自动备份要用原来的数据文件密码才能打开。要把它们也改为程序内置的密码吗？")
+                : QStringLiteral("Plug-Ins中有%1个以前的自动备份不用新密码也能打开。要把它们也改用新密码保护吗？");
+    if (prompt.message(this, Prompt::Icon::Question, QStringLiteral("问题"), question.arg(stale.size()),
+                       Prompt::Buttons::YesNo, Prompt::Answer::Yes) == Prompt::Answer::Yes) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        stale = maintenance.rekeyBackups(stale, {old, QString()});
+        QApplication::restoreOverrideCursor();
+        if (stale.isEmpty())
+            return;
+    }
+    if (removed) {
+        prompt.information(this, QStringLiteral("信息"),
+                           QStringLiteral("Plug-Ins中的%1个旧备份仍然要用以前的数据文件密码才能打开。").arg(stale.size()));
+        return;
+    }
+    if (prompt.message(this, Prompt::Icon::Question, QStringLiteral("问题"),
+                       QStringLiteral("Plug-Ins中的%1个旧备份仍然不用新密码就能打开（用程序内置的密码或以前的密码），"
+                                      "其中的数据和用户密码都没有新密码的保护。要删除这些旧备份吗？")
+                           .arg(stale.size()),
+                       Prompt::Buttons::YesNo, Prompt::Answer::No) != Prompt::Answer::Yes)
+        return;
+    const int deleted = DataFileMaintenance::deleteBackups(stale);
+    prompt.information(this, QStringLiteral("信息"), QStringLiteral("已经删除%1个旧备份。").arg(deleted));
 }

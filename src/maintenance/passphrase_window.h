@@ -14,10 +14,15 @@ class PassphraseWindow : public QDialog {
 public:
     explicit PassphraseWindow(const AppContext &context, QWidget *parent = nullptr);
 
-    // "确定": checks the fields, re-encrypts the file and says so.
+    // "确定": checks the fields, re-encrypts the file and says so; then offers the same
+    // for the automatic backups made under the old key.
     void confirm();
 
 private:
+    // The backups in Plug-Ins that the new key does not open: keyed anew, or (declined)
+    // named for what they are and offered for deletion.
+    void coverBackups(const QString &old);
+
     AppContext context_;
     QLineEdit *current_ = nullptr;  // only when the file has a passphrase
     QLineEdit *fresh_;

@@ -34,8 +34,16 @@ void StagedCopy::fail(const QString &what) const
     throw StoreError(QStringLiteral("%1：%2").arg(what, file_.errorString()), int(file_.error()));
 }
 
+QByteArray StagedCopy::digest()
+{
+    if (digest_.isEmpty())
+        digest_ = sha256_.result();
+    return digest_;
+}
+
 void StagedCopy::write(const char *data, qint64 length)
 {
+    sha256_.add(data, length);
     while (length > 0) {
         const qint64 written = file_.write(data, length);
         if (written <= 0)

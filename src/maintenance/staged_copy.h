@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/sha256.h"
+
 #include <QString>
 #include <QTemporaryFile>
 
@@ -19,6 +21,8 @@ public:
     StagedCopy &operator=(const StagedCopy &) = delete;
 
     void write(const char *data, qint64 length);
+    // The SHA-256 digest of everything written, once all of it is.
+    QByteArray digest();
     // Appends the whole content of a file.
     void append(const QString &source);
     // Flushes the staged file to the disk and closes it; it can then be opened by name.
@@ -43,4 +47,6 @@ private:
 
     QString target_;
     QTemporaryFile file_;
+    Sha256 sha256_;
+    QByteArray digest_;
 };

@@ -17,27 +17,24 @@ QDate lastOfMonth(const QDate &day) { return firstOfMonth(day).addMonths(1).addD
 // The item sums' key of a month: "2024-03".
 QString monthKey(const QDate &month) { return month.toString(QStringLiteral("yyyy-MM")); }
 
-// The month of a key; invalid for a key that is not exactly "yyyy-mm" of a real month.
-QDate monthOfKey(QStringView key)
+// The month of a key; invalid for a key that is not exactly "yyyy-mm" of a month (the key
+// '' of the entries of no month).
+QDate monthOfKey(const QString &key)
 {
-    auto digit = [&](int i) { return key[i] >= u'0' && key[i] <= u'9' ? key[i].unicode() - u'0' : -100; };
-    if (key.size() != 7 || key[4] != u'-')
-        return QDate();
-    const int year = digit(0) * 1000 + digit(1) * 100 + digit(2) * 10 + digit(3);
-    const int month = digit(5) * 10 + digit(6);
-    return year > 0 && month >= 1 && month <= 12 ? QDate(year, month, 1) : QDate();
+    const std::optional<int> month = key.size() == 7 ? Dates::monthOf(key.toStdString()) : std::nullopt;
+    return month ? QDate(Dates::yearOf(*month), Dates::monthOfYear(*month), 1) : QDate();
 }
 
-// Entries of one kind and item within some days: kind, item, count and exact total.
+// Entries of one kind and item within some days (or a month): kind, item, count and exact total.
 const QString CountEntries = QStringLiteral(
     "select t1 IS '收入', ifnull(t2, ''), count(*), money_total(t5) from jizhang indexed by jizhang_muluID_data "
-    "where muluID=? and data between ? and ? group by 1, 2");
+    "where muluID=? and %1 group by 1, 2");
 
-// The same, stored as the sums of a month.
+// The same for the entries filed under a month (its range of date texts), stored as its sums.
 const QString StoreMonth = QStringLiteral(
     "insert into jizhang_items (muluID, month, income, item, entries, total) "
     "select ?, ?, t1 IS '收入', ifnull(t2, ''), count(*), money_total(t5) from jizhang indexed by jizhang_muluID_data "
-    "where muluID=? and data between ? and ? group by 3, 4");
+    "where muluID=? and data >= ? and data < ? group by 3, 4");
 
 QString groupedDigits(QStringView digits)
 {
@@ -122,10 +119,11 @@ QSet<QString> Reports::refreshMonths(int accountSet)
         stale = staleMonths();  // as they are now that no one else can write
         for (const Stale &s : stale) {
             data_.exec(QStringLiteral("delete from jizhang_items where muluID=? and month=?"), {accountSet, s.month});
-            // A key that is no month (a date not written yyyy-mm-dd) has no sums.
-            if (const QDate month = monthOfKey(s.month); month.isValid())
-                data_.exec(StoreMonth, {accountSet, s.month, accountSet, Dates::storedDate(month),
-                            Dates::storedDate(lastOfMonth(month))});
+            // Entries of no month (key '') have no sums.
+            if (const QDate month = monthOfKey(s.month); month.isValid()) {
+                const int index = Dates::monthIndex(month.year(), month.month());
+                data_.exec(StoreMonth, {accountSet, s.month, accountSet, s.month, Dates::monthEnd(index)});
+            }
             data_.exec(QStringLiteral("delete from jizhang_items_stale where rowid=?"), {s.rowid});
         }
         transaction.commit();
@@ -141,8 +139,14 @@ QSet<QString> Reports::refreshMonths(int accountSet)
 
 void Reports::countEntries(int accountSet, const ReportPeriod &days, std::vector<Cell> &cells)
 {
-    Statement st = data_.query(CountEntries,
-                               {accountSet, Dates::storedDate(days.from), Dates::storedDate(days.to)});
+    // A whole month is the entries filed under it, as in its kept sums and the ledger's
+    // month node; part of a month is the days between, as the search finds them.
+    const int month = Dates::monthIndex(days.from.year(), days.from.month());
+    const bool whole = days.from.day() == 1 && days.to == lastOfMonth(days.from);
+    Statement st = whole ? data_.query(CountEntries.arg(QStringLiteral("data >= ? and data < ?")),
+                                       {accountSet, Dates::monthKey(month), Dates::monthEnd(month)})
+                         : data_.query(CountEntries.arg(QStringLiteral("data between ? and ?")),
+                                       {accountSet, Dates::storedDate(days.from), Dates::storedDate(days.to)});
     while (st.step())
         cells.push_back({firstOfMonth(days.from), st.text(1), st.integer(0) != 0, st.integer(2),
                          Money::fromStored(st.utf8(3)).value_or(Money())});

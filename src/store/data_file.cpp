@@ -2,6 +2,7 @@
 
 #include "core/money.h"
 #include "store/file_ops.h"
+#include "store/page_check.h"
 #include "store/schema.h"
 
 #include <sqlcipher/sqlite3.h>
@@ -98,10 +99,101 @@ QByteArray DataFile::keyBytes(const QString &passphrase)
     return passphrase.isEmpty() ? password().toUtf8() : passphrase.toUtf8();
 }
 
-void DataFile::applyKey(Database &db, const QString &passphrase)
+int DataFile::kdfIterations(const QString &passphrase)
+{
+    return passphrase.isEmpty() ? LegacyKdfIterations : KdfIterations;
+}
+
+void DataFile::applyKey(Database &db, const QString &passphrase, int iterations)
 {
     db.key(keyBytes(passphrase));
+    db.execute(QStringLiteral("PRAGMA kdf_iter = %1").arg(iterations > 0 ? iterations : kdfIterations(passphrase)));
     db.execute(QStringLiteral("PRAGMA cipher_page_size = 4096"));
+}
+
+int DataFile::openKeyed(Database &db, const QString &path, Database::Mode mode, const QString &passphrase)
+{
+    QList<int> costs{kdfIterations(passphrase)};
+    if (costs.first() != LegacyKdfIterations)
+        costs << LegacyKdfIterations;
+    for (int cost : costs) {
+        db.open(path, mode);
+        try {
+            applyKey(db, passphrase, cost);
+            // The first read of the file: a key that does not fit fails here.
+            db.execute(QStringLiteral("select count(*) from sqlite_master"));
+            return cost;
+        } catch (const StoreError &error) {
+            db.close();
+            if ((error.code() & 0xFF) != SQLITE_NOTADB)
+                throw;
+        }
+    }
+    return 0;
+}
+
+void DataFile::exportCopy(Database &db, const QString &target, const QString &passphrase)
+{
+    db.prepare(QStringLiteral("ATTACH DATABASE ? AS copied KEY ?"))
+        .bindAll({target, QString::fromUtf8(keyBytes(passphrase))})
+        .run();
+    try {
+        db.execute(QStringLiteral("PRAGMA copied.kdf_iter = %1").arg(kdfIterations(passphrase)));
+        db.execute(QStringLiteral("PRAGMA copied.cipher_page_size = 4096"));
+        // The copy is thrown away unless the whole export succeeds, so it needs no journal
+        // while it is written; it is flushed to the disk at the end.
+        db.execute(QStringLiteral("PRAGMA copied.journal_mode = OFF"));
+        db.execute(QStringLiteral("PRAGMA copied.synchronous = OFF"));
+        db.execute(QStringLiteral("SELECT sqlcipher_export('copied')"));
+        Statement version = db.prepare(QStringLiteral("PRAGMA main.user_version"));
+        const qint64 fileVersion = version.step() ? version.integer(0) : 0;
+        db.execute(QStringLiteral("PRAGMA copied.user_version = %1").arg(fileVersion));
+        // Every table, the recycle bin's included, holds as many rows as before.
+        QStringList tables;
+        Statement names = db.prepare(
+            QStringLiteral("select name from main.sqlite_master where type='table' and name not like 'sqlite_%'"));
+        while (names.step())
+            tables << names.text(0);
+        for (const QString &table : tables) {
+            QString quoted = table;
+            quoted.replace(u'"', QStringLiteral("\"\""));
+            Statement same = db.prepare(
+                QStringLiteral("select (select count(*) from main.\"%1\") = (select count(*) from copied.\"%1\")")
+                    .arg(quoted));
+            if (!same.step() || same.integer(0) != 1)
+                throw StoreError(QStringLiteral("复制后的数据表 %1 与原数据不符。").arg(table), SQLITE_CORRUPT);
+        }
+    } catch (...) {
+        try {
+            db.execute(QStringLiteral("DETACH DATABASE copied"));
+        } catch (const StoreError &) {
+        }
+        throw;
+    }
+    db.execute(QStringLiteral("DETACH DATABASE copied"));
+    QFile written(target);
+    if (!written.open(QIODevice::ReadWrite) || !FileOps::syncFile(written.handle()))
+        throw StoreError(QStringLiteral("写入文件“%1”时出错：%2").arg(native(target), written.errorString()),
+                         int(written.error()));
+}
+
+bool DataFile::firstPageDamaged(const QString &path, const QStringList &passphrases)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray pages = file.read(2 * PageCheck::PageSize);
+    if (pages.size() < 2 * PageCheck::PageSize)
+        return false;
+    const QByteArray salt = pages.left(PageCheck::SaltSize);
+    QList<std::pair<QString, int>> keys{{QString(), LegacyKdfIterations}};
+    for (const QString &p : passphrases)
+        if (!p.isEmpty())
+            keys << std::pair(p, int(KdfIterations)) << std::pair(p, int(LegacyKdfIterations));
+    for (const auto &[p, cost] : keys)
+        if (PageCheck(keyBytes(p), salt, cost).intact(pages.constData() + PageCheck::PageSize, 2))
+            return true;
+    return false;
 }
 
 bool DataFile::looksEncrypted(const QString &path)
@@ -146,6 +238,7 @@ void DataFile::OpenDataFile()
         openExisting();
     else
         createNew();
+    strengthenKey();
 }
 
 void DataFile::close() { db_.close(); }
@@ -190,11 +283,7 @@ void DataFile::refuseIfReadOnly()
 
 void DataFile::configure()
 {
-    applyKey(db_, passphrase_);
     db_.setBusyTimeout(busyTimeoutMs_);
-    // Reading the schema is the first access to the file: a wrong key or a file that is
-    // not a data file of ours fails here, before anything is written.
-    db_.execute(QStringLiteral("select count(*) from sqlite_master"));
     if (!isReadOnly()) {
         db_.execute(QStringLiteral("PRAGMA journal_mode = DELETE"));
         db_.execute(QStringLiteral("PRAGMA synchronous = FULL"));
@@ -216,15 +305,25 @@ void DataFile::openExisting()
     needsPassphrase_ = false;
     readOnlyReason_ = FileOps::writeBlocker(path_);
     try {
-        db_.open(path_, isReadOnly() ? Database::Mode::ReadOnly : Database::Mode::ReadWrite);
+        // Reading the schema is the first access to the file: a wrong key or a file that
+        // is not a data file of ours fails here, before anything is written.
+        kdf_ = openKeyed(db_, path_, isReadOnly() ? Database::Mode::ReadOnly : Database::Mode::ReadWrite, passphrase_);
+        if (kdf_ == 0)
+            throw StoreError(Database::describe(SQLITE_NOTADB, QStringLiteral("file is not a database")), SQLITE_NOTADB);
         configure();
         missing = Schema::missingTables(db_);
         Statement version = db_.prepare(QStringLiteral("PRAGMA user_version"));
         fileVersion = version.step() ? int(version.integer(0)) : 0;
     } catch (const StoreError &error) {
         db_.close();
-        needsPassphrase_ = (error.code() & 0xFF) == SQLITE_NOTADB && looksEncrypted(path_);
-        failOpening(path_, needsPassphrase_ ? QStringLiteral("数据文件设置了密码，或密码不符。") : QString(),
+        const bool keyFails = (error.code() & 0xFF) == SQLITE_NOTADB && looksEncrypted(path_);
+        // A key that fits every page but the first: the file is damaged, not locked.
+        const bool damaged = keyFails && firstPageDamaged(path_, {passphrase_});
+        needsPassphrase_ = keyFails && !damaged;
+        failOpening(path_,
+                    damaged           ? QStringLiteral("数据文件已经损坏：它的第一页无法读取。")
+                    : needsPassphrase_ ? QStringLiteral("数据文件设置了密码，或密码不符。")
+                                       : QString(),
                     error.description(), error.code());
     }
     if (!missing.isEmpty()) {
@@ -253,6 +352,21 @@ void DataFile::openExisting()
             failOpening(path_, QString(), error.description(), error.code());
         }
     }
+}
+
+void DataFile::strengthenKey()
+{
+    // A passphrase set by an older version gets the full cost of its key. Should that
+    // fail, the file stays as it was and is used as it is until the next start.
+    if (kdf_ >= kdfIterations(passphrase_) || isReadOnly() || keyRewriteFailed_)
+        return;
+    try {
+        rewriteKeyed(passphrase_);
+    } catch (const StoreError &) {
+        keyRewriteFailed_ = true;
+    }
+    if (!db_.isOpen())
+        openExisting();
 }
 
 void DataFile::createNew()
@@ -334,34 +448,42 @@ bool DataFile::claim()
 
 bool DataFile::passphraseOpens(const QString &passphrase) const
 {
-    try {
-        Database db;
-        db.open(path_, Database::Mode::ReadOnly);
-        applyKey(db, passphrase);
-        db.execute(QStringLiteral("select count(*) from sqlite_master"));
-        return true;
-    } catch (const StoreError &error) {
-        if ((error.code() & 0xFF) == SQLITE_NOTADB)
-            return false;
-        throw;
-    }
+    Database db;
+    return openKeyed(db, path_, Database::Mode::ReadOnly, passphrase) > 0;
 }
 
 void DataFile::changePassphrase(const QString &passphrase)
 {
     refuseIfReadOnly();
-    if (passphrase == passphrase_)
+    if (passphrase == passphrase_ && kdf_ == kdfIterations(passphrase))
         return;
+    rewriteKeyed(passphrase);
+}
+
+void DataFile::rewriteKeyed(const QString &passphrase)
+{
+    // The copy is made beside the file (under a name the start-up clean-up knows as ours)
+    // while the exclusive lock holds the file still, and is checked by the export.
+    lockExclusively();
+    const QFileInfo target(path_);
+    QTemporaryFile staged(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
     try {
-        db_.rekey(keyBytes(passphrase));
-    } catch (const StoreError &) {
-        // The engine rolled the file back to the old key; start the next use afresh.
+        if (!staged.open())
+            throw StoreError(QStringLiteral("无法在“%1”中建立文件：%2").arg(native(target.absolutePath()), staged.errorString()),
+                             SQLITE_CANTOPEN);
+        // Its descriptor goes before the engine opens it: closing it later would drop the
+        // engine's locks.
+        staged.close();
+        exportCopy(db_, staged.fileName(), passphrase);
+        QFile::setPermissions(staged.fileName(), QFile::permissions(path_));
+        replaceWith(staged.fileName());
+        staged.setAutoRemove(false);
+    } catch (...) {
         close();
         throw;
     }
     passphrase_ = passphrase;
-    // Every later connection, and this one from the start, uses the new key.
-    close();
+    kdf_ = kdfIterations(passphrase);
 }
 
 void DataFile::lockExclusively()

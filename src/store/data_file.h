@@ -23,15 +23,35 @@ class DataFile {
 public:
     // The built-in data-file password; files without a passphrase of their own carry it.
     static QString password();
-    // Applies a key (the built-in one for an empty passphrase) and the cipher settings to
-    // a freshly opened connection.
-    static void applyKey(Database &db, const QString &passphrase = QString());
+    // What turning a passphrase into the key costs, in iterations of the key derivation: a
+    // passphrase of the user's KdfIterations, so that guessing it is slow; the built-in
+    // password, which keeps nothing secret, the cipher's default LegacyKdfIterations. Files
+    // whose passphrase was set by older versions have the default too; they get the full
+    // cost when they are next opened.
+    static constexpr int KdfIterations = 256000;
+    static constexpr int LegacyKdfIterations = 64000;
+    static int kdfIterations(const QString &passphrase);
+    // Applies a key (the built-in one for an empty passphrase), its cost (0: the cost a
+    // new key of this passphrase gets) and the cipher settings to a fresh connection.
+    static void applyKey(Database &db, const QString &passphrase = QString(), int iterations = 0);
+    // Opens a file with a passphrase, trying each cost its key may have been made with.
+    // Returns the cost that opened it, or 0 (and the connection closed) when the key does
+    // not fit; other failures throw.
+    static int openKeyed(Database &db, const QString &path, Database::Mode mode, const QString &passphrase);
+    // Writes a complete copy of an open database into target (a missing or empty file),
+    // keyed with the passphrase at its full cost, schema version and all, flushed to the
+    // disk; every table of the copy holds as many rows as the original.
+    static void exportCopy(Database &db, const QString &target, const QString &passphrase);
     // The key a passphrase stands for, as the cipher takes it (the built-in one for empty).
     static QByteArray keyBytes(const QString &passphrase);
     // The file looks like an encrypted data file: whole pages of what reads as noise. A
     // file like that which the key does not open needs a passphrase; a text file, a plain
     // SQLite file or a cut-off file does not.
     static bool looksEncrypted(const QString &path);
+    // The file's first page fails while its second fits the built-in key or one of the
+    // passphrases: the key is right and the first page is damaged (a key that fits no page
+    // cannot tell damage from another key).
+    static bool firstPageDamaged(const QString &path, const QStringList &passphrases);
 
     explicit DataFile(const QString &path);
     ~DataFile();
@@ -53,13 +73,16 @@ public:
 
     // The passphrase the file is opened with; empty for the built-in key.
     const QString &passphrase() const { return passphrase_; }
+    // The cost of the open file's key (see kdfIterations).
+    int kdf() const { return kdf_; }
     void setPassphrase(const QString &passphrase);
     // The last opening failed because the key did not fit an encrypted-looking file.
     bool needsPassphrase() const { return needsPassphrase_; }
     // Tries a passphrase on the file without writing anything.
     bool passphraseOpens(const QString &passphrase) const;
-    // Re-encrypts the file with a new passphrase (empty: back to the built-in key), in
-    // one transaction: the file has the old key or the new one, never a mixture.
+    // Re-encrypts the file with a new passphrase (empty: back to the built-in key): a copy
+    // under the new key takes the file's place with one rename, so the file has the old
+    // key or the new one, never a mixture.
     void changePassphrase(const QString &passphrase);
 
     // After opening: the file or its folder cannot be written, and why.
@@ -132,6 +155,8 @@ private:
     void openExisting();
     void createNew();
     void configure();
+    void rewriteKeyed(const QString &passphrase);
+    void strengthenKey();
     void refuseIfReadOnly();
 
     QString path_;
@@ -143,6 +168,8 @@ private:
     QString passphrase_;
     QString readOnlyReason_;
     bool needsPassphrase_ = false;
+    int kdf_ = LegacyKdfIterations;
+    bool keyRewriteFailed_ = false;
     int busyTimeoutMs_ = Database::BusyTimeoutMs;
     static constexpr int CacheKiB = 32768;
     std::function<void()> betweenPieces_;

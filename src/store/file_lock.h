@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 // An exclusive hold on one file that another program (or another FileLock in this one)
 // cannot take while it lasts: a BSD lock (flock) on a descriptor of its own. It is
 // independent of the engine's byte-range locks on the same file, and it stays with the
@@ -22,11 +24,16 @@ public:
 
     enum class Result { Taken, Held, Failed };
     // Takes the lock on an existing file without waiting: Held when someone else has it,
-    // Failed (with errno) when the file cannot be opened.
+    // Failed (with errno) when the file cannot be opened. The lock is on the file that
+    // bears the name once it is taken (checked by its inode after locking).
     Result take(const QString &path);
+    // Runs between locking and the check of the inode (tests put another file in the
+    // name's place there).
+    void setAfterLocking(std::function<void()> hook) { afterLocking_ = std::move(hook); }
     bool isHeld() const { return fd_ >= 0; }
     void release();
 
 private:
     int fd_ = -1;
+    std::function<void()> afterLocking_;
 };

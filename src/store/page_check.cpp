@@ -1,5 +1,7 @@
 #include "store/page_check.h"
 
+#include "core/sha256.h"
+
 #include <QFile>
 
 #include <openssl/evp.h>
@@ -8,7 +10,6 @@
 
 namespace {
 
-constexpr int KdfIterations = 64000;  // the passphrase's key
 constexpr int DigestKdfIterations = 2;  // the digest key, from the passphrase's key
 constexpr int KeySize = 32;
 constexpr int IvSize = 16;
@@ -36,7 +37,7 @@ struct PageCheck::Digest {
     }
 };
 
-PageCheck::PageCheck(const QByteArray &passphrase, const QByteArray &salt) : digest_(std::make_unique<Digest>())
+PageCheck::PageCheck(const QByteArray &passphrase, const QByteArray &salt, int iterations) : digest_(std::make_unique<Digest>())
 {
     unsigned char key[KeySize] = {};
     unsigned char digestKey[KeySize] = {};
@@ -44,7 +45,7 @@ PageCheck::PageCheck(const QByteArray &passphrase, const QByteArray &salt) : dig
     for (int i = 0; i < SaltSize && i < salt.size(); ++i)
         digestSalt[i] = static_cast<unsigned char>(salt[i]) ^ DigestSaltMask;
     PKCS5_PBKDF2_HMAC(passphrase.constData(), int(passphrase.size()),
-                      reinterpret_cast<const unsigned char *>(salt.constData()), int(salt.size()), KdfIterations,
+                      reinterpret_cast<const unsigned char *>(salt.constData()), int(salt.size()), iterations,
                       EVP_sha1(), KeySize, key);
     PKCS5_PBKDF2_HMAC(reinterpret_cast<const char *>(key), KeySize, digestSalt, SaltSize, DigestKdfIterations,
                       EVP_sha1(), KeySize, digestKey);
@@ -105,8 +106,11 @@ QByteArray PageCheck::saltOf(const QString &path)
     return salt.size() == SaltSize ? salt : QByteArray();
 }
 
-PageCheck::Result PageCheck::checkFile(const QString &path) const
+PageCheck::Result PageCheck::checkFile(const QString &path, QByteArray *sha256) const
 {
+    if (sha256)
+        sha256->clear();
+    Sha256 whole;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {Result::Unreadable, 0, file.errorString()};
@@ -123,6 +127,8 @@ PageCheck::Result PageCheck::checkFile(const QString &path) const
             break;
         if (got % PageSize != 0)
             return {Result::Damaged, number + quint32(got / PageSize), {}};
+        if (sha256)
+            whole.add(buffer.constData(), got);
         for (qint64 at = 0; at < got; at += PageSize, offset += PageSize, ++number) {
             const bool lockBytePage = offset <= LockBytePageOffset && LockBytePageOffset < offset + PageSize;
             if (lockBytePage || intact(buffer.constData() + at, number))
@@ -130,5 +136,7 @@ PageCheck::Result PageCheck::checkFile(const QString &path) const
             return {number == 1 ? Result::KeyDoesNotFit : Result::Damaged, number, {}};
         }
     }
+    if (sha256)
+        *sha256 = whole.result();
     return {Result::Intact, 0, {}};
 }

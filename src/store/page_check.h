@@ -22,9 +22,9 @@ public:
     static constexpr int PageSize = 4096;
     static constexpr int SaltSize = 16;
 
-    // Derives the digest key from a key passphrase (UTF-8 bytes) and the file's salt.
-    // This costs what opening the file costs (tens of milliseconds).
-    PageCheck(const QByteArray &passphrase, const QByteArray &salt);
+    // Derives the digest key from a key passphrase (UTF-8 bytes), the file's salt and the
+    // cost of the key (its iterations). This costs what opening the file costs.
+    PageCheck(const QByteArray &passphrase, const QByteArray &salt, int iterations);
     ~PageCheck();
     PageCheck(const PageCheck &) = delete;
     PageCheck &operator=(const PageCheck &) = delete;
@@ -39,7 +39,9 @@ public:
     };
     // Checks every page of a file. KeyDoesNotFit when page 1 fails: a wrong key, a file
     // of other settings or a damaged first page, which only the engine can tell apart.
-    Result checkFile(const QString &path) const;
+    // With `sha256`, the file's SHA-256 digest is taken in the same reading (empty unless
+    // every page was read).
+    Result checkFile(const QString &path, QByteArray *sha256 = nullptr) const;
 
     // The salt of a file (its first 16 bytes); empty when the file is shorter.
     static QByteArray saltOf(const QString &path);

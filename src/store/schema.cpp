@@ -1,6 +1,8 @@
 #include "store/schema.h"
 
 #include "store/sqlite_db.h"
+#include "core/dates.h"
+#include "core/password_hash.h"
 #include "core/time_keys.h"
 
 #include <QDateTime>
@@ -66,24 +68,46 @@ CREATE TABLE IF NOT EXISTS jizhang_items (
     PRIMARY KEY (muluID, month, income, item)) WITHOUT ROWID;
 CREATE TABLE IF NOT EXISTS jizhang_items_stale (muluID INTEGER, month TEXT);
 CREATE INDEX IF NOT EXISTS jizhang_items_stale_key ON jizhang_items_stale(muluID, month);
-CREATE TRIGGER IF NOT EXISTS jizhang_items_insert AFTER INSERT ON jizhang BEGIN
-    INSERT INTO jizhang_items_stale SELECT new.muluID, substr(new.data, 1, 7) WHERE NOT EXISTS
-        (SELECT 1 FROM jizhang_items_stale WHERE muluID IS new.muluID AND month IS substr(new.data, 1, 7));
-END;
-CREATE TRIGGER IF NOT EXISTS jizhang_items_delete AFTER DELETE ON jizhang BEGIN
-    INSERT INTO jizhang_items_stale SELECT old.muluID, substr(old.data, 1, 7) WHERE NOT EXISTS
-        (SELECT 1 FROM jizhang_items_stale WHERE muluID IS old.muluID AND month IS substr(old.data, 1, 7));
-END;
-CREATE TRIGGER IF NOT EXISTS jizhang_items_update AFTER UPDATE OF data, t1, t2, t5, muluID ON jizhang BEGIN
-    INSERT INTO jizhang_items_stale SELECT old.muluID, substr(old.data, 1, 7) WHERE NOT EXISTS
-        (SELECT 1 FROM jizhang_items_stale WHERE muluID IS old.muluID AND month IS substr(old.data, 1, 7));
-    INSERT INTO jizhang_items_stale SELECT new.muluID, substr(new.data, 1, 7) WHERE NOT EXISTS
-        (SELECT 1 FROM jizhang_items_stale WHERE muluID IS new.muluID AND month IS substr(new.data, 1, 7));
-END;
--- A file that had entries before it had the sums: every month of it is stale.
-INSERT INTO jizhang_items_stale SELECT DISTINCT muluID, substr(data, 1, 7) FROM jizhang
-    WHERE NOT EXISTS (SELECT 1 FROM jizhang_items) AND NOT EXISTS (SELECT 1 FROM jizhang_items_stale);
 )SQL";
+
+// The triggers that mark the kept sums of a month stale (jizhang_items_stale) or drop
+// them (jizhang_months) when an entry of that month changes. The month of a date is the
+// program's own rule (Dates::monthKeySql), written out in plain SQL so that every other
+// program that writes the file runs them too; a date of no month has the key ''.
+QString monthTriggers()
+{
+    // Marks a month of the item sums stale, drops a month of the month totals.
+    auto mark = [](const char *row) {
+        return QStringLiteral("    INSERT INTO jizhang_items_stale SELECT %1.muluID, %2 WHERE NOT EXISTS\n"
+                              "        (SELECT 1 FROM jizhang_items_stale WHERE muluID IS %1.muluID AND month IS %2);\n")
+            .arg(QLatin1String(row), Dates::monthKeySql(QLatin1String(row) + QStringLiteral(".data")));
+    };
+    auto drop = [](const char *row) {
+        return QStringLiteral("    DELETE FROM jizhang_months WHERE muluID = %1.muluID AND month = %2;\n")
+            .arg(QLatin1String(row), Dates::monthKeySql(QLatin1String(row) + QStringLiteral(".data")));
+    };
+    struct Trigger {
+        const char *name, *event;
+        QStringList body;
+    };
+    const Trigger triggers[] = {
+        {"jizhang_items_insert", "INSERT", {mark("new")}},
+        {"jizhang_items_delete", "DELETE", {mark("old")}},
+        {"jizhang_items_update", "UPDATE OF data, t1, t2, t5, muluID", {mark("old"), mark("new")}},
+        {"jizhang_months_insert", "INSERT", {drop("new")}},
+        {"jizhang_months_delete", "DELETE", {drop("old")}},
+        {"jizhang_months_update", "UPDATE OF data, t1, t5, muluID", {drop("old"), drop("new")}},
+    };
+    QString sql;
+    for (const Trigger &t : triggers)
+        sql += QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1 AFTER %2 ON jizhang BEGIN\n%3END;\n")
+                   .arg(QLatin1String(t.name), QLatin1String(t.event), t.body.join(QString()));
+    // A file that had entries before it had the sums: every month of it is stale.
+    sql += QStringLiteral("INSERT INTO jizhang_items_stale SELECT DISTINCT muluID, %1 FROM jizhang WHERE NOT EXISTS "
+                          "(SELECT 1 FROM jizhang_items) AND NOT EXISTS (SELECT 1 FROM jizhang_items_stale);\n")
+               .arg(Dates::monthKeySql(QStringLiteral("data")));
+    return sql;
+}
 
 // Counts and totals of each month of an account set's entries, for the list of all of
 // them. Any change to an entry, whoever makes it, drops its month's row; the program
@@ -93,16 +117,6 @@ CREATE TABLE IF NOT EXISTS jizhang_months (
     muluID INTEGER NOT NULL, month TEXT NOT NULL,
     entries INTEGER NOT NULL, income TEXT NOT NULL, expense TEXT NOT NULL,
     PRIMARY KEY (muluID, month)) WITHOUT ROWID;
-CREATE TRIGGER IF NOT EXISTS jizhang_months_insert AFTER INSERT ON jizhang BEGIN
-    DELETE FROM jizhang_months WHERE muluID = new.muluID AND month = ifnull(substr(new.data, 1, 7), '');
-END;
-CREATE TRIGGER IF NOT EXISTS jizhang_months_delete AFTER DELETE ON jizhang BEGIN
-    DELETE FROM jizhang_months WHERE muluID = old.muluID AND month = ifnull(substr(old.data, 1, 7), '');
-END;
-CREATE TRIGGER IF NOT EXISTS jizhang_months_update AFTER UPDATE OF data, t1, t5, muluID ON jizhang BEGIN
-    DELETE FROM jizhang_months WHERE muluID = old.muluID AND month = ifnull(substr(old.data, 1, 7), '');
-    DELETE FROM jizhang_months WHERE muluID = new.muluID AND month = ifnull(substr(new.data, 1, 7), '');
-END;
 )SQL";
 
 // The column choices of the batch import's "列对应" step, by the file's header line. A file
@@ -172,7 +186,7 @@ void insertSeedRows(Database &db)
                        QStringLiteral("本人"));
 
     db.prepare(QStringLiteral("insert into user (用户名, 密码, 注册时间, muluID) values (?, ?, ?, ?)"))
-        .bindAll({QStringLiteral("admin"), QStringLiteral("admin"),
+        .bindAll({QStringLiteral("admin"), PasswordHash::make(QStringLiteral("admin")),
                   now.toString(QStringLiteral("yyyy-MM-dd HH:mm")), accountSet})
         .run();
 }
@@ -208,6 +222,7 @@ void create(Database &db)
         db.execute(QString::fromUtf8(CreateTables));
         db.execute(QString::fromUtf8(CreateIndexes));
         db.execute(QString::fromUtf8(CreateMonthTotals));
+        db.execute(monthTriggers());
         createImportMappings(db);
         db.execute(QString::fromUtf8(CreateBin));
         insertSeedRows(db);
@@ -234,9 +249,23 @@ void migrate(Database &db, int fromVersion)
     // and the month totals that "全部记录" adds up.
     // Version 6 replaced the index of amounts as numbers by one that leaves amounts that
     // are no number without a key, so that they sort after the numbers.
+    // Version 7 gave every kept sum one rule for the month of a date (see monthTriggers):
+    // its triggers are made anew, the sums of months under keys that are no month go, and
+    // every month is counted again by the rule.
+    if (fromVersion < 7) {
+        for (const char *trigger : {"jizhang_items_insert", "jizhang_items_delete", "jizhang_items_update",
+                                    "jizhang_months_insert", "jizhang_months_delete", "jizhang_months_update"})
+            db.execute(QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(QLatin1String(trigger)));
+    }
     db.execute(QStringLiteral("DROP INDEX IF EXISTS jizhang_muluID_kind_amount"));
     db.execute(QString::fromUtf8(CreateIndexes));
     db.execute(QString::fromUtf8(CreateMonthTotals));
+    if (fromVersion < 7) {
+        db.execute(QStringLiteral("DELETE FROM jizhang_months WHERE %1 IS NOT month")
+                       .arg(Dates::monthKeySql(QStringLiteral("month"))));
+        db.execute(QStringLiteral("DELETE FROM jizhang_items; DELETE FROM jizhang_items_stale;"));
+    }
+    db.execute(monthTriggers());
     db.execute(QStringLiteral("DROP INDEX IF EXISTS Tables_muluID_res"));
     // Version 5 added the recycle bin (a step that can run again on a file that has it;
     // version 3 was never used).

@@ -162,6 +162,14 @@ Statement &Statement::bind(int index, const QString &value)
     return *this;
 }
 
+Statement &Statement::bind(int index, const QByteArray &text)
+{
+    int rc = sqlite3_bind_text(stmt_, index, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+    if (rc != SQLITE_OK)
+        db_->fail(rc);
+    return *this;
+}
+
 Statement &Statement::bind(int index, qint64 value)
 {
     int rc = sqlite3_bind_int64(stmt_, index, value);
@@ -198,6 +206,8 @@ Statement &Statement::bind(int index, const QVariant &value)
         return bind(index, value.toLongLong());
     case QMetaType::Double:
         return bind(index, value.toDouble());
+    case QMetaType::QByteArray:
+        return bind(index, value.toByteArray());
     default:
         return bind(index, value.toString());
     }

@@ -80,10 +80,13 @@ public:
     Statement(Statement &&other) noexcept;
 
     Statement &bind(int index, const QString &value);
+    // A text of these very bytes (the file's own, which need not be valid UTF-8).
+    Statement &bind(int index, const QByteArray &text);
     Statement &bind(int index, qint64 value);
     Statement &bind(int index, int value) { return bind(index, static_cast<qint64>(value)); }
     Statement &bind(int index, double value);
     Statement &bindNull(int index);
+    // Text, numbers, NULL; a QByteArray as the text of its bytes.
     Statement &bind(int index, const QVariant &value);
     // Binds the values to positions 1, 2, ...
     Statement &bindAll(std::initializer_list<QVariant> values);

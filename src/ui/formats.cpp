@@ -28,9 +28,18 @@ std::optional<bool> readFlag(QStringView text)
 
 QString flagText(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
 
+QString withoutNul(const QString &text)
+{
+    if (!text.contains(QChar(0)))
+        return text;
+    QString clean = text;
+    clean.remove(QChar(0));
+    return clean;
+}
+
 QString toStoredText(const QString &edited)
 {
-    QString text = edited;
+    QString text = withoutNul(edited);
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(u'\n', QLatin1String("\r\n"));
     return text;

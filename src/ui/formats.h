@@ -19,7 +19,11 @@ std::optional<bool> readFlag(QStringView text);
 QString flagText(bool value);
 
 // Multi-line texts are stored with CR LF between lines and edited with LF.
+// NUL characters are dropped: a text with one would stop short in other programs (and in
+// the program's own CSV files).
 QString toStoredText(const QString &edited);
+// A single-line text as it is stored: without NUL characters.
+QString withoutNul(const QString &text);
 QString fromStoredText(const QString &stored);
 // The text before the first line break.
 QString firstLine(const QString &text);

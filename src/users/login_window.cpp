@@ -83,6 +83,11 @@ void LoginWindow::paintEvent(QPaintEvent *)
 
 void LoginWindow::login()
 {
+    FailureDelay &delay = context_.session.passwordDelay;
+    if (const QString wait = delay.refusal(); !wait.isEmpty()) {
+        context_.prompt.information(this, QStringLiteral("信息"), wait);
+        return;
+    }
     std::optional<LoginResult> user;
     try {
         user = Users(context_.data).login(userName_->text(), password_->text());
@@ -91,9 +96,11 @@ void LoginWindow::login()
         return;
     }
     if (!user) {
+        delay.failed();
         context_.prompt.information(this, QStringLiteral("信息"), QStringLiteral("密码错误或用户名不存在，请重新输入！"));
         return;
     }
+    delay.succeeded();
     context_.session.CurrentUserName = user->userName;
     context_.session.CurrentAccountSetId = user->accountSetId;
     emit loggedIn();

@@ -1,14 +1,40 @@
 #include "users/users.h"
 
+#include "core/password_hash.h"
 #include "store/data_file.h"
+#include "ui/formats.h"
 
 std::optional<LoginResult> Users::login(const QString &name, const QString &password)
 {
-    Statement st = data_.query(QStringLiteral("select 用户名, muluID from user where 用户名=? and 密码 = ? order by id"),
-                               {name, password});
-    if (!st.step())
-        return std::nullopt;
-    return LoginResult{st.text(0), int(st.integer(1))};
+    // The first user of that name (by id) whose password fits.
+    struct Candidate {
+        qint64 id;
+        QString stored;
+        LoginResult result;
+    };
+    std::vector<Candidate> candidates;
+    {
+        Statement st = data_.query(
+            QStringLiteral("select id, 用户名, muluID, 密码 from user where 用户名=? and 密码 IS NOT NULL order by id"),
+            {name});
+        while (st.step())
+            candidates.push_back({st.integer(0), st.text(3), {st.text(1), int(st.integer(2))}});
+    }
+    for (const Candidate &c : candidates) {
+        if (!PasswordHash::matches(c.stored, password))
+            continue;
+        // A password kept as typed (an older file) becomes a hash now. A file that cannot
+        // be written keeps it until a later login.
+        if (PasswordHash::needsRenewal(c.stored)) {
+            try {
+                data_.exec(QStringLiteral("update user set 密码=? where id=? and 密码=?"),
+                           {PasswordHash::make(password), c.id, c.stored});
+            } catch (const StoreError &) {
+            }
+        }
+        return c.result;
+    }
+    return std::nullopt;
 }
 
 std::vector<AccountSetChoice> Users::accountSets()
@@ -63,13 +89,21 @@ std::optional<qint64> Users::muluID(const QString &accountSetName)
 qint64 Users::add(const QString &name, const QString &password, const QString &registered, qint64 accountSetId)
 {
     return data_.insert(QStringLiteral("insert into user (用户名, 密码, 注册时间, muluID) values (?, ?, ?, ?)"),
-                        {name, password, registered, accountSetId});
+                        {Formats::withoutNul(name), PasswordHash::make(password), registered, accountSetId});
 }
 
 bool Users::modify(qint64 id, const QString &name, const QString &password, qint64 accountSetId)
 {
+    // The window shows the stored hash in the (masked) password field: saved unchanged, it
+    // stays; anything else typed there is a new password.
+    if (PasswordHash::isHash(password)) {
+        Statement st = data_.query(QStringLiteral("select 1 from user where id=? and 密码=?"), {id, password});
+        if (st.step())
+            return data_.exec(QStringLiteral("update user set 用户名=?,muluID=?  where id=?"),
+                              {Formats::withoutNul(name), accountSetId, id}) > 0;
+    }
     return data_.exec(QStringLiteral("update user set 用户名=?,密码=?,muluID=?  where id=?"),
-                      {name, password, accountSetId, id}) > 0;
+                      {Formats::withoutNul(name), PasswordHash::make(password), accountSetId, id}) > 0;
 }
 
 Users::Removal Users::remove(qint64 id)

@@ -35,7 +35,9 @@ class Users {
 public:
     explicit Users(DataFile &data) : data_(data) {}
 
-    // The user whose name and password match exactly as typed; nothing when none does.
+    // The user whose name matches exactly as typed and whose password fits (its stored
+    // hash, or the text itself in a file of an older version, which then becomes a hash);
+    // nothing when none does.
     std::optional<LoginResult> login(const QString &name, const QString &password);
 
     // The account sets in catalogue order.
@@ -48,10 +50,10 @@ public:
     // (items, payment methods and handlers of that name do not count).
     std::optional<qint64> muluID(const QString &accountSetName);
 
-    // Adds a user with the texts as typed; returns the new id.
+    // Adds a user with the name as typed and a hash of the password; returns the new id.
     qint64 add(const QString &name, const QString &password, const QString &registered, qint64 accountSetId);
-    // Saves name, password and account set over a user; the registration time stays.
-    // False when the user no longer exists.
+    // Saves name, password (as a hash; the stored hash given back keeps it) and account set
+    // over a user; the registration time stays. False when the user no longer exists.
     bool modify(qint64 id, const QString &name, const QString &password, qint64 accountSetId);
 
     enum class Removal { Removed, LastUser, Missing };

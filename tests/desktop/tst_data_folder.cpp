@@ -195,9 +195,11 @@ void DataFolderTest::automaticBackupsKeepTheNewestThirtyDays()
 
     // The copy of the day, and the newest 30 only; a second exit that day removes no more.
     QVERIFY(DataFileMaintenance(t.data, t.folder).automaticBackup(today));
-    QCOMPARE(tree(plugIns), files(days.mid(6) + QStringList{DataFileMaintenance::backupName(today)}));
+    // The day's copy comes with its record.
+    const QStringList made{DataFileMaintenance::backupName(today), DataFileMaintenance::backupName(today) + ".sha256"};
+    QCOMPARE(tree(plugIns), files(days.mid(6) + made));
     QVERIFY(DataFileMaintenance(t.data, t.folder).automaticBackup(today));
-    QCOMPARE(tree(plugIns), files(days.mid(6) + QStringList{DataFileMaintenance::backupName(today)}));
+    QCOMPARE(tree(plugIns), files(days.mid(6) + made));
     QCOMPARE(DataFileMaintenance::keepNewestAutomaticBackups(plugIns, 2), days.mid(6, 28));
 }
 

@@ -311,6 +311,10 @@ void ExportTest::everyFormatHoldsTheSameCells()
     QFile pdfFile(pdf);
     QVERIFY(pdfFile.open(QIODevice::ReadOnly));
     QVERIFY(pdfFile.read(5) == "%PDF-");
+
+    // Like the data file, every export is its owner's alone.
+    for (const QString &file : {csv, xlsx, pdf})
+        QCOMPARE(QFile::permissions(file) & 0x0fff, QFileDevice::ReadUser | QFileDevice::WriteUser);
 }
 
 void ExportTest::pagesRepeatTheHeaderAndEndWithTheTotals()

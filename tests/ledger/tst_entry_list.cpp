@@ -4,6 +4,8 @@
 #include "ledger/month_totals.h"
 #include "support/test_folder.h"
 
+#include <sqlcipher/sqlite3.h>
+
 #include <QAbstractItemModelTester>
 #include <QRandomGenerator>
 #include <QtTest>
@@ -128,6 +130,7 @@ private slots:
     void everyOrderAndFilterMatchesAPlainSort();
     void totalsAndDeletingAgreeWithTheRows();
     void monthTotalsFollowEveryChange();
+    void keptMonthTotalsMissNoWrite();
     void modelReadsOnDemandAndGrowsWhileReading();
 };
 
@@ -260,6 +263,44 @@ void EntryListTest::monthTotalsFollowEveryChange()
     }
     // An account set without entries.
     QCOMPARE(MonthTotals(f.t.data).all(9999).count, 0);
+}
+
+// Months without kept totals are counted and their totals stored in one write: another
+// program that tries to write in between (the hook makes it try exactly there) cannot,
+// and its write made afterwards is counted.
+void EntryListTest::keptMonthTotalsMissNoWrite()
+{
+    Fixture f;
+    auto direct = [&] {
+        Statement st = f.t.data.query("select count(*), money_total(t5) from jizhang where muluID=?", {f.set});
+        st.step();
+        return QStringLiteral("%1|%2").arg(st.integer(0)).arg(st.text(1));
+    };
+    auto kept = [](const LedgerTotals &t) { return QStringLiteral("%1|%2").arg(t.count).arg((t.income + t.expense).exact()); };
+    Database other;
+    other.open(f.t.folder.dataFile(), false);
+    DataFile::applyKey(other);
+    other.setBusyTimeout(0);
+    const QString write = QStringLiteral("insert into jizhang (data, t1, t5, muluID) values ('2008-02-10', '收入', "
+                                         "'1000000', %1)").arg(f.set);
+    int refused = 0;
+    MonthTotals totals(f.t.data);
+    totals.setBeforeStoring([&] {
+        try {
+            other.execute(write);
+        } catch (const StoreError &error) {
+            refused += (error.code() & 0xFF) == SQLITE_BUSY;
+        }
+    });
+    f.t.data.exec("delete from jizhang_months");
+    const QString before = direct();
+    QCOMPARE(kept(totals.all(f.set)), before);
+    QCOMPARE(refused, 1);
+    other.execute(write);
+    QVERIFY(direct() != before);
+    QCOMPARE(kept(totals.all(f.set)), direct());
+    QCOMPARE(kept(totals.all(f.set)), direct());  // as kept
+    QCOMPARE(refused, 2);  // February was counted again, and stored in one write again
 }
 
 // The list model over a generated ledger: a proper model while it is filled, sorted,

@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "core/dates.h"
 #include "fileimport/batch_import.h"
 #include "ledger/delete_all_dialog.h"
 #include "ledger/entry_editor.h"
@@ -253,6 +254,23 @@ void EntryWindowsTest::modifyingUpdatesTheListItCameFrom()
     QCoreApplication::processEvents();
     QVERIFY(!opened);
     QCOMPARE(t.prompt.lastText(), QStringLiteral("这条记录已经不存在！"));
+
+    // The editor takes the days 1900 to 2099 only; an entry dated outside them (by another
+    // program) keeps its date unless the user agrees to the one the editor shows.
+    const qint64 far = t.addEntry(set, "9999-12-05", "支出", "1");
+    EntryEditor editor(t.context);
+    QDateEdit *date = child<QDateEdit>(&editor, "DTPicker1");
+    QCOMPARE(date->minimumDate(), QDate(1900, 1, 1));
+    QCOMPARE(date->maximumDate(), QDate(2099, 12, 31));
+    QVERIFY(editor.openForModifying(far));
+    t.prompt.reset();
+    editor.save();
+    QVERIFY(t.prompt.lastText().contains(QStringLiteral("“9999-12-05”不是1900-01-01至2099-12-31之间的日期")));
+    QCOMPARE(count(t.data, "select count(*) from jizhang where id=? and data='9999-12-05'", {far}), qint64(1));
+    t.prompt.answers << Prompt::Answer::Yes;
+    editor.save();
+    QCOMPARE(count(t.data, "select count(*) from jizhang where id=? and data=?", {far, Dates::storedDate(date->date())}),
+             qint64(1));
 }
 
 void EntryWindowsTest::deletingTheSelectedEntry()
@@ -449,8 +467,8 @@ void EntryWindowsTest::batchImportWindow()
     QCOMPARE(import.list()->rowCount(), 4);
     click(&import, "Command4");
     QCOMPARE(t.prompt.last().title, QStringLiteral("信息"));
-    QCOMPARE(t.prompt.lastText(), QStringLiteral("共导入 1 条记录。\r\n日期无效，没有导入的行（No.）：2\r\n"
-                                                 "金额不是数字，没有导入的行（No.）：3"));
+    QCOMPARE(t.prompt.lastText(), QStringLiteral("共导入 1 条记录。\r\n日期无效或不在1900-01-01至2099-12-31之间，"
+                                                 "没有导入的行（No.）：2\r\n金额不是数字，没有导入的行（No.）：3"));
     click(&import, "Command3");
     QCOMPARE(import.list()->rowCount(), 0);
     click(&import, "Command4");

@@ -1,4 +1,5 @@
 #include "ledger/entry_list.h"
+#include "ledger/month_totals.h"
 #include "reports/report_charts.h"
 #include "reports/reports.h"
 #include "store/schema.h"
@@ -76,6 +77,7 @@ private slots:
     void yearsOverEveryEntry();
     void monthSumsFollowEveryWrite();
     void filesWithoutMonthSums();
+    void datesAtTheEdges();
     void donutGroupsTheSmallest();
     void texts_data();
     void texts();
@@ -251,6 +253,84 @@ void ReportsTest::monthSumsFollowEveryWrite()
     writer.execute("ROLLBACK");
     QCOMPARE(reports.byYear(f.set).lines.at(3).expense.plain(), QStringLiteral("38.115"));
     QCOMPARE(stale(), 0);
+}
+
+// Dates a file may hold whatever the editor allows (written by another program, an old
+// file): every entry counts exactly once, and alike in the month walk of the tree, the
+// kept month sums, the month and year nodes and 收支报表. Amounts are powers of two, so a
+// sum tells which entries it holds.
+void ReportsTest::datesAtTheEdges()
+{
+    TestFolder t;
+    t.loginAsAdmin();
+    const int set = t.defaultAccountSet();
+    const QString nulInMonth = QStringLiteral("2024-0") + QChar(0) + QStringLiteral("1-09");
+    const QString nulAfterMonth = QStringLiteral("2024-01") + QChar(0) + QStringLiteral("-07");
+    const QList<std::pair<QVariant, int>> rows{
+        {"9999-12-05", 1},   {"10000-01-01", 2}, {QStringLiteral("2024-0😀-01"), 8}, {nulInMonth, 16},
+        {nulAfterMonth, 32}, {"1899-12-31", 64},  {"2100-01-01", 128},                {"2024-01-5", 256},
+        {"2024-01-31 12:00", 512}, {"2024-1-5", 1024}, {QVariant(), 2048}};
+    for (const auto &[date, amount] : rows)
+        t.data.exec("insert into jizhang (data, t1, t5, content, muluID) values (?, '支出', ?, 'x', ?)",
+                    {date, QString::number(amount), set});
+    t.data.exec("insert into jizhang (data, t1, t5, content, muluID) values (x'323032342d30312d3035', '支出', '4', 'x', ?)",
+                {set});
+    auto expense = [](const LedgerTotals &totals) { return QStringLiteral("%1|%2").arg(totals.count).arg(totals.expense.plain()); };
+    auto node = [&](const QString &key) {
+        EntryQuery query;
+        query.accountSet = set;
+        query.nodeKey = key;
+        return expense(EntryList(t.data, query).totals());
+    };
+
+    // The walk ends and finds the four months; every entry counts once, kept or not.
+    QVERIFY(Ledger(t.data).months(set) == (std::vector<LedgerMonth>{{1899, 12}, {2024, 1}, {2100, 1}, {9999, 12}}));
+    for (int pass = 0; pass < 2; ++pass)
+        QCOMPARE(expense(MonthTotals(t.data).all(set)), QStringLiteral("12|4095"));
+    EntryQuery filtered;
+    filtered.accountSet = set;
+    filtered.filter = QStringLiteral("x");
+    EntryList progressive(t.data, filtered, EntryList::Reading::Progressive);
+    progressive.readAll();
+    QCOMPARE(expense(progressive.totals()), QStringLiteral("12|4095"));
+
+    // A month node, its year node, the report of the month and of the years agree.
+    Reports reports(t.data);
+    QCOMPARE(node("2024_1_"), QStringLiteral("3|800"));
+    QCOMPARE(node("2024_"), QStringLiteral("3|800"));
+    QCOMPARE(node("9999_12_"), QStringLiteral("1|1"));
+    QCOMPARE(node("9999_"), QStringLiteral("1|1"));
+    const PeriodLine january = reports.byMonth(set, {QDate(2024, 1, 1), QDate(2024, 1, 31)}).lines.at(0);
+    QCOMPARE(QStringLiteral("%1|%2").arg(january.count).arg(january.expense.plain()), QStringLiteral("3|800"));
+    QCOMPARE(reports.byMonth(set, {QDate(9999, 12, 1), QDate(9999, 12, 31)}).total.expense.plain(), QStringLiteral("1"));
+    const PeriodReport years = reports.byYear(set);
+    QCOMPARE(QStringLiteral("%1|%2").arg(years.total.count).arg(years.total.expense.plain()), QStringLiteral("6|993"));
+    QCOMPARE(years.lines.front().days.from, QDate(1899, 1, 1));
+    QCOMPARE(years.lines.back().days.to, QDate(9999, 12, 31));
+    QStringList kept;
+    Statement st = t.data.query("select distinct month from jizhang_items where muluID=? order by month", {set});
+    while (st.step())
+        kept << st.text(0);
+    QCOMPARE(kept, (QStringList{"1899-12", "2024-01", "2100-01", "9999-12"}));
+
+    // Another program's writes to odd dates reach every sum.
+    Database other;
+    other.open(t.folder.dataFile(), false);
+    DataFile::applyKey(other);
+    other.execute("update jizhang set t5 = t5 * 3 where data in ('2024-01-5', '2024-0😀-01')");
+    other.prepare("update jizhang set t5 = '0' where data = ?").bindAll({nulInMonth}).run();
+    other.close();
+    QCOMPARE(expense(MonthTotals(t.data).all(set)), QStringLiteral("12|4607"));
+    QCOMPARE(node("2024_1_"), QStringLiteral("3|1312"));
+    QCOMPARE(reports.byMonth(set, {QDate(2024, 1, 1), QDate(2024, 1, 31)}).total.expense.plain(), QStringLiteral("1312"));
+
+    // New entries take only the days from 1900 to 2099.
+    std::vector<ImportRow> imported;
+    for (const char *date : {"1899-12-31", "1900-01-01", "2099-12-31", "2100-01-01", "9999-12-05"})
+        imported.push_back({int(imported.size()) + 1, date, "", "", "5", "", "", ""});
+    const ImportReport report = Ledger(t.data).importRows(imported, set);
+    QCOMPARE(report.stored, 2);
+    QCOMPARE(report.badDate, (QList<int>{1, 4, 5}));
 }
 
 void ReportsTest::filesWithoutMonthSums()

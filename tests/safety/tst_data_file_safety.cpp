@@ -5,7 +5,6 @@
 #include "app/main_window.h"
 #include "ledger/ledger.h"
 #include "maintenance/data_file_maintenance.h"
-#include "maintenance/passphrase_window.h"
 #include "store/page_check.h"
 #include "store/schema.h"
 #include "support/read_only.h"
@@ -27,72 +26,9 @@
 #include <unistd.h>
 
 #include "support/test_main.h"
+#include "safety_helpers.h"
 
 namespace {
-
-QByteArray fileHash(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
-                                       : QByteArray();
-}
-
-qint64 count(DataFile &data, const QString &sql = QStringLiteral("select count(*) from jizhang"))
-{
-    Statement st = data.query(sql);
-    return st.step() ? st.integer(0) : -1;
-}
-
-void addEntries(TestFolder &t, int n, int set = 0)
-{
-    DataFile::Transaction transaction(t.data);
-    for (int i = 0; i < n; ++i)
-        t.addEntry(set ? set : t.session.CurrentAccountSetId, QStringLiteral("2008-03-%1").arg(1 + i % 28, 2, 10, QChar(u'0')),
-                   i % 2 ? QStringLiteral("支出") : QStringLiteral("收入"), QString::number(i + 1),
-                   QStringLiteral("餐饮"), QString(200, QChar(u'备' + i % 7)));
-    transaction.commit();
-}
-
-// What the program itself created and did not clean up.
-QStringList leftovers(const QString &folder)
-{
-    return QDir(folder).entryList({QStringLiteral(".vazuda*"), QStringLiteral("temp.mdb*"), QStringLiteral("*-journal")},
-                                  QDir::Files | QDir::Hidden);
-}
-
-int mode(const QString &path)
-{
-    struct stat info {};
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 0777) : -1;
-}
-
-void changeBytes(const QString &path, qint64 offset, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::ReadWrite));
-    QVERIFY(f.seek(offset));
-    QByteArray old = f.read(bytes.size());
-    for (int i = 0; i < old.size(); ++i)
-        old[i] = char(old[i] ^ bytes[i]);
-    QVERIFY(f.seek(offset));
-    f.write(old);
-}
-
-void typeLogin(LoginWindow &w, const QString &name, const QString &password)
-{
-    w.findChild<QLineEdit *>("Text1_0")->setText(name);
-    w.findChild<QLineEdit *>("Text1_1")->setText(password);
-    QTest::mouseClick(w.findChild<QPushButton *>("Command1"), Qt::LeftButton);
-}
-
-void verifyErrorReport(const ScriptedPrompt::Shown &shown, int code = -1)
-{
-    QCOMPARE(shown.icon, Prompt::Icon::Critical);
-    QCOMPARE(shown.title, QStringLiteral("错误"));
-    QVERIFY2(shown.text.startsWith(QStringLiteral("发现错误：\r\n")), qPrintable(shown.text));
-    if (code >= 0)
-        QVERIFY2(shown.text.endsWith(QStringLiteral("\r\n错误代码：%1").arg(code)), qPrintable(shown.text));
-}
 
 // Another program writing the file (the sqlcipher shell, say), killed in the middle of
 // a large write: the file holds half of it and a hot journal the other half's undo.
@@ -130,28 +66,28 @@ private slots:
     void secondProgramIsTurnedAway();
     void leftoversOfAKilledRunAreRemoved();
     void filesAreTheOwnersAlone();
-    void passphraseSetAskedAndRemoved();
-    void backupsKeepTheirPassphrase();
     void engineFailuresSpeakChinese();
 };
 
 void DataFileSafetyTest::damagedCopiesAreRefused_data()
 {
+    // A backup of the program's is refused by its record; without the record (a copy made
+    // elsewhere) the file itself must show the damage. A damaged first page is told from
+    // another key by the pages after it: no passphrase is asked for.
     QTest::addColumn<QString>("damage");
-    QTest::addColumn<bool>("asksPassphrase");
-    QTest::newRow("one byte of a middle page") << "middle" << false;
+    QTest::addColumn<bool>("recorded");
+    QTest::newRow("one byte of a middle page") << "middle" << true;
     QTest::newRow("a byte of the last page") << "last" << false;
     QTest::newRow("a page from elsewhere") << "moved page" << false;
-    QTest::newRow("cut off at a page") << "cut page" << false;
+    QTest::newRow("cut off at a page") << "cut page" << true;
     QTest::newRow("cut off within a page") << "cut byte" << false;
-    // The first page cannot tell damage from another key: the passphrase is asked for.
-    QTest::newRow("first page") << "first" << true;
+    QTest::newRow("first page") << "first" << false;
 }
 
 void DataFileSafetyTest::damagedCopiesAreRefused()
 {
     QFETCH(QString, damage);
-    QFETCH(bool, asksPassphrase);
+    QFETCH(bool, recorded);
     TestFolder t;
     t.loginAsAdmin();
     addEntries(t, 400);
@@ -178,6 +114,9 @@ void DataFileSafetyTest::damagedCopiesAreRefused()
     } else {
         changeBytes(backup, 200, QByteArray(2, '\x11'));
     }
+    QVERIFY(DataFileMaintenance::recordedDigest(backup).has_value());
+    if (!recorded)
+        QVERIFY(QFile::remove(DataFileMaintenance::recordFile(backup)));
 
     // Restored by the menu: refused, named, and the data file exactly as it was.
     t.data.close();
@@ -185,7 +124,7 @@ void DataFileSafetyTest::damagedCopiesAreRefused()
     t.prompt.files << backup;
     t.prompt.answers << Prompt::Answer::Yes;
     w.commands().action(Command::Restore)->trigger();
-    QCOMPARE(t.prompt.shown.size(), asksPassphrase ? 4 : 3);
+    QCOMPARE(t.prompt.shown.size(), 3);
     verifyErrorReport(t.prompt.last());
     QVERIFY2(t.prompt.lastText().contains(QDir::toNativeSeparators(backup)), qPrintable(t.prompt.lastText()));
     QCOMPARE(fileHash(t.folder.dataFile()), before);
@@ -452,6 +391,18 @@ void DataFileSafetyTest::leftoversOfAKilledRunAreRemoved()
     };
     make(t.path(), ours + others);
     make(t.folder.plugIns(), ourBackups + otherBackups);
+    // A backup into another folder killed midway: its listed staging copy goes, a listed
+    // name that is no staging name of ours stays.
+    const QString elsewhere = t.path() + QStringLiteral("/USB");
+    QDir().mkpath(elsewhere);
+    const QStringList ourCopies{".20240105.mdb.x9Y8z7", ".daten.mdb.sha256.Q1w2E3"}, notCopies{"20240105.mdb"};
+    make(elsewhere, ourCopies + notCopies);
+    {
+        QFile list(DataFileMaintenance::pendingCopiesFile(t.folder.dataFile()));
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        for (const QString &name : ourCopies + notCopies)
+            list.write(QFile::encodeName(elsewhere + u'/' + name) + '\n');
+    }
     auto present = [](const QString &folder, const QStringList &names) {
         QStringList found;
         for (const QString &name : names)
@@ -475,6 +426,8 @@ void DataFileSafetyTest::leftoversOfAKilledRunAreRemoved()
     QCOMPARE(present(t.folder.plugIns(), ourBackups), QStringList());
     QCOMPARE(present(t.path(), others), others);
     QCOMPARE(present(t.folder.plugIns(), otherBackups), otherBackups);
+    QCOMPARE(present(elsewhere, ourCopies + notCopies), notCopies);
+    QVERIFY(!QFile::exists(DataFileMaintenance::pendingCopiesFile(t.folder.dataFile())));
     QVERIFY(QFile::exists(t.folder.dataFile()));
 }
 
@@ -501,109 +454,6 @@ void DataFileSafetyTest::filesAreTheOwnersAlone()
     m.restore(backup);
     QCOMPARE(mode(t.folder.dataFile()), 0640);
     QCOMPARE(count(t.data), 20);
-}
-
-void DataFileSafetyTest::passphraseSetAskedAndRemoved()
-{
-    TestFolder t;
-    t.loginAsAdmin();
-    addEntries(t, 5);
-
-    // Set in the window: typed twice alike, then the file opens with it only.
-    {
-        PassphraseWindow window(t.context);
-        QVERIFY(!window.findChild<QLineEdit *>("Text1"));
-        window.findChild<QLineEdit *>("Text2")->setText(QStringLiteral("我的'密码"));
-        window.findChild<QLineEdit *>("Text3")->setText(QStringLiteral("我的'密码x"));
-        QTest::mouseClick(window.findChild<QPushButton *>("Command1"), Qt::LeftButton);
-        QCOMPARE(t.prompt.lastText(), QStringLiteral("两次输入的新密码不一样，请重新输入。"));
-        window.findChild<QLineEdit *>("Text3")->setText(QStringLiteral("我的'密码"));
-        QTest::mouseClick(window.findChild<QPushButton *>("Command1"), Qt::LeftButton);
-        QVERIFY(t.prompt.lastText().startsWith(QStringLiteral("数据文件密码已经设置")));
-    }
-    QCOMPARE(count(t.data), 5);
-    t.data.close();
-    QVERIFY(!DataFile(t.folder.dataFile()).passphraseOpens(QString()));
-    QVERIFY(DataFile(t.folder.dataFile()).passphraseOpens(QStringLiteral("我的'密码")));
-    const QByteArray locked = fileHash(t.folder.dataFile());
-
-    // At start the passphrase is asked for before the login window; a wrong one is
-    // refused and leaves the file as it was; without one the file is named as unopened.
-    {
-        ScriptedPrompt prompt;
-        prompt.typed << QStringLiteral("wrong") << std::nullopt;
-        Application app(t.folder, prompt, t.launcher);
-        app.start();
-        QCOMPARE(prompt.shown.size(), 3);
-        QCOMPARE(prompt.shown[0].kind, QStringLiteral("text"));
-        QCOMPARE(prompt.shown[0].title, QStringLiteral("数据文件密码"));
-        QVERIFY(prompt.shown[1].text.startsWith(QStringLiteral("密码不对")));
-        verifyErrorReport(prompt.last(), SQLITE_NOTADB);
-        QVERIFY(prompt.lastText().contains(QStringLiteral("数据文件设置了密码")));
-        typeLogin(*app.loginWindow(), QStringLiteral("admin"), QStringLiteral("admin"));
-        QVERIFY(!app.mainWindow());
-    }
-    QCOMPARE(fileHash(t.folder.dataFile()), locked);
-    {
-        ScriptedPrompt prompt;
-        prompt.typed << QStringLiteral("我的'密码");
-        Application app(t.folder, prompt, t.launcher);
-        app.start();
-        QCOMPARE(prompt.shown.size(), 1);
-        typeLogin(*app.loginWindow(), QStringLiteral("admin"), QStringLiteral("admin"));
-        QCOMPARE(app.mainWindow()->panelText(3), QStringLiteral("共：5 条记录"));
-
-        // Removed again: the current one is asked for, and the built-in key is back.
-        PassphraseWindow window(app.context());
-        window.findChild<QLineEdit *>("Text1")->setText(QStringLiteral("wrong"));
-        QTest::mouseClick(window.findChild<QPushButton *>("Command1"), Qt::LeftButton);
-        QCOMPARE(prompt.lastText(), QStringLiteral("当前的数据文件密码不对，请重新输入。"));
-        window.findChild<QLineEdit *>("Text1")->setText(QStringLiteral("我的'密码"));
-        QTest::mouseClick(window.findChild<QPushButton *>("Command1"), Qt::LeftButton);
-        QVERIFY(prompt.lastText().startsWith(QStringLiteral("数据文件密码已经取消")));
-        app.mainWindow()->hide();
-    }
-    t.data.setPassphrase(QString());
-    QCOMPARE(count(t.data), 5);
-}
-
-void DataFileSafetyTest::backupsKeepTheirPassphrase()
-{
-    TestFolder t;
-    t.loginAsAdmin();
-    addEntries(t, 7);
-    t.data.changePassphrase(QStringLiteral("old"));
-    const QString backup = t.path() + QStringLiteral("/with-old.mdb");
-    DataFileMaintenance(t.data, t.folder).backup(backup);
-    QVERIFY(DataFile(backup).passphraseOpens(QStringLiteral("old")));
-    addEntries(t, 3);
-    t.data.changePassphrase(QStringLiteral("new"));
-
-    // Restoring it asks for its passphrase; wrong ones are asked again, then refused.
-    MainWindow w(t.context);
-    t.data.close();
-    const QByteArray before = fileHash(t.folder.dataFile());
-    t.prompt.files << backup;
-    t.prompt.answers << Prompt::Answer::Yes;
-    t.prompt.typed << QStringLiteral("new") << std::nullopt;
-    w.commands().action(Command::Restore)->trigger();
-    QCOMPARE(t.prompt.shown[2].kind, QStringLiteral("text"));
-    QVERIFY(t.prompt.shown[3].text.startsWith(QStringLiteral("密码不对")));
-    verifyErrorReport(t.prompt.last(), SQLITE_NOTADB);
-    QCOMPARE(fileHash(t.folder.dataFile()), before);
-
-    // With the right one the backup comes back, and the data file has its passphrase.
-    t.prompt.reset();
-    t.prompt.files << backup;
-    t.prompt.answers << Prompt::Answer::Yes;
-    t.prompt.typed << QStringLiteral("old");
-    w.commands().action(Command::Restore)->trigger();
-    QVERIFY(t.prompt.lastText().startsWith(QStringLiteral("还原成功！")));
-    QCOMPARE(t.data.passphrase(), QStringLiteral("old"));
-    QCOMPARE(count(t.data), 7);
-    QCOMPARE(w.panelText(3), QStringLiteral("共：7 条记录"));
-    t.data.close();
-    QVERIFY(DataFile(t.folder.dataFile()).passphraseOpens(QStringLiteral("old")));
 }
 
 void DataFileSafetyTest::engineFailuresSpeakChinese()

@@ -1,4 +1,6 @@
+#include "core/password_hash.h"
 #include "store/data_file.h"
+#include "store/file_lock.h"
 #include "store/schema.h"
 #include "support/test_folder.h"
 #include "ui/formats.h"
@@ -6,6 +8,7 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "support/test_main.h"
@@ -47,6 +50,7 @@ private slots:
     void valuesAreBoundNeverSpliced();
     void failedWritesThrowAndLeaveNothingBehind();
     void amountFunctionCountsLikeTheLists();
+    void lockIsOnTheFileThatBearsTheName();
 };
 
 void StoreTest::newFileIsEncrypted()
@@ -111,7 +115,7 @@ void StoreTest::newFileHoldsExactlyTheSeedRows()
         "select 用户名, 密码, 注册时间, user.muluID, mulu.class from user join mulu on mulu.id = user.muluID"));
     QVERIFY(user.step());
     QCOMPARE(user.text(0), QStringLiteral("admin"));
-    QCOMPARE(user.text(1), QStringLiteral("admin"));
+    QVERIFY(PasswordHash::isHash(user.text(1)) && PasswordHash::matches(user.text(1), QStringLiteral("admin")));
     QVERIFY(QDateTime::fromString(user.text(2), QStringLiteral("yyyy-MM-dd HH:mm")).isValid());
     QCOMPARE(user.text(4), QStringLiteral("账套"));
     QVERIFY(!user.step());
@@ -128,6 +132,7 @@ void StoreTest::unopenableFilesAreReportedAndLeftAlone_data()
     QTest::newRow("text file") << "text";
     QTest::newRow("empty file") << "empty";
     QTest::newRow("damaged") << "damaged";
+    QTest::newRow("damaged first page") << "first page";
     QTest::newRow("unencrypted sqlite") << "plain";
     QTest::newRow("missing table") << "missing table";
     QTest::newRow("a folder") << "folder";
@@ -147,13 +152,14 @@ void StoreTest::unopenableFilesAreReportedAndLeftAlone()
         writeFile(path, "日期,金额\r\n2008-03-05,12\r\n");
     } else if (kind == QLatin1String("empty")) {
         writeFile(path, QByteArray());
-    } else if (kind == QLatin1String("damaged")) {
+    } else if (kind == QLatin1String("damaged") || kind == QLatin1String("first page")) {
         t.data.OpenDataFile();
         t.addEntry(1, QStringLiteral("2008-03-05"), QStringLiteral("收入"), QStringLiteral("1"));
         t.data.close();
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadWrite));
-        f.seek(0);
+        // The salt (the first 16 bytes) hides which key was used; a byte after it does not.
+        f.seek(kind == QLatin1String("damaged") ? 0 : 300);
         f.write(QByteArray(64, '\x5a'));
     } else if (kind == QLatin1String("plain")) {
         Database db;
@@ -177,6 +183,10 @@ void StoreTest::unopenableFilesAreReportedAndLeftAlone()
         QVERIFY2(error.description().contains(QDir::toNativeSeparators(path)), qPrintable(error.description()));
         if (kind == QLatin1String("missing table"))
             QVERIFY(error.description().contains(QStringLiteral("tongxilu")));
+        // Damage after the salt is told from another key: no passphrase is asked for.
+        if (kind == QLatin1String("first page"))
+            QVERIFY2(error.description().contains(QStringLiteral("已经损坏")) && !data.needsPassphrase(),
+                     qPrintable(error.description()));
     }
     QVERIFY(!data.isOpen());
     QCOMPARE(fileHash(path), before);
@@ -277,4 +287,26 @@ void StoreTest::amountFunctionCountsLikeTheLists()
 }
 
 TALLYRA_TEST(StoreTest)
+// A file renamed into the name's place between opening and locking (a compaction of
+// another program) is not left unlocked: the lock is taken again on the file now there.
+void StoreTest::lockIsOnTheFileThatBearsTheName()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("vazuda.mdb"));
+    const QString copy = dir.filePath(QStringLiteral("copy.mdb"));
+    for (const QString &name : {path, copy}) {
+        QFile f(name);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("x") == 1);
+    }
+    FileLock lock;
+    int replaced = 0;
+    lock.setAfterLocking([&] {
+        if (replaced++ == 0)
+            QVERIFY(QFile::rename(copy, path) || (QFile::remove(path) && QFile::rename(copy, path)));
+    });
+    QCOMPARE(lock.take(path), FileLock::Result::Taken);
+    QCOMPARE(replaced, 2);
+    QCOMPARE(FileLock().take(path), FileLock::Result::Held);
+}
+
 #include "tst_store.moc"

@@ -6,6 +6,14 @@ TestFolder::TestFolder()
     : folder(dir_.path()), data(folder.dataFile()), context{folder, data, session, prompt, launcher}
 {
     QDir(dir_.path()).mkpath(QStringLiteral("Plug-Ins"));
+    session.passwordDelay.setClock(clock());
+    session.passphraseDelay.setClock(clock());
+}
+
+FailureDelay::Clock TestFolder::clock()
+{
+    return {[this] { return clockRuns ? (clockMs += FailureDelay::MaxWaitMs) : clockMs; },
+            [this](qint64 ms) { clockMs += ms; }};
 }
 
 int TestFolder::defaultAccountSet()

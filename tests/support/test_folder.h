@@ -26,6 +26,13 @@ public:
     FakeLauncher launcher;
     AppContext context;
 
+    // The clock of the session's waits after wrong passwords: by default every look at it
+    // finds the longest wait over, so that no test waits; a test of the waits stops it and
+    // moves it on by hand (sleeping moves it too).
+    qint64 clockMs = 0;
+    bool clockRuns = true;
+    FailureDelay::Clock clock();
+
     // Logs the session in as the seed user (after the data file was created).
     void loginAsAdmin();
     // The id of the seed account set "默认账套".

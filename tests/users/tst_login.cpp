@@ -1,5 +1,6 @@
 #include "app/application.h"
 #include "app/main_window.h"
+#include "core/password_hash.h"
 #include "ledger/ledger_pane.h"
 #include "support/test_folder.h"
 #include "ui/record_list.h"
@@ -45,6 +46,7 @@ private slots:
     void windowAsDesigned();
     void rightAndWrongLogins();
     void quotesAreMatchedAsTyped();
+    void passwordsBecomeHashesAndWrongOnesWait();
     void unopenableDataFileIsNamed();
     void loginLogoutAndAccountSets();
     void firstStartCreatesTheDataFile();
@@ -115,6 +117,54 @@ void LoginTest::quotesAreMatchedAsTyped()
     typeLogin(w, "O'Brien", "it's");
     QCOMPARE(loggedIn.count(), 1);
     QCOMPARE(t.session.CurrentUserName, QStringLiteral("O'Brien"));
+}
+
+// A password an older file keeps as typed still logs in, and is a salted hash from then
+// on. Each wrong password makes the next try wait longer: 1, 2, 4 ... seconds, at most 32
+// (on the test's clock, which only moves when the test moves it).
+void LoginTest::passwordsBecomeHashesAndWrongOnesWait()
+{
+    TestFolder t;
+    t.clockRuns = false;
+    addUser(t, "老用户", "旧'密码", t.defaultAccountSet());
+    LoginWindow w(t.context);
+    QSignalSpy loggedIn(&w, &LoginWindow::loggedIn);
+    auto stored = [&] {
+        Statement st = t.data.query("select 密码 from user where 用户名='老用户'");
+        return st.step() ? st.text(0) : QString();
+    };
+    const QString wrong = QStringLiteral("密码错误或用户名不存在，请重新输入！");
+    auto waitOf = [](int seconds) { return QStringLiteral("输入错误的次数太多，请等 %1 秒后再试。").arg(seconds); };
+
+    typeLogin(w, "老用户", "x");
+    QCOMPARE(t.prompt.lastText(), wrong);
+    typeLogin(w, "老用户", "旧'密码");
+    QCOMPARE(t.prompt.lastText(), waitOf(1));
+    QCOMPARE(loggedIn.count(), 0);
+    QCOMPARE(stored(), QStringLiteral("旧'密码"));
+    t.clockMs += 1000;
+    typeLogin(w, "老用户", "x");
+    t.clockMs += 1000;
+    typeLogin(w, "老用户", "旧'密码");
+    QCOMPARE(t.prompt.lastText(), waitOf(1));
+    t.clockMs += 1000;
+    typeLogin(w, "老用户", "旧'密码");
+    QCOMPARE(loggedIn.count(), 1);
+    QVERIFY(PasswordHash::isHash(stored()));
+    QVERIFY(PasswordHash::matches(stored(), QStringLiteral("旧'密码")));
+    typeLogin(w, "老用户", "旧'密码");
+    QCOMPARE(loggedIn.count(), 2);
+
+    // A right one starts the count again; the waits grow to their cap.
+    for (int seconds : {1, 2, 4, 8, 16, 32, 32}) {
+        typeLogin(w, "老用户", "x");
+        QCOMPARE(t.prompt.lastText(), wrong);
+        typeLogin(w, "admin", "admin");
+        QCOMPARE(t.prompt.lastText(), waitOf(seconds));
+        t.clockMs += seconds * 1000;
+    }
+    typeLogin(w, "admin", "admin");
+    QCOMPARE(loggedIn.count(), 3);
 }
 
 void LoginTest::unopenableDataFileIsNamed()

@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "core/password_hash.h"
 #include "support/test_folder.h"
 #include "ui/record_list.h"
 #include "users/user_account_window.h"
@@ -52,12 +53,18 @@ qint64 addUser(TestFolder &t, const QString &name, const QString &password, qint
                          {name, password, time, accountSet});
 }
 
-QStringList userRow(TestFolder &t, qint64 id)
+// A user as stored. A password hash shows as `typed` when it is the hash of it; a password
+// kept as typed (a file of an older version) shows as "plain:" and the text.
+QStringList userRow(TestFolder &t, qint64 id, const QString &typed = QString())
 {
     Statement st = t.data.query("select 用户名, 密码, 注册时间, muluID from user where id=?", {id});
     if (!st.step())
         return {};
-    return {st.text(0), st.text(1), st.text(2), st.text(3)};
+    const QString stored = st.text(1);
+    const QString password = !PasswordHash::isHash(stored)            ? QStringLiteral("plain:") + stored
+                             : PasswordHash::matches(stored, typed) ? typed
+                                                                      : stored;
+    return {st.text(0), password, st.text(2), st.text(3)};
 }
 
 int userCount(TestFolder &t)
@@ -98,14 +105,17 @@ void UserAccountsTest::usersOfTheDataFile()
     QCOMPARE(list[0].accountSetName, QString());  // its account set does not exist
     QCOMPARE(list[1].id, a);
     QCOMPARE(list[1].name, QStringLiteral("O'Brien"));
-    QCOMPARE(list[1].password, QStringLiteral("it's \"x\""));
+    QVERIFY(PasswordHash::matches(list[1].password, QStringLiteral("it's \"x\"")));
     QCOMPARE(list[1].registered, QStringLiteral("2024-02-03 04:05"));
     QCOMPARE(list[1].accountSetName, QStringLiteral("小店"));
     QCOMPARE(list[2].name, QStringLiteral("admin"));
     QCOMPARE(list[2].accountSetId, qint64(home));
 
     QVERIFY(users.modify(a, "张'三", "新", home));
-    QCOMPARE(userRow(t, a), QStringList({"张'三", "新", "2024-02-03 04:05", QString::number(home)}));
+    QCOMPARE(userRow(t, a, "新"), QStringList({"张'三", "新", "2024-02-03 04:05", QString::number(home)}));
+    // The stored hash given back (the window shows it in the masked field) keeps it.
+    QVERIFY(users.modify(a, "张'三", users.load(a)->password, home));
+    QCOMPARE(userRow(t, a, "新"), QStringList({"张'三", "新", "2024-02-03 04:05", QString::number(home)}));
     QVERIFY(!users.modify(123456, "x", "y", home));
     QCOMPARE(users.load(a)->accountSetName, QStringLiteral("默认账套"));
     QVERIFY(!users.load(123456));
@@ -264,12 +274,12 @@ void UserAccountsTest::modeTable()
     QCOMPARE(t.prompt.texts(), QStringList({"请选择信息修改!"}));
     QCOMPARE(t.prompt.last().title, QStringLiteral("信息"));
     QCOMPARE(mode(w), QStringLiteral("hidden|添加账号|放弃修改|0100"));
-    QCOMPARE(field(w, 1)->text(), QStringLiteral("neu"));
+    QVERIFY(PasswordHash::matches(field(w, 1)->text(), QStringLiteral("neu")));
     // Saving now would have no user to save over.
     w.save();
     QCOMPARE(t.prompt.texts(), QStringList({"请选择信息修改!", "请选择信息修改!"}));
     QCOMPARE(w.button(1)->text(), QStringLiteral("放弃修改"));
-    QCOMPARE(userRow(t, 1), QStringList({"admin", "neu", userRow(t, 1)[2], userRow(t, 1)[3]}));
+    QCOMPARE(userRow(t, 1, "neu"), QStringList({"admin", "neu", userRow(t, 1)[2], userRow(t, 1)[3]}));
 }
 
 void UserAccountsTest::addingAUser()
@@ -294,7 +304,7 @@ void UserAccountsTest::addingAUser()
     QCOMPARE(w.userList()->cell(0, 2), QStringLiteral("********"));
     QCOMPARE(w.userList()->cell(0, 3), time);
     QCOMPARE(w.userList()->cell(0, 4), QStringLiteral("A"));
-    QCOMPARE(userRow(t, w.userList()->cell(0, 1).toLongLong()), QStringList({"张三", "p'w", time, QString::number(a)}));
+    QCOMPARE(userRow(t, w.userList()->cell(0, 1).toLongLong(), "p'w"), QStringList({"张三", "p'w", time, QString::number(a)}));
 
     // The same name again, with the choice left standing.
     press(w, 0);
@@ -331,7 +341,7 @@ void UserAccountsTest::modifyingAUser()
     field(w, 0)->setText("张'三");
     combo(w)->setCurrentIndex(combo(w)->findData(shop));
     press(w, 3);
-    QCOMPARE(userRow(t, id), QStringList({"张'三", "1", "2020-05-06 07:08", QString::number(shop)}));
+    QCOMPARE(userRow(t, id, "1"), QStringList({"张'三", "1", "2020-05-06 07:08", QString::number(shop)}));
     QCOMPARE(w.userList()->cell(0, 4), QStringLiteral("小店"));
     QCOMPARE(userCount(t), 2);
 }
@@ -361,13 +371,13 @@ void UserAccountsTest::savingNeedsANameAndAnAccountSet()
     QCOMPARE(t.prompt.last().title, QStringLiteral("提示"));
     QCOMPARE(t.prompt.last().icon, Prompt::Icon::Information);
     QCOMPARE(mode(w), QStringLiteral("hidden|添加账号|放弃修改|0001"));
-    QCOMPARE(userRow(t, id), QStringList({"孤儿", "pw", "2020-01-01 00:00", "4242"}));
+    QCOMPARE(userRow(t, id), QStringList({"孤儿", "plain:pw", "2020-01-01 00:00", "4242"}));
     QCOMPARE(userRow(t, admin)[0], QStringLiteral("admin"));
 
     // Once given one, it saves.
     combo(w)->setCurrentIndex(0);
     press(w, 3);
-    QCOMPARE(userRow(t, id), QStringList({"孤儿", "neu", "2020-01-01 00:00", QString::number(t.defaultAccountSet())}));
+    QCOMPARE(userRow(t, id, "neu"), QStringList({"孤儿", "neu", "2020-01-01 00:00", QString::number(t.defaultAccountSet())}));
 
     // Adding without any account set at all is refused too.
     t.data.exec("delete from mulu where class='账套'");
