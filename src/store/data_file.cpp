@@ -572,14 +572,18 @@ DataFile::WideCache::~WideCache()
 DataFile::Transaction::Transaction(DataFile &file) : file_(file)
 {
     file_.refuseIfReadOnly();
-    file_.database().execute(QStringLiteral("BEGIN IMMEDIATE"));
+    nested_ = file_.db_.inTransaction();
+    file_.db_.execute(nested_ ? QStringLiteral("SAVEPOINT nested") : QStringLiteral("BEGIN IMMEDIATE"));
 }
 
 DataFile::Transaction::~Transaction()
 {
     if (open_) {
         try {
-            file_.db_.execute(QStringLiteral("ROLLBACK"));
+            if (nested_)
+                file_.db_.execute(QStringLiteral("ROLLBACK TO nested; RELEASE nested"));
+            else
+                file_.db_.execute(QStringLiteral("ROLLBACK"));
         } catch (const StoreError &) {
             // The engine rolls back by itself when a statement fails badly enough.
         }
@@ -588,6 +592,6 @@ DataFile::Transaction::~Transaction()
 
 void DataFile::Transaction::commit()
 {
-    file_.db_.execute(QStringLiteral("COMMIT"));
+    file_.db_.execute(nested_ ? QStringLiteral("RELEASE nested") : QStringLiteral("COMMIT"));
     open_ = false;
 }

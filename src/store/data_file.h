@@ -137,7 +137,10 @@ public:
         DataFile &file_;
     };
 
-    // Several writes that land together or not at all.
+    // Several writes that land together or not at all. Made inside another transaction
+    // it is a savepoint of that one: its writes land with the outer transaction, and a
+    // failure undoes only its own (so work that keeps itself whole, such as storing a
+    // transfer, can be part of larger work).
     class Transaction {
     public:
         explicit Transaction(DataFile &file);
@@ -149,6 +152,7 @@ public:
     private:
         DataFile &file_;
         bool open_ = true;
+        bool nested_ = false;
     };
 
 private:

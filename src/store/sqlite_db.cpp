@@ -146,6 +146,10 @@ qint64 Database::lastInsertId() const { return db_ ? sqlite3_last_insert_rowid(d
 
 int Database::changes() const { return db_ ? sqlite3_changes(db_) : 0; }
 
+qint64 Database::totalChanges() const { return db_ ? sqlite3_total_changes(db_) : 0; }
+
+bool Database::inTransaction() const { return db_ && sqlite3_get_autocommit(db_) == 0; }
+
 Statement::~Statement() { sqlite3_finalize(stmt_); }
 
 Statement::Statement(Statement &&other) noexcept

@@ -59,6 +59,10 @@ public:
     Statement prepare(const QString &sql);
     qint64 lastInsertId() const;
     int changes() const;
+    // Rows this connection has changed since it opened: a cheap sign that something was written.
+    qint64 totalChanges() const;
+    // A transaction is open on this connection (BEGIN or SAVEPOINT without its end).
+    bool inTransaction() const;
 
     [[noreturn]] void fail(int code) const;
 
