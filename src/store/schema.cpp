@@ -1,5 +1,6 @@
 #include "store/schema.h"
 
+#include "store/account_tables.h"
 #include "store/sqlite_db.h"
 #include "core/dates.h"
 #include "core/password_hash.h"
@@ -225,6 +226,7 @@ void create(Database &db)
         db.execute(monthTriggers());
         createImportMappings(db);
         db.execute(QString::fromUtf8(CreateBin));
+        AccountTables::create(db);
         insertSeedRows(db);
         db.execute(QStringLiteral("PRAGMA user_version = %1").arg(Version));
         db.execute(QStringLiteral("COMMIT"));
@@ -270,6 +272,12 @@ void migrate(Database &db, int fromVersion)
     // Version 5 added the recycle bin (a step that can run again on a file that has it;
     // version 3 was never used).
     db.execute(QString::fromUtf8(CreateBin));
+    // Version 8 added accounts and transfers (see AccountTables): every month of every
+    // account is counted once when its balance is first asked for.
+    if (fromVersion < 8) {
+        AccountTables::create(db);
+        AccountTables::markAllStale(db);
+    }
     db.execute(QStringLiteral("PRAGMA user_version = %1").arg(Version));
 }
 
