@@ -15,6 +15,10 @@ namespace {
 constexpr qint64 Piece = 5000;
 
 const QString BinColumns = QStringLiteral("entryId, data, t1, t2, t3, t4, t5, content, muluID, deleted");
+const QString TransferColumns =
+    QStringLiteral("id, data, outAccount, inAccount, amount, content, feeId, outChecked, inChecked, muluID");
+const QString TransferBinColumns =
+    QStringLiteral("transferId, data, outAccount, inAccount, amount, content, feeId, outChecked, inChecked, muluID");
 
 constexpr char Separator = char(0x1F);
 static_assert(RecordRow::Separator.unicode() == 0x1F);
@@ -62,16 +66,55 @@ QList<RecordColumn> RecycleBin::columns()
 
 QString RecycleBin::timeText(const QDateTime &time) { return time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
 
+std::optional<qint64> RecycleBin::transferOfKey(const QString &key)
+{
+    bool isNumber = false;
+    const qint64 id = key.startsWith(u't') ? key.mid(1).toLongLong(&isNumber) : 0;
+    return isNumber ? std::optional<qint64>(id) : std::nullopt;
+}
+
 BinPage RecycleBin::LoadData(int accountSet)
 {
     BinPage page;
+    // The deleted transfers (few), newest deletion first; they join the entries' rows by
+    // their deletion time.
+    struct Deleted {
+        QString when;
+        RecordRow row;
+    };
+    std::vector<Deleted> transfers;
+    {
+        Statement st = data_.query(QStringLiteral("select id, data, outAccount, inAccount, amount, content, deleted "
+                                                  "from zhuanzhang_bin where muluID=? order by deleted desc, id desc"),
+                                   {accountSet});
+        std::string row;
+        while (st.step()) {
+            row.clear();
+            appendDate(row, st.utf8(1));
+            appendCell(row, transferKey(st.integer(0)).toStdString());
+            appendCell(row, "转账");
+            appendCell(row, {});
+            appendCell(row, {});
+            std::string what = std::string(st.utf8(2)) + "→" + std::string(st.utf8(3)) + " " + std::string(st.utf8(4));
+            if (const std::string_view summary = firstLine(st.utf8(5)); !summary.empty())
+                what += "，" + std::string(summary);
+            appendCell(row, what);
+            appendCell(row, st.utf8(6));
+            transfers.push_back({st.text(6), RecordRow::fromPacked(QString::fromUtf8(row.data(), qsizetype(row.size())), 7)});
+        }
+    }
+    auto next = transfers.begin();
+    // A transfer's fee waits in the bin with it, out of the list.
     Statement st = data_.query(
-        QStringLiteral("select id, data, t1, t2, t5, content, deleted from jizhang_bin where muluID=? order by id desc"),
-        {accountSet});
+        QStringLiteral("select id, data, t1, t2, t5, content, deleted from jizhang_bin where muluID=? and entryId not in "
+                       "(select feeId from zhuanzhang_bin where muluID=? and feeId is not null) order by id desc"),
+        {accountSet, accountSet});
     const std::string_view income = "收入";
     std::string row;
     row.reserve(256);
     while (st.step()) {
+        for (; next != transfers.end() && next->when >= QLatin1String(st.utf8(6).data(), qsizetype(st.utf8(6).size())); ++next)
+            page.rows.push_back(std::move(next->row));
         const bool isIncome = st.utf8(2) == income;
         const std::string_view amount = st.utf8(4);
         row.clear();
@@ -84,14 +127,20 @@ BinPage RecycleBin::LoadData(int accountSet)
         appendCell(row, st.utf8(6));
         page.rows.push_back(RecordRow::fromPacked(QString::fromUtf8(row.data(), qsizetype(row.size())), isIncome ? 5 : 6));
     }
+    for (; next != transfers.end(); ++next)
+        page.rows.push_back(std::move(next->row));
     page.count = int(page.rows.size());
     return page;
 }
 
 int RecycleBin::count(int accountSet)
 {
-    Statement st = data_.query(QStringLiteral("select count(*) from jizhang_bin where muluID=?"), {accountSet});
-    return st.step() ? int(st.integer(0)) : 0;
+    Statement st = data_.query(
+        QStringLiteral("select (select count(*) from jizhang_bin where muluID=? and entryId not in "
+                       "(select feeId from zhuanzhang_bin where muluID=? and feeId is not null)), "
+                       "(select count(*) from zhuanzhang_bin where muluID=?)"),
+        {accountSet, accountSet, accountSet});
+    return st.step() ? int(st.integer(0) + st.integer(1)) : 0;
 }
 
 bool RecycleBin::discard(qint64 entryId, const QDateTime &when)
@@ -119,10 +168,6 @@ int RecycleBin::discardAll(int accountSet, const QDateTime &when, const std::fun
     {
         Statement counted = data_.query(QStringLiteral("select count(*) from jizhang where muluID=?"), {accountSet});
         total = counted.step() ? counted.integer(0) : 0;
-    }
-    if (total == 0) {
-        transaction.commit();
-        return 0;
     }
     // Every index of jizhang loses these entries in an order of its own: a move of many
     // pieces reads (and writes) much of the file, best once each.
@@ -172,6 +217,12 @@ int RecycleBin::discardAll(int accountSet, const QDateTime &when, const std::fun
     }
     done += data_.exec(moveAll + QStringLiteral("where muluID=? order by id"), {stamp, accountSet});
     data_.exec(QStringLiteral("delete from jizhang where muluID=?"), {accountSet});
+    // The account set's transfers go with its entries (their fees are among those).
+    data_.exec(QStringLiteral("insert into zhuanzhang_bin (") + TransferBinColumns +
+                   QStringLiteral(", deleted) select ") + TransferColumns +
+                   QStringLiteral(", ? from zhuanzhang where muluID=? order by id"),
+               {stamp, accountSet});
+    data_.exec(QStringLiteral("delete from zhuanzhang where muluID=?"), {accountSet});
     if (progress)
         progress(done, int(total));
     transaction.commit();
@@ -181,6 +232,13 @@ int RecycleBin::discardAll(int accountSet, const QDateTime &when, const std::fun
 int RecycleBin::restore(const QList<qint64> &binIds, int accountSet)
 {
     DataFile::Transaction transaction(data_);
+    const int restored = int(restoreEntries(binIds, accountSet).size());
+    transaction.commit();
+    return restored;
+}
+
+std::vector<std::pair<qint64, qint64>> RecycleBin::restoreEntries(const QList<qint64> &binIds, int accountSet)
+{
     Statement row = data_.query(QStringLiteral("select ") + BinColumns +
                                 QStringLiteral(" from jizhang_bin where id=? and muluID=?"));
     // With its old id when that is free (ids are never reused, unless a file came from
@@ -190,7 +248,7 @@ int RecycleBin::restore(const QList<qint64> &binIds, int accountSet)
     Statement withoutId = data_.query(QStringLiteral(
         "insert into jizhang (data, t1, t2, t3, t4, t5, content, muluID) values (?, ?, ?, ?, ?, ?, ?, ?)"));
     Statement remove = data_.query(QStringLiteral("delete from jizhang_bin where id=?"));
-    int restored = 0;
+    std::vector<std::pair<qint64, qint64>> restored;  // old and new entry id
     int pieces = 0;
     for (qint64 binId : binIds) {
         row.reset();
@@ -201,20 +259,60 @@ int RecycleBin::restore(const QList<qint64> &binIds, int accountSet)
         for (int column = 1; column <= 8; ++column)
             fields << (row.isNull(column) ? QVariant() : QVariant(row.text(column)));
         fields[7] = row.integer(8);
+        const qint64 oldId = row.integer(0);
         withId.reset();
-        withId.bindAll(QVariantList{row.integer(0)} + fields);
+        withId.bindAll(QVariantList{oldId} + fields);
         withId.run();
+        qint64 newId = oldId;
         if (data_.database().changes() == 0) {
             withoutId.reset();
             withoutId.bindAll(fields);
             withoutId.run();
+            newId = data_.database().lastInsertId();
         }
         remove.reset();
         remove.bindAll({binId});
         remove.run();
-        ++restored;
+        restored.emplace_back(oldId, newId);
         if (++pieces % Piece == 0)
             data_.betweenPieces();
+    }
+    return restored;
+}
+
+int RecycleBin::restoreTransfers(const QList<qint64> &binIds, int accountSet)
+{
+    DataFile::Transaction transaction(data_);
+    int restored = 0;
+    for (qint64 binId : binIds) {
+        Statement row = data_.query(QStringLiteral("select ") + TransferBinColumns +
+                                        QStringLiteral(" from zhuanzhang_bin where id=? and muluID=?"),
+                                    {binId, accountSet});
+        if (!row.step())
+            continue;
+        QVariantList fields;
+        for (int column = 0; column < 10; ++column)
+            fields << (row.isNull(column) ? QVariant() : QVariant(row.text(column)));
+        // The fee entry comes back first, so that the transfer names it by its id.
+        if (!row.isNull(6)) {
+            const qint64 feeId = row.integer(6);
+            Statement fee = data_.query(
+                QStringLiteral("select id from jizhang_bin where entryId=? and muluID=? order by id desc limit 1"),
+                {feeId, accountSet});
+            if (fee.step()) {
+                const auto back = restoreEntries({fee.integer(0)}, accountSet);
+                if (!back.empty())
+                    fields[6] = back.front().second;
+            }
+        }
+        const QString insert = QStringLiteral("insert or ignore into zhuanzhang (") + TransferColumns +
+                               QStringLiteral(") values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        if (data_.exec(insert, fields) == 0) {
+            fields[0] = QVariant();  // its old id was taken
+            data_.exec(insert, fields);
+        }
+        data_.exec(QStringLiteral("delete from zhuanzhang_bin where id=?"), {binId});
+        ++restored;
     }
     transaction.commit();
     return restored;
@@ -223,6 +321,10 @@ int RecycleBin::restore(const QList<qint64> &binIds, int accountSet)
 int RecycleBin::empty(int accountSet)
 {
     DataFile::Transaction transaction(data_);
+    // Reconciled marks of the entries that go for good go with them.
+    data_.exec(QStringLiteral("delete from jizhang_duizhang where entryId in (select entryId from jizhang_bin where muluID=?)"),
+               {accountSet});
+    const int transfers = data_.exec(QStringLiteral("delete from zhuanzhang_bin where muluID=?"), {accountSet});
     Statement bounds = data_.query(QStringLiteral("select min(id), max(id), count(*) from jizhang_bin where muluID=?"),
                                    {accountSet});
     bounds.step();
@@ -241,5 +343,5 @@ int RecycleBin::empty(int accountSet)
         }
     }
     transaction.commit();
-    return removed;
+    return removed + transfers;
 }

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class DataFile;
@@ -21,6 +22,9 @@ struct BinPage {
 // Deleted ledger entries wait in a table of their own (jizhang_bin) until they are put
 // back or the bin is emptied: every query of jizhang sees only the entries that are there.
 // A bin row keeps the entry's id and fields, its account set and when it was deleted.
+// Deleted transfers wait beside them (zhuanzhang_bin); a transfer's fee entry waits with
+// it, out of the list, and comes back with it. In the list a transfer's hidden id is "t"
+// and its bin row's number (transferKey()).
 class RecycleBin {
 public:
     explicit RecycleBin(DataFile &data) : data_(data) {}
@@ -44,9 +48,17 @@ public:
     // Puts bin rows of the account set back into the ledger with all their fields (and
     // their old ids, unless taken since), in one transaction. Returns how many came back.
     int restore(const QList<qint64> &binIds, int accountSet);
-    // Deletes the account set's bin for good; returns how many entries went.
+    // The same for deleted transfers (by their bin rows), each with its fee entry.
+    int restoreTransfers(const QList<qint64> &binIds, int accountSet);
+    // Deletes the account set's bin for good; returns how many entries and transfers went.
     int empty(int accountSet);
 
+    // The list's hidden id of a deleted transfer ("t12"), and the bin row it names.
+    static QString transferKey(qint64 binId) { return QStringLiteral("t%1").arg(binId); }
+    static std::optional<qint64> transferOfKey(const QString &key);
+
 private:
+    // Puts entries back (inside an open transaction); their old and new ids.
+    std::vector<std::pair<qint64, qint64>> restoreEntries(const QList<qint64> &binIds, int accountSet);
     DataFile &data_;
 };

@@ -81,7 +81,7 @@ void RecycleBinWindow::LoadData()
     list_->setRows(std::move(page.rows));
 }
 
-QList<qint64> RecycleBinWindow::selectedIds() const
+QList<qint64> RecycleBinWindow::selectedIds(QList<qint64> *transfers) const
 {
     QList<int> rows;
     for (const QModelIndex &index : list_->detailsView()->selectionModel()->selectedRows())
@@ -93,6 +93,8 @@ QList<qint64> RecycleBinWindow::selectedIds() const
         const qint64 id = list_->cell(row, 1).toLongLong(&isNumber);
         if (isNumber)
             ids << id;
+        else if (const std::optional<qint64> transfer = RecycleBin::transferOfKey(list_->cell(row, 1)); transfer && transfers)
+            *transfers << *transfer;
     }
     return ids;
 }
@@ -113,13 +115,20 @@ bool RecycleBinWindow::underWaitCursor(const std::function<void()> &work)
 
 void RecycleBinWindow::restoreSelected()
 {
-    const QList<qint64> ids = selectedIds();
-    if (ids.isEmpty()) {
+    QList<qint64> transfers;
+    const QList<qint64> ids = selectedIds(&transfers);
+    if (ids.isEmpty() && transfers.isEmpty()) {
         context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("请选择记录！"));
         return;
     }
     int count = 0;
-    if (!underWaitCursor([&] { count = RecycleBin(context_.data).restore(ids, context_.session.CurrentAccountSetId); }))
+    if (!underWaitCursor([&] {
+            RecycleBin bin(context_.data);
+            const int set = context_.session.CurrentAccountSetId;
+            DataFile::Transaction together(context_.data);
+            count = bin.restore(ids, set) + bin.restoreTransfers(transfers, set);
+            together.commit();
+        }))
         return;
     LoadData();
     emit restored();

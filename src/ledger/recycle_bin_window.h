@@ -21,8 +21,9 @@ public:
 
     // Lists the bin again.
     void LoadData();
-    // The bin ids of the selected rows, in list order.
-    QList<qint64> selectedIds() const;
+    // The bin ids of the selected rows, in list order: entries, and with `transfers`
+    // the deleted transfers among them.
+    QList<qint64> selectedIds(QList<qint64> *transfers = nullptr) const;
     void restoreSelected();
     void emptyBin();
 

@@ -99,6 +99,18 @@ void draw(QPainter &p, Glyph glyph)
         }
         break;
     }
+    case Glyph::Transfer: {
+        // Two arrows, one each way: money that moves, neither in nor out.
+        body(QColor(50, 120, 200));
+        p.drawEllipse(QRectF(8, 8, 84, 84));
+        p.setPen(QPen(Qt::white, 9, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setBrush(Qt::NoBrush);
+        p.drawLine(QPointF(26, 38), QPointF(72, 38));
+        p.drawLine(QPointF(72, 38), QPointF(60, 26));
+        p.drawLine(QPointF(28, 62), QPointF(74, 62));
+        p.drawLine(QPointF(28, 62), QPointF(40, 74));
+        break;
+    }
     case Glyph::Logout:
     case Glyph::Exit: {
         if (glyph == Glyph::Exit) {
@@ -400,7 +412,7 @@ QIcon nodeIcon(Glyph normal, Glyph selected)
 QList<QIcon> ledgerImages()
 {
     return {icon(Glyph::Folder), icon(Glyph::Calendar), icon(Glyph::FolderOpen), icon(Glyph::FolderOpen),
-            icon(Glyph::Income), icon(Glyph::Expense)};
+            icon(Glyph::Income), icon(Glyph::Expense), icon(Glyph::Transfer)};
 }
 
 QPixmap loginBackground(const QSize &size, const QPalette &palette)

@@ -43,6 +43,7 @@ enum class Glyph {
     Globe,
     Phone,
     Mail,
+    Transfer,
 };
 
 QIcon icon(Glyph glyph);
@@ -56,7 +57,7 @@ QIcon tile(Glyph glyph, const QColor &colour);
 QIcon nodeIcon(Glyph normal, Glyph selected);
 
 // The main window's image list: 1 year, 2 month, 3 open folder, 4 selected node,
-// 5 income entry, 6 expense entry.
+// 5 income entry, 6 expense entry, 7 transfer.
 QList<QIcon> ledgerImages();
 
 // The login window's background picture, in the colours of the given palette.
