@@ -83,6 +83,16 @@ EntryEditor::EntryEditor(const AppContext &context, QWidget *parent)
     entryItem_->setObjectName(QStringLiteral("Label2"));
     entryItem_->setVisible(false);
 
+    // A transfer's own fields, shown instead of item, method and handler.
+    from_ = new QComboBox(this);
+    from_->setObjectName(QStringLiteral("Combo5"));
+    to_ = new QComboBox(this);
+    to_->setObjectName(QStringLiteral("Combo6"));
+    fee_ = new QLineEdit(this);
+    fee_->setObjectName(QStringLiteral("Text3"));
+    fee_->setPlaceholderText(QStringLiteral("没有可不填"));
+    fee_->installEventFilter(this);
+
     saveButton_ = new QPushButton(QStringLiteral("添  加"), this);
     saveButton_->setObjectName(QStringLiteral("Command1"));
     closeButton_ = new QPushButton(QStringLiteral("关  闭"), this);
@@ -94,20 +104,28 @@ EntryEditor::EntryEditor(const AppContext &context, QWidget *parent)
     auto *grid = new QGridLayout;
     grid->setColumnMinimumWidth(0, LabelWidth - 12);
     int row = 0;
-    auto addRow = [&](const QString &caption, QWidget *field) {
+    auto addRow = [&](const QString &caption, QWidget *field, QList<QWidget *> *rows = nullptr) {
         auto *label = new QLabel(caption, this);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        label->setBuddy(field);
+        field->setAccessibleName(QString(caption).remove(u' ').remove(u'*'));
         grid->addWidget(label, row, 0, field == summary_ ? Qt::AlignTop : Qt::Alignment());
         field->setFixedWidth(FieldWidth);
         grid->addWidget(field, row++, 1);
+        if (rows)
+            *rows << label << field;
     };
     addRow(QStringLiteral("日  期"), date_);
     addRow(QStringLiteral("类  别 *"), kind_);
-    addRow(QStringLiteral("项  目"), item_);
-    addRow(QStringLiteral("方  式"), method_);
-    addRow(QStringLiteral("经手人"), handler_);
+    addRow(QStringLiteral("项  目"), item_, &entryRows_);
+    addRow(QStringLiteral("方  式"), method_, &entryRows_);
+    addRow(QStringLiteral("经手人"), handler_, &entryRows_);
+    addRow(QStringLiteral("转出账户 *"), from_, &transferRows_);
+    addRow(QStringLiteral("转入账户 *"), to_, &transferRows_);
     addRow(QStringLiteral("金  额 *"), amount_);
+    addRow(QStringLiteral("手续费"), fee_, &transferRows_);
     addRow(QStringLiteral("摘  要"), summary_);
+    showTransferFields(false);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -140,13 +158,29 @@ void EntryEditor::LoadData()
     } catch (const StoreError &) {
         choices = {};  // unreadable: the lists stay empty
     }
+    QStringList closed;
+    try {
+        closed = Transfers(context_.data).closedAccounts(context_.session.CurrentAccountSetId);
+    } catch (const StoreError &) {
+        closed.clear();
+    }
+    for (const QString &name : closed)
+        choices.methods.removeAll(name);
     const QSignalBlocker blockKinds(kind_);
     kind_->clear();
     kind_->addItems(choices.kinds);
+    // A new entry may be a transfer between two accounts.
+    if (mode_ == Mode::Add)
+        kind_->addItem(Transfers::kind());
     kind_->setCurrentIndex(-1);
     method_->clear();
     method_->addItems(choices.methods);
     method_->setCurrentIndex(-1);
+    for (QComboBox *account : {from_, to_}) {
+        account->clear();
+        account->addItems(choices.methods);
+        account->setCurrentIndex(-1);
+    }
     handler_->clear();
     handler_->addItems(choices.handlers);
     handler_->setCurrentIndex(-1);
@@ -155,6 +189,9 @@ void EntryEditor::LoadData()
 
 void EntryEditor::kindChosen()
 {
+    showTransferFields(isTransfer());
+    if (isTransfer())
+        return;
     QStringList items;
     try {
         items = ledger_.items(kind_->currentText());
@@ -171,6 +208,11 @@ void EntryEditor::kindChosen()
 bool EntryEditor::openForModifying(qint64 id)
 {
     mode_ = Mode::Modify;
+    // An entry stays an entry: the kinds are the catalogue's two.
+    if (const int transfer = kind_->findText(Transfers::kind()); transfer >= 0) {
+        const QSignalBlocker block(kind_);
+        kind_->removeItem(transfer);
+    }
     setWindowTitle(QStringLiteral("修改记帐数据"));
     setWindowIcon(Icons::icon(Icons::Glyph::Edit));
     saveButton_->setText(QStringLiteral("修改"));
@@ -224,6 +266,10 @@ LedgerEntry EntryEditor::entryFromControls() const
 
 void EntryEditor::save()
 {
+    if (isTransfer()) {
+        saveTransfer();
+        return;
+    }
     if (kind_->currentText().isEmpty() || amount_->text().isEmpty()) {
         context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("请选择类别以及金额，带*号是必填项！"));
         return;
@@ -243,6 +289,12 @@ void EntryEditor::save()
                                     .arg(strayDate_, Dates::entryDaysText(), Dates::storedDate(date_->date())),
                                 Prompt::Buttons::YesNo, Prompt::Answer::No) != Prompt::Answer::Yes)
         return;
+    if (mode_ == Mode::Modify) {
+        std::optional<QString> checked =
+            context_.prompt.attempt(this, [&] { return Transfers(context_.data).entryChecked(context_.session.EditEntryId); });
+        if (!checked || !changeReconciled(*checked))
+            return;
+    }
     if (mode_ == Mode::Add)
         red();
     else
@@ -270,9 +322,106 @@ bool EntryEditor::EditData(qint64 id)
     return true;
 }
 
+bool EntryEditor::isTransfer() const { return kind_->currentText() == Transfers::kind(); }
+
+void EntryEditor::showTransferFields(bool transfer)
+{
+    for (QWidget *w : std::as_const(entryRows_))
+        w->setVisible(!transfer);
+    for (QWidget *w : std::as_const(transferRows_))
+        w->setVisible(transfer);
+}
+
+void EntryEditor::startTransfer()
+{
+    if (const int index = kind_->findText(Transfers::kind()); index >= 0)
+        kind_->setCurrentIndex(index);
+}
+
+bool EntryEditor::openForModifyingTransfer(qint64 id)
+{
+    mode_ = Mode::Modify;
+    setWindowTitle(QStringLiteral("修改记帐数据"));
+    setWindowIcon(Icons::icon(Icons::Glyph::Edit));
+    saveButton_->setText(QStringLiteral("修改"));
+    const std::optional<Transfer> transfer = context_.prompt.onRecord(
+        this, QStringLiteral("提示"), QStringLiteral("这笔转账已经不存在！"), [&] { return Transfers(context_.data).transfer(id); });
+    if (!transfer)
+        return false;
+    transferId_ = id;
+    if (const std::optional<QDate> date = Dates::readDate(transfer->date))
+        date_->setDate(*date);
+    showChoice(from_, transfer->from);
+    showChoice(to_, transfer->to);
+    amount_->setText(transfer->amount);
+    fee_->setText(transfer->fee);
+    summary_->setPlainText(Formats::fromStoredText(transfer->summary));
+    // A transfer stays a transfer.
+    const QSignalBlocker block(kind_);
+    showChoice(kind_, Transfers::kind());
+    kind_->setEnabled(false);
+    showTransferFields(true);
+    return true;
+}
+
+Transfer EntryEditor::transferFromControls() const
+{
+    Transfer t;
+    t.id = transferId_;
+    t.date = Dates::storedDate(date_->date());
+    t.from = from_->currentText();
+    t.to = to_->currentText();
+    t.amount = amount_->text().trimmed();
+    t.fee = fee_->text().trimmed();
+    t.summary = Formats::toStoredText(summary_->toPlainText());
+    return t;
+}
+
+bool EntryEditor::changeReconciled(const QString &statementDay)
+{
+    return statementDay.isEmpty() ||
+           context_.prompt.message(this, Prompt::Icon::Question, QStringLiteral("问题"),
+                                   QStringLiteral("这条记录已经与%1的对账单核对过（已核对）。修改日期、金额或账户后，"
+                                                  "它需要重新核对。确实要修改吗？")
+                                       .arg(statementDay),
+                                   Prompt::Buttons::YesNo, Prompt::Answer::No) == Prompt::Answer::Yes;
+}
+
+void EntryEditor::saveTransfer()
+{
+    const Transfer transfer = transferFromControls();
+    Transfers transfers(context_.data);
+    if (const std::optional<QString> wrong = Transfers::problem(transfer)) {
+        context_.prompt.information(this, QStringLiteral("提示"), *wrong);
+        return;
+    }
+    if (mode_ == Mode::Modify) {
+        const std::optional<std::optional<Transfer>> old = context_.prompt.attempt(this, [&] { return transfers.transfer(transferId_); });
+        if (!old)
+            return;
+        if (!*old) {
+            context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("这笔转账已经不存在！"));
+            return;
+        }
+        const QString checked = !(*old)->fromChecked.isEmpty() ? (*old)->fromChecked : (*old)->toChecked;
+        if (!changeReconciled(checked))
+            return;
+    }
+    std::optional<qint64> saved;
+    if (mode_ == Mode::Add) {
+        saved = context_.prompt.attempt(this, [&] { return transfers.add(transfer, context_.session.CurrentAccountSetId); });
+    } else if (context_.prompt.onRecord(this, QStringLiteral("提示"), QStringLiteral("这笔转账已经不存在！"),
+                                        [&] { return transfers.update(transfer); })) {
+        saved = transferId_;
+    }
+    if (saved)
+        emit transferSaved(*saved);
+}
+
 bool EntryEditor::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == amount_ && event->type() == QEvent::KeyPress) {
+    if ((watched == amount_ || watched == fee_) && event->type() == QEvent::KeyPress) {
+        auto *field = static_cast<QLineEdit *>(watched);
         auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
             return true;
@@ -285,7 +434,7 @@ bool EntryEditor::eventFilter(QObject *watched, QEvent *event)
             return true;
         const QChar c = text.at(0);
         if (c == u'.')
-            return amount_->text().contains(u'.');
+            return field->text().contains(u'.');
         return !((c >= u'0' && c <= u'9') || c == u'-');
     }
     return QDialog::eventFilter(watched, event);

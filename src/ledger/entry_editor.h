@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ledger/ledger.h"
+#include "ledger/transfers.h"
 #include "ui/app_context.h"
 
 #include <QDialog>
@@ -24,6 +25,12 @@ public:
     // Switches to modifying: title "修改记帐数据", button "修改"; then LoadDate(id).
     // False (after saying why) when the entry cannot be read.
     bool openForModifying(qint64 id);
+    // The same for a transfer: its kind "转账" stays, both accounts, amount, fee, date and
+    // summary can change.
+    bool openForModifyingTransfer(qint64 id);
+    // Chooses the kind "转账" for a new transfer.
+    void startTransfer();
+    bool isTransfer() const;
     Mode mode() const { return mode_; }
 
     // Fills the kinds, payment methods and handlers; the item box shows its hint.
@@ -33,8 +40,9 @@ public:
     // The save button: checks the fields, then adds or saves the entry.
     void save();
 
-    // What the controls hold, as an entry to store.
+    // What the controls hold, as an entry or a transfer to store.
     LedgerEntry entryFromControls() const;
+    Transfer transferFromControls() const;
 
     static QString itemHint() { return QStringLiteral("请选择上一栏类别↑"); }
 
@@ -43,6 +51,8 @@ signals:
     void added(const LedgerEntry &entry);
     // The entry open for modifying was saved.
     void modified(const LedgerEntry &entry);
+    // A transfer was stored, new or changed.
+    void transferSaved(qint64 id);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -51,6 +61,11 @@ private:
     void kindChosen();
     bool red();
     bool EditData(qint64 id);
+    // Shows the transfer's fields instead of the entry's, or back.
+    void showTransferFields(bool transfer);
+    void saveTransfer();
+    // Asks before a reconciled entry or transfer is changed; true to go on.
+    bool changeReconciled(const QString &statementDay);
 
     AppContext context_;
     Ledger ledger_;
@@ -64,6 +79,11 @@ private:
     QLineEdit *amount_;       // Text1
     QPlainTextEdit *summary_; // Text2
     QLabel *entryItem_;       // Label2, hidden
+    QComboBox *from_;         // Combo5, 转出账户
+    QComboBox *to_;           // Combo6, 转入账户
+    QLineEdit *fee_;          // Text3, 手续费
+    QList<QWidget *> entryRows_, transferRows_;  // labels and fields of each kind's own rows
+    qint64 transferId_ = 0;   // the transfer being modified
     QPushButton *saveButton_; // Command1
     QPushButton *closeButton_;// Command2
     // The stored date of the entry being modified when it is no day an entry may have;

@@ -4,6 +4,7 @@
 #include "ledger/entry_editor.h"
 #include "ledger/ledger_list_model.h"
 #include "ledger/search_panel.h"
+#include "ledger/transfers.h"
 #include "store/data_file.h"
 #include "store/session.h"
 #include "ui/commands.h"
@@ -134,6 +135,7 @@ LedgerPane::LedgerPane(const AppContext &context, QWidget *parent)
 void LedgerPane::serve(Commands &commands)
 {
     commands.on(Command::AddEntry, this, &LedgerPane::addEntry);
+    commands.on(Command::AddTransfer, this, &LedgerPane::addTransfer);
     commands.on(Command::ModifyEntry, this, [this] { modifyEntry(listOnShowWidget()); });
     commands.on(Command::DeleteEntry, this, &LedgerPane::del);
     commands.on(Command::DeleteAll, this, &LedgerPane::deleteAll);
@@ -337,13 +339,22 @@ void LedgerPane::modifyEntry(RecordList *list)
         editor.exec();
 }
 
-void LedgerPane::addEntry()
+void LedgerPane::addEntry() { openEditor(false); }
+
+void LedgerPane::addTransfer() { openEditor(true); }
+
+void LedgerPane::openEditor(bool transfer)
 {
     EntryEditor editor(context_, window());
-    connect(&editor, &EntryEditor::added, this, [this] {
+    auto listAgain = [this] {
         LoadData(context_.session.CurrentNodeKey);
         LoadTreeView();
-    });
+    };
+    connect(&editor, &EntryEditor::added, this, listAgain);
+    // A transfer's fee is an entry of the list.
+    connect(&editor, &EntryEditor::transferSaved, this, listAgain);
+    if (transfer)
+        editor.startTransfer();
     editor.exec();
 }
 
@@ -355,7 +366,18 @@ void LedgerPane::del()
         return;
     const qint64 id = *selected;
     const int row = list->selectedRow();
-    if (!context_.prompt.confirm(window(), QStringLiteral("提示"), QStringLiteral("确定删除选定的信息吗?")))
+    // A reconciled entry is asked about in its own words.
+    const std::optional<QString> checked =
+        context_.prompt.attempt(window(), [&] { return Transfers(context_.data).entryChecked(id); });
+    if (!checked)
+        return;
+    if (!checked->isEmpty()
+            ? context_.prompt.message(window(), Prompt::Icon::Question, QStringLiteral("问题"),
+                                      QStringLiteral("这条记录已经与%1的对账单核对过（已核对），删除后对账将不再相符。"
+                                                     "确实要删除吗？")
+                                          .arg(*checked),
+                                      Prompt::Buttons::YesNo, Prompt::Answer::No) != Prompt::Answer::Yes
+            : !context_.prompt.confirm(window(), QStringLiteral("提示"), QStringLiteral("确定删除选定的信息吗?")))
         return;
     // When it fails, the entry is still there, and so is its row.
     std::optional<LedgerEntry> entry;

@@ -60,6 +60,8 @@ public:
     RecordList *listOnShowWidget() const;
     // The entry editor for a new entry; each entry added lists again and rebuilds the tree.
     void addEntry();
+    // The same, with the kind "转账" chosen.
+    void addTransfer();
     // Deletes the entry selected in the list on show after asking; a search result goes
     // from both lists.
     void del();
@@ -93,6 +95,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void openEditor(bool transfer);
     void setPanelText(int panel, const QString &text);
     // The id of the entry selected in a list; "请选择记录！" and nothing when none is.
     std::optional<qint64> selectedEntry(RecordList *list);

@@ -39,11 +39,15 @@ const CommandRow Table[] = {
     {.command = BackgroundColour, .menu = Menu::View, .caption = "背景颜色"},
     {.command = BackgroundPicture, .menu = Menu::View, .caption = "背景图像"},
     {.command = DefaultAppearance, .menu = Menu::View, .caption = "还原为默认"},
+    {.command = AccountsPane, .menu = Menu::View, .caption = "账户", .lineBefore = true,
+     .keys = Qt::CTRL | Qt::SHIFT | Qt::Key_A, .tick = Tickable},
 
     // Enter opens a list's row only where the list has the focus (the list takes the key
     // itself, so that Enter still works in the fields); Delete in a field deletes text.
     {.command = AddEntry, .menu = Menu::Finance, .caption = "添  加", .icon = Glyph::Add,
      .keys = Qt::CTRL | Qt::Key_N, .toolbar = 3, .button = "添加", .buttonIcon = Glyph::Add},
+    {.command = AddTransfer, .menu = Menu::Finance, .caption = "转账...", .icon = Glyph::Transfer,
+     .keys = Qt::CTRL | Qt::Key_T},
     {.command = ModifyEntry, .menu = Menu::Finance, .caption = "修  改", .lineBefore = true, .icon = Glyph::Edit,
      .keys = Qt::Key_Return, .keysOnFocus = true, .toolbar = 4, .button = "修改", .buttonIcon = Glyph::Edit},
     {.command = DeleteEntry, .menu = Menu::Finance, .caption = "删  除", .icon = Glyph::Delete,
@@ -59,6 +63,10 @@ const CommandRow Table[] = {
     {.command = Refresh, .menu = Menu::Finance, .caption = "刷 新", .lineBefore = true, .icon = Glyph::Refresh,
      .keys = Qt::Key_F5, .toolbar = 6, .button = "刷新", .buttonIcon = Glyph::Refresh},
     {.command = Reports, .menu = Menu::Finance, .caption = "收支报表"},
+    {.command = Accounts, .menu = Menu::Finance, .caption = "账户...", .lineBefore = true,
+     .keys = Qt::CTRL | Qt::SHIFT | Qt::Key_U},
+    {.command = FindTransfers, .menu = Menu::Finance, .caption = "查找转账..."},
+    {.command = Reconcile, .menu = Menu::Finance, .caption = "对账...", .keys = Qt::CTRL | Qt::SHIFT | Qt::Key_R},
 
     {.command = PasswordBox, .menu = Menu::Tools, .caption = "密码箱管理", .icon = Glyph::Key},
     {.command = Diary, .menu = Menu::Tools, .caption = "日记管理", .icon = Glyph::Book},

@@ -19,9 +19,10 @@ enum class Command {
     Logout, UserAccounts, Settings, FinanceSummary, Backup, Restore, Compact, Passphrase, Exit,
     // 查看(&C)
     LargeIcons, SmallIcons, ListMode, Details, RefreshView, GridLines, ListFont, BackgroundColour,
-    BackgroundPicture, DefaultAppearance,
+    BackgroundPicture, DefaultAppearance, AccountsPane,
     // 财务管理(&B)
-    AddEntry, ModifyEntry, DeleteEntry, DeleteAll, RecycleBin, Import, Export, Print, Refresh, Reports,
+    AddEntry, AddTransfer, ModifyEntry, DeleteEntry, DeleteAll, RecycleBin, Import, Export, Print, Refresh, Reports,
+    Accounts, FindTransfers, Reconcile,
     // 管理工具(&A)
     PasswordBox, Diary, AddressBook,
     // 帮助(&P)

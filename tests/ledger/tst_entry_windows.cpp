@@ -130,7 +130,7 @@ void EntryWindowsTest::addingFromTheMainWindow()
     QCOMPARE(title, QStringLiteral("Form6 添加记帐数据"));
     QCOMPARE(button, QStringLiteral("添  加"));
     QCOMPARE(hint, QStringLiteral("请选择上一栏类别↑"));
-    QCOMPARE(kinds, (QStringList{"收入", "支出"}));
+    QCOMPARE(kinds, (QStringList{"收入", "支出", "转账"}));
     QCOMPARE(items, (QStringList{"工资", "奖金"}));
     QCOMPARE(itemText, QString());
     QCOMPARE(amount, QStringLiteral("12.53"));
