@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/maintenance_commands.h"
+#include "accounts/accounts_pane.h"
 #include "catalogue/catalogue_manager.h"
 #include "contacts/address_book_window.h"
 #include "diary/diary_window.h"
@@ -21,6 +22,7 @@
 #include "vault/password_box_window.h"
 
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -117,6 +119,31 @@ void MainWindow::connectSubsystems()
     new ReportCommands(*commands_, *ledger_, context_);
     commands_->opens<BatchImport>(Command::Import, this, context_);
 
+    // The accounts: their balances in a dock beside the ledger, the rows of the account
+    // clicked there in a dock below it. Changes made there are listed in the ledger too.
+    accounts_ = new AccountsPane(context_, this);
+    auto dock = [this](const QString &title, const QString &name, QWidget *part, Qt::DockWidgetArea area) {
+        auto *d = new QDockWidget(title, this);
+        d->setObjectName(name);
+        d->setWidget(part);
+        d->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
+                       QDockWidget::DockWidgetFloatable);
+        addDockWidget(area, d);
+        return d;
+    };
+    QDockWidget *balances = dock(QStringLiteral("账户"), QStringLiteral("AccountsDock"), accounts_->balancesWidget(),
+                                 Qt::LeftDockWidgetArea);
+    QDockWidget *rows = dock(QStringLiteral("账户明细"), QStringLiteral("AccountRowsDock"), accounts_->rowsWidget(),
+                             Qt::BottomDockWidgetArea);
+    rows->hide();
+    QAction *shown = commands_->action(Command::AccountsPane);
+    shown->setChecked(true);
+    connect(shown, &QAction::toggled, balances, &QDockWidget::setVisible);
+    connect(balances->toggleViewAction(), &QAction::toggled, shown, &QAction::setChecked);
+    connect(accounts_, &AccountsPane::rowsWanted, rows, &QDockWidget::show);
+    connect(accounts_, &AccountsPane::changed, ledger_, &LedgerPane::refresh);
+    accounts_->serve(*commands_);
+
     // The catalogue manager and the user accounts. The search panel's choices keep what
     // they were given at start-up; the entry editor reads the catalogue when it opens.
     commands_->opens<CatalogueManager>(Command::Catalogue, this, context_);
@@ -135,6 +162,7 @@ void MainWindow::connectSubsystems()
 void MainWindow::loadEverything()
 {
     ledger_->loadEverything();
+    accounts_->reload();
     userPanel_->setText(QStringLiteral("用户：") + context_.session.CurrentUserName);
     browser_->setSource(QUrl::fromLocalFile(context_.folder.installed(QStringLiteral("Plug-Ins/update.html"))));
     LoadShow();

@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 
+class AccountsPane;
 class LedgerPane;
 class MaintenanceCommands;
 class QLabel;
@@ -30,6 +31,7 @@ public:
     void startCalculator();
 
     LedgerPane *ledgerPane() const { return ledger_; }
+    AccountsPane *accountsPane() const { return accounts_; }
     Commands &commands() const { return *commands_; }
     QMenu *menu(Menu menu) const;
     // Status-bar panel 1 ("用户：") and the ledger's panels 2 to 6.
@@ -55,6 +57,7 @@ private:
     AppContext context_;
     Commands *commands_;
     LedgerPane *ledger_ = nullptr;
+    AccountsPane *accounts_ = nullptr;
     MaintenanceCommands *upkeep_ = nullptr;
     QList<QMenu *> menus_;  // by Menu, from System
     QTextBrowser *browser_ = nullptr;

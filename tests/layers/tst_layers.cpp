@@ -24,6 +24,8 @@ const QList<Arrow> AllowedArrows = {
     {"export", "ledger"},      // the export writes the entries of the list on show
     {"fileimport", "ledger"},  // the batch import stores ledger entries
     {"diary", "info"},         // the diary names the product in its window
+    {"accounts", "ledger"},    // accounts list and reconcile the ledger's entries and transfers, and open them
+                               // in its entry editor
 };
 
 int layer(const QString &folder)
