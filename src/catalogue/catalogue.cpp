@@ -66,6 +66,15 @@ bool Catalogue::rename(qint64 id, const QString &text)
     return data_.exec(QStringLiteral("update mulu set content=? where id=?"), {text, id}) > 0;
 }
 
+qint64 Catalogue::methodUses(qint64 id)
+{
+    Statement st = data_.query(
+        QStringLiteral("select (select count(*) from jizhang where t3=m.content) + (select count(*) from zhuanzhang "
+                       "where outAccount=m.content or inAccount=m.content) from mulu m where m.id=? and m.class='收支方式'"),
+        {id});
+    return st.step() ? st.integer(0) : 0;
+}
+
 bool Catalogue::accountSetInUse(qint64 id)
 {
     Statement st = data_.query(QStringLiteral("select exists (select 1 from user where muluID=?)"

@@ -53,6 +53,8 @@ public:
     // Whether a user, a ledger entry, a password-box record or a diary entry belongs to
     // the account set of this row.
     bool accountSetInUse(qint64 id);
+    // How many ledger entries and transfers (of every account set) name this payment method.
+    qint64 methodUses(qint64 id);
     // Deletes exactly this row. False when it no longer exists.
     bool remove(qint64 id);
 

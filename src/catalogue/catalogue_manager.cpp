@@ -223,6 +223,16 @@ void CatalogueManager::deleteNode()
                                                        "4.请将账户中的账套修改及删除此账套中的数据。"));
             return;
         }
+        // A payment method is an account: one that entries or transfers name stays.
+        if (currentTab() == Catalogue::Methods - 1)
+            if (const qint64 uses = catalogue.methodUses(id); uses > 0) {
+                context_.prompt.information(this, QStringLiteral("提示"),
+                                            QStringLiteral("账户“%1”还有 %2 条记录（收支或转账），不能删除。"
+                                                           "可以在“账户...”中把这些记录移到另一个账户后删除它。")
+                                                .arg(selected->text(0))
+                                                .arg(uses));
+                return;
+            }
         if (!catalogue.remove(id))
             context_.prompt.information(this, QStringLiteral("错误"), QStringLiteral("你必须选择要删除的分组！"));
     } catch (const StoreError &error) {

@@ -437,19 +437,26 @@ void CatalogueTest::deleteNodes()
     QCOMPARE(t.prompt.last().buttons, Prompt::Buttons::OkCancel);
     QCOMPARE(count(t, "select count(*) from mulu"), rows);
 
-    for (const auto &[tab, text] : {std::pair{0, "奖金"}, std::pair{1, "银行卡"}, std::pair{2, "本人"}}) {
+    for (const auto &[tab, text] : {std::pair{0, "奖金"}, std::pair{1, "现金"}, std::pair{2, "本人"}}) {
         select(w, tab, text);
         t.prompt.answers << Prompt::Answer::Ok;
         press(w, "Command3");
         QVERIFY(!find(w.tree(tab), text));
     }
     QCOMPARE(count(t, "select count(*) from mulu"), rows - 3);
+    // A payment method is an account: while an entry names it, it stays, and the user is
+    // told how many do.
+    select(w, 1, "银行卡");
+    t.prompt.answers << Prompt::Answer::Ok;
+    press(w, "Command3");
+    QVERIFY(t.prompt.last().text.startsWith(QStringLiteral("账户“银行卡”还有 1 条记录")));
+    QVERIFY(find(w.tree(1), "银行卡"));
     QCOMPARE(childTexts(w.tree(0)->topLevelItem(0)), QStringList({"工资"}));
     // The entry still names what it named.
     Statement st = t.data.query("select t2, t3, t4 from jizhang");
     QVERIFY(st.step());
     QCOMPARE(QStringList({st.text(0), st.text(1), st.text(2)}), QStringList({"奖金", "银行卡", "本人"}));
-    QCOMPARE(t.prompt.shown.size(), 4);  // the confirmations only
+    QCOMPARE(t.prompt.shown.size(), 6);  // the confirmations and the refusal
 }
 
 void CatalogueTest::deletingAccountSets()
