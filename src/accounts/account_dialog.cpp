@@ -1,8 +1,10 @@
 #include "accounts/account_dialog.h"
 
+#include "accounts/button_row.h"
 #include "core/dates.h"
 #include "store/data_file.h"
 #include "store/session.h"
+#include "ui/field_label.h"
 #include "ui/icons.h"
 #include "ui/prompt.h"
 
@@ -15,6 +17,19 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+namespace {
+
+// "确定" (the default) and "取消", which rejects the dialog.
+QHBoxLayout *okCancel(QDialog *dialog, QList<QPushButton *> &made)
+{
+    QHBoxLayout *row = buttonRow(dialog, {QStringLiteral("确定"), QStringLiteral("取消")}, made);
+    made[0]->setDefault(true);
+    QObject::connect(made[1], &QPushButton::clicked, dialog, &QDialog::reject);
+    return row;
+}
+
+} // namespace
 
 AccountDialog::AccountDialog(const AppContext &context, QWidget *parent, const std::optional<Account> &account)
     : QDialog(parent), context_(context), existing_(account)
@@ -48,10 +63,7 @@ AccountDialog::AccountDialog(const AppContext &context, QWidget *parent, const s
 
     auto *form = new QFormLayout;
     auto addRow = [&](const QString &caption, QWidget *field) {
-        auto *label = new QLabel(caption, this);
-        label->setBuddy(field);
-        field->setAccessibleName(QString(caption).remove(u'：'));
-        form->addRow(label, field);
+        form->addRow(fieldLabel(caption, field, this), field);
     };
     addRow(QStringLiteral("账户名称："), name_);
     addRow(QStringLiteral("类别："), kind_);
@@ -63,22 +75,14 @@ AccountDialog::AccountDialog(const AppContext &context, QWidget *parent, const s
     hasDate_->setAccessibleName(hasDate_->text());
     closed_->setAccessibleName(QStringLiteral("已关闭"));
 
-    auto *ok = new QPushButton(QStringLiteral("确定"), this);
-    ok->setObjectName(QStringLiteral("Command1"));
-    ok->setDefault(true);
-    auto *cancel = new QPushButton(QStringLiteral("取消"), this);
-    cancel->setObjectName(QStringLiteral("Command2"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    QList<QPushButton *> b;
+    QHBoxLayout *buttons = okCancel(this, b);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addLayout(buttons);
 
     connect(hasDate_, &QCheckBox::toggled, date_, &QWidget::setEnabled);
-    connect(ok, &QPushButton::clicked, this, &AccountDialog::save);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(b[0], &QPushButton::clicked, this, &AccountDialog::save);
 
     if (account) {
         name_->setText(account->name);
@@ -146,3 +150,24 @@ void AccountDialog::save()
         return;
     accept();
 }
+
+MergeAccountDialog::MergeAccountDialog(const QString &from, const QStringList &others, QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("MergeAccount"));
+    setWindowTitle(QStringLiteral("移到账户"));
+    auto *label = new QLabel(QStringLiteral("把“%1”的记录移到：").arg(from), this);
+    target_ = new QComboBox(this);
+    target_->setObjectName(QStringLiteral("Combo1"));
+    target_->setAccessibleName(QStringLiteral("移到"));
+    target_->addItems(others);
+    label->setBuddy(target_);
+    QList<QPushButton *> b;
+    QHBoxLayout *buttons = okCancel(this, b);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(label);
+    layout->addWidget(target_);
+    layout->addLayout(buttons);
+    connect(b[0], &QPushButton::clicked, this, &QDialog::accept);
+}
+
+QString MergeAccountDialog::target() const { return target_->currentText(); }

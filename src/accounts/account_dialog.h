@@ -38,3 +38,14 @@ private:
     QLineEdit *note_;
     QCheckBox *closed_;
 };
+
+// "移到账户": where the entries and transfers of an account that is deleted go.
+class MergeAccountDialog : public QDialog {
+    Q_OBJECT
+public:
+    MergeAccountDialog(const QString &from, const QStringList &others, QWidget *parent = nullptr);
+    QString target() const;
+
+private:
+    QComboBox *target_;
+};

@@ -252,7 +252,7 @@ void AccountsPane::openReconcile()
 std::optional<AccountRow> AccountsPane::selectedRow()
 {
     const int row = list_->selectedRow();
-    std::optional<AccountRow> found = row >= 0 ? rows_->rowAt(row) : std::nullopt;
+    std::optional<AccountRow> found = row >= 0 ? rows_->accountRowAt(row) : std::nullopt;
     if (!found)
         context_.prompt.information(window(), QStringLiteral("提示"), QStringLiteral("请选择记录！"));
     return found;

@@ -2,15 +2,14 @@
 
 #include "accounts/account_dialog.h"
 #include "accounts/accounts.h"
+#include "accounts/button_row.h"
 #include "store/data_file.h"
 #include "store/session.h"
 #include "ui/icons.h"
 #include "ui/prompt.h"
 #include "ui/record_list.h"
 
-#include <QComboBox>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -37,28 +36,18 @@ AccountsWindow::AccountsWindow(const AppContext &context, QWidget *parent) : QDi
     list_->setViewMode(RecordList::Details);
     list_->setGridLines(true);
 
-    auto *add = new QPushButton(QStringLiteral("添加..."), this);
-    add->setObjectName(QStringLiteral("Command1"));
-    auto *modify = new QPushButton(QStringLiteral("修改..."), this);
-    modify->setObjectName(QStringLiteral("Command2"));
-    auto *remove = new QPushButton(QStringLiteral("删除"), this);
-    remove->setObjectName(QStringLiteral("Command3"));
-    auto *close = new QPushButton(QStringLiteral("关闭"), this);
-    close->setObjectName(QStringLiteral("Command4"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    for (QPushButton *button : {add, modify, remove, close}) {
-        button->setAutoDefault(false);
-        buttons->addWidget(button);
-    }
+    QList<QPushButton *> b;
+    QHBoxLayout *buttons = buttonRow(this, {QStringLiteral("添加..."), QStringLiteral("修改..."), QStringLiteral("删除"),
+                                            QStringLiteral("关闭")},
+                                     b);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(list_, 1);
     layout->addLayout(buttons);
 
-    connect(add, &QPushButton::clicked, this, &AccountsWindow::addAccount);
-    connect(modify, &QPushButton::clicked, this, &AccountsWindow::modifyAccount);
-    connect(remove, &QPushButton::clicked, this, &AccountsWindow::deleteAccount);
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    connect(b[0], &QPushButton::clicked, this, &AccountsWindow::addAccount);
+    connect(b[1], &QPushButton::clicked, this, &AccountsWindow::modifyAccount);
+    connect(b[2], &QPushButton::clicked, this, &AccountsWindow::deleteAccount);
+    connect(b[3], &QPushButton::clicked, this, &QDialog::accept);
     connect(list_, &RecordList::doubleClicked, this, &AccountsWindow::modifyAccount);
     LoadData();
 }
@@ -95,18 +84,16 @@ std::optional<Account> AccountsWindow::selectedAccount()
     return **found;
 }
 
-void AccountsWindow::addAccount()
-{
-    AccountDialog dialog(context_, this);
-    if (dialog.exec() == QDialog::Accepted)
-        LoadData();
-}
+void AccountsWindow::addAccount() { edit(std::nullopt); }
 
 void AccountsWindow::modifyAccount()
 {
-    const std::optional<Account> account = selectedAccount();
-    if (!account)
-        return;
+    if (const std::optional<Account> account = selectedAccount())
+        edit(account);
+}
+
+void AccountsWindow::edit(const std::optional<Account> &account)
+{
     AccountDialog dialog(context_, this, account);
     if (dialog.exec() == QDialog::Accepted)
         LoadData();
@@ -172,32 +159,3 @@ void AccountsWindow::deleteAccount()
                                     .arg(usage->total())
                                     .arg(target, account->name));
 }
-
-MergeAccountDialog::MergeAccountDialog(const QString &from, const QStringList &others, QWidget *parent) : QDialog(parent)
-{
-    setObjectName(QStringLiteral("MergeAccount"));
-    setWindowTitle(QStringLiteral("移到账户"));
-    auto *label = new QLabel(QStringLiteral("把“%1”的记录移到：").arg(from), this);
-    auto *target = new QComboBox(this);
-    target->setObjectName(QStringLiteral("Combo1"));
-    target->setAccessibleName(QStringLiteral("移到"));
-    target->addItems(others);
-    label->setBuddy(target);
-    auto *ok = new QPushButton(QStringLiteral("确定"), this);
-    ok->setObjectName(QStringLiteral("Command1"));
-    ok->setDefault(true);
-    auto *cancel = new QPushButton(QStringLiteral("取消"), this);
-    cancel->setObjectName(QStringLiteral("Command2"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(label);
-    layout->addWidget(target);
-    layout->addLayout(buttons);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-}
-
-QString MergeAccountDialog::target() const { return findChild<QComboBox *>(QStringLiteral("Combo1"))->currentText(); }

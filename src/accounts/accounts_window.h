@@ -27,15 +27,8 @@ public:
 
 private:
     std::optional<Account> selectedAccount();
+    void edit(const std::optional<Account> &account);
 
     AppContext context_;
     RecordList *list_;
-};
-
-// "移到账户": where the entries and transfers of an account that is deleted go.
-class MergeAccountDialog : public QDialog {
-    Q_OBJECT
-public:
-    MergeAccountDialog(const QString &from, const QStringList &others, QWidget *parent = nullptr);
-    QString target() const;
 };

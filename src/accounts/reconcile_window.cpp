@@ -1,9 +1,11 @@
 #include "accounts/reconcile_window.h"
 
 #include "accounts/account_list.h"
+#include "accounts/button_row.h"
 #include "core/dates.h"
 #include "store/data_file.h"
 #include "store/session.h"
+#include "ui/field_label.h"
 #include "ui/icons.h"
 #include "ui/prompt.h"
 #include "ui/record_list.h"
@@ -38,10 +40,7 @@ ReconcileWindow::ReconcileWindow(const AppContext &context, QWidget *parent, con
     statement_->setPlaceholderText(QStringLiteral("对账单上的期末余额"));
     auto *form = new QFormLayout;
     auto addRow = [&](const QString &caption, QWidget *field) {
-        auto *label = new QLabel(caption, this);
-        label->setBuddy(field);
-        field->setAccessibleName(QString(caption).remove(u'：'));
-        form->addRow(label, field);
+        form->addRow(fieldLabel(caption, field, this), field);
     };
     addRow(QStringLiteral("账户："), account_);
     addRow(QStringLiteral("对账单日期："), day_);
@@ -54,6 +53,7 @@ ReconcileWindow::ReconcileWindow(const AppContext &context, QWidget *parent, con
     QList<RecordColumn> columns = AccountList::columns();
     columns.removeAt(7);  // 核对: every row here is not
     columns.removeAt(5);  // 余额
+    columns[0].twips += 400;  // room for the check box
     list_->setColumns(columns);
     list_->setCheckable(true);
     list_->setViewMode(RecordList::Details);
@@ -63,20 +63,10 @@ ReconcileWindow::ReconcileWindow(const AppContext &context, QWidget *parent, con
     cleared_->setObjectName(QStringLiteral("Label1"));
     difference_ = new QLabel(this);
     difference_->setObjectName(QStringLiteral("Label2"));
-    auto *all = new QPushButton(QStringLiteral("全选"), this);
-    all->setObjectName(QStringLiteral("Command1"));
-    finish_ = new QPushButton(QStringLiteral("完成对账"), this);
-    finish_->setObjectName(QStringLiteral("Command2"));
-    auto *close = new QPushButton(QStringLiteral("关闭"), this);
-    close->setObjectName(QStringLiteral("Command3"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(cleared_);
-    buttons->addWidget(difference_);
-    buttons->addStretch(1);
-    for (QPushButton *button : {all, finish_, close}) {
-        button->setAutoDefault(false);
-        buttons->addWidget(button);
-    }
+    QList<QPushButton *> b;
+    QHBoxLayout *buttons =
+        buttonRow(this, {QStringLiteral("全选"), QStringLiteral("完成对账"), QStringLiteral("关闭")}, b, {cleared_, difference_});
+    finish_ = b[1];
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(list_, 1);
@@ -97,9 +87,9 @@ ReconcileWindow::ReconcileWindow(const AppContext &context, QWidget *parent, con
     connect(day_, &QDateEdit::dateChanged, this, &ReconcileWindow::LoadData);
     connect(statement_, &QLineEdit::textChanged, this, &ReconcileWindow::showDifference);
     connect(&list_->model(), &QAbstractItemModel::dataChanged, this, &ReconcileWindow::showDifference);
-    connect(all, &QPushButton::clicked, this, &ReconcileWindow::tickAll);
+    connect(b[0], &QPushButton::clicked, this, &ReconcileWindow::tickAll);
     connect(finish_, &QPushButton::clicked, this, &ReconcileWindow::finish);
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    connect(b[2], &QPushButton::clicked, this, &QDialog::accept);
     LoadData();
 }
 

@@ -1,5 +1,6 @@
 #include "accounts/transfer_pairs_window.h"
 
+#include "accounts/button_row.h"
 #include "core/dates.h"
 #include "store/data_file.h"
 #include "store/session.h"
@@ -55,29 +56,19 @@ TransferPairsWindow::TransferPairsWindow(const AppContext &context, QWidget *par
     list_->setViewMode(RecordList::Details);
     list_->setGridLines(true);
 
-    auto *all = new QPushButton(QStringLiteral("全选"), this);
-    all->setObjectName(QStringLiteral("Command1"));
-    auto *none = new QPushButton(QStringLiteral("全不选"), this);
-    none->setObjectName(QStringLiteral("Command2"));
-    auto *convert = new QPushButton(QStringLiteral("转为转账"), this);
-    convert->setObjectName(QStringLiteral("Command3"));
-    auto *close = new QPushButton(QStringLiteral("关闭"), this);
-    close->setObjectName(QStringLiteral("Command4"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    for (QPushButton *button : {all, none, convert, close}) {
-        button->setAutoDefault(false);
-        buttons->addWidget(button);
-    }
+    QList<QPushButton *> b;
+    QHBoxLayout *buttons = buttonRow(this, {QStringLiteral("全选"), QStringLiteral("全不选"), QStringLiteral("转为转账"),
+                                            QStringLiteral("关闭")},
+                                     b);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(note);
     layout->addWidget(list_, 1);
     layout->addLayout(buttons);
 
-    connect(all, &QPushButton::clicked, this, [this] { tickAll(true); });
-    connect(none, &QPushButton::clicked, this, [this] { tickAll(false); });
-    connect(convert, &QPushButton::clicked, this, &TransferPairsWindow::convertTicked);
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    connect(b[0], &QPushButton::clicked, this, [this] { tickAll(true); });
+    connect(b[1], &QPushButton::clicked, this, [this] { tickAll(false); });
+    connect(b[2], &QPushButton::clicked, this, &TransferPairsWindow::convertTicked);
+    connect(b[3], &QPushButton::clicked, this, &QDialog::accept);
     LoadData();
 }
 

@@ -4,6 +4,7 @@
 
 #include "store/data_file.h"
 #include "store/session.h"
+#include "ui/field_label.h"
 #include "ui/formats.h"
 #include "ui/icons.h"
 #include "ui/prompt.h"
@@ -105,10 +106,8 @@ EntryEditor::EntryEditor(const AppContext &context, QWidget *parent)
     grid->setColumnMinimumWidth(0, LabelWidth - 12);
     int row = 0;
     auto addRow = [&](const QString &caption, QWidget *field, QList<QWidget *> *rows = nullptr) {
-        auto *label = new QLabel(caption, this);
+        QLabel *label = fieldLabel(caption, field, this);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        label->setBuddy(field);
-        field->setAccessibleName(QString(caption).remove(u' ').remove(u'*'));
         grid->addWidget(label, row, 0, field == summary_ ? Qt::AlignTop : Qt::Alignment());
         field->setFixedWidth(FieldWidth);
         grid->addWidget(field, row++, 1);
@@ -322,7 +321,11 @@ bool EntryEditor::EditData(qint64 id)
     return true;
 }
 
-bool EntryEditor::isTransfer() const { return kind_->currentText() == Transfers::kind(); }
+bool EntryEditor::isTransfer() const
+{
+    // An entry whose kind reads "转账" (written by another program) stays an entry.
+    return mode_ == Mode::Add ? kind_->currentText() == Transfers::kind() : transferId_ != 0;
+}
 
 void EntryEditor::showTransferFields(bool transfer)
 {

@@ -10,16 +10,13 @@ constexpr size_t KeptPages = 64;
 } // namespace
 
 LedgerListModel::LedgerListModel(DataFile &data, QObject *parent)
-    : QAbstractTableModel(parent), data_(data), columns_(Ledger::columns()), rows_(PageSize, KeptPages),
-      reading_(new QTimer(this))
+    : PagedRecordModel(Ledger::columns(), KeptPages, parent), data_(data), reading_(new QTimer(this))
 {
     reading_->setInterval(0);
     connect(reading_, &QTimer::timeout, this, &LedgerListModel::readMore);
 }
 
 LedgerListModel::~LedgerListModel() = default;
-
-void LedgerListModel::setImageList(const QList<QIcon> &icons) { icons_ = icons; }
 
 void LedgerListModel::reset(const EntryQuery &query)
 {
@@ -77,20 +74,18 @@ void LedgerListModel::clear()
 
 LedgerTotals LedgerListModel::totals() const { return list_ ? list_->totals() : LedgerTotals(); }
 
-const RecordRow *LedgerListModel::rowAt(int row) const
+int LedgerListModel::rowTotal() const { return list_ ? list_->count() : 0; }
+
+std::vector<RecordRow> LedgerListModel::readRows(int first, int count) const
 {
-    if (!list_ || row < 0 || row >= list_->count())
-        return nullptr;
-    return rows_.row(row, [this](int first, int count) {
-        std::vector<RecordRow> rows;
-        try {
-            for (const LedgerEntry &e : list_->entries(first, count))
-                rows.push_back(Ledger::listedRow(e));
-        } catch (const StoreError &) {
-            // A page that cannot be read shows empty rows.
-        }
-        return rows;
-    });
+    std::vector<RecordRow> rows;
+    try {
+        for (const LedgerEntry &e : list_->entries(first, count))
+            rows.push_back(Ledger::listedRow(e));
+    } catch (const StoreError &) {
+        // A page that cannot be read shows empty rows.
+    }
+    return rows;
 }
 
 qint64 LedgerListModel::idAt(int row) const
@@ -124,48 +119,6 @@ void LedgerListModel::removeEntry(int row, const LedgerEntry &entry)
     // The rows after it moved up: pages from its own on are read again when shown.
     rows_.dropFrom(row);
     endRemoveRows();
-}
-
-int LedgerListModel::rowCount(const QModelIndex &parent) const
-{
-    return parent.isValid() || !list_ ? 0 : list_->count();
-}
-
-int LedgerListModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(columns_.size()); }
-
-QVariant LedgerListModel::data(const QModelIndex &index, int role) const
-{
-    if (!index.isValid() || index.column() >= columnCount())
-        return {};
-    switch (role) {
-    case Qt::DisplayRole:
-        if (const RecordRow *row = rowAt(index.row()))
-            return row->cell(index.column()).toString();
-        return QString();
-    case Qt::DecorationRole:
-        if (index.column() == 0)
-            if (const RecordRow *row = rowAt(index.row()); row && row->icon > 0 && row->icon <= icons_.size())
-                return icons_[row->icon - 1];
-        return {};
-    case Qt::TextAlignmentRole:
-        return int(columns_[index.column()].alignment);
-    default:
-        return {};
-    }
-}
-
-QVariant LedgerListModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < columns_.size())
-        return columns_[section].title;
-    return {};
-}
-
-Qt::ItemFlags LedgerListModel::flags(const QModelIndex &index) const
-{
-    if (!index.isValid())
-        return Qt::NoItemFlags;
-    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
 }
 
 void LedgerListModel::sort(int column, Qt::SortOrder order)

@@ -1,27 +1,21 @@
 #pragma once
 
 #include "ledger/entry_list.h"
-#include "ui/record_row.h"
-#include "ui/row_cache.h"
+#include "ui/paged_record_model.h"
 
-#include <QAbstractTableModel>
-#include <QIcon>
 #include <QTimer>
 
 #include <memory>
 
 class DataFile;
 
-// An entry list of the main window read on demand: the rows a view asks for are read a
-// page at a time and kept in a RowCache, so that a list of a million entries costs what
-// a screenful does. Sorting asks the data file for the new order.
-class LedgerListModel : public QAbstractTableModel {
+// An entry list of the main window read on demand (a page at a time, see PagedRecordModel).
+// Sorting asks the data file for the new order.
+class LedgerListModel : public PagedRecordModel {
     Q_OBJECT
 public:
     explicit LedgerListModel(DataFile &data, QObject *parent = nullptr);
     ~LedgerListModel() override;
-
-    void setImageList(const QList<QIcon> &icons);
 
     // Lists what the query selects, in its order; a failure to read lists nothing and is
     // thrown on. A filtered list of all entries grows as it is read, newest month first,
@@ -44,30 +38,22 @@ public:
     // Takes out the row of an entry that was deleted; its totals leave the list's totals.
     void removeEntry(int row, const LedgerEntry &entry);
 
-    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
-    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
-    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
-    Qt::ItemFlags flags(const QModelIndex &index) const override;
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
-
-    static constexpr int PageSize = 256;
 
 signals:
     // More rows were read; once isComplete(), count and totals are final.
     void totalsChanged();
 
+protected:
+    int rowTotal() const override;
+    std::vector<RecordRow> readRows(int first, int count) const override;
+
 private:
     void readMore();
-
-    const RecordRow *rowAt(int row) const;
     void reset(const EntryQuery &query);
 
     DataFile &data_;
     EntryQuery query_;
     std::unique_ptr<EntryList> list_;
-    QList<RecordColumn> columns_;
-    QList<QIcon> icons_;
-    mutable RowCache rows_;
     QTimer *reading_;
 };

@@ -474,7 +474,7 @@ void AccountsTest::reconcileThroughTheWindow()
     AccountsPane *pane = main.accountsPane();
     pane->showAccount(QStringLiteral("银行卡"));
     pane->list()->selectRow(1);  // the transfer, below the later meal
-    QCOMPARE(pane->rows()->rowAt(1)->id, atm);
+    QCOMPARE(pane->rows()->accountRowAt(1)->id, atm);
     t.prompt.answers << Prompt::Answer::No;
     pane->deleteSelected();
     QVERIFY(t.prompt.lastText().contains(QStringLiteral("已核对")));

@@ -1,0 +1,11 @@
+#include "ui/field_label.h"
+
+#include <QLabel>
+
+QLabel *fieldLabel(const QString &caption, QWidget *field, QWidget *parent)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setBuddy(field);
+    field->setAccessibleName(QString(caption).remove(u' ').remove(u'*').remove(u'：'));
+    return label;
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+class QLabel;
+class QWidget;
+
+// The label of a field in a window: its caption, with the field as its buddy (for the
+// keyboard and screen readers), and the field's accessible name: the caption without
+// blanks, "：" and the "*" of a required field ("金  额 *" names the field "金额").
+QLabel *fieldLabel(const QString &caption, QWidget *field, QWidget *parent);
