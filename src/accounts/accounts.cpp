@@ -99,8 +99,7 @@ std::optional<Account> Accounts::find(int accountSet, const AccountHint &hint)
         for (const Account &a : open)
             if (a.note.contains(digits) || a.name.contains(digits))
                 fits.push_back(a);
-        if (!fits.empty())
-            return only(fits);
+        return only(fits);  // digits that fit no account name none
     }
     if (hint.kind.isEmpty())
         return std::nullopt;
@@ -216,6 +215,10 @@ bool Accounts::mergeInto(qint64 from, const QString &into)
     const QString name = st.text(0);
     if (name == into || transfersBetween(name, into) > 0)
         return false;
+    // Deleted transfers between the two would come back as transfers within one account.
+    data_.exec(QStringLiteral("delete from zhuanzhang_bin where (outAccount=? and inAccount=?) or "
+                              "(outAccount=? and inAccount=?)"),
+               {name, into, into, name});
     renameIn(data_, name, into);
     data_.exec(QStringLiteral("delete from mulu where id=?"), {from});
     transaction.commit();

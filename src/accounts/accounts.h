@@ -80,9 +80,9 @@ public:
     // Every payment method of the catalogue as an account of the set, catalogue order.
     std::vector<Account> all(int accountSet);
     std::optional<Account> byName(int accountSet, const QString &name);
-    // The one account a statement belongs to: by its name; else the open accounts whose
-    // note or name holds the last digits (of the kind, when given); else the open accounts
-    // of the kind. Nothing when none or more than one fit.
+    // The one account a statement belongs to: by its name; else, given the last digits,
+    // the open accounts whose note or name holds them (of the kind, when given); else the
+    // open accounts of the kind. Nothing when none or more than one fit.
     std::optional<Account> find(int accountSet, const AccountHint &hint);
 
     // What is wrong with an account's data as typed (name, opening balance and day); nothing
@@ -106,7 +106,8 @@ public:
     // Deletes an account that nothing names; false when something does (nothing deleted).
     bool remove(qint64 id);
     // Moves every entry and transfer of `from` to the account `into`, then deletes `from`:
-    // all in one transaction. Refused (false) while transfers run between the two.
+    // all in one transaction. Refused (false) while transfers run between the two; deleted
+    // ones between them go for good.
     bool mergeInto(qint64 from, const QString &into);
 
     // Each account's balance at the end of a day, catalogue order.

@@ -1,5 +1,6 @@
 #include "accounts/account_list.h"
 #include "accounts/account_list_model.h"
+#include "accounts/account_helpers.h"
 #include "accounts/accounts.h"
 #include "accounts/accounts_pane.h"
 #include "accounts/reconcile_window.h"
@@ -32,24 +33,6 @@
 namespace {
 
 Money money(const char *text) { return *Money::parse(QString::fromUtf8(text)); }
-
-qint64 count(DataFile &data, const QString &sql, const QVariantList &values = {})
-{
-    Statement st = data.query(sql, values);
-    return st.step() ? st.integer(0) : -1;
-}
-
-Transfer transfer(const QString &date, const QString &from, const QString &to, const QString &amount,
-                  const QString &fee = QString())
-{
-    Transfer t;
-    t.date = date;
-    t.from = from;
-    t.to = to;
-    t.amount = amount;
-    t.fee = fee;
-    return t;
-}
 
 // An account's balance at the end of a day counted the long way: every entry and transfer
 // of the account set read one by one, with nothing kept.
