@@ -26,6 +26,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTreeWidget>
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QUrl>
@@ -138,7 +139,11 @@ void MainWindow::connectSubsystems()
     rows->hide();
     QAction *shown = commands_->action(Command::AccountsPane);
     shown->setChecked(true);
-    connect(shown, &QAction::toggled, balances, &QDockWidget::setVisible);
+    connect(shown, &QAction::toggled, balances, [this, balances](bool on) {
+        balances->setVisible(on);
+        if (on)  // shown by the keyboard, the balances take it
+            accounts_->tree()->setFocus();
+    });
     connect(balances->toggleViewAction(), &QAction::toggled, shown, &QAction::setChecked);
     connect(accounts_, &AccountsPane::rowsWanted, rows, &QDockWidget::show);
     connect(accounts_, &AccountsPane::changed, ledger_, &LedgerPane::refresh);

@@ -333,6 +333,9 @@ void RecordList::changeEvent(QEvent *event)
 
 bool RecordList::eventFilter(QObject *watched, QEvent *event)
 {
+    // The view shown takes the focus: it is what a screen reader names, by the list's name.
+    if ((watched == details_ || watched == icons_) && event->type() == QEvent::Show)
+        static_cast<QWidget *>(watched)->setAccessibleName(accessibleName());
     if ((watched == details_ || watched == icons_) &&
         (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
         const int key = static_cast<QKeyEvent *>(event)->key();

@@ -1,7 +1,11 @@
 #include "accounts/account_dialog.h"
 #include "accounts/account_helpers.h"
 #include "accounts/accounts.h"
+#include "accounts/accounts_pane.h"
 #include "accounts/accounts_window.h"
+#include "accounts/reconcile_window.h"
+#include "accounts/transfer_pairs_window.h"
+#include "ledger/entry_editor.h"
 #include "ledger/ledger.h"
 #include "ledger/recycle_bin.h"
 #include "ledger/recycle_bin_window.h"
@@ -11,12 +15,14 @@
 #include "support/test_folder.h"
 #include "ui/record_list.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
+#include <QVBoxLayout>
 #include <QtTest>
 
 #include "support/test_main.h"
@@ -53,6 +59,7 @@ private slots:
     void olderFilesAndFilesThatCannotBeWritten();
     void transfersInTheRecycleBin();
     void accountsWindowAsksAndMoves();
+    void everyControlHasANameAndTheKeyboard();
 };
 
 void AccountDataTest::findingAnAccount_data()
@@ -259,6 +266,47 @@ void AccountDataTest::accountsWindowAsksAndMoves()
     QCOMPARE(t.prompt.lastText(), QStringLiteral("已把 2 条记录移到“现金”，账户“银行卡”已删除。"));
     QCOMPARE(list->rowCount(), 1);
     QCOMPARE(balances(t.data, set), QStringList({"现金=480"}));
+}
+
+void AccountDataTest::everyControlHasANameAndTheKeyboard()
+{
+    // Every control a user can reach in the accounts' windows is reached by Tab and has a
+    // name a screen reader says (its own, or its label's).
+    TestFolder t;
+    t.loginAsAdmin();
+    t.addEntry(t.defaultAccountSet(), "2024-03-10", "支出", "100", "取现", "", "银行卡");
+    t.addEntry(t.defaultAccountSet(), "2024-03-10", "收入", "100", "取现", "", "现金");
+    AccountsPane pane(t.context, nullptr);
+    auto *rows = new QWidget;
+    auto *rowsLayout = new QVBoxLayout(rows);
+    rowsLayout->addWidget(pane.balancesWidget());
+    rowsLayout->addWidget(pane.rowsWidget());
+    EntryEditor transfer(t.context);
+    transfer.startTransfer();
+    std::vector<std::unique_ptr<QWidget>> windows;
+    windows.emplace_back(rows);
+    windows.emplace_back(new AccountsWindow(t.context));
+    windows.emplace_back(new AccountDialog(t.context, nullptr, Accounts(t.data).byName(t.defaultAccountSet(), "现金")));
+    windows.emplace_back(new ReconcileWindow(t.context, nullptr, QStringLiteral("银行卡")));
+    windows.emplace_back(new TransferPairsWindow(t.context));
+    for (QWidget *w : {rows, windows[1].get(), windows[2].get(), windows[3].get(), windows[4].get(),
+                       static_cast<QWidget *>(&transfer)}) {
+        w->show();
+        QSet<QWidget *> chain;
+        for (QWidget *next = w->nextInFocusChain(); next != w; next = next->nextInFocusChain())
+            chain.insert(next);
+        const QList<QWidget *> controls = w->findChildren<QWidget *>();
+        for (QWidget *control : controls) {
+            if (!control->isVisible() || !(control->focusPolicy() & Qt::TabFocus) || control->focusProxy() ||
+                qobject_cast<QAbstractScrollArea *>(control->parentWidget()) || control->inherits("QHeaderView"))
+                continue;
+            const QString what = w->windowTitle() + u' ' + control->metaObject()->className() + u' ' + control->objectName();
+            QVERIFY2(chain.contains(control), qPrintable(what + QStringLiteral(" is out of the Tab order")));
+            QAccessibleInterface *face = QAccessible::queryAccessibleInterface(control);
+            QVERIFY2(face && !face->text(QAccessible::Name).trimmed().isEmpty(), qPrintable(what + QStringLiteral(" has no name")));
+        }
+        w->hide();
+    }
 }
 
 TALLYRA_TEST(AccountDataTest)
