@@ -19,6 +19,9 @@ const QString OutSums = QStringLiteral(
 const QString InSums = QStringLiteral(
     "select count(*), money_total(amount) from zhuanzhang indexed by zhuanzhang_in where muluID=? and inAccount=? and %1");
 
+// How many stale account months are counted at each look rather than kept.
+constexpr int FewStaleMonths = 24;
+
 Money moneyAt(const Statement &st, int column) { return Money::fromStored(st.utf8(column)).value_or(Money()); }
 
 } // namespace
@@ -145,7 +148,12 @@ bool AccountSums::refresh(int accountSet)
 
 QHash<QString, AccountMonths> AccountSums::months(int accountSet)
 {
-    const bool kept = refresh(accountSet);
+    // A few stale months are counted from their rows at each look, which costs less than a
+    // commit of its own after every change (a transfer saved would wait for the disk twice);
+    // more are counted once and kept.
+    Statement marks = data_.query(QStringLiteral("select count(*) from zhanghu_months_stale where muluID=?"), {accountSet});
+    const bool few = marks.step() && marks.integer(0) <= FewStaleMonths;
+    const bool kept = !few && refresh(accountSet);
     QHash<QString, AccountMonths> result;
     Statement st = data_.query(QStringLiteral("select account, month, entries, income, expense, moveIn, moveOut "
                                               "from zhanghu_months where muluID=?"),

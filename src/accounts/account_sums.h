@@ -33,8 +33,8 @@ public:
     explicit AccountSums(DataFile &data) : data_(data) {}
 
     // Every account's months in an account set, by account name, each counted again first
-    // when it is marked stale. A file that cannot be written has its stale months counted
-    // each time instead of kept.
+    // when it is marked stale: kept when many are stale; counted each time when a few are,
+    // or when the file cannot be written.
     QHash<QString, AccountMonths> months(int accountSet);
     // The account's entries and transfer sides dated from `from` up to (not including)
     // `until`, compared as the texts they are stored as; counted from the rows.
