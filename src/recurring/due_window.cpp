@@ -19,16 +19,11 @@ DueWindow::DueWindow(const AppContext &context, std::vector<Occurrence> due, QWi
     setWindowTitle(QStringLiteral("到期的周期记账"));
     setModal(true);
     resize(620, 400);
-    table_ = new QTableWidget(0, 5, this);
-    table_->setObjectName(QStringLiteral("DueTable"));
-    table_->setAccessibleName(QStringLiteral("到期的周期记账"));
-    table_->setHorizontalHeaderLabels({QStringLiteral("日期"), QStringLiteral("类别"), QStringLiteral("项目"),
-                                       QStringLiteral("金额"), QStringLiteral("账户")});
-    table_->verticalHeader()->setVisible(false);
-    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table_->horizontalHeader()->setStretchLastSection(true);
-
+    table_ = ScheduleWindow::makeList(QStringLiteral("DueTable"), QStringLiteral("到期的周期记账"),
+                                      {QStringLiteral("日期"), QStringLiteral("类别"), QStringLiteral("项目"),
+                                       QStringLiteral("金额"), QStringLiteral("账户")},
+                                      this);
+    table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(new QLabel(QStringLiteral("勾选要处理的记录（空格键勾选）。"), this), 1);
     auto button = [&](const QString &caption, const QString &name) {
@@ -59,9 +54,7 @@ void DueWindow::fill()
         const Occurrence &o = due_[size_t(r)];
         const Schedule &s = o.schedule;
         const QStringList cells{o.date.toString(QStringLiteral("yyyy-MM-dd")), s.kind, ScheduleWindow::describe(s),
-                                s.amount,
-                                s.kind == Schedules::transferKind() ? s.account + QStringLiteral(" → ") + s.toAccount
-                                                                    : s.account};
+                                s.amount, ScheduleWindow::accountText(s)};
         for (int c = 0; c < cells.size(); ++c)
             table_->setItem(r, c, new QTableWidgetItem(cells[c]));
         table_->item(r, 0)->setFlags(table_->item(r, 0)->flags() | Qt::ItemIsUserCheckable);

@@ -15,7 +15,10 @@
 
 namespace {
 
-QTableWidget *list(const QString &name, const QString &caption, const QStringList &headers, QWidget *parent)
+} // namespace
+
+QTableWidget *ScheduleWindow::makeList(const QString &name, const QString &caption, const QStringList &headers,
+                                       QWidget *parent)
 {
     auto *table = new QTableWidget(0, int(headers.size()), parent);
     table->setObjectName(name);
@@ -29,18 +32,20 @@ QTableWidget *list(const QString &name, const QString &caption, const QStringLis
     return table;
 }
 
+namespace {
+
 void setRow(QTableWidget *table, int row, const QStringList &cells)
 {
     for (int c = 0; c < cells.size(); ++c)
         table->setItem(row, c, new QTableWidgetItem(cells[c]));
 }
 
-QString account(const Schedule &s)
+} // namespace
+
+QString ScheduleWindow::accountText(const Schedule &s)
 {
     return s.kind == Schedules::transferKind() ? s.account + QStringLiteral(" → ") + s.toAccount : s.account;
 }
-
-} // namespace
 
 QString ScheduleWindow::describe(const Schedule &s)
 {
@@ -54,11 +59,11 @@ ScheduleWindow::ScheduleWindow(const AppContext &context, QWidget *parent)
     setWindowTitle(QStringLiteral("周期记账"));
     setModal(true);
     resize(760, 560);
-    table_ = list(QStringLiteral("ScheduleTable"), QStringLiteral("周期记账"),
+    table_ = makeList(QStringLiteral("ScheduleTable"), QStringLiteral("周期记账"),
                   {QStringLiteral("类别"), QStringLiteral("项目"), QStringLiteral("账户"), QStringLiteral("金额"),
                    QStringLiteral("重复"), QStringLiteral("下次日期"), QStringLiteral("自动")},
                   this);
-    upcoming_ = list(QStringLiteral("UpcomingTable"), QStringLiteral("未来30天"),
+    upcoming_ = makeList(QStringLiteral("UpcomingTable"), QStringLiteral("未来30天"),
                      {QStringLiteral("日期"), QStringLiteral("类别"), QStringLiteral("项目"), QStringLiteral("账户"),
                       QStringLiteral("金额")},
                      this);
@@ -108,7 +113,7 @@ void ScheduleWindow::LoadData()
     for (int r = 0; r < int(listed_.size()); ++r) {
         const Schedule &s = listed_[size_t(r)];
         setRow(table_, r,
-               {s.kind, s.kind == Schedules::transferKind() ? QString() : s.item, account(s), s.amount, s.rule.text(),
+               {s.kind, s.kind == Schedules::transferKind() ? QString() : s.item, accountText(s), s.amount, s.rule.text(),
                 s.pending.isEmpty() ? QStringLiteral("已结束") : s.pending,
                 s.automatic ? QStringLiteral("是") : QStringLiteral("否")});
     }
@@ -117,7 +122,7 @@ void ScheduleWindow::LoadData()
     for (int r = 0; r < int(coming.size()); ++r) {
         const Occurrence &o = coming[size_t(r)];
         setRow(upcoming_, r,
-               {o.date.toString(QStringLiteral("yyyy-MM-dd")), o.schedule.kind, describe(o.schedule), account(o.schedule),
+               {o.date.toString(QStringLiteral("yyyy-MM-dd")), o.schedule.kind, describe(o.schedule), accountText(o.schedule),
                 o.schedule.amount});
         const Money amount = Money::fromStored(o.schedule.amount).value_or(Money());
         if (o.schedule.kind == QStringLiteral("收入"))

@@ -23,8 +23,13 @@ public:
     QTableWidget *table() const { return table_; }
     QTableWidget *upcomingTable() const { return upcoming_; }
     QString upcomingTotal() const;
+    // A read-only list of rows, selected whole, as the recurring windows show them.
+    static QTableWidget *makeList(const QString &name, const QString &caption, const QStringList &headers,
+                                  QWidget *parent);
     // The amount of an occurrence as the lists show it: "收入"/"支出"/"转账" and the amount.
     static QString describe(const Schedule &schedule);
+    // The account, or "转出 → 转入" for a transfer.
+    static QString accountText(const Schedule &schedule);
 
 private:
     std::optional<Schedule> selected();

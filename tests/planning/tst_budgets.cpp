@@ -9,6 +9,7 @@
 #include "reports/budget_watch.h"
 #include "reports/report_window.h"
 #include "support/modal.h"
+#include "store/schema.h"
 #include "support/test_folder.h"
 #include "ui/formats.h"
 
@@ -51,6 +52,7 @@ BudgetPlan plan(const QDate &month, std::vector<ItemBudget> items, std::optional
 class BudgetsTest : public QObject {
     Q_OBJECT
 private slots:
+    void olderFilesGetTheTables();
     void amountsApplyUntilChanged();
     void typedAmounts_data();
     void typedAmounts();
@@ -58,6 +60,25 @@ private slots:
     void overBudgetWordThroughTheEditor();
     void budgetWindowAndTab();
 };
+
+void BudgetsTest::olderFilesGetTheTables()
+{
+    TestFolder t;
+    const int set = t.defaultAccountSet();
+    // A file of version 8 (no budgets, no schedules) is brought up to date on opening;
+    // a file of version 9 (made by a branch without them) too.
+    for (int version : {8, 9}) {
+        t.data.database().execute(QStringLiteral("drop table if exists yusuan; drop table if exists yusuan_shezhi; "
+                                                 "drop table if exists zhouqi; drop table if exists zhouqi_ci; "
+                                                 "PRAGMA user_version = %1").arg(version));
+        t.data.close();
+        Budgets(t.data).save(set, plan(QDate(2024, 1, 1), {}, money("100")), true);
+        QCOMPARE(count(t.data, "PRAGMA user_version"), qint64(Schema::Version));
+        QCOMPARE(count(t.data, "select count(*) from sqlite_master where name in "
+                               "('yusuan', 'yusuan_shezhi', 'zhouqi', 'zhouqi_ci')"), 4);
+        QCOMPARE(Budgets(t.data).plan(set, QDate(2024, 5, 1)).total, std::optional(money("100")));
+    }
+}
 
 void BudgetsTest::amountsApplyUntilChanged()
 {

@@ -47,6 +47,7 @@ private slots:
     void ruleDates();
     void postingIsIdempotent();
     void dueWindowAtLogin();
+    void upcomingTotalsLeaveTransfersOut();
     void editorRefusesBadInput_data();
     void editorRefusesBadInput();
 };
@@ -242,6 +243,37 @@ void RecurringTest::dueWindowAtLogin()
     ScheduleWindow window(t.context);
     QCOMPARE(window.table()->rowCount(), 2);
     QCOMPARE(window.table()->item(1, 5)->text(), today.addMonths(1).toString(Qt::ISODate));
+}
+
+void RecurringTest::upcomingTotalsLeaveTransfersOut()
+{
+    TestFolder t;
+    t.loginAsAdmin();
+    const int set = t.session.CurrentAccountSetId;
+    const QDate tomorrow = QDate::currentDate().addDays(1);
+    Schedules schedules(t.data);
+    Schedule lunch = rent(tomorrow, QStringLiteral("午饭"));
+    lunch.rule.kind = ScheduleRule::Daily;
+    lunch.rule.times = 5;
+    lunch.amount = QStringLiteral("10");
+    schedules.add(set, lunch);
+    Schedule salary = rent(tomorrow, QStringLiteral("工资"));
+    salary.kind = QStringLiteral("收入");
+    salary.item = QStringLiteral("工资");
+    salary.rule.day = tomorrow.day();
+    salary.amount = QStringLiteral("8000");
+    schedules.add(set, salary);
+    Schedule move = rent(tomorrow, QStringLiteral("零用"));
+    move.kind = Schedules::transferKind();
+    move.toAccount = QStringLiteral("现金");
+    move.rule.kind = ScheduleRule::Weekly;
+    move.rule.day = tomorrow.dayOfWeek();
+    schedules.add(set, move);
+    ScheduleWindow window(t.context);
+    QCOMPARE(window.upcomingTable()->rowCount(), 5 + 1 + 5);
+    QCOMPARE(window.upcomingTotal(), QStringLiteral("共 11 笔，收入合计：8,000.00 元，支出合计：50.00 元"));
+    QCOMPARE(window.table()->item(2, 2)->text(), QStringLiteral("银行卡 → 现金"));
+    QVERIFY(schedules.due(set, QDate::currentDate()).empty());
 }
 
 void RecurringTest::editorRefusesBadInput_data()
