@@ -7,9 +7,14 @@
 
 #include "budgets/budgets.h"
 #include "recurring/schedules.h"
+#include "ledger/ledger_view.h"
 #include "reports/budget_progress.h"
+#include "reports/report_window.h"
 
 #include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QPixmap>
 
 namespace {
 
@@ -89,6 +94,32 @@ void BudgetTabYear(benchmark::State &state)
     for (auto _ : state)
         lines = progress.year(set(), 2020).lines.size();
     state.counters["lines"] = double(lines);
+}
+
+class NoView : public LedgerView {
+public:
+    EntryQuery listOnShow() const override { return {}; }
+    QString listCaption() const override { return {}; }
+    QString accountSetName() const override { return {}; }
+    void refresh() override {}
+    void showSearch(const SearchRequest &) override {}
+    QWidget *viewWindow() override { return nullptr; }
+};
+
+// The 预算 tab of 收支报表 for a month (0) or a year (1), until painted.
+void WindowBudgetTab(benchmark::State &state)
+{
+    budgetsSet();
+    NoView view;
+    ReportWindow window(context().context, view);
+    window.show();
+    const bool year = state.range(0) != 0;
+    int round = 0;
+    for (auto _ : state) {
+        window.showBudget(QDate(2020, 1 + round++ % 12, 15), year);
+        QCoreApplication::processEvents();
+        benchmark::DoNotOptimize(window.grab());
+    }
 }
 
 // 200 monthly schedules: half started on 1 December (two dates due by Today), half start
@@ -188,9 +219,7 @@ void Post100(benchmark::State &state)
         state.ResumeTiming();
         posted = schedules.post(set(), due).posted;
     }
-    state.PauseTiming();
     takeBackPosted();
-    state.ResumeTiming();
     state.counters["posted"] = posted;
 }
 
@@ -200,6 +229,7 @@ BENCHMARK(BareMonthItemSums)->Unit(benchmark::kMillisecond);
 BENCHMARK(BudgetTabMonth)->Unit(benchmark::kMillisecond);
 BENCHMARK(BareYearItemSums)->Unit(benchmark::kMillisecond);
 BENCHMARK(BudgetTabYear)->Unit(benchmark::kMillisecond);
+BENCHMARK(WindowBudgetTab)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BarePendingSchedules)->Unit(benchmark::kMillisecond);
 BENCHMARK(DueCheck)->Unit(benchmark::kMillisecond);
 BENCHMARK(BareInsert100)->Unit(benchmark::kMillisecond);
