@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QTimer>
 
 #include <optional>
 
@@ -128,6 +129,8 @@ void Application::showMain()
     });
     connect(main_, &MainWindow::programEnded, this, &Application::endProgram);
     main_->show();
+    // Once the main window is up (and the login window gone): recurring entries now due.
+    QTimer::singleShot(0, main_, [main = main_] { main->checkDue(); });
     LoginWindow *login = login_;
     login_ = nullptr;
     login->disconnect(this);

@@ -10,6 +10,8 @@
 #include "info/help_commands.h"
 #include "ledger/ledger_pane.h"
 #include "ledger/recycle_bin_commands.h"
+#include "recurring/recurring_commands.h"
+#include "reports/budget_watch.h"
 #include "reports/report_commands.h"
 #include "store/program_folder.h"
 #include "store/session.h"
@@ -118,6 +120,14 @@ void MainWindow::connectSubsystems()
     new RecycleBinCommands(*commands_, *ledger_, context_);
     new ExportCommands(*commands_, *ledger_, context_);
     new ReportCommands(*commands_, *ledger_, context_);
+    // The budgets: "预算...", what is left of the month's in the status bar, and the word
+    // after an entry that takes its item over budget.
+    budgets_ = new BudgetWatch(*commands_, context_, this);
+    budgets_->addPanelTo(statusBar());
+    connect(ledger_, &LedgerPane::entrySaved, budgets_, &BudgetWatch::entrySaved);
+    // Recurring entries: "周期记账..." and, after login, the entries that have fallen due.
+    recurring_ = new RecurringCommands(*commands_, context_, this);
+    connect(recurring_, &RecurringCommands::posted, ledger_, &LedgerPane::refresh);
     commands_->opens<BatchImport>(Command::Import, this, context_);
 
     // The accounts: their balances in a dock beside the ledger, the rows of the account
@@ -168,10 +178,13 @@ void MainWindow::loadEverything()
 {
     ledger_->loadEverything();
     accounts_->reload();
+    budgets_->update();
     userPanel_->setText(QStringLiteral("用户：") + context_.session.CurrentUserName);
     browser_->setSource(QUrl::fromLocalFile(context_.folder.installed(QStringLiteral("Plug-Ins/update.html"))));
     LoadShow();
 }
+
+void MainWindow::checkDue() { recurring_->checkDue(); }
 
 QString MainWindow::panelText(int panel) const { return panel == 1 ? userPanel_->text() : ledger_->panelText(panel); }
 

@@ -6,6 +6,8 @@
 #include <QMainWindow>
 
 class AccountsPane;
+class BudgetWatch;
+class RecurringCommands;
 class LedgerPane;
 class MaintenanceCommands;
 class QLabel;
@@ -26,12 +28,15 @@ public:
     // Applies the stored appearance to both entry lists and ticks it in "查看(&C)".
     void LoadShow();
 
+    // Posts and asks about the recurring entries that have fallen due (after login).
+    void checkDue();
     void logout();
     void exitProgram();
     void startCalculator();
 
     LedgerPane *ledgerPane() const { return ledger_; }
     AccountsPane *accountsPane() const { return accounts_; }
+    BudgetWatch *budgetWatch() const { return budgets_; }
     Commands &commands() const { return *commands_; }
     QMenu *menu(Menu menu) const;
     // Status-bar panel 1 ("用户：") and the ledger's panels 2 to 6.
@@ -58,6 +63,8 @@ private:
     Commands *commands_;
     LedgerPane *ledger_ = nullptr;
     AccountsPane *accounts_ = nullptr;
+    BudgetWatch *budgets_ = nullptr;
+    RecurringCommands *recurring_ = nullptr;
     MaintenanceCommands *upkeep_ = nullptr;
     QList<QMenu *> menus_;  // by Menu, from System
     QTextBrowser *browser_ = nullptr;

@@ -330,10 +330,11 @@ void LedgerPane::modifyEntry(RecordList *list)
     const int row = list->selectedRow();
     LedgerListModel *model = list == searchList_ ? results_ : entries_;
     EntryEditor editor(context_, window());
-    connect(&editor, &EntryEditor::modified, this, [model, row](const LedgerEntry &entry) {
+    connect(&editor, &EntryEditor::modified, this, [this, &editor, model, row](const LedgerEntry &entry) {
         // The row shows the saved fields; totals and tree follow at the next refresh.
         if (model->idAt(row) == entry.id)
             model->updateEntry(row, entry);
+        emit entrySaved(&editor, entry);
     });
     if (editor.openForModifying(*id))
         editor.exec();
@@ -350,7 +351,10 @@ void LedgerPane::openEditor(bool transfer)
         LoadData(context_.session.CurrentNodeKey);
         LoadTreeView();
     };
-    connect(&editor, &EntryEditor::added, this, listAgain);
+    connect(&editor, &EntryEditor::added, this, [this, &editor, listAgain](const LedgerEntry &entry) {
+        listAgain();
+        emit entrySaved(&editor, entry);
+    });
     // A transfer's fee is an entry of the list.
     connect(&editor, &EntryEditor::transferSaved, this, listAgain);
     if (transfer)

@@ -91,6 +91,10 @@ public:
     // keeps its own, shown while its tab is.
     void showPanels(int tab, const LedgerPanels &panels);
 
+signals:
+    // An entry was added or changed in the entry editor (still open over the window).
+    void entrySaved(QWidget *editor, const LedgerEntry &entry);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -1,5 +1,6 @@
 #include "reports/report_charts.h"
 
+#include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QCategoryAxis>
@@ -46,6 +47,23 @@ QString tip(const QString &caption, const QString &kind, const Money &amount)
 } // namespace
 
 namespace ReportCharts {
+
+namespace {
+
+// The amount axis from low to high (and 0), labelled at round steps.
+QCategoryAxis *amountAxis(QChart *chart, const Money &low, const Money &high)
+{
+    auto *y = new QCategoryAxis(chart);
+    y->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    const std::vector<Money> steps = axisSteps(low, high);
+    for (const Money &step : steps)
+        y->append(axisLabel(step), step.toDouble());
+    y->setRange(steps.front().toDouble(), steps.back().toDouble());
+    y->setStartValue(steps.front().toDouble());
+    return y;
+}
+
+} // namespace
 
 std::vector<Money> axisSteps(const Money &low, const Money &high, int count)
 {
@@ -156,13 +174,7 @@ QChart *bars(const PeriodReport &report, const std::function<void(int)> &clicked
     x->setStartValue(-0.5);
     x->setRange(-0.5, count - 0.5);
     x->setGridLineVisible(false);
-    auto *y = new QCategoryAxis(chart);
-    y->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    const std::vector<Money> steps = ReportCharts::axisSteps(low, high);
-    for (const Money &step : steps)
-        y->append(axisLabel(step), step.toDouble());
-    y->setRange(steps.front().toDouble(), steps.back().toDouble());
-    y->setStartValue(steps.front().toDouble());
+    QCategoryAxis *y = amountAxis(chart, low, high);
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     for (QAbstractSeries *s : {static_cast<QAbstractSeries *>(series), static_cast<QAbstractSeries *>(balance)}) {
@@ -187,6 +199,52 @@ QChart *bars(const PeriodReport &report, const std::function<void(int)> &clicked
     hover(expense, captions, report, false);
     for (QBarSet *set : {income, expense})
         QObject::connect(set, &QBarSet::clicked, set, [clicked](int index) { clicked(index); });
+    return chart;
+}
+
+QChart *budgetBars(const BudgetReport &report, const std::function<void(int)> &clicked)
+{
+    auto *chart = new QChart;
+    auto *budget = new QBarSet(QStringLiteral("预算"));
+    auto *spent = new QBarSet(QStringLiteral("已支出"));
+    QStringList captions;
+    Money low, high;
+    for (const BudgetLine &line : report.lines) {
+        captions << BudgetProgress::caption(line);
+        *budget << line.budget.toDouble();
+        *spent << line.spent.toDouble();
+        for (const Money &value : {line.budget, line.spent}) {
+            low = std::min(low, value);
+            high = std::max(high, value);
+        }
+    }
+    auto *series = new QBarSeries(chart);
+    series->append(budget);
+    series->append(spent);
+    chart->addSeries(series);
+    auto *x = new QBarCategoryAxis(chart);
+    x->append(captions);
+    QCategoryAxis *y = amountAxis(chart, low, high);
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    series->attachAxis(x);
+    series->attachAxis(y);
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    if (report.lines.empty())
+        chart->setTitle(QStringLiteral("还没有设置预算（财务管理 → 预算...）"));
+    for (QBarSet *set : {budget, spent}) {
+        const bool isBudget = set == budget;
+        QObject::connect(set, &QBarSet::hovered, set, [captions, report, isBudget](bool on, int index) {
+            if (!on || index < 0 || index >= int(report.lines.size())) {
+                QToolTip::hideText();
+                return;
+            }
+            const BudgetLine &line = report.lines[size_t(index)];
+            QToolTip::showText(QCursor::pos(), tip(captions[index], isBudget ? QStringLiteral("预算") : QStringLiteral("已支出"),
+                                                   isBudget ? line.budget : line.spent));
+        });
+        QObject::connect(set, &QBarSet::clicked, set, [clicked](int index) { clicked(index); });
+    }
     return chart;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reports/budget_progress.h"
 #include "reports/reports.h"
 
 #include <QChart>
@@ -18,6 +19,8 @@ namespace ReportCharts {
 QChart *donut(const std::vector<ReportSlice> &slices, const std::function<void(int)> &clicked);
 // Bars per month or year; `clicked` gets the line's index.
 QChart *bars(const PeriodReport &report, const std::function<void(int)> &clicked);
+// Bars of each budget line: the budget beside what it took; `clicked` gets the line's index.
+QChart *budgetBars(const BudgetReport &report, const std::function<void(int)> &clicked);
 // Colours and label colours from the window's palette (a dark theme for a dark palette).
 void applyPalette(QChart *chart, const QPalette &palette);
 

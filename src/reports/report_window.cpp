@@ -6,9 +6,12 @@
 #include "export/work_progress.h"
 #include "export/workbook.h"
 #include "ledger/ledger_view.h"
+#include "reports/budget_progress.h"
 #include "reports/report_charts.h"
 #include "store/data_file.h"
 #include "store/session.h"
+#include "ui/field_label.h"
+#include "ui/formats.h"
 #include "ui/prompt.h"
 
 #include <QApplication>
@@ -19,6 +22,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
@@ -134,6 +138,7 @@ ReportWindow::ReportWindow(const AppContext &context, LedgerView &view, QWidget 
     tabs_->addTab(buildPage(pages_[ByItem], QStringLiteral("Item"), kinds), QStringLiteral("按项目"));
     tabs_->addTab(buildPage(pages_[ByMonth], QStringLiteral("Month")), QStringLiteral("按月份"));
     tabs_->addTab(buildPage(pages_[ByYear], QStringLiteral("Year")), QStringLiteral("按年份"));
+    tabs_->addTab(buildPage(pages_[ByBudget], QStringLiteral("Budget"), budgetChoices()), QStringLiteral("预算"));
     layout->addWidget(tabs_, 1);
 
     auto *bottom = new QHBoxLayout;
@@ -177,9 +182,9 @@ ReportWindow::ReportWindow(const AppContext &context, LedgerView &view, QWidget 
         periodChanged();
     });
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int tab) {
-        // The years cover every entry: the period does not apply to them.
-        from_->setEnabled(tab != ByYear);
-        to_->setEnabled(tab != ByYear);
+        // The years cover every entry, the budget its own month or year.
+        from_->setEnabled(tab != ByYear && tab != ByBudget);
+        to_->setEnabled(tab != ByYear && tab != ByBudget);
         refresh();
     });
 
@@ -288,6 +293,10 @@ void ReportWindow::refresh()
                                              : std::optional(Reports::search(report.period, slice.item, report.income)));
             fill(page, Reports::itemTable(report), std::move(rows), std::move(parts),
                  ReportCharts::donut(slices, clickSlice));
+        } else if (tab == ByBudget) {
+            BudgetProgress progress(context_.data);
+            const QDate day = budgetDate_->date();
+            fillBudget(page, budgetByYear_->isChecked() ? progress.year(set, day.year()) : progress.month(set, day));
         } else {
             const PeriodReport report =
                 tab == ByMonth ? reports_.byMonth(set, period()) : reports_.byYear(set);
@@ -447,8 +456,97 @@ void ReportWindow::printTable()
 void ReportWindow::changeEvent(QEvent *event)
 {
     QDialog::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange)
+    if (event->type() == QEvent::PaletteChange) {
         for (Page &page : pages_)
             if (page.chart->chart())
                 ReportCharts::applyPalette(page.chart->chart(), palette());
+        // Lines over budget take the new palette's warning colour.
+        pages_[ByBudget].stale = true;
+        if (tabs_->currentIndex() == ByBudget)
+            refresh();
+    }
+}
+
+QWidget *ReportWindow::budgetChoices()
+{
+    auto *choices = new QWidget(this);
+    auto *row = new QHBoxLayout(choices);
+    row->setContentsMargins(0, 0, 0, 0);
+    budgetByMonth_ = new QRadioButton(QStringLiteral("按月"), choices);
+    budgetByMonth_->setObjectName(QStringLiteral("BudgetByMonth"));
+    budgetByYear_ = new QRadioButton(QStringLiteral("按年"), choices);
+    budgetByYear_->setObjectName(QStringLiteral("BudgetByYear"));
+    budgetDate_ = new QDateEdit(QDate::currentDate(), choices);
+    budgetDate_->setObjectName(QStringLiteral("BudgetReportDate"));
+    budgetDate_->setCalendarPopup(true);
+    budgetDate_->setDisplayFormat(QStringLiteral("yyyy年MM月"));
+    for (QRadioButton *button : {budgetByMonth_, budgetByYear_}) {
+        button->setAccessibleName(button->text());
+        row->addWidget(button);
+    }
+    row->addWidget(fieldLabel(QStringLiteral("时间："), budgetDate_, choices));
+    row->addWidget(budgetDate_);
+    row->addStretch();
+    budgetByMonth_->setChecked(true);
+    auto changed = [this] {
+        budgetDate_->setDisplayFormat(budgetByYear_->isChecked() ? QStringLiteral("yyyy年") : QStringLiteral("yyyy年MM月"));
+        pages_[ByBudget].stale = true;
+        refresh();
+    };
+    connect(budgetByYear_, &QRadioButton::toggled, this, changed);
+    connect(budgetDate_, &QDateEdit::dateChanged, this, changed);
+    return choices;
+}
+
+void ReportWindow::showBudget(const QDate &day, bool byYear)
+{
+    {
+        const QSignalBlocker block(budgetDate_);
+        budgetDate_->setDate(day);
+    }
+    (byYear ? budgetByYear_ : budgetByMonth_)->setChecked(true);
+    pages_[ByBudget].stale = true;
+    showTab(ByBudget);
+    refresh();
+}
+
+void ReportWindow::fillBudget(Page &page, const BudgetReport &report)
+{
+    std::vector<SearchRequest> rows;
+    for (const BudgetLine &line : report.lines) {
+        const ReportPeriod days =
+            line.wholeYear ? ReportPeriod{QDate(report.period.from.year(), 1, 1), report.period.to} : report.period;
+        rows.push_back(Reports::search(days, line.item, line.income));
+    }
+    std::vector<std::optional<SearchRequest>> parts(rows.begin(), rows.end());
+    rows.push_back(Reports::search(report.period));
+    fill(page, BudgetProgress::table(report), std::move(rows), std::move(parts),
+         ReportCharts::budgetBars(report, [this](int index) { showSlice(index); }));
+
+    // Lines over budget stand out; the last column shows the share taken as a bar.
+    const QColor warning = Formats::warningColour(palette());
+    constexpr int Progress = 4;
+    auto mark = [&](int r, const BudgetLine &line) {
+        if (line.over())
+            for (int c = 0; c < page.table->columnCount(); ++c)
+                if (QTableWidgetItem *item = page.table->item(r, c))
+                    item->setForeground(warning);
+        auto *bar = new QProgressBar(page.table);
+        bar->setRange(0, 100);
+        const double share = line.budget > Money() ? line.spent.toDouble() / line.budget.toDouble() : 0.0;
+        bar->setValue(int(std::clamp(share * 100.0, 0.0, 100.0)));
+        bar->setFormat(page.table->item(r, Progress)->text());
+        bar->setAccessibleName(BudgetProgress::caption(line) + QStringLiteral("进度"));
+        if (line.over()) {
+            QPalette colours = bar->palette();
+            colours.setColor(QPalette::Highlight, warning);
+            bar->setPalette(colours);
+        }
+        page.table->setCellWidget(r, Progress, bar);
+    };
+    for (int r = 0; r < int(report.lines.size()); ++r)
+        mark(r, report.lines[size_t(r)]);
+    if (report.total)
+        mark(int(report.lines.size()), *report.total);
+    page.table->setColumnWidth(Progress, std::max(page.table->columnWidth(Progress), 120));
 }

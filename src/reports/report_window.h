@@ -9,6 +9,7 @@
 #include <vector>
 
 class LedgerView;
+struct BudgetReport;
 class QChart;
 class QChartView;
 class QDateEdit;
@@ -17,14 +18,15 @@ class QTabWidget;
 class QTableWidget;
 
 // "收支报表": the account set's income and expense by item, by month and by year, each a
-// table with its total row beside a chart. The period at the top (this year at first)
+// table with its total row beside a chart, and "预算": each item's budget for a month or a
+// year against what it took, lines over budget in the palette's warning colour. The period at the top (this year at first)
 // covers the first two tabs; "按年份" covers every entry. Double-clicking a row (or Enter),
 // or clicking a slice or a bar, closes the report and lists those entries in the main
 // window's "统计查询".
 class ReportWindow : public QDialog {
     Q_OBJECT
 public:
-    enum Tab { ByItem, ByMonth, ByYear };
+    enum Tab { ByItem, ByMonth, ByYear, ByBudget };
 
     ReportWindow(const AppContext &context, LedgerView &view, QWidget *parent = nullptr);
 
@@ -38,6 +40,8 @@ public:
     void showTab(Tab tab);
     // "按项目": income (收入) or expense (支出).
     void showIncome(bool income);
+    // "预算": the month (or, with byYear, the year) of a day.
+    void showBudget(const QDate &day, bool byYear);
 
     // The table of the tab on show, as plain data.
     ReportTable currentTable() const;
@@ -70,6 +74,8 @@ private:
     void fill(Page &page, const ReportTable &table, std::vector<SearchRequest> rows,
               std::vector<std::optional<SearchRequest>> chartSearches, QChart *chart);
     void showEntries(const SearchRequest &request);
+    QWidget *budgetChoices();
+    void fillBudget(Page &page, const BudgetReport &report);
     // "默认账套_收支报表_2024-05-01" and the ending.
     QString suggestedName(const QString &ending) const;
 
@@ -81,5 +87,9 @@ private:
     QTabWidget *tabs_ = nullptr;
     QRadioButton *expense_ = nullptr;
     QRadioButton *income_ = nullptr;
-    Page pages_[3];
+    Page pages_[4];
+    // The 预算 tab: a month or a year, and which.
+    QRadioButton *budgetByMonth_ = nullptr;
+    QRadioButton *budgetByYear_ = nullptr;
+    QDateEdit *budgetDate_ = nullptr;
 };

@@ -257,6 +257,20 @@ void DataFile::setBusyTimeout(int milliseconds)
     db_.setBusyTimeout(milliseconds);
 }
 
+std::tuple<void *, qint64, qint64> DataFile::changeMark()
+{
+    if (!db_.isOpen())
+        return {nullptr, 0, 0};
+    qint64 version = 0;
+    try {
+        Statement st = db_.prepare(QStringLiteral("PRAGMA data_version"));
+        version = st.step() ? st.integer(0) : 0;
+    } catch (const StoreError &) {
+        version = -1;
+    }
+    return {db_.handle(), db_.totalChanges(), version};
+}
+
 void DataFile::betweenPieces()
 {
     if (betweenPieces_)

@@ -7,6 +7,7 @@
 #include <QVariantList>
 
 #include <functional>
+#include <tuple>
 
 // The encrypted data file vazuda.mdb and the one connection the program keeps open on it.
 //
@@ -108,6 +109,10 @@ public:
     // connection closes, which ends lockExclusively(); the next operation opens the new file.
     void replaceWith(const QString &completeFile);
 
+    // What tells that the file changed since a look: which connection is open, how many
+    // rows it wrote, and the engine's count of other connections' commits. Only a look: a
+    // closed file stays closed (and gives all zeros).
+    std::tuple<void *, qint64, qint64> changeMark();
     // How long a statement waits for another program's lock before it reports "busy".
     void setBusyTimeout(int milliseconds);
     int busyTimeout() const { return busyTimeoutMs_; }

@@ -1,6 +1,7 @@
 #include "store/schema.h"
 
 #include "store/account_tables.h"
+#include "store/planning_tables.h"
 #include "store/sqlite_db.h"
 #include "core/dates.h"
 #include "core/password_hash.h"
@@ -227,6 +228,7 @@ void create(Database &db)
         createImportMappings(db);
         db.execute(QString::fromUtf8(CreateBin));
         AccountTables::create(db);
+        PlanningTables::create(db);
         insertSeedRows(db);
         db.execute(QStringLiteral("PRAGMA user_version = %1").arg(Version));
         db.execute(QStringLiteral("COMMIT"));
@@ -278,6 +280,9 @@ void migrate(Database &db, int fromVersion)
         AccountTables::create(db);
         AccountTables::markAllStale(db);
     }
+    // Version 10 added budgets and recurring entries (see PlanningTables).
+    if (fromVersion < 10)
+        PlanningTables::create(db);
     db.execute(QStringLiteral("PRAGMA user_version = %1").arg(Version));
 }
 

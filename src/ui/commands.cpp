@@ -63,6 +63,8 @@ const CommandRow Table[] = {
     {.command = Refresh, .menu = Menu::Finance, .caption = "刷 新", .lineBefore = true, .icon = Glyph::Refresh,
      .keys = Qt::Key_F5, .toolbar = 6, .button = "刷新", .buttonIcon = Glyph::Refresh},
     {.command = Reports, .menu = Menu::Finance, .caption = "收支报表"},
+    {.command = Budgets, .menu = Menu::Finance, .caption = "预算..."},
+    {.command = Recurring, .menu = Menu::Finance, .caption = "周期记账..."},
     {.command = Accounts, .menu = Menu::Finance, .caption = "账户...", .lineBefore = true,
      .keys = Qt::CTRL | Qt::SHIFT | Qt::Key_U},
     {.command = FindTransfers, .menu = Menu::Finance, .caption = "查找转账..."},

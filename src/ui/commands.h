@@ -22,7 +22,7 @@ enum class Command {
     BackgroundPicture, DefaultAppearance, AccountsPane,
     // 财务管理(&B)
     AddEntry, AddTransfer, ModifyEntry, DeleteEntry, DeleteAll, RecycleBin, Import, Export, Print, Refresh, Reports,
-    Accounts, FindTransfers, Reconcile,
+    Budgets, Recurring, Accounts, FindTransfers, Reconcile,
     // 管理工具(&A)
     PasswordBox, Diary, AddressBook,
     // 帮助(&P)

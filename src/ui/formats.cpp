@@ -16,6 +16,11 @@ std::optional<QColor> colourFromNumber(QStringView text)
     return QColor(int(number & 0xFF), int((number >> 8) & 0xFF), int((number >> 16) & 0xFF));
 }
 
+QColor warningColour(const QPalette &palette)
+{
+    return palette.color(QPalette::Base).lightness() < 128 ? QColor(0xff, 0x7b, 0x72) : QColor(0xb3, 0x1d, 0x1d);
+}
+
 std::optional<bool> readFlag(QStringView text)
 {
     QStringView t = text.trimmed();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPalette>
 #include <QString>
 #include <QStringView>
 
@@ -13,6 +14,9 @@ namespace Formats {
 // Colour numbers: red + 256 * green + 65536 * blue, in decimal.
 int colourNumber(const QColor &colour);
 std::optional<QColor> colourFromNumber(QStringView text);
+// What stands out as a warning (over budget) on the palette's base: a deep red on a light
+// base, a light red on a dark one.
+QColor warningColour(const QPalette &palette);
 
 // "True"/"1" and "False"/"0" as stored in the settings row.
 std::optional<bool> readFlag(QStringView text);

@@ -24,6 +24,10 @@ const QList<Arrow> AllowedArrows = {
     {"export", "ledger"},      // the export writes the entries of the list on show
     {"fileimport", "ledger"},  // the batch import stores ledger entries
     {"diary", "info"},         // the diary names the product in its window
+    {"reports", "budgets"},    // 收支报表 sets the budgets against the ledger's sums; the status bar and the
+                               // editor's word about a budget come from the same figures
+    {"budgets", "ledger"},     // budgets are set for the ledger's items
+    {"recurring", "ledger"},   // schedules post ledger entries and transfers
     {"accounts", "ledger"},    // accounts list and reconcile the ledger's entries and transfers, and open them
                                // in its entry editor
 };
