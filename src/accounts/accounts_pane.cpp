@@ -114,23 +114,6 @@ void AccountsPane::serve(Commands &commands)
     commands.on(Command::Reconcile, this, &AccountsPane::openReconcile);
 }
 
-std::tuple<void *, qint64, qint64> AccountsPane::fileState() const
-{
-    // Only a look: a closed file stays closed (database() would open it).
-    if (!context_.data.isOpen())
-        return {nullptr, 0, 0};
-    Database &db = context_.data.database();
-    qint64 version = 0;
-    try {
-        // Changed by every commit of another connection; our own are counted by totalChanges.
-        Statement st = db.prepare(QStringLiteral("PRAGMA data_version"));
-        version = st.step() ? st.integer(0) : 0;
-    } catch (const StoreError &) {
-        version = -1;
-    }
-    return {db.handle(), db.totalChanges(), version};
-}
-
 void AccountsPane::reloadIfChanged()
 {
     if (!balances_->isVisible() && !rowsPart_->isVisible())
@@ -138,7 +121,7 @@ void AccountsPane::reloadIfChanged()
     // Nothing while the file is closed (restore, compaction) or a write is under way.
     if (!context_.data.isOpen() || context_.data.database().inTransaction())
         return;
-    if (fileState() != seen_)
+    if (context_.data.changeMark() != seen_)
         reload();
 }
 
@@ -151,7 +134,7 @@ void AccountsPane::reload()
     } catch (const StoreError &) {
         balances.clear();  // an unreadable file shows no accounts
     }
-    seen_ = fileState();
+    seen_ = context_.data.changeMark();
 
     const QSignalBlocker quiet(tree_);
     tree_->clear();

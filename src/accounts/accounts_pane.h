@@ -63,8 +63,6 @@ signals:
 
 private:
     QWidget *window() const;
-    // Which connection is open and how much was written: what tells that the file changed.
-    std::tuple<void *, qint64, qint64> fileState() const;
     std::optional<AccountRow> selectedRow();
     void afterChange();
 

@@ -8,6 +8,7 @@
 #include "ledger/entry_editor.h"
 #include "ledger/ledger.h"
 #include "ledger/recycle_bin.h"
+#include "store/schema.h"
 #include "ledger/recycle_bin_window.h"
 #include "ledger/transfers.h"
 #include "support/modal.h"
@@ -185,7 +186,7 @@ void AccountDataTest::olderFilesAndFilesThatCannotBeWritten()
         "DROP INDEX jizhang_muluID_t3_data; PRAGMA user_version = 7"));
     t.data.close();
     QCOMPARE(balances(t.data, set), QStringList({"现金=-13", "银行卡=1030"}));
-    QCOMPARE(count(t.data, "PRAGMA user_version"), 8);
+    QCOMPARE(count(t.data, "PRAGMA user_version"), Schema::Version);
     QCOMPARE(count(t.data, "select count(*) from zhanghu_months_stale"), 0);
     // A change or two are counted over the kept sums at each look.
     t.addEntry(set, "2021-02-20", "支出", "5", "餐饮", "", "现金");
