@@ -9,7 +9,7 @@ class Database;
 namespace Schema {
 
 // Recorded in PRAGMA user_version; later versions migrate older files on opening.
-constexpr int Version = 8;
+constexpr int Version = 9;
 
 // The tables every data file must hold (files of older versions lack the later ones).
 QStringList tableNames();

@@ -103,7 +103,7 @@ void FileReadersTest::readsFiles_data()
                "2008年03月05日,工资,\"1,200.50\",,银行卡,本人,\"三月, \"\"全勤\"\"\r\n奖\"\r\n"
                "2008-3-6,餐饮,,12,现金,本人,午饭\r\n")
         << "csv"
-        << QStringList{"2008-03-05|工资|1,200.50||银行卡|本人|三月, \"全勤\"\r\n奖", "2008-03-06|餐饮||12|现金|本人|午饭"};
+        << QStringList{"2008-03-05|工资|1200.50||银行卡|本人|三月, \"全勤\"\r\n奖", "2008-03-06|餐饮||12|现金|本人|午饭"};
     QTest::newRow("UTF-8 with BOM, titles in another order, tabs")
         << QByteArray("\xEF\xBB\xBF") + QStringLiteral("No.\t摘要\t日  期\t支出\n1\t地铁\t2024/1/5\t3\n2\t坏日期\t2024/13/5\t4\n").toUtf8()
         << "txt" << QStringList{"2024-01-05|||3|||地铁", "2024/13/5|||4|||坏日期"};
@@ -186,7 +186,8 @@ void FileReadersTest::signedAmounts_data()
     QTest::newRow("comma not grouping") << "1,5" << "1,5" << "";
     QTest::newRow("two signs") << "--5" << "" << "--5";
     QTest::newRow("sign inside parentheses") << "(-5)" << "" << "(-5)";
-    QTest::newRow("unit") << "12元" << "12元" << "";
+    QTest::newRow("unit") << "12元" << "12" << "";
+    QTest::newRow("no number") << "十二元" << "十二元" << "";
     QTest::newRow("empty") << " " << "" << "";
 }
 
@@ -321,7 +322,7 @@ void FileReadersTest::duplicatesAreMarked()
                                                      "2024-01-06,,7.0,地铁\r\n"             // same as No. 3
                                                      "2024-01-05,,12.50,午饭\r\n"           // other summary
                                                      "2024-13-05,,7,地铁\r\n"               // no date
-                                                     "2024-01-06,,7元,地铁\r\n"),           // no amount
+                                                     "2024-01-06,,七,地铁\r\n"),            // no amount
                                                  "csv");
     const std::vector<ImportRow> rows = FileImport::previewRows(reading.rows);
     QList<int> kinds, earlier;
