@@ -39,20 +39,6 @@
 
 namespace {
 
-// At most this many row numbers are named in a message; the rest are counted.
-constexpr int NamedRows = 60;
-
-QString rowNumbers(const QList<int> &numbers)
-{
-    QStringList named;
-    for (int i = 0; i < numbers.size() && i < NamedRows; ++i)
-        named << QString::number(numbers[i]);
-    QString text = named.join(QStringLiteral("、"));
-    if (numbers.size() > NamedRows)
-        text += QStringLiteral(" 等，共 %1 行").arg(numbers.size());
-    return text;
-}
-
 // The picture of a row that looks imported already: two sheets, one over the other.
 QIcon duplicateIcon()
 {
@@ -76,33 +62,6 @@ QIcon duplicateIcon()
     }
     return icon;
 }
-
-// "交易关闭 2 条，全额退款 2 条": the reasons in the order first met, each counted.
-QString skippedText(const std::vector<SkippedLine> &skipped, bool notes)
-{
-    QStringList order;
-    QHash<QString, int> counts;
-    for (const SkippedLine &s : skipped) {
-        if ((s.reason == StatementRows::noteReason()) != notes)
-            continue;
-        if (!counts.contains(s.reason))
-            order << s.reason;
-        ++counts[s.reason];
-    }
-    QStringList parts;
-    for (const QString &reason : order)
-        parts << QStringLiteral("%1 %2 条").arg(reason).arg(counts.value(reason));
-    return parts.join(QStringLiteral("，"));
-}
-
-int countSkipped(const std::vector<SkippedLine> &skipped, bool notes)
-{
-    return int(std::count_if(skipped.begin(), skipped.end(), [&](const SkippedLine &s) {
-        return (s.reason == StatementRows::noteReason()) == notes;
-    }));
-}
-
-QString skippedText(const std::vector<SkippedLine> &skipped) { return skippedText(skipped, false); }
 
 } // namespace
 
@@ -382,7 +341,7 @@ bool BatchImport::loadFile(const QString &path)
     if (reading.rows.empty()) {
         progress.reset();
         QString reason = QStringLiteral("文件中没有数据。");
-        if (const QString left = skippedText(reading.skipped); !left.isEmpty())
+        if (const QString left = skippedLinesText(reading.skipped); !left.isEmpty())
             reason = QStringLiteral("文件中没有可以导入的记录：") + left + QStringLiteral("。");
         context_.prompt.message(this, Prompt::Icon::Warning, QStringLiteral("提示"), FileImport::failureText(path, reason));
         return false;
@@ -503,58 +462,6 @@ std::vector<ImportRow> BatchImport::rows() const
                           r.cell(4).toString(), r.cell(5).toString(), r.cell(6).toString(), r.cell(7).toString()});
     }
     return result;
-}
-
-QString BatchImport::reportText(const ImportReport &report)
-{
-    Outcome outcome;
-    outcome.report = report;
-    return outcomeText(outcome);
-}
-
-QString BatchImport::outcomeText(const Outcome &o)
-{
-    const ImportReport &report = o.report;
-    const int fileSkipped = countSkipped(o.skipped, false);
-    const int skipped = fileSkipped + o.duplicates + int(o.noAccount.size());
-    const bool clean = report.badDate.isEmpty() && report.badAmount.isEmpty() && skipped == 0;
-    QString text = clean ? QStringLiteral("批量导入财务数据成功！共导入 %1 条记录").arg(report.stored)
-                         : QStringLiteral("共导入 %1 条记录").arg(report.stored);
-    if (o.transfers > 0)
-        text += QStringLiteral("（其中转账 %1 笔）").arg(o.transfers);
-    if (skipped > 0) {
-        QStringList why;
-        if (fileSkipped > 0)
-            why << skippedText(o.skipped, false);
-        if (o.duplicates > 0)
-            why << QStringLiteral("可能重复 %1 条").arg(o.duplicates);
-        if (!o.noAccount.isEmpty())
-            why << QStringLiteral("转账的对方账户不在账户中 %1 条").arg(o.noAccount.size());
-        text += QStringLiteral("，跳过 %1 条（%2）").arg(skipped).arg(why.join(QStringLiteral("，")));
-    }
-    text += QStringLiteral("。");
-    if (const int notes = countSkipped(o.skipped, true); notes > 0)
-        text += QStringLiteral("\r\n文件中另有 %1 行说明或汇总文字，不是记录。").arg(notes);
-    if (!report.badDate.isEmpty())
-        text += QStringLiteral("\r\n日期无效或不在%1之间，没有导入的行（No.）：").arg(Dates::entryDaysText()) +
-                rowNumbers(report.badDate);
-    if (!report.badAmount.isEmpty())
-        text += QStringLiteral("\r\n金额不是数字，没有导入的行（No.）：") + rowNumbers(report.badAmount);
-    if (!o.noAccount.isEmpty())
-        text += QStringLiteral("\r\n转账的对方账户不在账户中，没有导入的行（No.）：") + rowNumbers(o.noAccount);
-    return text;
-}
-
-QString BatchImport::statusText() const
-{
-    QStringList parts;
-    if (filled_ > 0)
-        parts << QStringLiteral("已按导入规则和以前的记录填好 %1 条记录的项目。").arg(filled_);
-    if (const QString left = skippedText(skipped_, false); !left.isEmpty())
-        parts << QStringLiteral("文件中没有列入的记录：%1。").arg(left);
-    if (const int notes = countSkipped(skipped_, true); notes > 0)
-        parts << QStringLiteral("说明或汇总文字 %1 行。").arg(notes);
-    return parts.join(u' ');
 }
 
 void BatchImport::editRules()
@@ -707,7 +614,7 @@ void BatchImport::save()
         return;
     }
     const bool allStored = report.badDate.isEmpty() && report.badAmount.isEmpty() && outcome.noAccount.isEmpty() &&
-                           outcome.duplicates == 0 && countSkipped(outcome.skipped, false) == 0;
+                           outcome.duplicates == 0 && !outcome.skippedRows();
     context_.prompt.information(this, allStored ? QStringLiteral("恭喜") : QStringLiteral("信息"), outcomeText(outcome));
 }
 

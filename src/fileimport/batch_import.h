@@ -64,7 +64,10 @@ public:
         QList<int> noAccount;               // transfers whose other account is not one of the accounts
         int duplicates = 0;                 // left out as likely duplicates
         std::vector<SkippedLine> skipped;   // lines of the file that gave no row
+        bool skippedRows() const;           // some of them were rows (not notes)
     };
+    // "交易关闭 2 条，全额退款 2 条": why the rows of a file were left out.
+    static QString skippedLinesText(const std::vector<SkippedLine> &skipped);
     static QString reportText(const ImportReport &report);
     static QString outcomeText(const Outcome &outcome);
     // What the preview says under its list: rows filled by rules and history, lines left out.

@@ -146,6 +146,7 @@ FileReading FileImport::read(const QByteArray &bytes, const QString &suffix, con
         } else {
             reading.kind = FileReading::Rows;
             reading.rows = std::move(ofxRows.rows);
+            reading.currency = ofxRows.currency;
         }
         return reading;
     }
@@ -169,6 +170,7 @@ FileReading FileImport::read(const QByteArray &bytes, const QString &suffix, con
         } else {
             reading.kind = FileReading::Rows;
             reading.rows = std::move(qif.rows);
+            reading.skipped = std::move(qif.skipped);
         }
         return reading;
     }

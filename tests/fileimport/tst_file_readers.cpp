@@ -120,12 +120,19 @@ void FileReadersTest::readsFiles_data()
         << QStringList{"2024-01-13|||5|||早餐", "2024-03-02|||6|||午餐", "soon|||7|||"};
     QTest::newRow("OFX 1.x, code page 1252: the bank's own date, comma point, a bad amount kept")
         << Ofx1 << "qfx"
-        << QStringList{"2024-01-07|||12.50|||Coffee shop - Latte & cake", "2024-01-08||1234.56||||Salary Café",
-                       "2024-01-09||abc||||Broken"};
+        << QStringList{"2024-01-07|||12.50|||Coffee shop - Latte & cake（USD）", "2024-01-08||1234.56||||Salary Café（USD）",
+                       "2024-01-09||abc||||Broken（USD）"};
     QTest::newRow("OFX 2.x XML, credit card, Chinese")
         << ofx2(ofx2Transaction("a", "20240105120000[+8:CST]", "-88.00", "超市 &amp; 便利店", "日用品") +
                 ofx2Transaction("b", "20240106", "+5000", "退款"))
         << "ofx" << QStringList{"2024-01-05|||88.00|||超市 & 便利店 - 日用品", "2024-01-06||5000||||退款"};
+    QTest::newRow("OFX 2.x, CDATA names and memos")
+        << ofx2(ofx2Transaction("c", "20240107", "-9.90", "<![CDATA[A&B <小店>]]>", "<![CDATA[早饭]]>"))
+        << "ofx" << QStringList{"2024-01-07|||9.90|||A&B <小店> - 早饭"};
+    QTest::newRow("QIF, a comment first, the opening balance left out")
+        << QByteArray("# sample data, made up\n!Type:Bank\nD01/01'24\nT1,000.00\nPOpening Balance\nL[Checking]\n^\n"
+                      "D01/02'24\nT-5\nPShop\n^\n")
+        << "qif" << QStringList{"2024-01-02|||5|||Shop"};
 }
 
 void FileReadersTest::readsFiles()
@@ -158,6 +165,8 @@ void FileReadersTest::refusesBadFiles_data()
     QTest::newRow("text named .ofx") << QByteArray("hello") << "ofx" << "文件不是 OFX 格式（没有 OFX 文件头）。";
     QTest::newRow("OFX header, garbage after") << Ofx1.left(200) + QByteArray("<STMTTRN>\x01\x02<<<>>>") << "ofx"
                                                << "文件不是有效的 OFX 文件，或已损坏。";
+    QTest::newRow("broken workbook") << QByteArray("PK\x03\x04 not really a zip") << "xlsx"
+                                     << "文件不是有效的 Excel 工作簿（.xlsx），或已损坏。";
     QTest::newRow("OFX without transactions") << ofx2(QString()) << "ofx" << "文件中没有银行或信用卡账户的交易记录。";
 }
 
