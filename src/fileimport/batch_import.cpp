@@ -330,16 +330,22 @@ bool BatchImport::loadFile(const QString &path)
         reading.kind = stopped ? FileReading::Stopped : FileReading::Rows;
         QApplication::restoreOverrideCursor();
     }
+    progress.reset();
+    return showReading(std::move(reading), path, account, statement);
+}
+
+bool BatchImport::showReading(FileReading reading, const QString &path, const QString &account, bool statement)
+{
+    const int set = context_.session.CurrentAccountSetId;
+    FileImport files(context_.data);
     if (reading.kind == FileReading::Stopped)
         return false;
     if (reading.kind == FileReading::Failed) {
-        progress.reset();
         context_.prompt.message(this, Prompt::Icon::Warning, QStringLiteral("提示"),
                                 FileImport::failureText(path, reading.reason));
         return false;
     }
     if (reading.rows.empty()) {
-        progress.reset();
         QString reason = QStringLiteral("文件中没有数据。");
         if (const QString left = skippedLinesText(reading.skipped); !left.isEmpty())
             reason = QStringLiteral("文件中没有可以导入的记录：") + left + QStringLiteral("。");
@@ -347,7 +353,6 @@ bool BatchImport::loadFile(const QString &path)
         return false;
     }
     if (!reading.currency.isEmpty()) {
-        progress.reset();
         const QString question =
             QStringLiteral("文件中的金额是%1，不是人民币。账本按人民币记账，按原数导入会把外币当作人民币。\r\n"
                            "是否仍按原数导入（摘要中会注明币种）？")

@@ -32,6 +32,10 @@ public:
     // the preview as it was, when the file cannot be read (the user is told why) or the
     // user cancels.
     bool loadFile(const QString &path);
+    // The second half of loadFile(): a file's rows (read, and mapped when it is a table)
+    // into the preview, a statement's landing in the account (empty: the file's payment
+    // methods) with its items filled; the user is told what kept them out.
+    bool showReading(FileReading reading, const QString &path, const QString &account, bool statement);
     // Opens an editor over a cell of the preview (any column but "No."); Enter or leaving
     // it keeps the text, Esc drops it. Double-click and F2 start it.
     void editCell(int row, int column);

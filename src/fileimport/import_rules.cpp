@@ -49,7 +49,9 @@ QString ImportRules::counterpartyOf(const QString &summary)
 QHash<QString, QString> ImportRules::history(int accountSet)
 {
     QHash<QString, QHash<QString, int>> counts;
-    Statement st = data_.query(QStringLiteral("select content, t2 from jizhang where muluID=? and t2<>'' "
+    // The newest entries, walked back from the highest id (the unary + keeps the indexes of
+    // the account set, which would read every entry of the set to sort them, out of it).
+    Statement st = data_.query(QStringLiteral("select content, t2 from jizhang where +muluID=? and +t2<>'' "
                                               "order by id desc limit %1")
                                    .arg(HistoryEntries),
                                {accountSet});
