@@ -302,7 +302,7 @@ ColumnMapping CsvTable::guessMapping(int headerLine) const
         return mapping;
     }
     ColumnMapping mapping = guessMapping(rowAt(headerLine));
-    mapping.headerLine = mapping.header ? headerLine : headerLine;
+    mapping.headerLine = headerLine;
     return mapping;
 }
 

@@ -85,18 +85,7 @@ std::optional<QDate> readDate(QStringView text, DayOrder order)
 
 DayOrder dayOrder(const QStringList &dates)
 {
-    bool dayFirst = false, monthFirst = false;
-    for (const QString &d : dates) {
-        const QRegularExpressionMatch m = shortDate().match(d);
-        if (!m.hasMatch())
-            continue;
-        const int a = m.capturedView(1).toInt(), b = m.capturedView(2).toInt();
-        if (a > 12 && b <= 12)
-            dayFirst = true;
-        else if (b > 12 && a <= 12)
-            monthFirst = true;
-    }
-    return dayFirst && !monthFirst ? DayOrder::DayFirst : DayOrder::MonthFirst;
+    return FileRows::dateOrderOf(dates) == DateOrder::DayFirst ? DayOrder::DayFirst : DayOrder::MonthFirst;
 }
 
 bool looksLikeQif(QStringView text)
