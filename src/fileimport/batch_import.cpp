@@ -1,6 +1,7 @@
 #include "fileimport/batch_import.h"
 
 #include "core/dates.h"
+#include "core/money.h"
 #include "accounts/accounts.h"
 #include "fileimport/column_mapping_dialog.h"
 #include "fileimport/import_rules.h"
@@ -95,7 +96,8 @@ BatchImport::BatchImport(const AppContext &context, QWidget *parent) : QDialog(p
     const struct {
         const char *caption;
         int number;
-    } buttons[] = {{"导入", 1}, {"打开文件...", 5}, {"导入规则...", 6}, {"删除", 2}, {"删除全部", 3}, {"保存", 4}};
+    } buttons[] = {{"导入", 1}, {"打开文件...", 5}, {"导入规则...", 6}, {"退款冲减原消费", 7}, {"删除", 2},
+                   {"删除全部", 3}, {"保存", 4}};
     for (const auto &b : buttons) {
         auto *button = new QPushButton(QString::fromUtf8(b.caption), frame);
         button->setObjectName(QStringLiteral("Command%1").arg(b.number));
@@ -121,9 +123,10 @@ BatchImport::BatchImport(const AppContext &context, QWidget *parent) : QDialog(p
     connect(buttons_[0], &QPushButton::clicked, this, &BatchImport::pasteClipboard);
     connect(buttons_[1], &QPushButton::clicked, this, &BatchImport::openFile);
     connect(buttons_[2], &QPushButton::clicked, this, &BatchImport::editRules);
-    connect(buttons_[3], &QPushButton::clicked, this, &BatchImport::removeSelected);
-    connect(buttons_[4], &QPushButton::clicked, this, &BatchImport::removeAll);
-    connect(buttons_[5], &QPushButton::clicked, this, &BatchImport::save);
+    connect(buttons_[3], &QPushButton::clicked, this, &BatchImport::setRefundsAgainstPurchases);
+    connect(buttons_[4], &QPushButton::clicked, this, &BatchImport::removeSelected);
+    connect(buttons_[5], &QPushButton::clicked, this, &BatchImport::removeAll);
+    connect(buttons_[6], &QPushButton::clicked, this, &BatchImport::save);
 
     // Cells are corrected in place: double-click, or F2 on the current cell.
     QTableView *view = list_->detailsView();
@@ -474,6 +477,45 @@ void BatchImport::editRules()
     closeEditor(true);
     ImportRulesDialog dialog(context_, this);
     dialog.exec();
+}
+
+int BatchImport::setRefundsAgainstPurchases()
+{
+    closeEditor(true);
+    std::vector<ImportRow> all = rows();
+    std::set<int> gone;
+    for (const ImportRow &refund : all) {
+        const RowNote note = notes_.value(refund.number);
+        const std::optional<Money> amount = Money::parseGrouped(refund.income);
+        if (note.kind != FileRow::Refund || note.counterparty.isEmpty() || !amount)
+            continue;
+        for (ImportRow &purchase : all) {
+            const auto paid = Money::parseGrouped(purchase.expense);
+            if (gone.count(purchase.number) || !paid || *paid < *amount ||
+                notes_.value(purchase.number).kind != FileRow::Entry ||
+                notes_.value(purchase.number).counterparty != note.counterparty)
+                continue;
+            purchase.expense = (*paid - *amount).plain();
+            notes_[purchase.number].text =
+                QStringLiteral("已减去退款 %1（No. %2）").arg(refund.income).arg(refund.number);
+            gone.insert(refund.number);
+            break;
+        }
+    }
+    if (gone.empty()) {
+        context_.prompt.information(this, QStringLiteral("信息"),
+                                    QStringLiteral("没有可以冲减的退款（找不到同一交易对方、金额不少于退款的支出）。"));
+        return 0;
+    }
+    std::vector<ImportRow> left;
+    for (ImportRow &row : all) {
+        if (gone.count(row.number))
+            notes_.remove(row.number);
+        else
+            left.push_back(std::move(row));
+    }
+    showRows(left);
+    return int(gone.size());
 }
 
 void BatchImport::offerRule(int number, const QString &item)

@@ -53,6 +53,10 @@ public:
     void save();
     // "导入规则...": the rules that fill the items of statements.
     void editRules();
+    // "退款冲减原消费": each refund of a statement is taken off a purchase from the same
+    // counterparty of at least its amount, and leaves the preview; the purchase says so.
+    // Returns how many were set against a purchase.
+    int setRefundsAgainstPurchases();
 
     RecordList *list() const { return list_; }
     // The rows of the preview as they stand.

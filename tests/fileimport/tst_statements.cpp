@@ -223,13 +223,19 @@ void StatementsTest::aCorrectionBecomesARule()
     QCOMPARE(list->cell(4, 8), QStringLiteral("转账：招行卡 → 支付宝"));
     QCOMPARE(list->cell(3, 2), QStringLiteral("退款"));
 
+    // The refund may be set against its purchase instead of coming in as income.
+    QCOMPARE(import.setRefundsAgainstPurchases(), 1);
+    QCOMPARE(list->rowCount(), 5);
+    QCOMPARE(list->cell(2, 4), QStringLiteral("69"));
+    QCOMPARE(list->cell(2, 8), QStringLiteral("已减去退款 30.00（No. 4）"));
+
     // Correcting an item offers a rule; the next statement is filled by it.
     t.prompt.answers << Prompt::Answer::Yes;
     import.setCell(0, 2, QStringLiteral("午餐"));
     QCOMPARE(t.prompt.last().title, QStringLiteral("导入规则"));
     t.prompt.answers << Prompt::Answer::Yes;  // store the rest
     QTest::mouseClick(import.findChild<QPushButton *>(QStringLiteral("Command4")), Qt::LeftButton);
-    QCOMPARE(t.prompt.lastText(), QStringLiteral("共导入 6 条记录（其中转账 1 笔），跳过 4 条（全额退款 2 条，不计收支 1 条，"
+    QCOMPARE(t.prompt.lastText(), QStringLiteral("共导入 5 条记录（其中转账 1 笔），跳过 4 条（全额退款 2 条，不计收支 1 条，"
                                                  "交易关闭 1 条）。\r\n文件中另有 23 行说明或汇总文字，不是记录。"));
     Statement transfers = t.data.query(QStringLiteral("select outAccount, inAccount, amount from zhuanzhang"));
     QVERIFY(transfers.step());
