@@ -60,9 +60,10 @@ struct DuplicateMark {
 };
 
 // Bank and spreadsheet files for the batch import's preview: CSV and TSV (UTF-8 or GBK,
-// comma, tab or semicolon), QIF and OFX; the remembered column choices of CSV files; and
-// the likely duplicates among the rows to import. The readers know nothing of the
-// ledger; their rows become its import rows here.
+// comma, tab or semicolon), Excel workbooks, QIF and OFX; the statements recognised by
+// their content (StatementProfiles); the remembered column choices and accounts; and the
+// likely duplicates among the rows to import. The readers know nothing of the ledger;
+// their rows become its import rows here, with accounts found and items filled.
 class FileImport {
 public:
     explicit FileImport(DataFile &data) : data_(data) {}
@@ -74,10 +75,11 @@ public:
     // Files with more rows than this are read with a progress dialog.
     static constexpr qint64 ProgressRows = 20000;
 
-    // Reads a file: QIF by its ".qif" name or its "!Type:" start, OFX by ".ofx"/".qfx" or
-    // its header, anything else as CSV. A CSV whose first row holds the preview's titles
-    // gives rows at once, any other a table to map, starting from the remembered choice
-    // (when the data file cannot be read, from the guess).
+    // Reads a file: a workbook by ".xlsx" or its zip start, QIF by its ".qif" name or its
+    // "!Type:" start, OFX by ".ofx"/".qfx" or its header, anything else as CSV. A table
+    // whose first row holds the preview's titles gives rows at once, any other a table to
+    // map, starting from the remembered choice, else the recognised statement's mapping,
+    // else a guess from the header found below the notes (or from the first row's cells).
     FileReading open(const QString &path, const FileRows::Progress &progress = {});
     // The same for a file's bytes, without remembered choices (suffix: "csv", "qif", ...).
     static FileReading read(const QByteArray &bytes, const QString &suffix, const FileRows::Progress &progress = {});
