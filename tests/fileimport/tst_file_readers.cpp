@@ -1,6 +1,7 @@
 #include "export/ledger_export.h"
 #include "fileimport/file_import.h"
 #include "fileimport/qif_reader.h"
+#include "import_files.h"
 #include "support/test_folder.h"
 
 #include <QDir>
@@ -26,15 +27,6 @@ QStringList joined(const std::vector<FileRow> &rows)
     for (const FileRow &r : rows)
         out << joined(r);
     return out;
-}
-
-QString writeFile(const QString &folder, const QString &name, const QByteArray &bytes)
-{
-    const QString path = QDir(folder).filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
 }
 
 const QByteArray Ofx1 = "OFXHEADER:100\r\nDATA:OFXSGML\r\nVERSION:102\r\nSECURITY:NONE\r\nENCODING:USASCII\r\n"
@@ -241,7 +233,7 @@ void FileReadersTest::bankCsvIsMappedAndRemembered()
     const QByteArray bank = gbk("交易日期;交易金额;余额;对方户名;备注\r\n"
                                 "2024-01-05 09:30:00;-1,200.00;10.00;房东;房租\r\n"
                                 "2024-01-06;+300;310;公司;\r\n");
-    const QString path = writeFile(t.path(), "bank.csv", bank);
+    const QString path = ImportFiles::write(t.path(), "bank.csv", bank);
     FileImport files(t.data);
     FileReading reading = files.open(path);
     QCOMPARE(reading.kind, FileReading::Table);
@@ -261,8 +253,8 @@ void FileReadersTest::bankCsvIsMappedAndRemembered()
     QCOMPARE(ColumnMapping::fromText(chosen.toText()), std::optional<ColumnMapping>(chosen));
     QVERIFY(!ColumnMapping::fromText(QStringLiteral("1|0,1")));
     files.rememberMapping(reading.table, chosen);
-    QCOMPARE(files.open(writeFile(t.path(), "next.csv", bank + gbk("2024-01-07;-1;9;店;\r\n"))).mapping, chosen);
-    QCOMPARE(files.open(writeFile(t.path(), "other.csv", gbk("日期;金额\r\n2024-1-5;1\r\n"))).mapping[ImportField::Summary],
+    QCOMPARE(files.open(ImportFiles::write(t.path(), "next.csv", bank + gbk("2024-01-07;-1;9;店;\r\n"))).mapping, chosen);
+    QCOMPARE(files.open(ImportFiles::write(t.path(), "other.csv", gbk("日期;金额\r\n2024-1-5;1\r\n"))).mapping[ImportField::Summary],
              -1);
 
     // Without a header, the cells say which column is which.

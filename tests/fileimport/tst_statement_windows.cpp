@@ -7,6 +7,7 @@
 #include "fileimport/column_mapping_dialog.h"
 #include "fileimport/import_rules.h"
 #include "fileimport/xlsx_reader.h"
+#include "import_files.h"
 #include "support/test_folder.h"
 #include "ui/record_list.h"
 
@@ -25,15 +26,6 @@
 #include "support/test_main.h"
 
 namespace {
-
-QString write(const QString &folder, const QString &name, const QByteArray &bytes)
-{
-    const QString path = QDir(folder).filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
 
 // A workbook of the given parts, packed with libzip.
 QByteArray workbook(const QString &folder, const QList<std::pair<const char *, QByteArray>> &parts)
@@ -138,16 +130,13 @@ void StatementWindowsTest::windowSaysWhatItCannotTake()
 {
     TestFolder t;
     t.loginAsAdmin();
-    Account wallet;
-    wallet.name = QStringLiteral("微信零钱");
-    wallet.kind = QStringLiteral("微信");
-    Accounts(t.data).add(t.session.CurrentAccountSetId, wallet);
+    ImportFiles::addAccount(t, QStringLiteral("微信零钱"), QStringLiteral("微信"));
     BatchImport import(t.context);
     import.show();
     RecordList *list = import.list();
 
     // A statement in dollars is not taken as yuan unless the user says so.
-    const QString ofx = write(t.path(), "usd.ofx",
+    const QString ofx = ImportFiles::write(t.path(), "usd.ofx",
                               "OFXHEADER:100\r\nDATA:OFXSGML\r\nVERSION:102\r\nSECURITY:NONE\r\nENCODING:USASCII\r\n"
                               "CHARSET:1252\r\nCOMPRESSION:NONE\r\nOLDFILEUID:NONE\r\nNEWFILEUID:NONE\r\n\r\n"
                               "<OFX><SIGNONMSGSRSV1><SONRS><STATUS><CODE>0<SEVERITY>INFO</STATUS><DTSERVER>20240110"
@@ -169,7 +158,7 @@ void StatementWindowsTest::windowSaysWhatItCannotTake()
     // is named, the rest is stored.
     QFile sample(QDir(QStringLiteral(TALLYRA_STATEMENTS)).filePath(QStringLiteral("wechat.csv")));
     QVERIFY(sample.open(QIODevice::ReadOnly));
-    const QString wechat = write(t.path(), "wechat.csv", sample.readAll());
+    const QString wechat = ImportFiles::write(t.path(), "wechat.csv", sample.readAll());
     whenModal([](QDialog *d) { click(d, "Command1"); }, false);
     QVERIFY(import.loadFile(wechat));
     QCOMPARE(list->rowCount(), 4);

@@ -5,6 +5,7 @@
 #include "core/money.h"
 #include "fileimport/batch_import.h"
 #include "fileimport/file_import.h"
+#include "import_files.h"
 #include "support/test_folder.h"
 #include "ui/record_list.h"
 
@@ -46,15 +47,6 @@ QString reasons(const std::vector<SkippedLine> &skipped)
         if (s.reason != QStringLiteral("说明或汇总行"))
             out << s.reason;
     return out.join(u'|');
-}
-
-void addAccount(TestFolder &t, const QString &name, const QString &kind, const QString &note = {})
-{
-    Account a;
-    a.name = name;
-    a.kind = kind;
-    a.note = note;
-    Accounts(t.data).add(t.session.CurrentAccountSetId, a);
 }
 
 // A WeChat statement as a workbook: its notes, then rows with dates as serial numbers in
@@ -197,11 +189,9 @@ void StatementsTest::aCorrectionBecomesARule()
 {
     TestFolder t;
     t.loginAsAdmin();
-    addAccount(t, QStringLiteral("支付宝"), QStringLiteral("支付宝"));
-    addAccount(t, QStringLiteral("招行卡"), QStringLiteral("储蓄卡"), QStringLiteral("尾号 1234"));
-    QFile copy(QDir(t.path()).filePath(QStringLiteral("alipay.csv")));
-    QVERIFY(copy.open(QIODevice::WriteOnly) && copy.write(sample("alipay.csv")) > 0);
-    copy.close();
+    ImportFiles::addAccount(t, QStringLiteral("支付宝"), QStringLiteral("支付宝"));
+    ImportFiles::addAccount(t, QStringLiteral("招行卡"), QStringLiteral("储蓄卡"), QStringLiteral("尾号 1234"));
+    const QString copy = ImportFiles::write(t.path(), QStringLiteral("alipay.csv"), sample("alipay.csv"));
 
     BatchImport import(t.context);
     import.show();
@@ -212,7 +202,7 @@ void StatementsTest::aCorrectionBecomesARule()
             account = d->findChild<QComboBox *>(QStringLiteral("Account"))->currentText();
             QTest::mouseClick(d->findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
         }, false);
-        QVERIFY(import.loadFile(copy.fileName()));
+        QVERIFY(import.loadFile(copy));
     };
     load();
     QCOMPARE(account, QStringLiteral("支付宝"));  // found by the statement's kind
@@ -254,8 +244,8 @@ void StatementsTest::theSamePaymentInTwoStatements()
     TestFolder t;
     t.loginAsAdmin();
     const int set = t.session.CurrentAccountSetId;
-    addAccount(t, QStringLiteral("支付宝"), QStringLiteral("支付宝"));
-    addAccount(t, QStringLiteral("招行卡"), QStringLiteral("储蓄卡"), QStringLiteral("1234"));
+    ImportFiles::addAccount(t, QStringLiteral("支付宝"), QStringLiteral("支付宝"));
+    ImportFiles::addAccount(t, QStringLiteral("招行卡"), QStringLiteral("储蓄卡"), QStringLiteral("1234"));
     FileImport files(t.data);
     FileReading alipay = FileImport::read(sample("alipay.csv"), "csv");
     StatementPreview first = files.preview(alipay.table.rows(alipay.mapping), set, QStringLiteral("支付宝"));
