@@ -6,7 +6,7 @@ set -euo pipefail
 purpose=${1:-test}
 # Debian's Qt Charts CMake files need Qt OpenGL's, which qt6-charts-dev does not pull in.
 packages=(build-essential cmake pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libsqlcipher-dev libssl-dev
-          qt6-charts-dev libqt6opengl6-dev libxlsxwriter-dev libofx-dev qt6-translations-l10n fonts-wqy-microhei)
+          qt6-charts-dev libqt6opengl6-dev libxlsxwriter-dev libofx-dev libzip-dev qt6-translations-l10n fonts-wqy-microhei)
 case "$purpose" in
   run)     packages+=(galculator xdg-utils) ;;
   bench)   packages+=(libbenchmark-dev) ;;

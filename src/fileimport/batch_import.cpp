@@ -1,7 +1,13 @@
 #include "fileimport/batch_import.h"
 
 #include "core/dates.h"
+#include "core/money.h"
+#include "accounts/accounts.h"
 #include "fileimport/column_mapping_dialog.h"
+#include "fileimport/import_rules.h"
+#include "fileimport/import_rules_dialog.h"
+#include "fileimport/statement_rows.h"
+#include "ledger/transfers.h"
 #include "store/data_file.h"
 #include "store/session.h"
 #include "ui/icons.h"
@@ -33,20 +39,6 @@
 #include <set>
 
 namespace {
-
-// At most this many row numbers are named in a message; the rest are counted.
-constexpr int NamedRows = 60;
-
-QString rowNumbers(const QList<int> &numbers)
-{
-    QStringList named;
-    for (int i = 0; i < numbers.size() && i < NamedRows; ++i)
-        named << QString::number(numbers[i]);
-    QString text = named.join(QStringLiteral("、"));
-    if (numbers.size() > NamedRows)
-        text += QStringLiteral(" 等，共 %1 行").arg(numbers.size());
-    return text;
-}
 
 // The picture of a row that looks imported already: two sheets, one over the other.
 QIcon duplicateIcon()
@@ -104,7 +96,8 @@ BatchImport::BatchImport(const AppContext &context, QWidget *parent) : QDialog(p
     const struct {
         const char *caption;
         int number;
-    } buttons[] = {{"导入", 1}, {"打开文件...", 5}, {"删除", 2}, {"删除全部", 3}, {"保存", 4}};
+    } buttons[] = {{"导入", 1}, {"打开文件...", 5}, {"导入规则...", 6}, {"退款冲减原消费", 7}, {"删除", 2},
+                   {"删除全部", 3}, {"保存", 4}};
     for (const auto &b : buttons) {
         auto *button = new QPushButton(QString::fromUtf8(b.caption), frame);
         button->setObjectName(QStringLiteral("Command%1").arg(b.number));
@@ -113,19 +106,27 @@ BatchImport::BatchImport(const AppContext &context, QWidget *parent) : QDialog(p
         buttons_ << button;
     }
 
+    status_ = new QLabel(frame);
+    status_->setObjectName(QStringLiteral("Status"));
+    status_->setWordWrap(true);
+    status_->hide();
+
     auto *frameLayout = new QVBoxLayout(frame);
     frameLayout->addWidget(first);
     frameLayout->addWidget(second);
     frameLayout->addWidget(list_, 1);
+    frameLayout->addWidget(status_);
     frameLayout->addLayout(buttonRow);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(frame);
 
     connect(buttons_[0], &QPushButton::clicked, this, &BatchImport::pasteClipboard);
     connect(buttons_[1], &QPushButton::clicked, this, &BatchImport::openFile);
-    connect(buttons_[2], &QPushButton::clicked, this, &BatchImport::removeSelected);
-    connect(buttons_[3], &QPushButton::clicked, this, &BatchImport::removeAll);
-    connect(buttons_[4], &QPushButton::clicked, this, &BatchImport::save);
+    connect(buttons_[2], &QPushButton::clicked, this, &BatchImport::editRules);
+    connect(buttons_[3], &QPushButton::clicked, this, &BatchImport::setRefundsAgainstPurchases);
+    connect(buttons_[4], &QPushButton::clicked, this, &BatchImport::removeSelected);
+    connect(buttons_[5], &QPushButton::clicked, this, &BatchImport::removeAll);
+    connect(buttons_[6], &QPushButton::clicked, this, &BatchImport::save);
 
     // Cells are corrected in place: double-click, or F2 on the current cell.
     QTableView *view = list_->detailsView();
@@ -148,7 +149,7 @@ QList<RecordColumn> BatchImport::columns()
 {
     return {{QStringLiteral("No."), 500},      {QStringLiteral("日  期"), 1800},  {QStringLiteral("项目"), 1500},
             {QStringLiteral("收入"), 1200},    {QStringLiteral("支出"), 1200},    {QStringLiteral("收支方式"), 1000},
-            {QStringLiteral("经手人"), 1000},  {QStringLiteral("摘要"), 3000}};
+            {QStringLiteral("经手人"), 1000},  {QStringLiteral("摘要"), 3000},   {QStringLiteral("说明"), 2400}};
 }
 
 void BatchImport::pasteClipboard() { paste(QGuiApplication::clipboard()->text()); }
@@ -157,6 +158,9 @@ void BatchImport::paste(const QString &text)
 {
     closeEditor(false);
     fromFile_ = false;
+    notes_.clear();
+    skipped_.clear();
+    filled_ = 0;
     showRows(Ledger::parseImport(text));
 }
 
@@ -167,11 +171,16 @@ void BatchImport::showRows(const std::vector<ImportRow> &parsed)
     rows.reserve(parsed.size());
     for (size_t i = 0; i < parsed.size(); ++i) {
         const ImportRow &r = parsed[i];
+        const auto note = notes_.constFind(r.number);
+        const QString noteText = note == notes_.constEnd() ? QString() : note->text;
         rows.emplace_back(std::initializer_list<QStringView>{QString::number(r.number), r.date, r.item, r.income,
-                                                             r.expense, r.method, r.handler, r.summary},
+                                                             r.expense, r.method, r.handler, r.summary, noteText},
                           marks_[i].kind == DuplicateMark::None ? 0 : 1);
     }
     list_->setRows(std::move(rows));
+    const QString status = statusText();
+    status_->setText(status);
+    status_->setVisible(!status.isEmpty());
 }
 
 std::vector<DuplicateMark> BatchImport::duplicatesOf(const std::vector<ImportRow> &rows)
@@ -179,7 +188,11 @@ std::vector<DuplicateMark> BatchImport::duplicatesOf(const std::vector<ImportRow
     if (!fromFile_)
         return std::vector<DuplicateMark>(rows.size());
     try {
-        return FileImport(context_.data).duplicates(rows, context_.session.CurrentAccountSetId);
+        std::vector<RowNote> notes;
+        notes.reserve(rows.size());
+        for (const ImportRow &r : rows)
+            notes.push_back(notes_.value(r.number));
+        return FileImport(context_.data).duplicates(rows, context_.session.CurrentAccountSetId, notes);
     } catch (const StoreError &) {
         // Marks are a help, not a condition: without the entries to compare, none is marked.
         return std::vector<DuplicateMark>(rows.size());
@@ -236,6 +249,8 @@ QString BatchImport::markText(int row) const
         return QStringLiteral("可能已经导入过：账套中已有日期、金额和摘要都相同的记录。");
     case DuplicateMark::EarlierRow:
         return QStringLiteral("可能重复：与 No. %1 的日期、金额和摘要都相同。").arg(marks_[size_t(row)].earlier);
+    case DuplicateMark::Moved:
+        return QStringLiteral("可能是同一笔：账户中已有金额和交易对方相同、日期相差不超过一天的记录（例如另一份账单中的）。");
     default:
         return {};
     }
@@ -276,39 +291,96 @@ bool BatchImport::loadFile(const QString &path)
     FileReading reading = files.open(path, onProgress);
     QApplication::restoreOverrideCursor();
 
-    if (reading.kind == FileReading::Table) {
+    const int set = context_.session.CurrentAccountSetId;
+    QString account;
+    const bool statement = reading.kind == FileReading::Table;
+    if (statement) {
         if (progress)
             progress->hide();
-        ColumnMappingDialog mapping(name, reading.table, reading.mapping, this);
+        // The account the statement lands in: the one chosen last for it, else the one its
+        // kind and card digits point to.
+        QStringList accounts;
+        try {
+            Accounts all(context_.data);
+            for (const Account &a : all.all(set))
+                if (!a.closed)
+                    accounts << a.name;
+            if (!reading.profile.isEmpty()) {
+                account = files.rememberedAccount(reading.profile, reading.account);
+                if (!accounts.contains(account)) {
+                    const std::optional<Account> found = all.find(set, reading.account);
+                    account = found ? found->name : QString();
+                }
+            }
+        } catch (const StoreError &) {
+            // Without the accounts the statement keeps the file's payment methods.
+        }
+        ColumnMappingDialog mapping(name, reading.table, reading.mapping, this, reading.profile, accounts, account);
         if (mapping.exec() != QDialog::Accepted)
             return false;
         const ColumnMapping chosen = mapping.mapping();
-        context_.prompt.attempt(this, [&] { files.rememberMapping(reading.table, chosen); });
+        account = mapping.account();
+        context_.prompt.attempt(this, [&] {
+            files.rememberMapping(reading.table, chosen);
+            if (!reading.profile.isEmpty() && !account.isEmpty())
+                files.rememberAccount(reading.profile, reading.account, account);
+        });
         if (progress)
             progress->show();
         QApplication::setOverrideCursor(Qt::WaitCursor);
         bool stopped = false;
-        reading.rows = reading.table.rows(chosen, onProgress, &stopped);
+        reading.rows = reading.table.rows(chosen, onProgress, &stopped, &reading.skipped);
         reading.kind = stopped ? FileReading::Stopped : FileReading::Rows;
         QApplication::restoreOverrideCursor();
     }
+    progress.reset();
+    return showReading(std::move(reading), path, account, statement);
+}
+
+bool BatchImport::showReading(FileReading reading, const QString &path, const QString &account, bool statement)
+{
+    const int set = context_.session.CurrentAccountSetId;
+    FileImport files(context_.data);
     if (reading.kind == FileReading::Stopped)
         return false;
     if (reading.kind == FileReading::Failed) {
-        progress.reset();
         context_.prompt.message(this, Prompt::Icon::Warning, QStringLiteral("提示"),
                                 FileImport::failureText(path, reading.reason));
         return false;
     }
     if (reading.rows.empty()) {
-        progress.reset();
-        context_.prompt.message(this, Prompt::Icon::Warning, QStringLiteral("提示"),
-                                FileImport::failureText(path, QStringLiteral("文件中没有数据。")));
+        QString reason = QStringLiteral("文件中没有数据。");
+        if (const QString left = skippedLinesText(reading.skipped); !left.isEmpty())
+            reason = QStringLiteral("文件中没有可以导入的记录：") + left + QStringLiteral("。");
+        context_.prompt.message(this, Prompt::Icon::Warning, QStringLiteral("提示"), FileImport::failureText(path, reason));
         return false;
     }
+    if (!reading.currency.isEmpty()) {
+        const QString question =
+            QStringLiteral("文件中的金额是%1，不是人民币。账本按人民币记账，按原数导入会把外币当作人民币。\r\n"
+                           "是否仍按原数导入（摘要中会注明币种）？")
+                .arg(reading.currency);
+        if (context_.prompt.message(this, Prompt::Icon::Question, QStringLiteral("问题"), question,
+                                    Prompt::Buttons::YesNo, Prompt::Answer::No) != Prompt::Answer::Yes)
+            return false;
+    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    StatementPreview preview;
+    try {
+        preview = files.preview(reading.rows, set, account, statement);
+    } catch (const StoreError &) {
+        // Without rules, history and accounts the rows come as the file has them.
+        preview.rows = FileImport::previewRows(std::move(reading.rows));
+    }
+    notes_.clear();
+    for (size_t i = 0; i < preview.rows.size() && i < preview.notes.size(); ++i)
+        if (!preview.notes[i].text.isEmpty() || !preview.notes[i].counterparty.isEmpty() ||
+            preview.notes[i].kind != FileRow::Entry)
+            notes_.insert(preview.rows[i].number, preview.notes[i]);
+    skipped_ = std::move(reading.skipped);
+    filled_ = preview.filled;
     fromFile_ = true;
-    showRows(FileImport::previewRows(std::move(reading.rows)));
+    showRows(preview.rows);
     QApplication::restoreOverrideCursor();
     return true;
 }
@@ -361,9 +433,13 @@ void BatchImport::setCell(int row, int column, const QString &text)
     if (column == 1)
         value = FileRows::dateCell(text);
     RecordRow record = list_->model().record(row);
+    const bool newItem = column == 2 && record.cell(2).toString() != value;
+    const int number = record.cell(0).toInt();
     record.setCell(column, value);
     list_->model().setRecord(row, std::move(record));
     markDuplicates();
+    if (newItem)
+        offerRule(number, value);
 }
 
 void BatchImport::removeSelected()
@@ -396,17 +472,65 @@ std::vector<ImportRow> BatchImport::rows() const
     return result;
 }
 
-QString BatchImport::reportText(const ImportReport &report)
+void BatchImport::editRules()
 {
-    QString text = report.badDate.isEmpty() && report.badAmount.isEmpty()
-                       ? QStringLiteral("批量导入财务数据成功！共导入 %1 条记录。").arg(report.stored)
-                       : QStringLiteral("共导入 %1 条记录。").arg(report.stored);
-    if (!report.badDate.isEmpty())
-        text += QStringLiteral("\r\n日期无效或不在%1之间，没有导入的行（No.）：").arg(Dates::entryDaysText()) +
-                rowNumbers(report.badDate);
-    if (!report.badAmount.isEmpty())
-        text += QStringLiteral("\r\n金额不是数字，没有导入的行（No.）：") + rowNumbers(report.badAmount);
-    return text;
+    closeEditor(true);
+    ImportRulesDialog dialog(context_, this);
+    dialog.exec();
+}
+
+int BatchImport::setRefundsAgainstPurchases()
+{
+    closeEditor(true);
+    std::vector<ImportRow> all = rows();
+    std::set<int> gone;
+    for (const ImportRow &refund : all) {
+        const RowNote note = notes_.value(refund.number);
+        const std::optional<Money> amount = Money::parseGrouped(refund.income);
+        if (note.kind != FileRow::Refund || note.counterparty.isEmpty() || !amount)
+            continue;
+        for (ImportRow &purchase : all) {
+            const auto paid = Money::parseGrouped(purchase.expense);
+            if (gone.count(purchase.number) || !paid || *paid < *amount ||
+                notes_.value(purchase.number).kind != FileRow::Entry ||
+                notes_.value(purchase.number).counterparty != note.counterparty)
+                continue;
+            purchase.expense = (*paid - *amount).plain();
+            notes_[purchase.number].text =
+                QStringLiteral("已减去退款 %1（No. %2）").arg(refund.income).arg(refund.number);
+            gone.insert(refund.number);
+            break;
+        }
+    }
+    if (gone.empty()) {
+        context_.prompt.information(this, QStringLiteral("信息"),
+                                    QStringLiteral("没有可以冲减的退款（找不到同一交易对方、金额不少于退款的支出）。"));
+        return 0;
+    }
+    std::vector<ImportRow> left;
+    for (ImportRow &row : all) {
+        if (gone.count(row.number))
+            notes_.remove(row.number);
+        else
+            left.push_back(std::move(row));
+    }
+    showRows(left);
+    return int(gone.size());
+}
+
+void BatchImport::offerRule(int number, const QString &item)
+{
+    const RowNote note = notes_.value(number);
+    const QString words = note.counterparty.trimmed();
+    if (!fromFile_ || words.isEmpty() || item.trimmed().isEmpty() || note.kind != FileRow::Entry)
+        return;
+    const QString question = QStringLiteral("以后交易对方包含“%1”的记录都记入项目“%2”吗？\r\n"
+                                            "（可以在“导入规则...”中修改）")
+                                 .arg(words, item.trimmed());
+    if (context_.prompt.message(this, Prompt::Icon::Question, QStringLiteral("导入规则"), question,
+                                Prompt::Buttons::YesNo, Prompt::Answer::Yes) != Prompt::Answer::Yes)
+        return;
+    context_.prompt.attempt(this, [&] { ImportRules(context_.data).save({0, words, item.trimmed(), QString()}); });
 }
 
 void BatchImport::save()
@@ -446,17 +570,49 @@ void BatchImport::save()
         }
     }
 
+    // A statement's transfers between the user's own accounts are stored as transfers.
+    Outcome outcome;
+    outcome.duplicates = leaveDuplicates ? int(duplicates) : 0;
+    outcome.skipped = skipped_;
+    std::vector<Transfer> transfers;
+    std::vector<ImportRow> entries;
+    entries.reserve(pending.size());
+    for (ImportRow &row : pending) {
+        const auto note = notes_.constFind(row.number);
+        if (note == notes_.constEnd() || note->kind != FileRow::Transfer || row.item.trimmed() != Transfers::kind()) {
+            entries.push_back(std::move(row));
+            continue;
+        }
+        const bool in = !row.income.trimmed().isEmpty();
+        Transfer t;
+        t.date = FileRows::dateCell(row.date);
+        t.from = in ? note->otherAccount : row.method.trimmed();
+        t.to = in ? row.method.trimmed() : note->otherAccount;
+        t.amount = Ledger::importAmount(in ? row.income : row.expense).value_or(in ? row.income : row.expense);
+        t.summary = row.summary;
+        if (note->otherAccount.isEmpty() || Transfers::problem(t))
+            outcome.noAccount << row.number;
+        else
+            transfers.push_back(std::move(t));
+    }
+
     saving_ = true;
     for (QPushButton *button : buttons_)
         button->setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    ImportReport report;
     bool failed = false;
     try {
-        // The window keeps painting between chunks; clicks and keys wait until the end.
-        report = Ledger(context_.data).importRows(pending, context_.session.CurrentAccountSetId, [](int, int) {
+        // Entries and transfers land together or not at all. The window keeps painting
+        // between chunks; clicks and keys wait until the end.
+        DataFile::Transaction transaction(context_.data);
+        outcome.report = Ledger(context_.data).importRows(entries, context_.session.CurrentAccountSetId, [](int, int) {
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         });
+        if (!transfers.empty())
+            Transfers(context_.data).addAll(transfers, context_.session.CurrentAccountSetId);
+        transaction.commit();
+        outcome.transfers = int(transfers.size());
+        outcome.report.stored += outcome.transfers;
     } catch (const StoreError &error) {
         failed = true;
         QApplication::restoreOverrideCursor();
@@ -469,11 +625,15 @@ void BatchImport::save()
     saving_ = false;
     if (failed)
         return;
+    const ImportReport &report = outcome.report;
+    skipped_.clear();  // told once
 
+    std::set<int> bad(report.badDate.begin(), report.badDate.end());
+    bad.insert(report.badAmount.begin(), report.badAmount.end());
+    bad.insert(outcome.noAccount.begin(), outcome.noAccount.end());
     if (leaveDuplicates) {
         // The duplicates stay, and the rows that could not be stored; the stored go.
-        std::set<int> kept(report.badDate.begin(), report.badDate.end());
-        kept.insert(report.badAmount.begin(), report.badAmount.end());
+        std::set<int> kept = bad;
         for (size_t i = 0; i < all.size(); ++i)
             if (marks[i].kind != DuplicateMark::None)
                 kept.insert(all[i].number);
@@ -484,11 +644,10 @@ void BatchImport::save()
         showRows(left);
     } else if (fromFile_) {
         // What was stored now looks imported, so that saving twice asks first.
-        std::set<int> bad(report.badDate.begin(), report.badDate.end());
-        bad.insert(report.badAmount.begin(), report.badAmount.end());
+        const std::vector<ImportRow> shown = rows();
         marks_ = marks;
-        for (size_t i = 0; i < pending.size(); ++i) {
-            const ImportRow &r = pending[i];
+        for (size_t i = 0; i < shown.size() && i < marks_.size(); ++i) {
+            const ImportRow &r = shown[i];
             const bool blank = (r.date + r.item + r.income + r.expense + r.method + r.handler + r.summary).trimmed().isEmpty();
             if (!blank && !bad.count(r.number) && marks_[i].kind == DuplicateMark::None)
                 marks_[i] = {DuplicateMark::Stored, 0};
@@ -496,14 +655,14 @@ void BatchImport::save()
         showMarks();
     }
 
-    if (report.stored == 0 && report.badDate.isEmpty() && report.badAmount.isEmpty()) {
+    if (report.stored == 0 && report.badDate.isEmpty() && report.badAmount.isEmpty() && outcome.noAccount.isEmpty()) {
         // Only empty lines were pasted.
         context_.prompt.information(this, QStringLiteral("信息"), QStringLiteral("导入数据为空！导入失败！"));
         return;
     }
-    const bool allStored = report.badDate.isEmpty() && report.badAmount.isEmpty();
-    context_.prompt.information(this, allStored ? QStringLiteral("恭喜") : QStringLiteral("信息"),
-                                reportText(report));
+    const bool allStored = report.badDate.isEmpty() && report.badAmount.isEmpty() && outcome.noAccount.isEmpty() &&
+                           outcome.duplicates == 0 && !outcome.skippedRows();
+    context_.prompt.information(this, allStored ? QStringLiteral("恭喜") : QStringLiteral("信息"), outcomeText(outcome));
 }
 
 bool BatchImport::eventFilter(QObject *watched, QEvent *event)

@@ -5,7 +5,9 @@
 #include "ui/app_context.h"
 
 #include <QDialog>
+#include <QHash>
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class RecordList;
@@ -30,6 +32,10 @@ public:
     // the preview as it was, when the file cannot be read (the user is told why) or the
     // user cancels.
     bool loadFile(const QString &path);
+    // The second half of loadFile(): a file's rows (read, and mapped when it is a table)
+    // into the preview, a statement's landing in the account (empty: the file's payment
+    // methods) with its items filled; the user is told what kept them out.
+    bool showReading(FileReading reading, const QString &path, const QString &account, bool statement);
     // Opens an editor over a cell of the preview (any column but "No."); Enter or leaving
     // it keeps the text, Esc drops it. Double-click and F2 start it.
     void editCell(int row, int column);
@@ -39,10 +45,18 @@ public:
     void removeSelected();
     // "删除全部".
     void removeAll();
-    // "保存": stores the rows in one transaction and says what was stored. With likely
-    // duplicates among the rows of a file it first asks whether to store those too; if not, the others
-    // are stored and only the duplicates (and the rows that could not be stored) stay.
+    // "保存": stores the rows in one transaction and says what was stored, what was left
+    // out and why. With likely duplicates among the rows of a file it first asks whether
+    // to store those too (否 is the default); if not, the others are stored and only the
+    // duplicates (and the rows that could not be stored) stay. A statement's transfers
+    // are stored as transfers between the two accounts.
     void save();
+    // "导入规则...": the rules that fill the items of statements.
+    void editRules();
+    // "退款冲减原消费": each refund of a statement is taken off a purchase from the same
+    // counterparty of at least its amount, and leaves the preview; the purchase says so.
+    // Returns how many were set against a purchase.
+    int setRefundsAgainstPurchases();
 
     RecordList *list() const { return list_; }
     // The rows of the preview as they stand.
@@ -51,8 +65,23 @@ public:
     // tooltip. Pasted rows are not marked.
     const std::vector<DuplicateMark> &marks() const { return marks_; }
     QString markText(int row) const;
-    // The message after storing, and whether it is one of success.
+    // The message after storing: what was stored, and what was left out and why.
+    struct Outcome {
+        ImportReport report;
+        int transfers = 0;                  // of report.stored
+        QList<int> noAccount;               // transfers whose other account is not one of the accounts
+        int duplicates = 0;                 // left out as likely duplicates
+        std::vector<SkippedLine> skipped;   // lines of the file that gave no row
+        bool skippedRows() const;           // some of them were rows (not notes)
+    };
+    // "交易关闭 2 条，全额退款 2 条": why the rows of a file were left out.
+    static QString skippedLinesText(const std::vector<SkippedLine> &skipped);
     static QString reportText(const ImportReport &report);
+    static QString outcomeText(const Outcome &outcome);
+    // What the preview says under its list: rows filled by rules and history, lines left out.
+    QString statusText() const;
+    // A row's note ("退款", "转账：...", "规则：...") by its No.
+    RowNote note(int number) const { return notes_.value(number); }
 
     static QList<RecordColumn> columns();
 
@@ -68,6 +97,8 @@ private:
     void showMarks();
     std::vector<DuplicateMark> duplicatesOf(const std::vector<ImportRow> &rows);
     void closeEditor(bool keep);
+    // A corrected item of a statement's row, offered as a rule for its counterparty.
+    void offerRule(int number, const QString &item);
 
     AppContext context_;
     RecordList *list_;              // ListView1
@@ -77,4 +108,8 @@ private:
     int editRow_ = -1, editColumn_ = -1;
     bool fromFile_ = false;  // the rows came from a file: duplicates are marked
     bool saving_ = false;
+    QLabel *status_;
+    QHash<int, RowNote> notes_;          // by No.: what a statement's rows are
+    std::vector<SkippedLine> skipped_;   // the file's lines that gave no row
+    int filled_ = 0;
 };

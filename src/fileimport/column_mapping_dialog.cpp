@@ -7,12 +7,14 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace {
 
-constexpr int SampleRows = 5;
+// The lines shown: enough to scroll through any statement's notes and first rows.
+constexpr int SampleRows = 500;
 
 QString shortened(const QString &text)
 {
@@ -20,58 +22,103 @@ QString shortened(const QString &text)
     return simple.size() > 16 ? simple.left(15) + QChar(0x2026) : simple;
 }
 
+QString fieldCaption(ImportField field)
+{
+    switch (field) {
+    case ImportField::Signed:
+        return QStringLiteral("金额（正数为收入，负数为支出）");
+    case ImportField::Direction:
+        return QStringLiteral("收/支（借/贷）");
+    default:
+        return ColumnMapping::fieldTitle(field);
+    }
+}
+
 } // namespace
 
-ColumnMappingDialog::ColumnMappingDialog(const QString &fileName, const CsvTable &table,
-                                         const ColumnMapping &initial, QWidget *parent)
+ColumnMappingDialog::ColumnMappingDialog(const QString &fileName, CsvTable &table, const ColumnMapping &initial,
+                                         QWidget *parent, const QString &profile, const QStringList &accounts,
+                                         const QString &account)
     : QDialog(parent), table_(table)
 {
     setObjectName(QStringLiteral("ColumnMapping"));
     setWindowTitle(QStringLiteral("列对应"));
     setModal(true);
 
-    auto *intro = new QLabel(QStringLiteral("文件“%1”的列不能按标题与导入的各项对应。请为每一项选择文件中的列：")
-                                 .arg(fileName),
-                             this);
+    const QString introText =
+        profile.isEmpty()
+            ? QStringLiteral("文件“%1”的列不能按标题与导入的各项对应。请为每一项选择文件中的列：").arg(fileName)
+            : QStringLiteral("文件“%1”是%2，各列已对应好；请核对导入到的账户后按“确定”。").arg(fileName, profile);
+    auto *intro = new QLabel(introText, this);
     intro->setObjectName(QStringLiteral("Label1"));
     intro->setWordWrap(true);
 
     sample_ = new QTableWidget(this);
     sample_->setObjectName(QStringLiteral("Sample"));
-    sample_->setAccessibleName(QStringLiteral("文件的前几行"));
+    sample_->setAccessibleName(QStringLiteral("文件的内容"));
     sample_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    sample_->verticalHeader()->hide();
-    const int columns = table.columnCount();
-    const int rows = int(std::min<size_t>(table.records.size(), SampleRows));
-    sample_->setColumnCount(columns);
-    sample_->setRowCount(rows);
-    QStringList titles;
-    for (int c = 0; c < columns; ++c)
-        titles << QStringLiteral("第%1列").arg(c + 1);
-    sample_->setHorizontalHeaderLabels(titles);
-    for (int r = 0; r < rows; ++r) {
-        const QStringList &values = table.records[size_t(r)].values;
-        for (int c = 0; c < values.size() && c < columns; ++c)
-            sample_->setItem(r, c, new QTableWidgetItem(shortened(values[c])));
-    }
-    sample_->setMaximumHeight(sample_->horizontalHeader()->sizeHint().height() +
-                              (rows + 1) * sample_->verticalHeader()->defaultSectionSize());
+    sample_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    sample_->setMinimumHeight(160);
 
-    header_ = new QCheckBox(QStringLiteral("第一行是标题"), this);
+    separator_ = new QComboBox(this);
+    separator_->setObjectName(QStringLiteral("Separator"));
+    separator_->setAccessibleName(QStringLiteral("分隔符"));
+    separator_->addItem(QStringLiteral("逗号"), QChar(u','));
+    separator_->addItem(QStringLiteral("制表符"), QChar(u'\t'));
+    separator_->addItem(QStringLiteral("分号"), QChar(u';'));
+    separator_->addItem(QStringLiteral("竖线"), QChar(u'|'));
+    separator_->setCurrentIndex(std::max(0, separator_->findData(table.separator)));
+    separator_->setEnabled(!table.text.isEmpty());
+
+    headerLine_ = new QSpinBox(this);
+    headerLine_->setObjectName(QStringLiteral("HeaderLine"));
+    headerLine_->setAccessibleName(QStringLiteral("从第几行开始"));
+    header_ = new QCheckBox(QStringLiteral("这一行是标题"), this);
     header_->setObjectName(QStringLiteral("Check1"));
     header_->setAccessibleName(header_->text());
 
+    dateOrder_ = new QComboBox(this);
+    dateOrder_->setObjectName(QStringLiteral("DateOrder"));
+    dateOrder_->setAccessibleName(QStringLiteral("日期格式"));
+    dateOrder_->addItem(QStringLiteral("自动识别"), int(DateOrder::Auto));
+    dateOrder_->addItem(QStringLiteral("月/日/年"), int(DateOrder::MonthFirst));
+    dateOrder_->addItem(QStringLiteral("日/月/年"), int(DateOrder::DayFirst));
+
+    positiveIsExpense_ = new QCheckBox(QStringLiteral("金额为正数的是支出（信用卡账单）"), this);
+    positiveIsExpense_->setObjectName(QStringLiteral("PositiveIsExpense"));
+    positiveIsExpense_->setAccessibleName(positiveIsExpense_->text());
+
+    account_ = new QComboBox(this);
+    account_->setObjectName(QStringLiteral("Account"));
+    account_->setAccessibleName(QStringLiteral("导入到账户"));
+    account_->addItem(QStringLiteral("（按文件中的收支方式）"), QString());
+    for (const QString &a : accounts)
+        account_->addItem(a, a);
+    account_->setCurrentIndex(std::max(0, account_->findData(account)));
+
+    auto *fileForm = new QFormLayout;
+    auto *lineRow = new QHBoxLayout;
+    lineRow->addWidget(headerLine_);
+    lineRow->addWidget(header_);
+    lineRow->addStretch();
+    fileForm->addRow(QStringLiteral("分隔符："), separator_);
+    fileForm->addRow(QStringLiteral("从第几行开始："), lineRow);
+    fileForm->addRow(QStringLiteral("日期格式："), dateOrder_);
+    fileForm->addRow(QString(), positiveIsExpense_);
+    fileForm->addRow(QStringLiteral("导入到账户："), account_);
+
     auto *form = new QFormLayout;
     for (int f = 0; f < ImportFieldCount; ++f) {
-        const auto field = ImportField(f);
-        const QString title = field == ImportField::Signed ? QStringLiteral("金额（正数为收入，负数为支出）")
-                                                           : ColumnMapping::fieldTitle(field);
+        const QString title = fieldCaption(ImportField(f));
         auto *combo = new QComboBox(this);
         combo->setObjectName(QStringLiteral("Combo%1").arg(f + 1));
         combo->setAccessibleName(title);
         form->addRow(title + QStringLiteral("："), combo);
         combos_ << combo;
     }
+    auto *forms = new QHBoxLayout;
+    forms->addLayout(form);
+    forms->addLayout(fileForm);
 
     hint_ = new QLabel(QStringLiteral("请至少为“日期”和一个金额（收入、支出或金额）选择文件中的列。"), this);
     hint_->setObjectName(QStringLiteral("Label2"));
@@ -89,45 +136,84 @@ ColumnMappingDialog::ColumnMappingDialog(const QString &fileName, const CsvTable
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(intro);
-    layout->addWidget(sample_);
-    layout->addWidget(header_);
-    layout->addLayout(form);
+    layout->addWidget(sample_, 1);
+    layout->addLayout(forms);
     layout->addWidget(hint_);
     layout->addLayout(buttons);
 
-    header_->setChecked(initial.header);
-    fillChoices();
+    fillSample();
     setMapping(initial);
 
-    connect(header_, &QCheckBox::toggled, this, [this] {
+    auto keepChoices = [this] {
         const ColumnMapping kept = mapping();
-        fillChoices();
+        fillSample();
         setMapping(kept);
-    });
+    };
+    connect(header_, &QCheckBox::toggled, this, keepChoices);
+    connect(headerLine_, &QSpinBox::valueChanged, this, keepChoices);
+    connect(separator_, &QComboBox::currentIndexChanged, this, [this] { resplit(); });
     for (QComboBox *combo : combos_)
         connect(combo, &QComboBox::currentIndexChanged, this, &ColumnMappingDialog::update);
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     update();
-    resize(std::max(sizeHint().width(), 600), sizeHint().height());
+    resize(std::max(sizeHint().width(), 760), std::max(sizeHint().height(), 620));
+}
+
+void ColumnMappingDialog::resplit()
+{
+    const QChar separator = separator_->currentData().toChar();
+    if (table_.text.isEmpty() || separator == table_.separator)
+        return;
+    ColumnMapping kept = mapping();
+    table_ = CsvTable::fromText(table_.text, separator);
+    kept.columns.fill(-1);  // the columns are others now
+    fillSample();
+    setMapping(kept);
+}
+
+void ColumnMappingDialog::fillSample()
+{
+    const int columns = table_.columnCount();
+    const int rows = int(std::min<size_t>(table_.records.size(), SampleRows));
+    {
+        const QSignalBlocker quiet(headerLine_);
+        headerLine_->setRange(1, std::max(1, int(table_.records.size())));
+    }
+    sample_->clear();
+    sample_->setColumnCount(columns);
+    sample_->setRowCount(rows);
+    QStringList lines;
+    for (int r = 0; r < rows; ++r) {
+        lines << QString::number(r + 1);
+        const QStringList &values = table_.records[size_t(r)].values;
+        for (int c = 0; c < values.size() && c < columns; ++c)
+            sample_->setItem(r, c, new QTableWidgetItem(shortened(values[c])));
+    }
+    sample_->setVerticalHeaderLabels(lines);
+    fillChoices();
 }
 
 void ColumnMappingDialog::fillChoices()
 {
-    // Each file column is named by its header cell, or by its first value when the
-    // first row is a row.
-    const QStringList first = table_.firstRow();
+    // Each file column is named by its header cell, or by its first value when there is
+    // no header.
+    const QStringList first = table_.rowAt(headerLine_->value() - 1);
+    QStringList titles;
+    for (int c = 0; c < table_.columnCount(); ++c) {
+        const QString cell = c < first.size() ? shortened(first[c]) : QString();
+        QString caption = QStringLiteral("第%1列").arg(c + 1);
+        if (!cell.isEmpty())
+            caption += header_->isChecked() ? QStringLiteral("：") + cell : QStringLiteral("（%1）").arg(cell);
+        titles << caption;
+    }
+    sample_->setHorizontalHeaderLabels(titles);
     for (QComboBox *combo : combos_) {
         const QSignalBlocker quiet(combo);
         combo->clear();
         combo->addItem(QStringLiteral("（不导入）"), -1);
-        for (int c = 0; c < table_.columnCount(); ++c) {
-            const QString cell = c < first.size() ? shortened(first[c]) : QString();
-            QString caption = QStringLiteral("第%1列").arg(c + 1);
-            if (!cell.isEmpty())
-                caption += header_->isChecked() ? QStringLiteral("：") + cell : QStringLiteral("（%1）").arg(cell);
-            combo->addItem(caption, c);
-        }
+        for (int c = 0; c < titles.size(); ++c)
+            combo->addItem(titles[c], c);
     }
 }
 
@@ -135,6 +221,9 @@ ColumnMapping ColumnMappingDialog::mapping() const
 {
     ColumnMapping mapping;
     mapping.header = header_->isChecked();
+    mapping.headerLine = headerLine_->value() - 1;
+    mapping.dateOrder = DateOrder(dateOrder_->currentData().toInt());
+    mapping.positiveIsExpense = positiveIsExpense_->isChecked();
     for (int f = 0; f < ImportFieldCount; ++f)
         mapping.columns[size_t(f)] = combos_[f]->currentData().toInt();
     if (mapping[ImportField::Signed] >= 0)
@@ -145,17 +234,26 @@ ColumnMapping ColumnMappingDialog::mapping() const
 void ColumnMappingDialog::setMapping(const ColumnMapping &mapping)
 {
     {
-        const QSignalBlocker quiet(header_);
+        const QSignalBlocker quietHeader(header_);
+        const QSignalBlocker quietLine(headerLine_);
         header_->setChecked(mapping.header);
+        headerLine_->setValue(mapping.headerLine + 1);
     }
+    fillChoices();
+    dateOrder_->setCurrentIndex(std::max(0, dateOrder_->findData(int(mapping.dateOrder))));
+    positiveIsExpense_->setChecked(mapping.positiveIsExpense);
     for (int f = 0; f < ImportFieldCount; ++f) {
         QComboBox *combo = combos_[f];
         const QSignalBlocker quiet(combo);
         const int at = combo->findData(mapping.columns[size_t(f)]);
         combo->setCurrentIndex(at < 0 ? 0 : at);
     }
+    if (mapping.headerLine < sample_->rowCount())
+        sample_->scrollToItem(sample_->item(mapping.headerLine, 0), QAbstractItemView::PositionAtTop);
     update();
 }
+
+QString ColumnMappingDialog::account() const { return account_->currentData().toString(); }
 
 void ColumnMappingDialog::update()
 {
@@ -169,6 +267,7 @@ void ColumnMappingDialog::update()
         }
         combo->setEnabled(!signedAmount);
     }
+    positiveIsExpense_->setEnabled(signedAmount);
     const ColumnMapping m = mapping();
     const bool complete = m[ImportField::Date] >= 0 &&
                           (m[ImportField::Income] >= 0 || m[ImportField::Expense] >= 0 || m[ImportField::Signed] >= 0);

@@ -8,26 +8,43 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QSpinBox;
 class QTableWidget;
 
-// "列对应": which column of a CSV file feeds each column of the batch import's preview,
-// or the one signed amount column, and whether the file's first row is a header. Shows
-// the first rows of the file; 确定 needs a date column and an amount column.
+// "列对应": which column of a CSV file or workbook feeds each column of the batch import's
+// preview (or the one signed amount, the direction and the status of a statement), the
+// line the header stands on and whether there is one, the separator, the order of day
+// and month, and the account the statement lands in. Shows the file's lines as they
+// split, its header's names over the columns; 确定 needs a date column and an amount
+// column. A recognised statement comes with everything filled in.
 class ColumnMappingDialog : public QDialog {
     Q_OBJECT
 public:
-    ColumnMappingDialog(const QString &fileName, const CsvTable &table, const ColumnMapping &initial,
-                        QWidget *parent = nullptr);
+    // The table is split anew when the user picks another separator (a text file only).
+    // accounts: the account set's accounts to choose from; profile: the name of the
+    // statement recognised, empty for none.
+    ColumnMappingDialog(const QString &fileName, CsvTable &table, const ColumnMapping &initial,
+                        QWidget *parent = nullptr, const QString &profile = {}, const QStringList &accounts = {},
+                        const QString &account = {});
 
     ColumnMapping mapping() const;
     void setMapping(const ColumnMapping &mapping);
+    // The account chosen; empty for "（按文件中的收支方式）".
+    QString account() const;
 
 private:
+    void fillSample();
     void fillChoices();
     void update();
+    void resplit();
 
-    const CsvTable &table_;
+    CsvTable &table_;
+    QComboBox *separator_;
+    QSpinBox *headerLine_;
     QCheckBox *header_;
+    QComboBox *dateOrder_;
+    QCheckBox *positiveIsExpense_;
+    QComboBox *account_;
     QList<QComboBox *> combos_;  // in ImportField order
     QTableWidget *sample_;
     QLabel *hint_;

@@ -2,6 +2,7 @@
 
 #include "core/dates.h"
 #include "core/money.h"
+#include "fileimport/statement_rows.h"
 
 #include <QHash>
 
@@ -9,10 +10,6 @@
 #include <map>
 
 namespace {
-
-constexpr ImportField AllFields[] = {ImportField::Date,   ImportField::Item,    ImportField::Income,
-                                     ImportField::Expense, ImportField::Method, ImportField::Handler,
-                                     ImportField::Summary, ImportField::Signed};
 
 // A header cell without blanks of any width, so "日  期" reads as "日期".
 QString compact(const QString &cell)
@@ -40,17 +37,13 @@ std::pair<int, int> consistency(const QString &sample, QChar separator)
     return best;
 }
 
-bool isZeroAmount(const QString &text)
-{
-    const std::optional<Money> m = Money::parseGrouped(text);
-    return m && m->isZero();
-}
 
 } // namespace
 
 QString ColumnMapping::fieldTitle(ImportField field)
 {
-    static const char *const titles[] = {"日期", "项目", "收入", "支出", "收支方式", "经手人", "摘要", "金额"};
+    static const char *const titles[] = {"日期", "项目",     "收入",     "支出",    "收支方式", "经手人",
+                                         "摘要", "金额",     "收/支",    "交易状态", "交易对方", "交易类型"};
     return QString::fromUtf8(titles[int(field)]);
 }
 
@@ -59,25 +52,41 @@ QString ColumnMapping::toText() const
     QStringList parts;
     for (int c : columns)
         parts << QString::number(c);
-    return (header ? QStringLiteral("1|") : QStringLiteral("0|")) + parts.join(u',');
+    return QStringLiteral("%1|%2|%3|%4|%5")
+        .arg(header ? 1 : 0)
+        .arg(parts.join(u','))
+        .arg(headerLine)
+        .arg(int(dateOrder))
+        .arg(positiveIsExpense ? 1 : 0);
 }
 
 std::optional<ColumnMapping> ColumnMapping::fromText(const QString &text)
 {
-    const QStringList halves = text.split(u'|');
-    if (halves.size() != 2 || (halves[0] != QLatin1String("0") && halves[0] != QLatin1String("1")))
+    // "h|c,c,...": the eight columns of earlier versions; "h|c,...|line|order|sign" now.
+    const QStringList parts = text.split(u'|');
+    if ((parts.size() != 2 && parts.size() != 5) || (parts[0] != QLatin1String("0") && parts[0] != QLatin1String("1")))
         return std::nullopt;
-    const QStringList parts = halves[1].split(u',');
-    if (parts.size() != ImportFieldCount)
+    const QStringList cells = parts[1].split(u',');
+    if (cells.size() != (parts.size() == 2 ? 8 : ImportFieldCount))
         return std::nullopt;
     ColumnMapping mapping;
-    mapping.header = halves[0] == QLatin1String("1");
-    for (int i = 0; i < ImportFieldCount; ++i) {
+    mapping.header = parts[0] == QLatin1String("1");
+    for (int i = 0; i < cells.size(); ++i) {
         bool ok = false;
-        const int c = parts[i].toInt(&ok);
+        const int c = cells[i].toInt(&ok);
         if (!ok || c < -1)
             return std::nullopt;
         mapping.columns[size_t(i)] = c;
+    }
+    if (parts.size() == 5) {
+        bool lineOk = false, orderOk = false;
+        mapping.headerLine = parts[2].toInt(&lineOk);
+        const int order = parts[3].toInt(&orderOk);
+        if (!lineOk || !orderOk || mapping.headerLine < 0 || order < 0 || order > 2 ||
+            (parts[4] != QLatin1String("0") && parts[4] != QLatin1String("1")))
+            return std::nullopt;
+        mapping.dateOrder = DateOrder(order);
+        mapping.positiveIsExpense = parts[4] == QLatin1String("1");
     }
     return mapping;
 }
@@ -95,6 +104,16 @@ QStringList CsvTable::firstRow() const
     if (records.empty())
         return {};
     QStringList cells = records.front().values;
+    for (QString &c : cells)
+        c = c.trimmed();
+    return cells;
+}
+
+QStringList CsvTable::rowAt(int index) const
+{
+    if (index < 0 || size_t(index) >= records.size())
+        return {};
+    QStringList cells = records[size_t(index)].values;
     for (QString &c : cells)
         c = c.trimmed();
     return cells;
@@ -122,11 +141,14 @@ QChar CsvTable::detectSeparator(const QString &text)
     return best;
 }
 
-CsvTable CsvTable::fromText(const QString &text)
+CsvTable CsvTable::fromText(const QString &text) { return fromText(text, detectSeparator(text)); }
+
+CsvTable CsvTable::fromText(const QString &text, QChar separator)
 {
     CsvTable table;
-    table.separator = detectSeparator(text);
-    table.records = Csv::records(text, table.separator);
+    table.separator = separator;
+    table.records = Csv::records(text, separator);
+    table.text = text;
     return table;
 }
 
@@ -163,6 +185,8 @@ ColumnMapping CsvTable::guessMapping(const QStringList &cells)
         QStringList words;
     };
     static const QList<Words> table{
+        {ImportField::Direction, {"收/支", "收支类型", "借贷标志", "借/贷", "借贷", "收付标志", "dr/cr"}},
+        {ImportField::Status, {"交易状态", "当前状态", "状态", "status"}},
         {ImportField::Income, {"收入", "存入", "贷方", "credit"}},
         {ImportField::Expense, {"支出", "支取", "借方", "debit"}},
         {ImportField::Date, {"日期", "时间", "date"}},
@@ -174,12 +198,14 @@ ColumnMapping CsvTable::guessMapping(const QStringList &cells)
     };
     ColumnMapping mapping;
     // A first row with a date in it is a row, not a header: guess by what its cells hold.
-    if (std::any_of(cells.begin(), cells.end(), [](const QString &c) { return Dates::readDate(c).has_value(); })) {
+    const int year = QDate::currentDate().year();
+    auto isDate = [&](const QString &c) { return FileRows::readDate(c.trimmed(), DateOrder::Auto, year).has_value(); };
+    if (std::any_of(cells.begin(), cells.end(), isDate)) {
         int plainNumber = -1;  // a count or a serial number, unless nothing looks more like money
         for (int i = 0; i < cells.size(); ++i) {
             const QString cell = cells[i].trimmed();
             const bool amount = !FileRows::AmountCells::fromSigned(cell).isText();
-            if (mapping[ImportField::Date] < 0 && Dates::readDate(cell)) {
+            if (mapping[ImportField::Date] < 0 && isDate(cell)) {
                 mapping[ImportField::Date] = i;
             } else if (amount) {
                 const bool money = cell.contains(u'.') || cell.contains(u',') || cell.startsWith(u'-') ||
@@ -215,6 +241,71 @@ ColumnMapping CsvTable::guessMapping(const QStringList &cells)
     return mapping;
 }
 
+namespace {
+
+bool containsAny(const QString &cell, std::initializer_list<const char *> words)
+{
+    return std::any_of(words.begin(), words.end(),
+                       [&](const char *w) { return cell.contains(QString::fromUtf8(w), Qt::CaseInsensitive); });
+}
+
+// A record that is a row already: a date and, elsewhere, an amount.
+bool looksLikeRow(const QStringList &cells)
+{
+    int date = -1;
+    for (int i = 0; i < cells.size() && date < 0; ++i)
+        if (FileRows::readDate(cells[i], DateOrder::Auto, QDate::currentDate().year()))
+            date = i;
+    if (date < 0)
+        return false;
+    for (int i = 0; i < cells.size(); ++i)
+        if (i != date && !cells[i].isEmpty() && FileRows::readAmount(cells[i]))
+            return true;
+    return false;
+}
+
+} // namespace
+
+int CsvTable::findHeader() const
+{
+    constexpr int Searched = 80;
+    const int count = int(std::min<size_t>(records.size(), Searched));
+    if (count == 0)
+        return 0;
+    if (looksLikeRow(rowAt(0)))
+        return -1;
+    for (int r = 0; r < count; ++r) {
+        const QStringList cells = rowAt(r);
+        if (cells.size() < 2)
+            continue;
+        bool date = false, amount = false;
+        for (const QString &cell : cells) {
+            const QString c = compact(cell);
+            if (c.size() > 20)
+                continue;  // a sentence of the notes, not a column's name
+            date = date || containsAny(c, {"日期", "时间", "date", "datum", "fecha"});
+            amount = amount || containsAny(c, {"金额", "发生额", "收入", "支出", "存入", "支取", "借方", "贷方",
+                                               "amount", "debit", "credit", "betrag", "montant", "valor"});
+        }
+        if (date && amount)
+            return r;
+    }
+    return 0;
+}
+
+ColumnMapping CsvTable::guessMapping(int headerLine) const
+{
+    if (headerLine < 0) {
+        ColumnMapping mapping = guessMapping(rowAt(0));
+        mapping.header = false;
+        mapping.headerLine = 0;
+        return mapping;
+    }
+    ColumnMapping mapping = guessMapping(rowAt(headerLine));
+    mapping.headerLine = headerLine;
+    return mapping;
+}
+
 QString CsvTable::mappingKey(const QStringList &firstRow, bool header, int columnCount)
 {
     if (!header)
@@ -226,56 +317,12 @@ QString CsvTable::mappingKey(const QStringList &firstRow, bool header, int colum
 }
 
 std::vector<FileRow> CsvTable::rows(const ColumnMapping &mapping, const FileRows::Progress &progress,
-                                      bool *stopped) const
+                                      bool *stopped, std::vector<SkippedLine> *skipped) const
 {
+    StatementRows::Result result = StatementRows::read(*this, mapping, progress);
     if (stopped)
-        *stopped = false;
-    std::vector<FileRow> result;
-    const size_t first = mapping.header ? 1 : 0;
-    if (records.size() > first)
-        result.reserve(records.size() - first);
-    const bool signedAmount = mapping[ImportField::Signed] >= 0;
-    const qint64 total = qint64(records.size() - std::min(first, records.size()));
-    for (size_t i = first; i < records.size(); ++i) {
-        const QStringList &values = records[i].values;
-        auto cell = [&](ImportField field) {
-            const int c = mapping[field];
-            return c >= 0 && c < values.size() ? values[c] : QString();
-        };
-        // The ledger's own export ends with its totals ("合计", "N 条", ..., "收支结余", ...).
-        if (i + 1 == records.size() && cell(ImportField::Date).trimmed() == QStringLiteral("合计") &&
-            cell(ImportField::Method).trimmed() == QStringLiteral("收支结余"))
-            break;
-        FileRow row;
-        row.number = int(result.size()) + 1;
-        row.date = FileRows::dateCell(cell(ImportField::Date));
-        row.item = cell(ImportField::Item);
-        if (signedAmount) {
-            FileRows::AmountCells amount = FileRows::AmountCells::fromSigned(cell(ImportField::Signed));
-            row.income = std::move(amount.income);
-            row.expense = std::move(amount.expense);
-        } else {
-            row.income = cell(ImportField::Income);
-            row.expense = cell(ImportField::Expense);
-            if (!row.income.trimmed().isEmpty() && !row.expense.trimmed().isEmpty()) {
-                const bool zeroIncome = isZeroAmount(row.income);
-                const bool zeroExpense = isZeroAmount(row.expense);
-                if (zeroIncome && !zeroExpense)
-                    row.income.clear();
-                else if (zeroExpense && !zeroIncome)
-                    row.expense.clear();
-            }
-        }
-        row.method = cell(ImportField::Method);
-        row.handler = cell(ImportField::Handler);
-        row.summary = cell(ImportField::Summary);
-        result.push_back(std::move(row));
-        const qint64 done = qint64(result.size());
-        if (progress && done % 5000 == 0 && !progress(done, total)) {
-            if (stopped)
-                *stopped = true;
-            return {};
-        }
-    }
-    return result;
+        *stopped = result.stopped;
+    if (skipped)
+        *skipped = std::move(result.skipped);
+    return std::move(result.rows);
 }

@@ -2,8 +2,12 @@
 
 #include "core/dates.h"
 #include "core/money.h"
+#include "fileimport/import_rules.h"
 #include "fileimport/ofx_reader.h"
 #include "fileimport/qif_reader.h"
+#include "fileimport/statement_profiles.h"
+#include "fileimport/xlsx_reader.h"
+#include "ledger/transfers.h"
 #include "store/data_file.h"
 #include "store/schema.h"
 #include "ui/formats.h"
@@ -12,6 +16,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QRegularExpression>
 #include <QSet>
 #include <QStringConverter>
 
@@ -98,8 +103,8 @@ std::optional<EntryKey> rowKey(const ImportRow &row)
 
 QString FileImport::filter()
 {
-    return QStringLiteral("所有支持的文件|*.csv;*.txt;*.tsv;*.qif;*.ofx;*.qfx|CSV 文件|*.csv;*.txt;*.tsv|"
-                          "QIF 文件|*.qif|OFX 文件|*.ofx;*.qfx");
+    return QStringLiteral("所有支持的文件|*.csv;*.txt;*.tsv;*.xlsx;*.qif;*.ofx;*.qfx|CSV 文件|*.csv;*.txt;*.tsv|"
+                          "Excel 工作簿|*.xlsx|QIF 文件|*.qif|OFX 文件|*.ofx;*.qfx");
 }
 
 QString FileImport::failureText(const QString &path, const QString &reason)
@@ -110,6 +115,16 @@ QString FileImport::failureText(const QString &path, const QString &reason)
 FileReading FileImport::read(const QByteArray &bytes, const QString &suffix, const FileRows::Progress &progress)
 {
     FileReading reading;
+    const QString kind = suffix.toLower();
+    if (kind == QLatin1String("xlsx") || XlsxReader::looksLikeXlsx(bytes)) {
+        XlsxReader::Reading sheet = XlsxReader::read(bytes);
+        if (!sheet.error.isEmpty()) {
+            reading.reason = sheet.error;
+            return reading;
+        }
+        reading.table.records = std::move(sheet.records);
+        return readTable(std::move(reading), progress);
+    }
     if (isBinary(bytes)) {
         reading.reason = QStringLiteral("文件不是文本文件。");
         return reading;
@@ -120,7 +135,6 @@ FileReading FileImport::read(const QByteArray &bytes, const QString &suffix, con
         reading.reason = QStringLiteral("文件是空的。");
         return reading;
     }
-    const QString kind = suffix.toLower();
     const bool ofx = kind == QLatin1String("ofx") || kind == QLatin1String("qfx") ||
                      (kind != QLatin1String("qif") && OfxReader::looksLikeOfx(bytes));
     if (ofx) {
@@ -132,6 +146,7 @@ FileReading FileImport::read(const QByteArray &bytes, const QString &suffix, con
         } else {
             reading.kind = FileReading::Rows;
             reading.rows = std::move(ofxRows.rows);
+            reading.currency = ofxRows.currency;
         }
         return reading;
     }
@@ -155,24 +170,37 @@ FileReading FileImport::read(const QByteArray &bytes, const QString &suffix, con
         } else {
             reading.kind = FileReading::Rows;
             reading.rows = std::move(qif.rows);
+            reading.skipped = std::move(qif.skipped);
         }
         return reading;
     }
 
     reading.table = CsvTable::fromText(text);
+    return readTable(std::move(reading), progress);
+}
+
+FileReading FileImport::readTable(FileReading reading, const FileRows::Progress &progress)
+{
     if (reading.table.records.empty()) {
         reading.reason = QStringLiteral("文件中没有数据。");
         return reading;
     }
     if (std::optional<ColumnMapping> byTitles = CsvTable::headerMapping(reading.table.firstRow())) {
         bool stopped = false;
-        reading.rows = reading.table.rows(*byTitles, progress, &stopped);
+        reading.rows = reading.table.rows(*byTitles, progress, &stopped, &reading.skipped);
         reading.kind = stopped ? FileReading::Stopped : FileReading::Rows;
         reading.table = {};
         return reading;
     }
     reading.kind = FileReading::Table;
-    reading.mapping = CsvTable::guessMapping(reading.table.firstRow());
+    if (std::optional<ProfileMatch> match = StatementProfiles::match(reading.table)) {
+        reading.mapping = match->mapping;
+        reading.profile = match->profile->name;
+        reading.account.kind = match->profile->accountKind;
+        reading.account.lastDigits = match->lastDigits;
+    } else {
+        reading.mapping = reading.table.guessMapping(reading.table.findHeader());
+    }
     return reading;
 }
 
@@ -200,7 +228,7 @@ FileReading FileImport::open(const QString &path, const FileRows::Progress &prog
     reading = read(bytes, QFileInfo(path).suffix(), progress);
     if (reading.kind == FileReading::Table) {
         try {
-            if (std::optional<ColumnMapping> remembered = rememberedMapping(reading.table))
+            if (std::optional<ColumnMapping> remembered = rememberedMapping(reading.table, reading.mapping.headerLine))
                 reading.mapping = *remembered;
         } catch (const StoreError &) {
             // Without the remembered choice the guess stands.
@@ -209,17 +237,17 @@ FileReading FileImport::open(const QString &path, const FileRows::Progress &prog
     return reading;
 }
 
-std::optional<ColumnMapping> FileImport::rememberedMapping(const CsvTable &table)
+std::optional<ColumnMapping> FileImport::rememberedMapping(const CsvTable &table, int headerLine)
 {
     const int columns = table.columnCount();
     Schema::createImportMappings(data_.database());
     for (bool header : {true, false}) {
         Statement st = data_.query(QStringLiteral("select 对应 from 导入列对应 where 表头=?"),
-                                   {CsvTable::mappingKey(table.firstRow(), header, columns)});
+                                   {CsvTable::mappingKey(table.rowAt(headerLine), header, columns)});
         if (!st.step())
             continue;
         const std::optional<ColumnMapping> mapping = ColumnMapping::fromText(st.text(0));
-        if (!mapping || mapping->header != header)
+        if (!mapping || mapping->header != header || (header && mapping->headerLine != headerLine))
             continue;
         if (std::all_of(mapping->columns.begin(), mapping->columns.end(), [&](int c) { return c < columns; }))
             return mapping;
@@ -231,10 +259,12 @@ void FileImport::rememberMapping(const CsvTable &table, const ColumnMapping &map
 {
     Schema::createImportMappings(data_.database());
     data_.exec(QStringLiteral("insert or replace into 导入列对应 (表头, 对应) values (?, ?)"),
-               {CsvTable::mappingKey(table.firstRow(), mapping.header, table.columnCount()), mapping.toText()});
+               {CsvTable::mappingKey(table.rowAt(mapping.headerLine), mapping.header, table.columnCount()),
+                mapping.toText()});
 }
 
-std::vector<DuplicateMark> FileImport::duplicates(const std::vector<ImportRow> &rows, int accountSet)
+std::vector<DuplicateMark> FileImport::duplicates(const std::vector<ImportRow> &rows, int accountSet,
+                                                  const std::vector<RowNote> &notes)
 {
     std::vector<DuplicateMark> marks(rows.size());
     std::vector<std::optional<EntryKey>> keys(rows.size());
@@ -268,18 +298,39 @@ std::vector<DuplicateMark> FileImport::duplicates(const std::vector<ImportRow> &
     if (firstRow.isEmpty())
         return marks;
 
+    // Rows of a statement that name their counterparty, by day and amount: the same
+    // payment may stand in the books a day earlier or later, from another statement.
+    QMultiHash<DayAmount, size_t> named;
+    for (size_t i = 0; i < rows.size() && i < notes.size(); ++i)
+        if (keys[i] && !notes[i].counterparty.isEmpty() && notes[i].kind != FileRow::Transfer)
+            named.insert({keys[i]->day, keys[i]->amount}, i);
+
     QSet<EntryKey> stored;
-    Statement st = data_.query(QStringLiteral("select data, t5, t1, content from jizhang "
+    const qint64 margin = named.isEmpty() ? 0 : 1;
+    Statement st = data_.query(QStringLiteral("select data, t5, t1, content, t3 from jizhang "
                                               "where muluID=? and data>=? and data<=?"),
-                               {accountSet, Dates::storedDate(QDate::fromJulianDay(from)),
-                                Dates::storedDate(QDate::fromJulianDay(until))});
+                               {accountSet, Dates::storedDate(QDate::fromJulianDay(from - margin)),
+                                Dates::storedDate(QDate::fromJulianDay(until + margin))});
     const std::string_view incomeKind = "收入";
     while (st.step()) {
         const std::optional<qint64> day = storedDay(st.utf8(0));
         if (!day)
             continue;
         const std::optional<Money> amount = Money::fromStored(st.utf8(1));
-        if (!amount || !dayAmounts.contains({*day, amount->units()}))
+        if (!amount)
+            continue;
+        if (!named.isEmpty()) {
+            for (qint64 d = *day - 1; d <= *day + 1; ++d) {
+                for (auto it = named.constFind({d, amount->units()}); it != named.constEnd() && it.key() == DayAmount{d, amount->units()}; ++it) {
+                    const size_t i = *it;
+                    const bool income = st.utf8(2) == incomeKind;
+                    if (marks[i].kind == DuplicateMark::None && keys[i]->income == income && st.text(4) == rows[i].method &&
+                        st.text(3).contains(notes[i].counterparty))
+                        marks[i] = {DuplicateMark::Moved, 0};
+                }
+            }
+        }
+        if (!dayAmounts.contains({*day, amount->units()}))
             continue;
         EntryKey key{*day, amount->units(), st.utf8(2) == incomeKind, storedSummary(st.text(3))};
         if (firstRow.contains(key))
@@ -300,4 +351,114 @@ std::vector<ImportRow> FileImport::previewRows(std::vector<FileRow> rows)
                            std::move(row.expense), std::move(row.method), std::move(row.handler),
                            std::move(row.summary)});
     return preview;
+}
+
+namespace {
+
+// The last four digits a payment method's text ends in: "招商银行储蓄卡(1234)".
+QString lastDigitsOf(const QString &text)
+{
+    static const QRegularExpression digits(QStringLiteral(R"((\d{4})\D{0,2}$)"));
+    const QRegularExpressionMatch m = digits.match(text.trimmed());
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
+} // namespace
+
+StatementPreview FileImport::preview(std::vector<FileRow> rows, int accountSet, const QString &account, bool statement)
+{
+    StatementPreview preview;
+    const std::vector<ImportRule> rules = ImportRules(data_).all();
+    const QHash<QString, QString> history = ImportRules(data_).history(accountSet);
+    Accounts accounts(data_);
+    // The account each payment method's text stands for, found once per text.
+    QHash<QString, QString> found;
+    auto accountOf = [&](const QString &text) -> QString {
+        const QString key = text.trimmed();
+        if (key.isEmpty())
+            return {};
+        const auto at = found.constFind(key);
+        if (at != found.constEnd())
+            return *at;
+        QString name;
+        if (std::optional<Account> a = accounts.byName(accountSet, key)) {
+            name = a->name;
+        } else if (const QString digits = lastDigitsOf(key); !digits.isEmpty()) {
+            if (std::optional<Account> byDigits = accounts.find(accountSet, {QString(), QString(), digits}))
+                name = byDigits->name;
+        }
+        found.insert(key, name);
+        return name;
+    };
+
+    preview.rows.reserve(rows.size());
+    preview.notes.reserve(rows.size());
+    for (FileRow &row : rows) {
+        RowNote note;
+        note.kind = row.kind;
+        note.counterparty = row.counterparty;
+        const QString named = accountOf(row.method);
+        if (row.kind == FileRow::Transfer) {
+            row.item = Transfers::kind();
+            note.otherAccount = named != account ? named : QString();
+            row.method = account;
+            const bool in = !row.income.isEmpty();
+            note.text = note.otherAccount.isEmpty()
+                            ? QStringLiteral("转账：对方账户“%1”不在账户中，保存时跳过").arg(row.otherAccount)
+                            : QStringLiteral("转账：%1 → %2").arg(in ? note.otherAccount : account,
+                                                                 in ? account : note.otherAccount);
+        } else {
+            // A purchase paid with a card through the wallet moved the card's money.
+            row.method = !named.isEmpty() ? named : !account.isEmpty() ? account : row.method;
+            if (row.kind == FileRow::Refund) {
+                note.text = QStringLiteral("退款");
+            } else if (statement || row.item.trimmed().isEmpty()) {
+                const QString text = row.counterparty.isEmpty() ? row.summary : row.counterparty + u' ' + row.summary;
+                if (const ImportRule *rule = ImportRules::match(rules, text)) {
+                    row.item = rule->item;
+                    if (!rule->method.isEmpty())
+                        row.method = rule->method;
+                    note.text = QStringLiteral("规则：%1 → %2").arg(rule->words, rule->item);
+                    ++preview.filled;
+                } else {
+                    const QString who = row.counterparty.isEmpty() ? ImportRules::counterpartyOf(row.summary)
+                                                                   : row.counterparty;
+                    const auto used = who.isEmpty() ? history.constEnd() : history.constFind(who);
+                    if (used != history.constEnd()) {
+                        row.item = *used;
+                        note.text = QStringLiteral("以前的记录：%1 → %2").arg(who, *used);
+                        ++preview.filled;
+                    }
+                }
+            }
+        }
+        preview.rows.push_back({row.number, std::move(row.date), std::move(row.item), std::move(row.income),
+                                std::move(row.expense), std::move(row.method), std::move(row.handler),
+                                std::move(row.summary)});
+        preview.notes.push_back(std::move(note));
+    }
+    return preview;
+}
+
+namespace {
+
+QString accountKey(const QString &profile, const AccountHint &hint)
+{
+    return QStringLiteral("账户|%1|%2").arg(profile, hint.lastDigits);
+}
+
+} // namespace
+
+QString FileImport::rememberedAccount(const QString &profile, const AccountHint &hint)
+{
+    Schema::createImportMappings(data_.database());
+    Statement st = data_.query(QStringLiteral("select 对应 from 导入列对应 where 表头=?"), {accountKey(profile, hint)});
+    return st.step() ? st.text(0) : QString();
+}
+
+void FileImport::rememberAccount(const QString &profile, const AccountHint &hint, const QString &account)
+{
+    Schema::createImportMappings(data_.database());
+    data_.exec(QStringLiteral("insert or replace into 导入列对应 (表头, 对应) values (?, ?)"),
+               {accountKey(profile, hint), account});
 }

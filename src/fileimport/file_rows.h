@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <functional>
@@ -14,7 +16,24 @@
 struct FileRow {
     int number = 0;
     QString date, item, income, expense, method, handler, summary;
+    // What a statement says beyond the seven cells: the line the row stands on (from 1,
+    // 0 when not known), the other side of the payment, and what kind of row it is.
+    enum Kind { Entry, Refund, Transfer };
+    Kind kind = Entry;
+    int line = 0;
+    QString counterparty;
+    // Transfer: the other account as the statement names it ("招商银行储蓄卡(1234)").
+    QString otherAccount;
 };
+
+// A line of a file that gives no row, and why ("交易关闭", "说明行", ...).
+struct SkippedLine {
+    int line = 0;
+    QString reason;
+};
+
+// Which comes first in dates like 02/03/2024; Auto: found from the file's dates.
+enum class DateOrder { Auto, MonthFirst, DayFirst };
 
 // What every reader of bank and spreadsheet files shares.
 namespace FileRows {
@@ -31,7 +50,7 @@ using Progress = std::function<bool(qint64 done, qint64 total)>;
 struct AmountCells {
     QString income, expense;
     bool text = false;  // the cell is kept as it stands: it is no amount
-    static AmountCells fromSigned(QStringView text);
+    static AmountCells fromSigned(QStringView text, bool decimalComma = false);
     bool isText() const { return text; }
 };
 
@@ -39,6 +58,28 @@ struct AmountCells {
 std::optional<QString> storedDate(QStringView text);
 // A date cell: the stored form "yyyy-mm-dd" when the text reads as a date, else the text.
 QString dateCell(QStringView text);
+// An amount in the forms statements write it: a sign, "(12.00)" or a trailing "-" for
+// negative, "¥"/"￥"/"元"/"RMB"/"CNY" around it, thousands grouped by commas (by points or
+// blanks when the decimal mark is a comma, "-1.234,56"). The magnitude as stored and
+// whether it is negative; nothing for a text that is no amount.
+struct SignedAmount {
+    bool negative = false;
+    QString magnitude;
+};
+std::optional<SignedAmount> readAmount(QStringView text, bool decimalComma = false);
+// True when the amounts of a column write their decimals after a comma throughout
+// ("63,89", "1.234,50"): some do, and none has a decimal point.
+bool usesDecimalComma(const QStringList &cells);
+
+// A date in the forms statements write it, with or without a time: the forms the paste
+// reads (year first), dd/mm/yyyy, mm/dd/yyyy, dd.mm.yyyy, two-digit years (2000 to 2049
+// below 50), and a month and day without a year ("12/29", "12月29日"), which take `year`
+// (nothing when it is 0). A first number above 12 is a day whatever the order says.
+std::optional<QDate> readDate(QStringView text, DateOrder order, int year = 0);
+// The order a column of dates settles (a first number above 12 says day first, a second
+// one month first); Auto when none settles it.
+DateOrder dateOrderOf(const QStringList &dates);
+
 // The "摘要" of a payee (or a name) and a memo: both, joined by " - ", or the one that is
 // there; a memo that repeats the name is not written twice.
 QString summaryOf(const QString &name, const QString &memo);

@@ -100,6 +100,30 @@ QByteArray leaf(const QByteArray &bytes, const QByteArray &lower, const char *ta
     return bytes.mid(begin, end - begin).trimmed();
 }
 
+// The file with each CDATA section (OFX 2.x names and memos may be written so) as
+// ordinary text: its characters that mark up escaped, for libofx and for leaf().
+QByteArray withoutCdata(const QByteArray &bytes)
+{
+    if (!bytes.contains("<![CDATA["))
+        return bytes;
+    QByteArray out;
+    out.reserve(bytes.size());
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype open = bytes.indexOf("<![CDATA[", from);
+        const qsizetype close = open < 0 ? -1 : bytes.indexOf("]]>", open + 9);
+        if (close < 0)
+            break;
+        out += QByteArrayView(bytes).sliced(from, open - from);
+        QByteArray inner = bytes.mid(open + 9, close - open - 9);
+        inner.replace('&', "&amp;").replace('<', "&lt;").replace('>', "&gt;");
+        out += inner;
+        from = close + 3;
+    }
+    out += QByteArrayView(bytes).sliced(from);
+    return out;
+}
+
 std::vector<Element> elements(const QByteArray &bytes)
 {
     const QByteArray lower = bytes.toLower();
@@ -245,9 +269,10 @@ bool looksLikeOfx(const QByteArray &bytes)
     return start.contains("OFXHEADER") || start.contains("<OFX>");
 }
 
-Reading read(const QByteArray &bytes, const FileRows::Progress &progress)
+Reading read(const QByteArray &original, const FileRows::Progress &progress)
 {
     Reading reading;
+    const QByteArray bytes = withoutCdata(original);
     const QString broken = QStringLiteral("文件不是有效的 OFX 文件，或已损坏。");
     if (!looksLikeOfx(bytes)) {
         reading.error = QStringLiteral("文件不是 OFX 格式（没有 OFX 文件头）。");
@@ -298,6 +323,15 @@ Reading read(const QByteArray &bytes, const FileRows::Progress &progress)
         }
     }
     FileRows::number(reading.rows);
+    // The statement's currency, when it is not the yuan the books are kept in, is named
+    // in every row it gives.
+    const QByteArray lower = bytes.toLower();
+    const QString currency = QString::fromLatin1(leaf(bytes, lower, "<curdef>", 0, bytes.size())).toUpper();
+    if (!currency.isEmpty() && currency != QLatin1String("CNY") && currency != QLatin1String("RMB")) {
+        reading.currency = currency;
+        for (FileRow &row : reading.rows)
+            row.summary += QStringLiteral("（%1）").arg(currency);
+    }
     return reading;
 }
 

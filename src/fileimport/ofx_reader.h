@@ -10,7 +10,8 @@
 // Open Financial Exchange statements (OFX and QFX, 1.x SGML and 2.x XML), read with libofx.
 //
 // Each statement transaction (STMTTRN) becomes a row: the date posted, the signed amount,
-// and the name (or payee) and memo into "摘要". libofx checks the file against the OFX
+// and the name (or payee) and memo into "摘要" (CDATA sections kept). A statement in
+// another currency than the yuan says so (Reading::currency) and names it in every summary. libofx checks the file against the OFX
 // rules and says which transactions it holds; their texts are taken from the file itself,
 // each paired with what libofx read by its place and its FITID. libofx would hand the
 // amounts over as binary fractions, read an amount that is no number as 0, move the dates
@@ -26,6 +27,7 @@ struct Reading {
     std::vector<FileRow> rows;
     QString error;         // why nothing could be read; empty when rows were read
     bool stopped = false;  // the progress callback stopped the reading
+    QString currency;      // the statement's currency (CURDEF) when it is not CNY: "USD"
 };
 Reading read(const QByteArray &bytes, const FileRows::Progress &progress = {});
 

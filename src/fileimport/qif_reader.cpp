@@ -47,6 +47,17 @@ QString categoryOf(const QString &text)
     return (slash < 0 ? text : text.left(slash)).trimmed();
 }
 
+// Lines some programs write above or between the records: "# exported by ...", "// ...".
+bool isComment(QStringView line) { return line.startsWith(u'#') || line.startsWith(QLatin1String("//")); }
+
+// The record that gives an account its balance on the day it starts: payee "Opening
+// Balance" (its category is the account itself, "[Checking]").
+bool isOpeningBalance(const QString &payee)
+{
+    const QString p = payee.trimmed();
+    return p.compare(QLatin1String("Opening Balance"), Qt::CaseInsensitive) == 0 || p == QStringLiteral("期初余额");
+}
+
 } // namespace
 
 std::optional<QDate> readDate(QStringView text, DayOrder order)
@@ -74,25 +85,14 @@ std::optional<QDate> readDate(QStringView text, DayOrder order)
 
 DayOrder dayOrder(const QStringList &dates)
 {
-    bool dayFirst = false, monthFirst = false;
-    for (const QString &d : dates) {
-        const QRegularExpressionMatch m = shortDate().match(d);
-        if (!m.hasMatch())
-            continue;
-        const int a = m.capturedView(1).toInt(), b = m.capturedView(2).toInt();
-        if (a > 12 && b <= 12)
-            dayFirst = true;
-        else if (b > 12 && a <= 12)
-            monthFirst = true;
-    }
-    return dayFirst && !monthFirst ? DayOrder::DayFirst : DayOrder::MonthFirst;
+    return FileRows::dateOrderOf(dates) == DateOrder::DayFirst ? DayOrder::DayFirst : DayOrder::MonthFirst;
 }
 
 bool looksLikeQif(QStringView text)
 {
     for (QStringView line : text.split(u'\n')) {
         line = line.trimmed();
-        if (line.isEmpty())
+        if (line.isEmpty() || isComment(line))
             continue;
         for (const char *start : {"!Type:", "!Account", "!Option", "!Clear"})
             if (line.startsWith(QLatin1String(start), Qt::CaseInsensitive))
@@ -101,6 +101,8 @@ bool looksLikeQif(QStringView text)
     }
     return false;
 }
+
+QString openingBalanceReason() { return QStringLiteral("期初余额（不是收入；请在“账户”中填写账户的期初余额）"); }
 
 Reading read(const QString &text)
 {
@@ -115,7 +117,7 @@ Reading read(const QString &text)
     Transaction current;
     for (QStringView line : QStringView(text).split(u'\n')) {
         line = line.trimmed();
-        if (line.isEmpty())
+        if (line.isEmpty() || isComment(line))
             continue;
         if (line[0] == u'!') {
             // "!Option:..." and "!Clear:..." switch settings, not sections.
@@ -182,6 +184,10 @@ Reading read(const QString &text)
         reading.rows.push_back(std::move(row));
     };
     for (const Transaction &t : transactions) {
+        if (t.splits.empty() && isOpeningBalance(t.payee)) {
+            reading.skipped.push_back({0, openingBalanceReason()});
+            continue;
+        }
         if (t.splits.empty()) {
             add(t, t.category, t.amount, t.memo);
             continue;
@@ -190,7 +196,7 @@ Reading read(const QString &text)
             add(t, s.category, s.amount, s.memo.isEmpty() ? t.memo : s.memo);
     }
     FileRows::number(reading.rows);
-    if (reading.rows.empty())
+    if (reading.rows.empty() && reading.skipped.empty())
         reading.error = QStringLiteral("文件中没有银行、现金或信用卡账户的交易记录。");
     return reading;
 }

@@ -16,7 +16,8 @@
 // become rows: D the date, T (or U) the signed amount, P the payee and M the memo into
 // "摘要", L the category into "项目" (without its "/class"). A transaction with split lines
 // (S category, E memo, $ amount) gives one row per split, its memo in place of M.
-// Investment, category, class, memorised and account-list sections are passed over.
+// Investment, category, class, memorised and account-list sections are passed over, and
+// comment lines ("# ...", "// ...") wherever they stand.
 namespace QifReader {
 
 // Which comes first in dates of the form 1/2/2024.
@@ -32,8 +33,13 @@ DayOrder dayOrder(const QStringList &dates);
 // True when the text starts as a QIF file does ("!Type:", "!Account", "!Option").
 bool looksLikeQif(QStringView text);
 
+// The opening balance record (payee "Opening Balance", or the account itself as the
+// category) is no income: it is left out, with this reason.
+QString openingBalanceReason();
+
 struct Reading {
     std::vector<FileRow> rows;
+    std::vector<SkippedLine> skipped;  // the opening balance
     QString error;  // why nothing could be read; empty when rows were read
 };
 Reading read(const QString &text);

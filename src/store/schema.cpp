@@ -129,6 +129,16 @@ CREATE TABLE IF NOT EXISTS 导入列对应 (
     对应 TEXT);
 )SQL";
 
+// Version 9: the batch import's rules: a statement row whose counterparty or summary
+// holds the words goes to the item (and, when given, the payment method).
+const char *const CreateImportRules = R"SQL(
+CREATE TABLE IF NOT EXISTS 导入规则 (
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    包含 TEXT NOT NULL UNIQUE,
+    项目 TEXT NOT NULL,
+    收支方式 TEXT NOT NULL DEFAULT '');
+)SQL";
+
 // Version 5: deleted ledger entries wait in a table of their own, so that every query of
 // jizhang stays as it is. A bin row keeps the entry's id and fields, its account set and
 // the time it was deleted ("yyyy-mm-dd hh:nn:ss"); the bin lists by account set, newest
@@ -228,6 +238,7 @@ void create(Database &db)
         createImportMappings(db);
         db.execute(QString::fromUtf8(CreateBin));
         AccountTables::create(db);
+        db.execute(QString::fromUtf8(CreateImportRules));
         PlanningTables::create(db);
         insertSeedRows(db);
         db.execute(QStringLiteral("PRAGMA user_version = %1").arg(Version));
@@ -280,6 +291,9 @@ void migrate(Database &db, int fromVersion)
         AccountTables::create(db);
         AccountTables::markAllStale(db);
     }
+    // Version 9 added the batch import's rules.
+    if (fromVersion < 9)
+        db.execute(QString::fromUtf8(CreateImportRules));
     // Version 10 added budgets and recurring entries (see PlanningTables).
     if (fromVersion < 10)
         PlanningTables::create(db);

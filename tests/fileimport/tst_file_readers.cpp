@@ -1,6 +1,7 @@
 #include "export/ledger_export.h"
 #include "fileimport/file_import.h"
 #include "fileimport/qif_reader.h"
+#include "import_files.h"
 #include "support/test_folder.h"
 
 #include <QDir>
@@ -26,15 +27,6 @@ QStringList joined(const std::vector<FileRow> &rows)
     for (const FileRow &r : rows)
         out << joined(r);
     return out;
-}
-
-QString writeFile(const QString &folder, const QString &name, const QByteArray &bytes)
-{
-    const QString path = QDir(folder).filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
 }
 
 const QByteArray Ofx1 = "OFXHEADER:100\r\nDATA:OFXSGML\r\nVERSION:102\r\nSECURITY:NONE\r\nENCODING:USASCII\r\n"
@@ -103,7 +95,7 @@ void FileReadersTest::readsFiles_data()
                "2008年03月05日,工资,\"1,200.50\",,银行卡,本人,\"三月, \"\"全勤\"\"\r\n奖\"\r\n"
                "2008-3-6,餐饮,,12,现金,本人,午饭\r\n")
         << "csv"
-        << QStringList{"2008-03-05|工资|1,200.50||银行卡|本人|三月, \"全勤\"\r\n奖", "2008-03-06|餐饮||12|现金|本人|午饭"};
+        << QStringList{"2008-03-05|工资|1200.50||银行卡|本人|三月, \"全勤\"\r\n奖", "2008-03-06|餐饮||12|现金|本人|午饭"};
     QTest::newRow("UTF-8 with BOM, titles in another order, tabs")
         << QByteArray("\xEF\xBB\xBF") + QStringLiteral("No.\t摘要\t日  期\t支出\n1\t地铁\t2024/1/5\t3\n2\t坏日期\t2024/13/5\t4\n").toUtf8()
         << "txt" << QStringList{"2024-01-05|||3|||地铁", "2024/13/5|||4|||坏日期"};
@@ -120,12 +112,19 @@ void FileReadersTest::readsFiles_data()
         << QStringList{"2024-01-13|||5|||早餐", "2024-03-02|||6|||午餐", "soon|||7|||"};
     QTest::newRow("OFX 1.x, code page 1252: the bank's own date, comma point, a bad amount kept")
         << Ofx1 << "qfx"
-        << QStringList{"2024-01-07|||12.50|||Coffee shop - Latte & cake", "2024-01-08||1234.56||||Salary Café",
-                       "2024-01-09||abc||||Broken"};
+        << QStringList{"2024-01-07|||12.50|||Coffee shop - Latte & cake（USD）", "2024-01-08||1234.56||||Salary Café（USD）",
+                       "2024-01-09||abc||||Broken（USD）"};
     QTest::newRow("OFX 2.x XML, credit card, Chinese")
         << ofx2(ofx2Transaction("a", "20240105120000[+8:CST]", "-88.00", "超市 &amp; 便利店", "日用品") +
                 ofx2Transaction("b", "20240106", "+5000", "退款"))
         << "ofx" << QStringList{"2024-01-05|||88.00|||超市 & 便利店 - 日用品", "2024-01-06||5000||||退款"};
+    QTest::newRow("OFX 2.x, CDATA names and memos")
+        << ofx2(ofx2Transaction("c", "20240107", "-9.90", "<![CDATA[A&B <小店>]]>", "<![CDATA[早饭]]>"))
+        << "ofx" << QStringList{"2024-01-07|||9.90|||A&B <小店> - 早饭"};
+    QTest::newRow("QIF, a comment first, the opening balance left out")
+        << QByteArray("# sample data, made up\n!Type:Bank\nD01/01'24\nT1,000.00\nPOpening Balance\nL[Checking]\n^\n"
+                      "D01/02'24\nT-5\nPShop\n^\n")
+        << "qif" << QStringList{"2024-01-02|||5|||Shop"};
 }
 
 void FileReadersTest::readsFiles()
@@ -158,6 +157,8 @@ void FileReadersTest::refusesBadFiles_data()
     QTest::newRow("text named .ofx") << QByteArray("hello") << "ofx" << "文件不是 OFX 格式（没有 OFX 文件头）。";
     QTest::newRow("OFX header, garbage after") << Ofx1.left(200) + QByteArray("<STMTTRN>\x01\x02<<<>>>") << "ofx"
                                                << "文件不是有效的 OFX 文件，或已损坏。";
+    QTest::newRow("broken workbook") << QByteArray("PK\x03\x04 not really a zip") << "xlsx"
+                                     << "文件不是有效的 Excel 工作簿（.xlsx），或已损坏。";
     QTest::newRow("OFX without transactions") << ofx2(QString()) << "ofx" << "文件中没有银行或信用卡账户的交易记录。";
 }
 
@@ -186,7 +187,8 @@ void FileReadersTest::signedAmounts_data()
     QTest::newRow("comma not grouping") << "1,5" << "1,5" << "";
     QTest::newRow("two signs") << "--5" << "" << "--5";
     QTest::newRow("sign inside parentheses") << "(-5)" << "" << "(-5)";
-    QTest::newRow("unit") << "12元" << "12元" << "";
+    QTest::newRow("unit") << "12元" << "12" << "";
+    QTest::newRow("no number") << "十二元" << "十二元" << "";
     QTest::newRow("empty") << " " << "" << "";
 }
 
@@ -231,7 +233,7 @@ void FileReadersTest::bankCsvIsMappedAndRemembered()
     const QByteArray bank = gbk("交易日期;交易金额;余额;对方户名;备注\r\n"
                                 "2024-01-05 09:30:00;-1,200.00;10.00;房东;房租\r\n"
                                 "2024-01-06;+300;310;公司;\r\n");
-    const QString path = writeFile(t.path(), "bank.csv", bank);
+    const QString path = ImportFiles::write(t.path(), "bank.csv", bank);
     FileImport files(t.data);
     FileReading reading = files.open(path);
     QCOMPARE(reading.kind, FileReading::Table);
@@ -251,8 +253,8 @@ void FileReadersTest::bankCsvIsMappedAndRemembered()
     QCOMPARE(ColumnMapping::fromText(chosen.toText()), std::optional<ColumnMapping>(chosen));
     QVERIFY(!ColumnMapping::fromText(QStringLiteral("1|0,1")));
     files.rememberMapping(reading.table, chosen);
-    QCOMPARE(files.open(writeFile(t.path(), "next.csv", bank + gbk("2024-01-07;-1;9;店;\r\n"))).mapping, chosen);
-    QCOMPARE(files.open(writeFile(t.path(), "other.csv", gbk("日期;金额\r\n2024-1-5;1\r\n"))).mapping[ImportField::Summary],
+    QCOMPARE(files.open(ImportFiles::write(t.path(), "next.csv", bank + gbk("2024-01-07;-1;9;店;\r\n"))).mapping, chosen);
+    QCOMPARE(files.open(ImportFiles::write(t.path(), "other.csv", gbk("日期;金额\r\n2024-1-5;1\r\n"))).mapping[ImportField::Summary],
              -1);
 
     // Without a header, the cells say which column is which.
@@ -321,7 +323,7 @@ void FileReadersTest::duplicatesAreMarked()
                                                      "2024-01-06,,7.0,地铁\r\n"             // same as No. 3
                                                      "2024-01-05,,12.50,午饭\r\n"           // other summary
                                                      "2024-13-05,,7,地铁\r\n"               // no date
-                                                     "2024-01-06,,7元,地铁\r\n"),           // no amount
+                                                     "2024-01-06,,七,地铁\r\n"),            // no amount
                                                  "csv");
     const std::vector<ImportRow> rows = FileImport::previewRows(reading.rows);
     QList<int> kinds, earlier;

@@ -74,8 +74,9 @@ void ImportWindowTest::openFileFillsThePreview()
     click(&import, "Command5");
     QCOMPARE(t.prompt.shown.first().kind, QStringLiteral("open"));
     QCOMPARE(t.prompt.shown.first().title, QStringLiteral("打开要导入的文件"));
-    QCOMPARE(t.prompt.shown.first().text, QStringLiteral("所有支持的文件|*.csv;*.txt;*.tsv;*.qif;*.ofx;*.qfx|"
-                                                         "CSV 文件|*.csv;*.txt;*.tsv|QIF 文件|*.qif|OFX 文件|*.ofx;*.qfx"));
+    QCOMPARE(t.prompt.shown.first().text,
+             QStringLiteral("所有支持的文件|*.csv;*.txt;*.tsv;*.xlsx;*.qif;*.ofx;*.qfx|CSV 文件|*.csv;*.txt;*.tsv|"
+                            "Excel 工作簿|*.xlsx|QIF 文件|*.qif|OFX 文件|*.ofx;*.qfx"));
     QCOMPARE(t.prompt.lastText(), QStringLiteral("无法读取文件“%1”：\r\n文件是空的。")
                                       .arg(QDir::toNativeSeparators(QDir(t.path()).filePath("empty.csv"))));
     QCOMPARE(list->rowCount(), 1);
@@ -125,7 +126,7 @@ void ImportWindowTest::openFileFillsThePreview()
     click(&import, "Command4");
     QCOMPARE(t.prompt.shown[1].title, QStringLiteral("问题"));
     QCOMPARE(t.prompt.shown[1].text, QStringLiteral("有 1 条记录可能已经导入过，是否一并保存？"));
-    QCOMPARE(t.prompt.lastText(), QStringLiteral("批量导入财务数据成功！共导入 2 条记录。"));
+    QCOMPARE(t.prompt.lastText(), QStringLiteral("共导入 2 条记录，跳过 1 条（可能重复 1 条）。"));
     QCOMPARE(entries(t.data), qint64(3));
     QCOMPARE(list->rowCount(), 1);
     QCOMPARE(list->cell(0, 0), QStringLiteral("1"));

@@ -23,6 +23,7 @@ const QList<Arrow> AllowedArrows = {
     {"reports", "export"},     // 收支报表 and 帐务统计 print and export through the export's pages
     {"export", "ledger"},      // the export writes the entries of the list on show
     {"fileimport", "ledger"},  // the batch import stores ledger entries
+    {"fileimport", "accounts"},  // a statement lands in its account
     {"diary", "info"},         // the diary names the product in its window
     {"reports", "budgets"},    // 收支报表 sets the budgets against the ledger's sums; the status bar and the
                                // editor's word about a budget come from the same figures

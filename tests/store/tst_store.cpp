@@ -214,6 +214,12 @@ void StoreTest::fileOfSameTablesWithoutVersionIsTakenOver()
     t.data.OpenDataFile();
     QCOMPARE(count(t.data, QStringLiteral("select count(*) from sqlite_master where name='Tables_muluID_res'")), 0);
     QCOMPARE(count(t.data, QStringLiteral("select count(*) from sqlite_master where name='Tables_muluID_res_dates'")), 1);
+
+    // A file of version 8 gains the batch import's rules.
+    t.data.database().execute(QStringLiteral("drop table 导入规则; PRAGMA user_version = 8"));
+    t.data.close();
+    t.data.OpenDataFile();
+    QCOMPARE(count(t.data, QStringLiteral("select count(*) from sqlite_master where name='导入规则'")), 1);
 }
 
 void StoreTest::operationsSeeEachOthersChangesAcrossReopening()
