@@ -10,6 +10,7 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 
 namespace {
@@ -83,6 +85,12 @@ EntryEditor::EntryEditor(const AppContext &context, QWidget *parent)
     entryItem_->setObjectName(QStringLiteral("Label2"));
     entryItem_->setVisible(false);
 
+    added_ = new QLabel(this);
+    added_->setObjectName(QStringLiteral("Label3"));
+    added_->setAccessibleName(QStringLiteral("添加结果"));
+    added_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    added_->setMinimumHeight(added_->fontMetrics().height());  // the window keeps its size
+
     saveButton_ = new QPushButton(QStringLiteral("添  加"), this);
     saveButton_->setObjectName(QStringLiteral("Command1"));
     closeButton_ = new QPushButton(QStringLiteral("关  闭"), this);
@@ -117,6 +125,7 @@ EntryEditor::EntryEditor(const AppContext &context, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(entryItem_);
+    layout->addWidget(added_);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -128,6 +137,14 @@ EntryEditor::EntryEditor(const AppContext &context, QWidget *parent)
     connect(saveButton_, &QPushButton::clicked, this, &EntryEditor::save);
     connect(closeButton_, &QPushButton::clicked, this, &QDialog::reject);
 
+    clock_ = [] {
+        static QElapsedTimer since = [] {
+            QElapsedTimer t;
+            t.start();
+            return t;
+        }();
+        return since.elapsed();
+    };
     LoadData();
 }
 
@@ -222,8 +239,20 @@ LedgerEntry EntryEditor::entryFromControls() const
     return entry;
 }
 
+QString EntryEditor::addedText(const LedgerEntry &entry)
+{
+    return QStringLiteral("已添加：%1 %2 %3")
+        .arg(entry.date, entry.item.trimmed().isEmpty() ? entry.kind : entry.item, entry.amount);
+}
+
 void EntryEditor::save()
 {
+    // Another press while one is handled, or just after an add, adds nothing: a double-click
+    // stores one entry. Pressing again later adds another, identical one.
+    if (saving_ || (mode_ == Mode::Add && lastAdd_ && clock_() - *lastAdd_ < RepeatMs))
+        return;
+    saving_ = true;
+    const auto handled = qScopeGuard([this] { saving_ = false; });
     if (kind_->currentText().isEmpty() || amount_->text().isEmpty()) {
         context_.prompt.information(this, QStringLiteral("提示"), QStringLiteral("请选择类别以及金额，带*号是必填项！"));
         return;
@@ -243,9 +272,10 @@ void EntryEditor::save()
                                     .arg(strayDate_, Dates::entryDaysText(), Dates::storedDate(date_->date())),
                                 Prompt::Buttons::YesNo, Prompt::Answer::No) != Prompt::Answer::Yes)
         return;
-    if (mode_ == Mode::Add)
-        red();
-    else
+    if (mode_ == Mode::Add) {
+        if (red())
+            lastAdd_ = clock_();
+    } else
         EditData(context_.session.EditEntryId);
 }
 
@@ -255,6 +285,7 @@ bool EntryEditor::red()
     const int accountSet = context_.session.CurrentAccountSetId;
     if (!context_.prompt.attempt(this, [&] { entry.id = ledger_.addEntry(entry, accountSet); }))
         return false;
+    added_->setText(addedText(entry));
     emit added(entry);
     return true;
 }

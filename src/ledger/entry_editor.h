@@ -5,6 +5,9 @@
 
 #include <QDialog>
 
+#include <functional>
+#include <optional>
+
 class QComboBox;
 class QDateEdit;
 class QLabel;
@@ -38,6 +41,14 @@ public:
 
     static QString itemHint() { return QStringLiteral("请选择上一栏类别↑"); }
 
+    // Milliseconds from any fixed point; a test gives its own clock.
+    using Clock = std::function<qint64()>;
+    void setClock(Clock clock) { clock_ = std::move(clock); }
+    // A press of "添  加" this soon after an add is the same press twice (a double-click).
+    static constexpr qint64 RepeatMs = 500;
+    // "已添加：2026-11-01 居住 4500": what the last add stored.
+    static QString addedText(const LedgerEntry &entry);
+
 signals:
     // A new entry was stored.
     void added(const LedgerEntry &entry);
@@ -66,6 +77,10 @@ private:
     QLabel *entryItem_;       // Label2, hidden
     QPushButton *saveButton_; // Command1
     QPushButton *closeButton_;// Command2
+    QLabel *added_;           // Label3: what the last add stored
+    Clock clock_;
+    bool saving_ = false;
+    std::optional<qint64> lastAdd_;  // when the last add was done, by clock_
     // The stored date of the entry being modified when it is no day an entry may have;
     // cleared when another date is chosen.
     QString strayDate_;

@@ -122,8 +122,11 @@ void EntryWindowsTest::addingFromTheMainWindow()
         QTest::keyClick(text1, Qt::Key_Return);
         amount = text1->text();
         child<QPlainTextEdit>(d, "Text2")->setPlainText("奖金\n第二行");
+        qint64 now = 0;
+        static_cast<EntryEditor *>(d)->setClock([&] { return now; });
         click(d, "Command1");
-        click(d, "Command1");  // a second, identical entry
+        now += EntryEditor::RepeatMs;
+        click(d, "Command1");  // a second, identical entry, pressed again later
     });
     w.commands().button(Command::AddEntry)->trigger();
 
