@@ -283,7 +283,12 @@ bool EntryEditor::red()
 {
     LedgerEntry entry = entryFromControls();
     const int accountSet = context_.session.CurrentAccountSetId;
-    if (!context_.prompt.attempt(this, [&] { entry.id = ledger_.addEntry(entry, accountSet); }))
+    if (!context_.prompt.attempt(this, [&] {
+            DataFile::Transaction transaction(context_.data);
+            entry.id = ledger_.addEntry(entry, accountSet);
+            ledger_.keepItem(entry.kind, entry.item);
+            transaction.commit();
+        }))
         return false;
     added_->setText(addedText(entry));
     emit added(entry);
@@ -294,8 +299,14 @@ bool EntryEditor::EditData(qint64 id)
 {
     LedgerEntry entry = entryFromControls();
     entry.id = id;
-    if (!context_.prompt.onRecord(this, QStringLiteral("提示"), QStringLiteral("这条记录已经不存在！"),
-                                  [&] { return ledger_.updateEntry(entry); }))
+    if (!context_.prompt.onRecord(this, QStringLiteral("提示"), QStringLiteral("这条记录已经不存在！"), [&] {
+            DataFile::Transaction transaction(context_.data);
+            if (!ledger_.updateEntry(entry))
+                return false;
+            ledger_.keepItem(entry.kind, entry.item);
+            transaction.commit();
+            return true;
+        }))
         return false;
     emit modified(entry);
     return true;

@@ -335,6 +335,17 @@ void LedgerPane::modifyEntry(RecordList *list)
     });
     if (editor.openForModifying(*id))
         editor.exec();
+    offerNewItems();
+}
+
+void LedgerPane::offerNewItems()
+{
+    // Items typed in the editor joined the catalogue: the search panel offers them too.
+    try {
+        searchPanel_->offer(ledger_.searchChoices());
+    } catch (const StoreError &) {
+        // The lists keep what they offer.
+    }
 }
 
 void LedgerPane::addEntry()
@@ -345,6 +356,7 @@ void LedgerPane::addEntry()
         LoadTreeView();
     });
     editor.exec();
+    offerNewItems();
 }
 
 void LedgerPane::del()

@@ -100,6 +100,8 @@ private:
     // Reads a list for its query; a list that cannot be read lists nothing.
     void read(LedgerListModel *model, RecordList *list, const EntryQuery &query);
     LedgerPanels panelsOf(int tab) const;
+    // The search panel's lists take up the items the editor added to the catalogue.
+    void offerNewItems();
 
     AppContext context_;
     Ledger ledger_;

@@ -132,6 +132,19 @@ void SearchPanel::setChoices(const Ledger::Choices &choices)
     expenseItems_->addItems(choices.expenseItems);
 }
 
+void SearchPanel::offer(const Ledger::Choices &choices)
+{
+    auto add = [](QComboBox *box, const QStringList &texts) {
+        for (const QString &text : texts)
+            if (box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0)
+                box->addItem(text);
+    };
+    add(handlers_, choices.handlers);
+    add(methods_, choices.methods);
+    add(incomeItems_, choices.incomeItems);
+    add(expenseItems_, choices.expenseItems);
+}
+
 void SearchPanel::resetDates()
 {
     const QDate today = QDate::currentDate();

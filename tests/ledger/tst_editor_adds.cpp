@@ -1,4 +1,6 @@
+#include "app/main_window.h"
 #include "ledger/entry_editor.h"
+#include "ledger/ledger.h"
 #include "support/test_folder.h"
 
 #include <QComboBox>
@@ -8,6 +10,7 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "support/modal.h"
 #include "support/test_main.h"
 
 namespace {
@@ -34,6 +37,7 @@ class EditorAddsTest : public QObject {
     Q_OBJECT
 private slots:
     void oneEntryPerPressAndALineSayingWhat();
+    void typedItemsJoinTheCatalogue();
 };
 
 // A double-click on "添  加", or a press while the last one is still handled, stores one
@@ -85,6 +89,62 @@ void EditorAddsTest::oneEntryPerPressAndALineSayingWhat()
     QTest::mouseClick(add, Qt::LeftButton);
     QCOMPARE(count(t.data, QStringLiteral("select count(*) from jizhang")), qint64(4));
     QCOMPARE(said->text(), QStringLiteral("已添加：2026-11-01 支出 12.5"));  // no item: the kind
+}
+
+// An item typed in the editor joins the catalogue under its kind when the entry is saved,
+// by adding or by modifying; the editor's list, the catalogue's tree and the search panel
+// offer it from then on. Known items, blanks and kinds that are no root add nothing.
+void EditorAddsTest::typedItemsJoinTheCatalogue()
+{
+    TestFolder t;
+    t.loginAsAdmin();
+    const QString items = QStringLiteral("select count(*) from mulu where class='收支项目' and parent=? and content=?");
+    MainWindow w(t.context);
+    auto *searchExpense = w.findChild<QComboBox *>(QStringLiteral("Combo3"));
+    QCOMPARE(searchExpense->findText(QStringLiteral("医疗")), -1);
+
+    whenModal([&](QDialog *d) {
+        auto *editor = static_cast<EntryEditor *>(d);
+        qint64 now = 0;
+        editor->setClock([&] { return now += 1000; });
+        auto *add = d->findChild<QPushButton *>(QStringLiteral("Command1"));
+        for (const char *item : {"医疗", "医疗", "居住", "   "}) {
+            fill(d, QStringLiteral("支出"), QString::fromUtf8(item));
+            QTest::mouseClick(add, Qt::LeftButton);
+        }
+        fill(d, QStringLiteral("收入"), QStringLiteral("稿费"));
+        QTest::mouseClick(add, Qt::LeftButton);
+        // Choosing the kind again lists what joined.
+        fill(d, QStringLiteral("支出"), QString());
+        auto *itemBox = d->findChild<QComboBox *>(QStringLiteral("Combo2"));
+        QCOMPARE(itemBox->itemText(itemBox->count() - 1), QStringLiteral("医疗"));
+    });
+    w.commands().button(Command::AddEntry)->trigger();
+    QCOMPARE(count(t.data, QStringLiteral("select count(*) from jizhang")), qint64(5));
+    QCOMPARE(count(t.data, items, {QStringLiteral("e7_"), QStringLiteral("医疗")}), qint64(1));
+    QCOMPARE(count(t.data, items, {QStringLiteral("e7_"), QStringLiteral("居住")}), qint64(1));
+    QCOMPARE(count(t.data, items, {QStringLiteral("e1_"), QStringLiteral("稿费")}), qint64(1));
+    QCOMPARE(count(t.data, QStringLiteral("select count(*) from mulu where trim(content)=''")), qint64(0));
+    // Its key is a catalogue key like the manager's own, different from every other one.
+    QCOMPARE(count(t.data, QStringLiteral("select count(*) from mulu where content='医疗' and key_1 glob 'e[0-9]*_'")),
+             qint64(1));
+    QCOMPARE(count(t.data, QStringLiteral("select count(*) - count(distinct key_1) from mulu")), qint64(0));
+    QVERIFY(searchExpense->findText(QStringLiteral("医疗")) >= 0);
+    QVERIFY(w.findChild<QComboBox *>(QStringLiteral("Combo2"))->findText(QStringLiteral("稿费")) >= 0);
+
+    // Modifying an entry to a new item files that item too.
+    const qint64 id = t.addEntry(t.session.CurrentAccountSetId, "2026-11-02", "支出", "30", "餐饮");
+    EntryEditor editor(t.context);
+    QVERIFY(editor.openForModifying(id));
+    editor.findChild<QComboBox *>(QStringLiteral("Combo2"))->setEditText(QStringLiteral("通讯"));
+    editor.save();
+    QCOMPARE(count(t.data, items, {QStringLiteral("e7_"), QStringLiteral("通讯")}), qint64(1));
+
+    // The data class alone: a kind that is no root of the item tree files nothing.
+    Ledger ledger(t.data);
+    QVERIFY(!ledger.keepItem(QStringLiteral("转账"), QStringLiteral("房租")));
+    QVERIFY(!ledger.keepItem(QStringLiteral("支出"), QStringLiteral("通讯")));
+    QCOMPARE(count(t.data, QStringLiteral("select count(*) from mulu where content='房租'")), qint64(0));
 }
 
 TALLYRA_TEST(EditorAddsTest)
