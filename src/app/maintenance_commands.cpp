@@ -161,7 +161,9 @@ void MaintenanceCommands::backup()
 void MaintenanceCommands::restore()
 {
     Prompt &prompt = context_.prompt;
-    const QString file = prompt.openFile(&window_, QStringLiteral("还原数据"), BackupFilter);
+    // Where the automatic backups, and the copies earlier restores kept, are.
+    QDir().mkpath(context_.folder.plugIns());
+    const QString file = prompt.openFile(&window_, QStringLiteral("还原数据"), BackupFilter, context_.folder.plugIns());
     if (file.isEmpty())
         return;
     const QString question =
@@ -193,8 +195,10 @@ void MaintenanceCommands::restore()
         prompt.reportError(&window_, error);
         return;
     }
-    prompt.message(&window_, Prompt::Icon::Warning, QStringLiteral("注意"),
-                   QStringLiteral("还原成功！请您点击确定，将使用这个数据库。如果发生了错误，请您参见联机帮助的解决办法。"));
+    QString done = QStringLiteral("还原成功！请您点击确定，将使用这个数据库。如果发生了错误，请您参见联机帮助的解决办法。");
+    if (!restored.keptCopy.isEmpty())
+        done += QStringLiteral("\r\n还原前的数据已保存为“%1”。").arg(QDir::toNativeSeparators(restored.keptCopy));
+    prompt.message(&window_, Prompt::Icon::Warning, QStringLiteral("注意"), done);
     if (restored.keptPassphrase)
         prompt.information(&window_, QStringLiteral("信息"),
                            QStringLiteral("这个备份没有使用现在的数据文件密码。还原后的数据文件仍然用现在的数据文件密码保护。"));

@@ -410,7 +410,17 @@ QString DataFileMaintenance::checkDataFile(const QString &path, const QString &s
     return *key;
 }
 
-DataFileMaintenance::Restored DataFileMaintenance::restore(const QString &backupFile, const PassphraseQuestion &ask)
+QString DataFileMaintenance::keptCopyFile(const QDateTime &now) const
+{
+    const QString stem = folder_.plugIns() + QStringLiteral("/还原前-") + now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString name = stem + QStringLiteral(".mdb");
+    for (int n = 2; QFileInfo::exists(name) || QFileInfo::exists(recordFile(name)); ++n)
+        name = stem + QStringLiteral("-%1.mdb").arg(n);
+    return name;
+}
+
+DataFileMaintenance::Restored DataFileMaintenance::restore(const QString &backupFile, const PassphraseQuestion &ask,
+                                                           const QDateTime &now)
 {
     const QString path = data_.path();
     refuseReadOnlyFolder(path);
@@ -452,6 +462,21 @@ DataFileMaintenance::Restored DataFileMaintenance::restore(const QString &backup
                 QFile::setPermissions(staged, QFile::permissions(path));
                 key = checkDataFile(staged, backupFile, {data_.passphrase()});
                 restored.keptPassphrase = true;
+            }
+            // What is about to be replaced is kept first, checked like every backup.
+            if (QFileInfo::exists(path)) {
+                const QString kept = keptCopyFile(now);
+                try {
+                    if (!QDir().mkpath(folder_.plugIns()))
+                        throw StoreError(QStringLiteral("无法创建文件夹“%1”。").arg(native(folder_.plugIns())),
+                                         SQLITE_CANTOPEN);
+                    backup(kept);
+                } catch (const StoreError &error) {
+                    throw StoreError(QStringLiteral("无法先把现在的数据文件复制为“%1”，所以没有还原：%2")
+                                         .arg(native(kept), error.description()),
+                                     error.code());
+                }
+                restored.keptCopy = kept;
             }
             removeStaleJournal(path);
             data_.replaceWith(staged);

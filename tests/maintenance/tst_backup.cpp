@@ -141,7 +141,7 @@ void BackupTest::backupRestoresToExactlyItsData()
     QCOMPARE(t.prompt.shown[1].title, QStringLiteral("问题"));
     QCOMPARE(t.prompt.shown[1].defaultAnswer, Prompt::Answer::No);
     QVERIFY(t.prompt.shown[1].text.startsWith(QStringLiteral("请您确认“") + QDir::toNativeSeparators(backup) + QStringLiteral("”是您以前备份的文件")));
-    QCOMPARE(t.prompt.last().text, RestoreDone);
+    QVERIFY(t.prompt.last().text.startsWith(RestoreDone));
     QCOMPARE(t.prompt.last().title, QStringLiteral("注意"));
     QCOMPARE(t.prompt.last().icon, Prompt::Icon::Warning);
     QCOMPARE(entries(t.data), atBackup);
@@ -319,7 +319,7 @@ void BackupTest::restoreRefusesFilesThatAreNotDataFiles()
     if (asked)
         QCOMPARE(t.prompt.shown[2].kind, QStringLiteral("text"));
     verifyErrorReport(t.prompt.last());
-    QVERIFY(!t.prompt.texts().contains(RestoreDone));
+    QVERIFY(!t.prompt.texts().join(u'|').contains(RestoreDone));
     QCOMPARE(fileHash(t.folder.dataFile()), before);
     QCOMPARE(fileHash(chosen), chosenBefore);
     QCOMPARE(leftovers(t.path()), QStringList());
@@ -353,7 +353,7 @@ void BackupTest::restoreReloadsTheWindowWithoutDuplicates()
         t.prompt.files << backup;
         t.prompt.answers << Prompt::Answer::Yes;
         w.commands().action(Command::Restore)->trigger();
-        QCOMPARE(t.prompt.lastText(), RestoreDone);
+        QVERIFY(t.prompt.lastText().startsWith(RestoreDone));
         QCOMPARE(handlers->count(), handlerCount);
         QCOMPARE(incomeItems->count(), incomeCount);
         QCOMPARE(w.panelText(3), QStringLiteral("共：1 条记录"));
