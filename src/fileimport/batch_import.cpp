@@ -84,7 +84,7 @@ BatchImport::BatchImport(const AppContext &context, QWidget *parent) : QDialog(p
 
     auto *frame = new QGroupBox(QStringLiteral("财务批量导入"), this);
     frame->setObjectName(QStringLiteral("Frame1"));
-    auto *first = new QLabel(QStringLiteral("请在Office Excel表中建好以下表格，然后复制Excel表中的数据"), frame);
+    auto *first = new QLabel(QStringLiteral("请在电子表格中建好以下表格，然后复制表格中的数据"), frame);
     first->setObjectName(QStringLiteral("Label1"));
     auto *second = new QLabel(QStringLiteral("除下表中的No列以外，按[导入]按钮即可。"), frame);
     second->setObjectName(QStringLiteral("Label2"));
@@ -151,7 +151,16 @@ QList<RecordColumn> BatchImport::columns()
             {QStringLiteral("经手人"), 1000},  {QStringLiteral("摘要"), 3000}};
 }
 
-void BatchImport::pasteClipboard() { paste(QGuiApplication::clipboard()->text()); }
+void BatchImport::pasteClipboard()
+{
+    // Rows read from a file go only when the user says so; pasted rows a paste replaces.
+    if (fromFile_ && list_->rowCount() > 0 &&
+        context_.prompt.message(this, Prompt::Icon::Question, QStringLiteral("问题"),
+                                QStringLiteral("预览中已有 %1 条记录，是否用剪贴板的内容替换？").arg(list_->rowCount()),
+                                Prompt::Buttons::YesNo, Prompt::Answer::No) != Prompt::Answer::Yes)
+        return;
+    paste(QGuiApplication::clipboard()->text());
+}
 
 void BatchImport::paste(const QString &text)
 {

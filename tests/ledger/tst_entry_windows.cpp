@@ -454,7 +454,7 @@ void EntryWindowsTest::batchImportWindow()
     });
     w.commands().button(Command::Import)->trigger();
     QCOMPARE(seen, (QStringList{"BatchImport", "批量导入财务数据", "财务批量导入",
-                                "请在Office Excel表中建好以下表格，然后复制Excel表中的数据",
+                                "请在电子表格中建好以下表格，然后复制表格中的数据",
                                 "除下表中的No列以外，按[导入]按钮即可。", "3", "2008-03-06"}));
     QCOMPARE(numbers, (QList<int>{1, 3}));
     QCOMPARE(t.prompt.last().title, QStringLiteral("恭喜"));
