@@ -351,7 +351,7 @@ void ReportWindow::fill(Page &page, const ReportTable &table, std::vector<Search
     for (int c = 1; c < view->columnCount(); ++c)
         view->horizontalHeader()->setSectionResizeMode(c, QHeaderView::Interactive);
 
-    ReportCharts::applyPalette(chart, palette());
+    ReportCharts::applyPalette(chart, palette(), font());
     QChart *old = page.chart->chart();
     page.chart->setChart(chart);
     page.chart->setAccessibleName(tabs_->tabText(int(&page - pages_)) + QStringLiteral("图表"));
@@ -450,5 +450,5 @@ void ReportWindow::changeEvent(QEvent *event)
     if (event->type() == QEvent::PaletteChange)
         for (Page &page : pages_)
             if (page.chart->chart())
-                ReportCharts::applyPalette(page.chart->chart(), palette());
+                ReportCharts::applyPalette(page.chart->chart(), palette(), font());
 }
