@@ -9,6 +9,7 @@
 #include "store/data_file.h"
 #include "store/program_folder.h"
 #include "store/session.h"
+#include "ui/dialog_folders.h"
 #include "ui/formats.h"
 #include "ui/prompt.h"
 #include "ui/record_list.h"
@@ -19,6 +20,7 @@
 #include <QFontDatabase>
 #include <QImageReader>
 #include <QLayout>
+#include <QStandardPaths>
 
 #include <cmath>
 
@@ -139,10 +141,13 @@ void MaintenanceCommands::LoadShow()
 void MaintenanceCommands::backup()
 {
     Prompt &prompt = context_.prompt;
-    const QString target = prompt.saveFile(&window_, QStringLiteral("备份数据"), BackupFilter,
-                                           DataFileMaintenance::backupName(QDate::currentDate()));
+    const QString target =
+        prompt.saveFile(&window_, QStringLiteral("备份数据"), BackupFilter,
+                        DialogFolders::start(context_.data, QStringLiteral("备份"),
+                                             DataFileMaintenance::backupName(QDate::currentDate())));
     if (target.isEmpty())
         return;
+    DialogFolders::remember(context_.data, QStringLiteral("备份"), target);
     if (QFileInfo::exists(target) &&
         prompt.message(&window_, Prompt::Icon::Question, QStringLiteral("Tallyra"),
                        QStringLiteral("当前日期已经备份了，确实要再次备份吗？"), Prompt::Buttons::YesNo,
@@ -310,9 +315,13 @@ void MaintenanceCommands::chooseBackgroundColour()
 
 void MaintenanceCommands::chooseBackgroundPicture()
 {
-    const QString file = context_.prompt.openFile(&window_, QStringLiteral("背景图像"), ViewSettings::pictureFilter());
+    const QString file = context_.prompt.openFile(
+        &window_, QStringLiteral("背景图像"), ViewSettings::pictureFilter(),
+        DialogFolders::start(context_.data, QStringLiteral("背景图像"), QString(),
+                             QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)));
     if (file.isEmpty())
         return;
+    DialogFolders::remember(context_.data, QStringLiteral("背景图像"), file);
     QString stored;
     try {
         stored = ViewSettings::copyPicture(file, context_.folder);

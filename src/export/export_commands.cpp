@@ -6,10 +6,9 @@
 #include "ledger/ledger_view.h"
 #include "store/sqlite_db.h"
 #include "ui/commands.h"
+#include "ui/dialog_folders.h"
 #include "ui/prompt.h"
 
-#include <QDir>
-#include <QStandardPaths>
 #include <QWidget>
 
 ExportCommands::ExportCommands(Commands &commands, LedgerView &view, const AppContext &context)
@@ -21,9 +20,8 @@ ExportCommands::ExportCommands(Commands &commands, LedgerView &view, const AppCo
 
 QString ExportCommands::suggestedName() const
 {
-    const QString name = LedgerExport::defaultName(view_.accountSetName(), QDate::currentDate());
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return !documents.isEmpty() && QDir(documents).exists() ? QDir(documents).filePath(name) : name;
+    return DialogFolders::start(context_.data, exportPurpose(),
+                                LedgerExport::defaultName(view_.accountSetName(), QDate::currentDate()));
 }
 
 std::unique_ptr<LedgerExport> ExportCommands::listOnShow()
@@ -43,7 +41,10 @@ void ExportCommands::exportList()
     int type = 0;
     const QString path = prompt.saveFileOfType(window, QStringLiteral("导出记帐数据"), LedgerExport::fileFilter(),
                                                suggestedName() + QStringLiteral(".xlsx"), &type);
-    if (path.isEmpty() || !confirmReplacing(prompt, window, path))
+    if (path.isEmpty())
+        return;
+    DialogFolders::remember(context_.data, exportPurpose(), path);
+    if (!confirmReplacing(prompt, window, path))
         return;
     std::unique_ptr<LedgerExport> list = listOnShow();
     if (!list)

@@ -4,6 +4,7 @@
 #include "fileimport/column_mapping_dialog.h"
 #include "store/data_file.h"
 #include "store/session.h"
+#include "ui/dialog_folders.h"
 #include "ui/icons.h"
 #include "ui/prompt.h"
 #include "ui/record_list.h"
@@ -252,9 +253,13 @@ QString BatchImport::markText(int row) const
 
 void BatchImport::openFile()
 {
-    const QString path = context_.prompt.openFile(this, QStringLiteral("打开要导入的文件"), FileImport::filter());
-    if (!path.isEmpty())
-        loadFile(path);
+    const QString purpose = QStringLiteral("导入文件");
+    const QString path = context_.prompt.openFile(this, QStringLiteral("打开要导入的文件"), FileImport::filter(),
+                                                  DialogFolders::start(context_.data, purpose));
+    if (path.isEmpty())
+        return;
+    DialogFolders::remember(context_.data, purpose, path);
+    loadFile(path);
 }
 
 bool BatchImport::loadFile(const QString &path)

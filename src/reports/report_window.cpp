@@ -9,6 +9,7 @@
 #include "reports/report_charts.h"
 #include "store/data_file.h"
 #include "store/session.h"
+#include "ui/dialog_folders.h"
 #include "ui/prompt.h"
 
 #include <QApplication>
@@ -382,8 +383,10 @@ void ReportWindow::showEntries(const SearchRequest &request)
 
 QString ReportWindow::suggestedName(const QString &ending) const
 {
-    return LedgerExport::defaultName(view_.accountSetName() + QStringLiteral("_收支报表"), QDate::currentDate()) +
-           ending;
+    return DialogFolders::start(context_.data, exportPurpose(),
+                                LedgerExport::defaultName(view_.accountSetName() + QStringLiteral("_收支报表"),
+                                                          QDate::currentDate()) +
+                                    ending);
 }
 
 void ReportWindow::exportTable()
@@ -395,7 +398,10 @@ void ReportWindow::exportTable()
     int type = 0;
     const QString path = prompt.saveFileOfType(this, QStringLiteral("导出报表"), LedgerExport::fileFilter(),
                                                suggestedName(QStringLiteral(".xlsx")), &type);
-    if (path.isEmpty() || !confirmReplacing(prompt, this, path))
+    if (path.isEmpty())
+        return;
+    DialogFolders::remember(context_.data, exportPurpose(), path);
+    if (!confirmReplacing(prompt, this, path))
         return;
     const int rows = int(table.rows.size()) - 1;  // the total row not counted
     ExportResult result;

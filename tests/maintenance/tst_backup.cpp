@@ -5,6 +5,7 @@
 #include "store/page_check.h"
 #include "store/schema.h"
 #include "support/test_folder.h"
+#include "ui/dialog_folders.h"
 #include "ui/record_list.h"
 
 #include <sqlcipher/sqlite3.h>
@@ -119,7 +120,9 @@ void BackupTest::backupRestoresToExactlyItsData()
     w.commands().action(Command::Backup)->trigger();
     QCOMPARE(t.prompt.shown[0].kind, QStringLiteral("save"));
     QCOMPARE(t.prompt.shown[0].text, QStringLiteral("备份文件|*.mdb"));
-    QCOMPARE(t.prompt.shown[0].path, QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".mdb"));
+    // Offered in the documents folder the first time, never in the working folder.
+    QCOMPARE(t.prompt.shown[0].path,
+             QDir(DialogFolders::documents()).filePath(QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".mdb")));
     QCOMPARE(t.prompt.last().text, QStringLiteral("备份成功！"));
     QCOMPARE(t.prompt.last().title, QStringLiteral("恭喜您"));
     QCOMPARE(t.prompt.last().icon, Prompt::Icon::Information);
