@@ -1,5 +1,6 @@
 #include "export/export_commands.h"
 
+#include "export/csv_options_dialog.h"
 #include "export/ledger_export.h"
 #include "export/print_preview.h"
 #include "export/work_progress.h"
@@ -46,12 +47,19 @@ void ExportCommands::exportList()
     DialogFolders::remember(context_.data, exportPurpose(), path);
     if (!confirmReplacing(prompt, window, path))
         return;
+    CsvChoice csv;
+    if (LedgerExport::Format(type) == LedgerExport::Format::Csv) {
+        const std::optional<CsvChoice> chosen = CsvOptionsDialog::ask(context_.data, window);
+        if (!chosen)
+            return;
+        csv = *chosen;
+    }
     std::unique_ptr<LedgerExport> list = listOnShow();
     if (!list)
         return;
     WorkProgress progress(window, QStringLiteral("导出记帐数据"),
                           QStringLiteral("正在导出 %1 条记录...").arg(list->count()), list->count());
-    const ExportResult result = list->write(LedgerExport::Format(type), path, progress.callback());
+    const ExportResult result = list->write(LedgerExport::Format(type), path, progress.callback(), csv);
     tellResult(prompt, window, result, QStringLiteral("导出成功！共导出 %1 条记录。").arg(result.rows));
 }
 

@@ -1,6 +1,7 @@
 #include "reports/report_window.h"
 
 #include "core/csv.h"
+#include "export/csv_options_dialog.h"
 #include "export/ledger_export.h"
 #include "export/print_preview.h"
 #include "export/work_progress.h"
@@ -418,6 +419,9 @@ void ReportWindow::exportTable()
         }
         result = writeTableWorkbook(path, PrintedTable(table, view_.accountSetName()).title(), table.headers, cells);
     } else {
+        const std::optional<CsvChoice> chosen = CsvOptionsDialog::ask(context_.data, this);
+        if (!chosen)
+            return;
         // Amounts as plain exact numbers, so that a spreadsheet reads them as numbers.
         auto line = [](const QStringList &values) {
             QStringList quoted;
@@ -426,13 +430,16 @@ void ReportWindow::exportTable()
             return quoted.join(u',') + QStringLiteral("\r\n");
         };
         QString text = line({table.title}) + line(table.headers);
-        for (const std::vector<ReportCell> &row : table.rows) {
+        for (size_t r = 0; r < table.rows.size(); ++r) {
+            if (r + 1 == table.rows.size() && !chosen->totals)
+                break;
+            const std::vector<ReportCell> &row = table.rows[r];
             QStringList values;
             for (const ReportCell &cell : row)
                 values << (cell.amount ? cell.amount->exact() : cell.text);
             text += line(values);
         }
-        const QString why = Csv::writeFile(path, Csv::encode(text));
+        const QString why = Csv::writeFile(path, Csv::encode(text, chosen->encoding, true));
         result = why.isEmpty() ? ExportResult::written(rows) : ExportResult::failed(why, int(QFileDevice::WriteError));
     }
     if (result.status == ExportResult::Written)
