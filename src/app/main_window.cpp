@@ -12,6 +12,7 @@
 #include "reports/report_commands.h"
 #include "store/program_folder.h"
 #include "store/session.h"
+#include "store/ui_state.h"
 #include "ui/icons.h"
 #include "ui/launcher.h"
 #include "ui/prompt.h"
@@ -21,6 +22,9 @@
 #include "vault/password_box_window.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSplitter>
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -35,8 +39,6 @@ MainWindow::MainWindow(const AppContext &context, QWidget *parent)
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("个人Tallyra Beat 2.64"));
     setWindowIcon(Icons::icon(Icons::Glyph::App));
-    resize(980, 640);
-
     buildMenus();
     buildToolbar();
     ledger_ = new LedgerPane(context_, this);
@@ -44,6 +46,59 @@ MainWindow::MainWindow(const AppContext &context, QWidget *parent)
     buildStatusBar();
     connectSubsystems();
     loadEverything();
+    restoreLayout();
+}
+
+namespace {
+
+const QString GeometryState = QStringLiteral("主窗口/位置");
+const QString SplitterState = QStringLiteral("主窗口/分隔");
+
+} // namespace
+
+void MainWindow::restoreLayout()
+{
+    UiState state(context_.data);
+    const QByteArray geometry = state.bytes(GeometryState);
+    if (geometry.isEmpty() || !restoreGeometry(geometry))
+        resize(980, 640);
+    const QByteArray splitter = state.bytes(SplitterState);
+    if (!splitter.isEmpty())
+        ledger_->splitter()->restoreState(splitter);
+    keepOnScreen();
+}
+
+void MainWindow::keepOnScreen()
+{
+    // The screen it was on when it was saved may be smaller now, or shown at a larger scale:
+    // the whole window, frame and status bar included, comes back onto the screen.
+    QScreen *screen = QGuiApplication::screenAt(geometry().center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    // Before the window is shown its frame is not known: room is kept for a usual one.
+    const QMargins frame = isVisible() ? QMargins(geometry().left() - frameGeometry().left(),
+                                                  geometry().top() - frameGeometry().top(),
+                                                  frameGeometry().right() - geometry().right(),
+                                                  frameGeometry().bottom() - geometry().bottom())
+                                       : QMargins(8, 32, 8, 8);
+    const QRect inside = available.marginsRemoved(frame);
+    if (isMaximized() || isFullScreen())
+        return;
+    QRect wanted = geometry();
+    wanted.setSize(wanted.size().boundedTo(inside.size()).expandedTo(minimumSize()));
+    wanted.moveLeft(std::clamp(wanted.left(), inside.left(), std::max(inside.left(), inside.right() - wanted.width() + 1)));
+    wanted.moveTop(std::clamp(wanted.top(), inside.top(), std::max(inside.top(), inside.bottom() - wanted.height() + 1)));
+    setGeometry(wanted);
+}
+
+void MainWindow::saveLayout()
+{
+    UiState state(context_.data);
+    state.setBytes(GeometryState, saveGeometry());
+    state.setBytes(SplitterState, ledger_->splitter()->saveState());
 }
 
 void MainWindow::buildMenus()
@@ -156,6 +211,7 @@ void MainWindow::unload()
     if (unloaded_)
         return;
     unloaded_ = true;
+    saveLayout();
     emit unloading();
 }
 

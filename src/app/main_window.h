@@ -51,6 +51,11 @@ private:
     // Connects every subsystem's commands: the one place that knows them all.
     void connectSubsystems();
     void unload();
+    // The size, place and splitter of the last run (UiState), on a screen that shows it
+    // whole; and back into the data file when the window goes.
+    void restoreLayout();
+    void saveLayout();
+    void keepOnScreen();
 
     AppContext context_;
     Commands *commands_;

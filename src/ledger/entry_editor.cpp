@@ -19,6 +19,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QVBoxLayout>
 
 namespace {
@@ -64,6 +66,18 @@ EntryEditor::EntryEditor(const AppContext &context, QWidget *parent)
     item_->setObjectName(QStringLiteral("Combo2"));
     item_->setEditable(true);
     item_->setInsertPolicy(QComboBox::NoInsert);
+    // Wide enough for its hint in whatever font the desktop uses.
+    {
+        QStyleOptionComboBox option;
+        option.initFrom(item_);
+        option.editable = true;
+        const QFontMetrics metrics = item_->fontMetrics();
+        item_->setMinimumWidth(
+            item_->style()
+                ->sizeFromContents(QStyle::CT_ComboBox, &option,
+                                   QSize(metrics.horizontalAdvance(itemHint() + u' '), metrics.height()), item_)
+                .width());
+    }
     method_ = new QComboBox(this);
     method_->setObjectName(QStringLiteral("Combo3"));
     handler_ = new QComboBox(this);
@@ -79,7 +93,7 @@ EntryEditor::EntryEditor(const AppContext &context, QWidget *parent)
     summary_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     summary_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     summary_->setTabChangesFocus(true);
-    summary_->setFixedHeight(1335 / 15);
+    summary_->setMinimumHeight(1335 / 15);
 
     entryItem_ = new QLabel(this);
     entryItem_->setObjectName(QStringLiteral("Label2"));
@@ -106,7 +120,12 @@ EntryEditor::EntryEditor(const AppContext &context, QWidget *parent)
         auto *label = new QLabel(caption, this);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         grid->addWidget(label, row, 0, field == summary_ ? Qt::AlignTop : Qt::Alignment());
-        field->setFixedWidth(FieldWidth);
+        // Named by its label, without the blanks that space it out and the mark of a
+        // field that must be filled.
+        label->setBuddy(field);
+        field->setAccessibleName(QString(caption).remove(u' ').remove(u'*'));
+        // At least the designed width, wider when a larger font needs it.
+        field->setMinimumWidth(std::max(FieldWidth, field->minimumWidth()));
         grid->addWidget(field, row++, 1);
     };
     addRow(QStringLiteral("日  期"), date_);

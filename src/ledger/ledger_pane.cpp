@@ -22,6 +22,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTimer>
+#include <QSplitter>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -35,7 +36,7 @@ LedgerPane::LedgerPane(const AppContext &context, QWidget *parent)
 
     auto *treeFrame = new QGroupBox(QStringLiteral("日期"), this);
     treeFrame->setObjectName(QStringLiteral("Frame1"));
-    treeFrame->setFixedWidth(190);
+    treeFrame->setMinimumWidth(120);
     auto *treeLayout = new QVBoxLayout(treeFrame);
     tree_ = new QTreeWidget(treeFrame);
     tree_->setObjectName(QStringLiteral("TreeView1"));
@@ -43,7 +44,12 @@ LedgerPane::LedgerPane(const AppContext &context, QWidget *parent)
     tree_->setRootIsDecorated(true);
     tree_->setAccessibleName(QStringLiteral("日期"));
     treeLayout->addWidget(tree_);
-    layout->addWidget(treeFrame);
+    // The date tree and the lists share the width; the user moves the line between them.
+    splitter_ = new QSplitter(Qt::Horizontal, this);
+    splitter_->setObjectName(QStringLiteral("Splitter1"));
+    splitter_->setChildrenCollapsible(false);
+    splitter_->addWidget(treeFrame);
+    layout->addWidget(splitter_, 1);
 
     auto *right = new QWidget(this);
     auto *rightLayout = new QVBoxLayout(right);
@@ -97,7 +103,9 @@ LedgerPane::LedgerPane(const AppContext &context, QWidget *parent)
         pageLayout->addWidget(list, 1);
     }
     rightLayout->addWidget(page, 1);
-    layout->addWidget(right, 1);
+    splitter_->addWidget(right);
+    splitter_->setStretchFactor(1, 1);
+    splitter_->setSizes({190, 790});
 
     for (int i = 0; i < 5; ++i) {
         panels_[i] = new QLabel(this);

@@ -11,6 +11,7 @@ class LedgerListModel;
 class QLabel;
 class QLineEdit;
 class QStatusBar;
+class QSplitter;
 class QTabBar;
 class QTimer;
 class QTreeWidget;
@@ -82,6 +83,8 @@ public:
     // Filters the list on show by the field's text now (typing waits for a pause).
     void applyFilter();
     QTreeWidget *tree() const { return tree_; }
+    // The line between the date tree and the lists; the shell keeps where it stands.
+    QSplitter *splitter() const { return splitter_; }
     QTreeWidgetItem *treeNode(const QString &key) const;
     // Panels 2 to 6; empty for any other number.
     QString panelText(int panel) const;
@@ -107,6 +110,7 @@ private:
     Ledger ledger_;
 
     QTreeWidget *tree_ = nullptr;
+    QSplitter *splitter_ = nullptr;  // between the date tree and the lists
     QTabBar *tabs_ = nullptr;
     RecordList *entryList_ = nullptr;
     RecordList *searchList_ = nullptr;

@@ -11,7 +11,9 @@
 SearchPanel::SearchPanel(QWidget *parent) : QGroupBox(QStringLiteral("统计范围"), parent)
 {
     setObjectName(QStringLiteral("Frame2"));
-    setFixedWidth(240);
+    // At least the designed width, and as wide as a larger font needs.
+    setMinimumWidth(240);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     auto *grid = new QGridLayout(this);
 
     auto check = [&](int number, const QString &caption) {

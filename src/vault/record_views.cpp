@@ -14,7 +14,7 @@ QLabel *caption(QWidget *parent, const QString &name, const QString &text)
 {
     auto *label = new QLabel(text, parent);
     label->setObjectName(name);
-    label->setFixedWidth(CaptionWidth);
+    label->setMinimumWidth(CaptionWidth);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return label;
 }
