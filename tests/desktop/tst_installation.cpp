@@ -74,9 +74,14 @@ void CommandLineTest::answersWithoutAWindowOrADataFile_data()
     QTest::newRow("--version") << QStringList{"--version"} << 0 << version << "";
     QTest::newRow("-v") << QStringList{"-v"} << 0 << version << "";
     QTest::newRow("--help") << QStringList{"--help"} << 0 << "--data <DIR>" << "";
+    QTest::newRow("--help in Chinese") << QStringList{"--help"} << 0 << "用法：tallyra [选项]" << "";
+    QTest::newRow("its options in Chinese") << QStringList{"-h"} << 0 << "\n选项：\n" << "";
+    // The one line, not the toolkit's abort: "--data books" names a folder made beforehand.
+    QTest::newRow("no display") << QStringList{"--data", "books"} << 1 << "" << "tallyra: 无法打开窗口：没有图形桌面";
     QTest::newRow("-h") << QStringList{"-h"} << 0 << "--version" << "";
     QTest::newRow("--help before --data") << QStringList{"--help", "--data", "books"} << 0 << "--data <DIR>" << "";
     QTest::newRow("toolkit options pass") << QStringList{"-platform", "offscreen", "--version"} << 0 << version << "";
+    QTest::newRow("value after --version") << QStringList{"--version=3"} << 2 << "" << "tallyra: 选项 --version 后面不带值。";
     QTest::newRow("unknown option") << QStringList{"--colour"} << 2 << "" << "未知的选项：colour";
     QTest::newRow("unknown short option") << QStringList{"-x", "--version"} << 2 << "" << "--data <DIR>";
     QTest::newRow("stray argument") << QStringList{"books"} << 2 << "" << "多余的参数：books";
@@ -100,6 +105,7 @@ void CommandLineTest::answersWithoutAWindowOrADataFile()
     QFile notes(dir.path() + QStringLiteral("/notes.txt"));
     QVERIFY(notes.open(QIODevice::WriteOnly));
     notes.close();
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("books/Plug-Ins")));
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_DATA_HOME"})
         environment.remove(QString::fromLatin1(name));
@@ -116,6 +122,11 @@ void CommandLineTest::answersWithoutAWindowOrADataFile()
         QVERIFY(result.err.isEmpty());
     else
         QVERIFY(result.out.isEmpty());
+    // In the program's language throughout; an error is one line (and the usage after it).
+    QVERIFY2(!result.out.contains(QStringLiteral("Usage")) && !result.out.contains(QStringLiteral("Options")),
+             qPrintable(result.out));
+    if (status == 1)
+        QCOMPARE(result.err.count(u'\n'), 1);
     // Nothing made: no data file, no per-user folder, nothing beside the program.
     QCOMPARE(tree(dir.path()), before);
     QCOMPARE(QDir(programFolder).entryList({QStringLiteral("*.mdb")}), besideBefore);
