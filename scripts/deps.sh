@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages Tallyra needs that are not on this machine yet.
 # Usage: scripts/deps.sh [run|test|bench|package]
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "diary/diary_window.h"
 
 #include "info/product.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ledger/entry_editor.h"
 #include "core/dates.h"
 #include "core/money.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ledger/ledger_pane.h"
 
 #include "ledger/delete_all_dialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "maintenance/settings_window.h"
 
 #include "maintenance/data_file_maintenance.h"

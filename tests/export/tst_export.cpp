@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/csv.h"
 #include "export/ledger_export.h"
 #include "support/test_folder.h"

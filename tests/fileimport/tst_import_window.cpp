@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "fileimport/column_mapping_dialog.h"
 #include "fileimport/batch_import.h"
 #include "support/test_folder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What the safety tests share: hashes and counts of data files, entries to fill them with,
