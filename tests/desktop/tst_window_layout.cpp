@@ -1,13 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_window.h"
+#include "catalogue/add_node_dialog.h"
+#include "contacts/contact_editor.h"
 #include "ledger/entry_editor.h"
 #include "ledger/ledger_pane.h"
+#include "maintenance/settings_window.h"
 #include "store/ui_state.h"
 #include "support/test_folder.h"
+#include "users/login_window.h"
+#include "users/user_account_window.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSplitter>
 #include <QtTest>
@@ -18,7 +24,8 @@ class WindowLayoutTest : public QObject {
     Q_OBJECT
 private slots:
     void mainWindowComesBackWholeWhereItWas();
-    void editorFitsALargerFont();
+    void windowsFitALargerFont_data();
+    void windowsFitALargerFont();
 };
 
 // The size, place and splitter of the main window come back at the next start; a window
@@ -57,25 +64,70 @@ void WindowLayoutTest::mainWindowComesBackWholeWhereItWas()
                                                            .arg(w.x()).arg(w.y()).arg(w.width()).arg(w.height())));
 }
 
-// At a larger font the entry editor grows: its date and its item hint are shown whole.
-void WindowLayoutTest::editorFitsALargerFont()
+namespace {
+
+// The window of the given name, made for the books in `t`.
+std::unique_ptr<QWidget> makeWindow(const QString &name, TestFolder &t)
 {
+    if (name == QStringLiteral("EntryEditor"))
+        return std::make_unique<EntryEditor>(t.context);
+    if (name == QStringLiteral("LoginWindow"))
+        return std::make_unique<LoginWindow>(t.context);
+    if (name == QStringLiteral("ContactEditor"))
+        return std::make_unique<ContactEditor>(t.context);
+    if (name == QStringLiteral("SettingsWindow"))
+        return std::make_unique<SettingsWindow>(t.context);
+    if (name == QStringLiteral("AddNodeDialog"))
+        return std::make_unique<AddNodeDialog>(t.context);
+    return std::make_unique<UserAccountWindow>(t.context);
+}
+
+} // namespace
+
+void WindowLayoutTest::windowsFitALargerFont_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<int>("points");
+    for (const char *name : {"EntryEditor", "LoginWindow", "ContactEditor", "SettingsWindow", "AddNodeDialog", "UserAccountWindow"})
+        for (int points : {9, 22})
+            QTest::addRow("%s at %d pt", name, points) << QString::fromLatin1(name) << points;
+}
+
+// At the desktop's font and at a much larger one every caption and button shows its whole
+// text, every field the height of its text, and the entry editor its date and item hint.
+void WindowLayoutTest::windowsFitALargerFont()
+{
+    QFETCH(QString, window);
+    QFETCH(int, points);
     const QFont before = QApplication::font();
-    QFont large = before;
-    large.setPointSize(22);
-    QApplication::setFont(large);
+    QFont font = before;
+    font.setPointSize(points);
+    QApplication::setFont(font);
+    auto restore = qScopeGuard([&] { QApplication::setFont(before); });
     TestFolder t;
     t.loginAsAdmin();
-    {
-        EntryEditor editor(t.context);
-        editor.show();
-        QApplication::processEvents();
-        auto *date = editor.findChild<QDateEdit *>(QStringLiteral("DTPicker1"));
-        auto *item = editor.findChild<QComboBox *>(QStringLiteral("Combo2"));
+    std::unique_ptr<QWidget> w = makeWindow(window, t);
+    w->show();
+    QApplication::processEvents();
+    for (QWidget *child : w->findChildren<QWidget *>()) {
+        // The parts the toolkit makes inside its own controls are theirs to place.
+        if (!child->isVisibleTo(w.get()) || child->inherits("QAbstractScrollArea") ||
+            child->objectName().startsWith(QStringLiteral("qt_")) || child->parentWidget()->inherits("QComboBox"))
+            continue;
+        const QString what = child->objectName() + u' ' + QString::fromLatin1(child->metaObject()->className());
+        if (child->inherits("QLabel") || child->inherits("QAbstractButton"))
+            QVERIFY2(child->width() >= child->sizeHint().width(), qPrintable(what + QStringLiteral(" is cut")));
+        if (child->inherits("QLineEdit") || child->inherits("QComboBox") || child->inherits("QAbstractSpinBox"))
+            QVERIFY2(child->height() >= child->minimumSizeHint().height(), qPrintable(what + QStringLiteral(" is too low")));
+        QVERIFY2(w->rect().contains(child->geometry()) || child->parentWidget() != w.get(),
+                 qPrintable(what + QStringLiteral(" lies outside the window")));
+    }
+    if (window == QStringLiteral("EntryEditor")) {
+        auto *date = w->findChild<QDateEdit *>(QStringLiteral("DTPicker1"));
+        auto *item = w->findChild<QComboBox *>(QStringLiteral("Combo2"));
         QVERIFY(date->width() >= date->sizeHint().width());
         QVERIFY(item->width() > item->fontMetrics().horizontalAdvance(EntryEditor::itemHint()));
     }
-    QApplication::setFont(before);
 }
 
 TALLYRA_TEST(WindowLayoutTest)
