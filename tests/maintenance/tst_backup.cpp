@@ -23,13 +23,6 @@
 
 namespace {
 
-QByteArray fileHash(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
-                                       : QByteArray();
-}
-
 // Every entry, every column, in id order.
 QStringList entries(DataFile &data)
 {

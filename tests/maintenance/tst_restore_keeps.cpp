@@ -22,13 +22,6 @@ QStringList summaries(DataFile &data)
     return texts;
 }
 
-QByteArray fileHash(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
-                                       : QByteArray();
-}
-
 } // namespace
 
 class RestoreKeepsTest : public QObject {

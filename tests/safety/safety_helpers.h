@@ -19,13 +19,6 @@
 
 namespace {
 
-inline QByteArray fileHash(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
-                                       : QByteArray();
-}
-
 inline qint64 count(DataFile &data, const QString &sql = QStringLiteral("select count(*) from jizhang"))
 {
     Statement st = data.query(sql);

@@ -16,14 +16,6 @@
 
 namespace {
 
-QByteArray fileHash(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
-}
-
 int count(DataFile &data, const QString &sql, const QVariantList &values = {})
 {
     Statement st = data.query(sql, values);

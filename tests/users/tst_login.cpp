@@ -32,13 +32,6 @@ void addUser(TestFolder &t, const QString &name, const QString &password, int ac
                   {name, password, accountSet});
 }
 
-QByteArray fileHash(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
-                                       : QByteArray();
-}
-
 } // namespace
 
 class LoginTest : public QObject {
