@@ -61,8 +61,9 @@ const int IconSizes[] = {16, 24, 32, 48, 64, 128, 256};
 
 // What an installation under `prefix` (as cmake --install or cpack put it in `root`) must
 // hold beyond the program: icons of every size, the licence and change log, a manual page
-// that names this prefix's folders, AppStream data with the licences, and a program that is
-// stripped and hardened as Debian builds its own.
+// that names this prefix's folders, AppStream data with the licences, a desktop entry and
+// AppStream data that the desktop's own checkers pass, and a program that is stripped and
+// hardened as Debian builds its own.
 void checkInstalledFiles(const QString &root, const QString &prefix)
 {
     const QString share = root + prefix + QStringLiteral("/share");
@@ -78,6 +79,21 @@ void checkInstalledFiles(const QString &root, const QString &prefix)
     const QString meta = text(share + QStringLiteral("/metainfo/org.tallyra.Tallyra.metainfo.xml"));
     QVERIFY(meta.contains(QStringLiteral("<project_license>GPL-3.0-or-later</project_license>")));
     QVERIFY(meta.contains(QStringLiteral("<metadata_license>CC0-1.0</metadata_license>")));
+
+    // The desktop's own checkers, when they are installed.
+    const QString desktopCheck = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+    if (!desktopCheck.isEmpty()) {
+        const Run check = run(desktopCheck, {share + QStringLiteral("/applications/org.tallyra.Tallyra.desktop")});
+        QVERIFY2(check.status == 0 && check.out.isEmpty(), qPrintable(check.out + check.err));
+    }
+    const QString appstream = QStandardPaths::findExecutable(QStringLiteral("appstreamcli"));
+    if (!appstream.isEmpty()) {
+        const Run check = run(appstream, {QStringLiteral("validate"), QStringLiteral("--no-net"),
+                                         share + QStringLiteral("/metainfo/org.tallyra.Tallyra.metainfo.xml")});
+        QVERIFY2(check.status == 0, qPrintable(check.out + check.err));
+    }
+    if (desktopCheck.isEmpty() || appstream.isEmpty())
+        qInfo("desktop-file-validate or appstreamcli is not installed: their checks were left out");
 
     const QString readelf = QStandardPaths::findExecutable(QStringLiteral("readelf"));
     if (readelf.isEmpty())
@@ -239,19 +255,6 @@ void InstallationTest::installedTreeIsCompleteAndValid()
     QVERIFY(page.open(QIODevice::ReadOnly));
     QCOMPARE(page.read(2), QByteArray("\x1f\x8b"));
 
-    // The desktop's own checkers, when they are installed.
-    const QString desktopCheck = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
-    if (!desktopCheck.isEmpty()) {
-        const Run check = run(desktopCheck, {desktop});
-        QVERIFY2(check.status == 0 && check.out.isEmpty(), qPrintable(check.out + check.err));
-    }
-    const QString appstream = QStandardPaths::findExecutable(QStringLiteral("appstreamcli"));
-    if (!appstream.isEmpty()) {
-        const Run check = run(appstream, {QStringLiteral("validate"), QStringLiteral("--no-net"), metainfo});
-        QVERIFY2(check.status == 0, qPrintable(check.out + check.err));
-    }
-    if (desktopCheck.isEmpty() || appstream.isEmpty())
-        qInfo("desktop-file-validate or appstreamcli is not installed: their checks were left out");
 }
 
 // cpack -G DEB, as scripts/deps.sh package prepares it: the package installs under /usr what
