@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Accounts on a generated data file of 1,000,000 entries over 8 accounts and ten years, with
 // 20,000 transfers between them: every balance, an account's list with its running balance
 // (the first screen), and a transfer saved with every balance shown again, each beside the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The catalogue manager on a catalogue of 1,000 nodes per tab.
 #include "bench_data.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The address book on 10,000 contacts in 20 groups: opening the window, listing,
 // exporting every field to CSV and importing that file again.
 #include "bench_data.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What guarding the data file costs where the user waits for it: opening a file with a
 // passphrase of 256,000 iterations (and the login after it), and the quick filter over a
 // ledger that holds one entry of 10 MB. Each beside the bare operation it rests on.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ledger's search, finance summary and batch import on two account sets of
 // 1,000,000 entries each (2015 to 2024), each beside its bare SQLite statement.
 #include "bench_data.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Export and print of a list of 100,000 entries, each beside the plain read of the same
 // rows (EntryList::forEach) in the same run.
 #include "bench_data.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bank and spreadsheet files through the batch import: a CSV of 100,000 rows read into the
 // preview and stored, and an OFX statement of 10,000 transactions read, on an account set
 // of 1,000,000 entries (the files' year holds 100,000 of them, all compared for

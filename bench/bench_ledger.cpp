@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ledger view on two account sets of 100,000 entries each over ten years.
 #include "bench_data.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The entry list on demand, on two account sets of 100,000 and of 1,000,000 entries each:
 // listing "全部记录", scrolling to the last row, sorting, the quick filter and the memory
 // the program holds, each beside the bare SQLite statements it rests on.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Backup, restore and compaction of the generated data file with two account sets of
 // 1,000,000 entries each, beside a plain file copy, a bare sqlcipher_export and the
 // unchecked backup and restore of the earlier versions, all in the same run. The shared

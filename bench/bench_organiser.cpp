@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The password box and the diary on an account set of 20,000 records and 20,000 diary
 // entries (and a second account set of 2,000 of each beside it).
 #include "bench_data.h"

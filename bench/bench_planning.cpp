@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Budgets and recurring entries on an account set of 1,000,000 entries (2015 to 2024):
 // the 预算 tab's figures for a month and a year beside the bare SQLite aggregate over the
 // kept sums by month and item; the due-entries check at login with 200 schedules beside

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recycle bin on the generated data file with two account sets of 1,000,000 entries
 // each: deleting one entry into the bin, "删除全部" of one account set (with the main
 // window shown and painting between the pieces), and opening the bin with 100,000

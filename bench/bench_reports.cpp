@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reports on two account sets of 1,000,000 entries each (2015 to 2024), for the period
 // "全部": each tab beside the bare SQLite aggregate over the entries and over the sums by
 // month and item; the window's period and tab switches, painted; what keeping those sums

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An Alipay statement of 10,000 rows into the batch import's preview: read, its header
 // found below the notes, its statuses and directions read, every row's account found, its
 // items filled from 50 rules and the user's history, compared for duplicates with the

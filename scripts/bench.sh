@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds and runs the benchmarks on generated data (kept in build/bench-data).
 # Extra arguments go to every benchmark program, e.g. --benchmark_filter=LoadData.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages Tallyra needs that are not on this machine yet.
 # Usage: scripts/deps.sh [run|test|bench|package]
 set -euo pipefail
@@ -10,11 +11,12 @@ packages=(build-essential cmake pkg-config qt6-base-dev qt6-qpa-plugins libgl-de
 case "$purpose" in
   run)     packages+=(galculator xdg-utils) ;;
   bench)   packages+=(libbenchmark-dev) ;;
-  # The tests check the installed desktop entry and AppStream data with these two, and
-  # read exported workbooks back with unzip.
-  test)    packages+=(desktop-file-utils appstream unzip) ;;
-  # cpack -G DEB finds the libraries' packages with dpkg-shlibdeps.
-  package) packages+=(dpkg-dev file desktop-file-utils appstream) ;;
+  # The tests check the installed desktop entry and AppStream data with the first two, read
+  # exported workbooks back with unzip, and build the Debian package (dpkg-dev, file) and
+  # check it with lintian.
+  test)    packages+=(desktop-file-utils appstream unzip dpkg-dev file lintian) ;;
+  # cpack -G DEB finds the libraries' packages with dpkg-shlibdeps; lintian checks the result.
+  package) packages+=(dpkg-dev file desktop-file-utils appstream lintian) ;;
   *) echo "usage: $0 [run|test|bench|package]" >&2; exit 2 ;;
 esac
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the program's icon as a PNG picture: make_icon <size> <path of the .png>
 #include "ui/icons.h"
 

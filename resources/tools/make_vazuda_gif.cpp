@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the About box's animation: make_vazuda_gif <path of vazuda.gif>
 #include "info/about_animation.h"
 

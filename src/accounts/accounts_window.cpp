@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "accounts/accounts_window.h"
 
 #include "accounts/account_dialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "accounts/reconcile_window.h"
 
 #include "accounts/account_list.h"

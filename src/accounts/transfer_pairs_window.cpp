@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "accounts/transfer_pairs_window.h"
 
 #include "accounts/button_row.h"

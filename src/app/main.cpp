@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/application.h"
 #include "ui/chinese.h"
 #include "ui/launcher.h"
@@ -8,11 +9,13 @@
 #include <QDir>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
-// Exit statuses: 0 done, 1 the data folder cannot be used, 2 the command line is wrong.
-enum Status { Done = 0, BadDataFolder = 1, BadCommandLine = 2 };
+// Exit statuses: 0 done, 1 the data folder cannot be used or there is no display, 2 the
+// command line is wrong.
+enum Status { Done = 0, BadDataFolder = 1, NoDisplay = 1, BadCommandLine = 2 };
 
 void print(FILE *stream, const QString &text)
 {
@@ -43,9 +46,35 @@ void acceptToolkitOptions(QCommandLineParser &parser)
 QString usage(const QCommandLineParser &parser)
 {
     QString text = parser.helpText();
-    // Without an application object the parser does not know the program's name.
+    // Without an application object the parser does not know the program's name; its
+    // headings are the toolkit's English ones.
     text.replace(QStringLiteral("<executable_name>"), QStringLiteral("tallyra"));
+    text.replace(QStringLiteral("Usage: "), QStringLiteral("用法："));
+    text.replace(QStringLiteral("[options]"), QStringLiteral("[选项]"));
+    text.replace(QStringLiteral("Options:"), QStringLiteral("选项："));
     return text;
+}
+
+// While the application object connects to the display. Without a display the toolkit ends
+// the program with a fatal message (and a core dump); the program says why in one line and
+// ends with status 1 instead. The toolkit's own lines about its window system are dropped.
+QtMessageHandler toolkitHandler = nullptr;
+
+void whileConnecting(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtFatalMsg) {
+        const bool named = !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+                           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+        print(stderr, named ? QStringLiteral("tallyra: 无法打开窗口：连接不上显示器，或缺少 Qt 的窗口系统插件（qt6-qpa-plugins）。\n")
+                            : QStringLiteral("tallyra: 无法打开窗口：没有图形桌面（没有设置 DISPLAY 或 WAYLAND_DISPLAY）。\n"));
+        std::_Exit(NoDisplay);
+    }
+    if (context.category && QByteArrayView(context.category).startsWith("qt.qpa"))
+        return;
+    if (toolkitHandler)
+        toolkitHandler(type, context, message);
+    else
+        print(stderr, qFormatLogMessage(type, context, message) + u'\n');
 }
 
 } // namespace
@@ -82,8 +111,10 @@ int main(int argc, char *argv[])
             problem = QStringLiteral("未知的选项：%1").arg(parser.unknownOptionNames().join(QStringLiteral(", ")));
         else if (parser.errorText().startsWith(QStringLiteral("Missing value")))
             problem = QStringLiteral("--data 后面要写数据文件夹的路径。");
+        else if (parser.errorText().startsWith(QStringLiteral("Unexpected value after")))
+            problem = QStringLiteral("选项 %1 后面不带值。").arg(parser.errorText().section(u'\'', 1, 1));
         else
-            problem = parser.errorText();
+            problem = QStringLiteral("命令行有误（%1）").arg(parser.errorText());
         print(stderr, QStringLiteral("tallyra: %1\n\n").arg(problem) + usage(parser));
         return BadCommandLine;
     }
@@ -115,7 +146,9 @@ int main(int argc, char *argv[])
         print(stderr, QStringLiteral("tallyra: 账本已从“%1”移到“%2”。\n")
                           .arg(QDir::toNativeSeparators(choice.movedFrom), QDir::toNativeSeparators(choice.path)));
 
+    toolkitHandler = qInstallMessageHandler(whileConnecting);
     QApplication app(argc, argv);
+    qInstallMessageHandler(toolkitHandler);
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setDesktopFileName(QStringLiteral("org.tallyra.Tallyra"));
 

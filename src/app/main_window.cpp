@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_window.h"
 
 #include "app/maintenance_commands.h"
@@ -15,6 +16,7 @@
 #include "reports/report_commands.h"
 #include "store/program_folder.h"
 #include "store/session.h"
+#include "store/ui_state.h"
 #include "ui/icons.h"
 #include "ui/launcher.h"
 #include "ui/prompt.h"
@@ -25,6 +27,9 @@
 
 #include <QCloseEvent>
 #include <QDockWidget>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSplitter>
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -40,8 +45,6 @@ MainWindow::MainWindow(const AppContext &context, QWidget *parent)
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("个人Tallyra Beat 2.64"));
     setWindowIcon(Icons::icon(Icons::Glyph::App));
-    resize(980, 640);
-
     buildMenus();
     buildToolbar();
     ledger_ = new LedgerPane(context_, this);
@@ -49,6 +52,65 @@ MainWindow::MainWindow(const AppContext &context, QWidget *parent)
     buildStatusBar();
     connectSubsystems();
     loadEverything();
+    restoreLayout();
+}
+
+namespace {
+
+const QString GeometryState = QStringLiteral("主窗口/位置");
+const QString SplitterState = QStringLiteral("主窗口/分隔");
+const QString DockState = QStringLiteral("主窗口/停靠");
+
+} // namespace
+
+void MainWindow::restoreLayout()
+{
+    UiState state(context_.data);
+    const QByteArray geometry = state.bytes(GeometryState);
+    if (geometry.isEmpty() || !restoreGeometry(geometry))
+        resize(980, 640);
+    const QByteArray splitter = state.bytes(SplitterState);
+    if (!splitter.isEmpty())
+        ledger_->splitter()->restoreState(splitter);
+    // Which panes beside the ledger are shown, and where.
+    const QByteArray docks = state.bytes(DockState);
+    if (!docks.isEmpty())
+        restoreState(docks);
+    keepOnScreen();
+}
+
+void MainWindow::keepOnScreen()
+{
+    // The screen it was on when it was saved may be smaller now, or shown at a larger scale:
+    // the whole window, frame and status bar included, comes back onto the screen.
+    QScreen *screen = QGuiApplication::screenAt(geometry().center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    // Before the window is shown its frame is not known: room is kept for a usual one.
+    const QMargins frame = isVisible() ? QMargins(geometry().left() - frameGeometry().left(),
+                                                  geometry().top() - frameGeometry().top(),
+                                                  frameGeometry().right() - geometry().right(),
+                                                  frameGeometry().bottom() - geometry().bottom())
+                                       : QMargins(8, 32, 8, 8);
+    const QRect inside = available.marginsRemoved(frame);
+    if (isMaximized() || isFullScreen())
+        return;
+    QRect wanted = geometry();
+    wanted.setSize(wanted.size().boundedTo(inside.size()).expandedTo(minimumSize()));
+    wanted.moveLeft(std::clamp(wanted.left(), inside.left(), std::max(inside.left(), inside.right() - wanted.width() + 1)));
+    wanted.moveTop(std::clamp(wanted.top(), inside.top(), std::max(inside.top(), inside.bottom() - wanted.height() + 1)));
+    setGeometry(wanted);
+}
+
+void MainWindow::saveLayout()
+{
+    UiState state(context_.data);
+    state.setBytes(GeometryState, saveGeometry());
+    state.setBytes(SplitterState, ledger_->splitter()->saveState());
+    state.setBytes(DockState, saveState());
 }
 
 void MainWindow::buildMenus()
@@ -202,6 +264,7 @@ void MainWindow::unload()
     if (unloaded_)
         return;
     unloaded_ = true;
+    saveLayout();
     emit unloading();
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "ui/app_context.h"
@@ -58,6 +59,11 @@ private:
     // Connects every subsystem's commands: the one place that knows them all.
     void connectSubsystems();
     void unload();
+    // The size, place and splitter of the last run (UiState), on a screen that shows it
+    // whole; and back into the data file when the window goes.
+    void restoreLayout();
+    void saveLayout();
+    void keepOnScreen();
 
     AppContext context_;
     Commands *commands_;

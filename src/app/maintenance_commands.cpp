@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/maintenance_commands.h"
 
 #include "app/main_window.h"
@@ -9,6 +10,7 @@
 #include "store/data_file.h"
 #include "store/program_folder.h"
 #include "store/session.h"
+#include "ui/dialog_folders.h"
 #include "ui/formats.h"
 #include "ui/prompt.h"
 #include "ui/record_list.h"
@@ -19,6 +21,7 @@
 #include <QFontDatabase>
 #include <QImageReader>
 #include <QLayout>
+#include <QStandardPaths>
 
 #include <cmath>
 
@@ -139,10 +142,13 @@ void MaintenanceCommands::LoadShow()
 void MaintenanceCommands::backup()
 {
     Prompt &prompt = context_.prompt;
-    const QString target = prompt.saveFile(&window_, QStringLiteral("备份数据"), BackupFilter,
-                                           DataFileMaintenance::backupName(QDate::currentDate()));
+    const QString target =
+        prompt.saveFile(&window_, QStringLiteral("备份数据"), BackupFilter,
+                        DialogFolders::start(context_.data, QStringLiteral("备份"),
+                                             DataFileMaintenance::backupName(QDate::currentDate())));
     if (target.isEmpty())
         return;
+    DialogFolders::remember(context_.data, QStringLiteral("备份"), target);
     if (QFileInfo::exists(target) &&
         prompt.message(&window_, Prompt::Icon::Question, QStringLiteral("Tallyra"),
                        QStringLiteral("当前日期已经备份了，确实要再次备份吗？"), Prompt::Buttons::YesNo,
@@ -161,7 +167,9 @@ void MaintenanceCommands::backup()
 void MaintenanceCommands::restore()
 {
     Prompt &prompt = context_.prompt;
-    const QString file = prompt.openFile(&window_, QStringLiteral("还原数据"), BackupFilter);
+    // Where the automatic backups, and the copies earlier restores kept, are.
+    QDir().mkpath(context_.folder.plugIns());
+    const QString file = prompt.openFile(&window_, QStringLiteral("还原数据"), BackupFilter, context_.folder.plugIns());
     if (file.isEmpty())
         return;
     const QString question =
@@ -193,8 +201,10 @@ void MaintenanceCommands::restore()
         prompt.reportError(&window_, error);
         return;
     }
-    prompt.message(&window_, Prompt::Icon::Warning, QStringLiteral("注意"),
-                   QStringLiteral("还原成功！请您点击确定，将使用这个数据库。如果发生了错误，请您参见联机帮助的解决办法。"));
+    QString done = QStringLiteral("还原成功！请您点击确定，将使用这个数据库。如果发生了错误，请您参见联机帮助的解决办法。");
+    if (!restored.keptCopy.isEmpty())
+        done += QStringLiteral("\r\n还原前的数据已保存为“%1”。").arg(QDir::toNativeSeparators(restored.keptCopy));
+    prompt.message(&window_, Prompt::Icon::Warning, QStringLiteral("注意"), done);
     if (restored.keptPassphrase)
         prompt.information(&window_, QStringLiteral("信息"),
                            QStringLiteral("这个备份没有使用现在的数据文件密码。还原后的数据文件仍然用现在的数据文件密码保护。"));
@@ -306,9 +316,13 @@ void MaintenanceCommands::chooseBackgroundColour()
 
 void MaintenanceCommands::chooseBackgroundPicture()
 {
-    const QString file = context_.prompt.openFile(&window_, QStringLiteral("背景图像"), ViewSettings::pictureFilter());
+    const QString file = context_.prompt.openFile(
+        &window_, QStringLiteral("背景图像"), ViewSettings::pictureFilter(),
+        DialogFolders::start(context_.data, QStringLiteral("背景图像"), QString(),
+                             QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)));
     if (file.isEmpty())
         return;
+    DialogFolders::remember(context_.data, QStringLiteral("背景图像"), file);
     QString stored;
     try {
         stored = ViewSettings::copyPicture(file, context_.folder);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "budgets/budget_window.h"
 
 #include "ledger/ledger.h"

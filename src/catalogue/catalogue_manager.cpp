@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalogue/catalogue_manager.h"
 
 #include "catalogue/add_node_dialog.h"

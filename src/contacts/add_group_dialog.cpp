@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "contacts/add_group_dialog.h"
 
 #include "store/sqlite_db.h"

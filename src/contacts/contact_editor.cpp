@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "contacts/contact_editor.h"
 #include "core/dates.h"
 
@@ -10,24 +11,23 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace {
 
 const QString AddCaption = QStringLiteral("添加记录");
 const QString ModifyCaption = QStringLiteral("修改记录");
 
-// Places are given in twips (15 to a pixel), relative to the frame.
-constexpr int Row = 22;
-
-QRect twips(int left, int top, int width, int height = Row * 15)
-{
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
+// The designed widths, in twips (15 to a pixel): fields grow from them when their font needs
+// more room, and so does the window.
+constexpr int px(int twips) { return twips / 15; }
 
 } // namespace
 
@@ -39,12 +39,14 @@ ContactEditor::ContactEditor(const AppContext &context, QWidget *parent)
 
     auto *frame = new QGroupBox(QStringLiteral("通信录"), this);
     frame->setObjectName(QStringLiteral("Frame1"));
-    frame->setGeometry(8, 4, (960 + 6855) / 15 + 14, (4200 + 900) / 15 + 14);
+    // Two columns of labelled fields; a field of the whole width spans both.
+    auto *grid = new QGridLayout(frame);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
 
-    auto label = [&](const QString &text, int fieldLeft, int top, int width = 58) {
+    auto label = [&](const QString &text) {
         auto *l = new QLabel(text, frame);
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        l->setGeometry(fieldLeft / 15 - width - 4, top / 15, width, Row);
         return l;
     };
     // A field is named by its label, without the blanks that space the label out; else a
@@ -53,66 +55,101 @@ ContactEditor::ContactEditor(const AppContext &context, QWidget *parent)
         caption->setBuddy(field);
         field->setAccessibleName(text.isEmpty() ? QString(caption->text()).remove(u' ') : text);
     };
-    auto line = [&](int i, const QString &caption, int left, int top, int width) {
+    int row = 0;
+    // A line edit at the left (column 0), the right (column 1) or over the whole width.
+    enum Place { Left, Right, Whole };
+    auto line = [&](int i, const QString &caption, Place place) {
         auto *edit = new QLineEdit(frame);
-        name(edit, label(caption, left, top));
         edit->setObjectName(QStringLiteral("Text1_%1").arg(i));
-        edit->setGeometry(twips(left, top, width));
+        edit->setMinimumWidth(px(place == Whole ? 6855 : 2895));
+        QLabel *l = label(caption);
+        name(edit, l);
+        const int column = place == Right ? 2 : 0;
+        grid->addWidget(l, row, column);
+        grid->addWidget(edit, row, column + 1, 1, place == Whole ? 3 : 1);
+        if (place != Left)
+            ++row;
         text_[i] = edit;
     };
-    auto combo = [&](int i, const QStringList &items, int left, int top, int width) {
+    auto combo = [&](int i, const QStringList &items, int width) {
         auto *box = new QComboBox(frame);
         box->setObjectName(QStringLiteral("Combo1_%1").arg(i));
         box->setEditable(false);
         box->addItems(items);
         box->setCurrentIndex(-1);
-        box->setGeometry(twips(left, top, width));
+        box->setMinimumWidth(px(width));
         return box;
     };
 
-    line(0, QStringLiteral("姓   名"), 960, 240, 1575);
-    QLabel *sexLabel = label(QStringLiteral("性别"), 3120, 240, 36);
-    sex_ = combo(0, {QStringLiteral("男"), QStringLiteral("女")}, 3120, 240, 735);
+    // 姓名 and 性别 at the left, 生日 (calendar and date) at the right.
+    auto *nameEdit = new QLineEdit(frame);
+    nameEdit->setObjectName(QStringLiteral("Text1_0"));
+    nameEdit->setMinimumWidth(px(1575));
+    text_[0] = nameEdit;
+    QLabel *nameLabel = label(QStringLiteral("姓   名"));
+    name(nameEdit, nameLabel);
+    QLabel *sexLabel = label(QStringLiteral("性别"));
+    sex_ = combo(0, {QStringLiteral("男"), QStringLiteral("女")}, 735);
     name(sex_, sexLabel);
-    QLabel *birthdayLabel = label(QStringLiteral("生日"), 4920, 240, 36);
-    calendar_ = combo(1, {QStringLiteral("公历"), QStringLiteral("农历")}, 4920, 240, 855);
+    auto *left = new QHBoxLayout;
+    left->addWidget(nameEdit, 1);
+    left->addWidget(sexLabel);
+    left->addWidget(sex_);
+    QLabel *birthdayLabel = label(QStringLiteral("生日"));
+    calendar_ = combo(1, {QStringLiteral("公历"), QStringLiteral("农历")}, 855);
     name(calendar_, birthdayLabel, QStringLiteral("生日历法"));
     birthday_ = new BirthdayPicker(frame);
     birthday_->setObjectName(QStringLiteral("DTPicker1"));
-    birthday_->setGeometry(twips(5880, 240, 1935));
+    birthday_->setMinimumWidth(px(1935));
     birthday_->checkBox()->setAccessibleName(QStringLiteral("有生日"));
     birthday_->dateEdit()->setAccessibleName(QStringLiteral("生日"));
-    line(1, QStringLiteral("手    机"), 960, 600, 2895);
-    line(2, QStringLiteral("传    真"), 4920, 600, 2895);
-    line(3, QStringLiteral("家庭住址"), 960, 960, 6855);
-    line(4, QStringLiteral("家庭电话"), 960, 1320, 2895);
-    line(5, QStringLiteral("住址邮编"), 4920, 1320, 2895);
-    line(6, QStringLiteral("单位名称"), 960, 1680, 6855);
-    line(7, QStringLiteral("单位地址"), 960, 2040, 6855);
-    line(8, QStringLiteral("单位电话"), 960, 2400, 2895);
-    line(9, QStringLiteral("单位邮编"), 4920, 2400, 2895);
-    line(10, QStringLiteral("邮   箱"), 960, 2760, 2895);
-    line(11, QStringLiteral("MSN帐号"), 4920, 2760, 2895);
-    line(12, QStringLiteral("QQ   号"), 960, 3120, 2895);
-    line(13, QStringLiteral("备用QQ号"), 4920, 3120, 2895);
-    line(14, QStringLiteral("主页 1"), 960, 3480, 6855);
-    line(15, QStringLiteral("主页 2"), 960, 3840, 6855);
-    QLabel *remarkLabel = label(QStringLiteral("备   注"), 960, 4200);
+    auto *right = new QHBoxLayout;
+    right->addWidget(calendar_);
+    right->addWidget(birthday_, 1);
+    grid->addWidget(nameLabel, row, 0);
+    grid->addLayout(left, row, 1);
+    grid->addWidget(birthdayLabel, row, 2);
+    grid->addLayout(right, row++, 3);
+
+    line(1, QStringLiteral("手    机"), Left);
+    line(2, QStringLiteral("传    真"), Right);
+    line(3, QStringLiteral("家庭住址"), Whole);
+    line(4, QStringLiteral("家庭电话"), Left);
+    line(5, QStringLiteral("住址邮编"), Right);
+    line(6, QStringLiteral("单位名称"), Whole);
+    line(7, QStringLiteral("单位地址"), Whole);
+    line(8, QStringLiteral("单位电话"), Left);
+    line(9, QStringLiteral("单位邮编"), Right);
+    line(10, QStringLiteral("邮   箱"), Left);
+    line(11, QStringLiteral("MSN帐号"), Right);
+    line(12, QStringLiteral("QQ   号"), Left);
+    line(13, QStringLiteral("备用QQ号"), Right);
+    line(14, QStringLiteral("主页 1"), Whole);
+    line(15, QStringLiteral("主页 2"), Whole);
+    QLabel *remarkLabel = label(QStringLiteral("备   注"));
+    remarkLabel->setAlignment(Qt::AlignRight | Qt::AlignTop);
     remark_ = new QPlainTextEdit(frame);
     name(remark_, remarkLabel);
     remark_->setObjectName(QStringLiteral("Text1_16"));
-    remark_->setGeometry(twips(960, 4200, 6855, 900));
+    remark_->setMinimumHeight(px(900));
     remark_->setTabChangesFocus(true);
+    grid->addWidget(remarkLabel, row, 0);
+    grid->addWidget(remark_, row++, 1, 1, 3);
 
-    const int buttonsTop = frame->geometry().bottom() + 8;
     save_ = new QPushButton(QStringLiteral("添加"), this);
     save_->setObjectName(QStringLiteral("Command1"));
-    save_->setGeometry(frame->geometry().right() - 2 * 84, buttonsTop, 76, 26);
     save_->setDefault(true);
     quit_ = new QPushButton(QStringLiteral("退出"), this);
     quit_->setObjectName(QStringLiteral("Command2"));
-    quit_->setGeometry(frame->geometry().right() - 80, buttonsTop, 76, 26);
-    setFixedSize(frame->geometry().right() + 10, buttonsTop + 26 + 10);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(save_);
+    buttons->addWidget(quit_);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(frame);
+    layout->addLayout(buttons);
+    // As large as its contents need: a larger font makes a larger window, never a cut one.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(save_, &QPushButton::clicked, this, &ContactEditor::save);
     connect(quit_, &QPushButton::clicked, this, &QDialog::reject);

@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "contacts/export_wizard.h"
 
 #include "contacts/address_book.h"
 #include "ui/click_label.h"
 #include "contacts/contact_csv.h"
 #include "store/sqlite_db.h"
+#include "ui/dialog_folders.h"
 #include "ui/prompt.h"
 #include "ui/record_list.h"
 
@@ -111,10 +113,15 @@ QStringList ExportWizard::tickedNames() const
 
 void ExportWizard::browse()
 {
-    const QString path =
-        context_.prompt.saveFile(this, QStringLiteral("保存"), QStringLiteral("导出文件(*.csv)|*.csv"), path_->text());
-    if (!path.isEmpty())
-        path_->setText(path);
+    const QString purpose = QStringLiteral("通信薄CSV");
+    const QString typed = path_->text().trimmed();
+    const QString path = context_.prompt.saveFile(
+        this, QStringLiteral("保存"), QStringLiteral("导出文件(*.csv)|*.csv"),
+        typed.isEmpty() ? DialogFolders::start(context_.data, purpose, QStringLiteral("通信薄.csv")) : typed);
+    if (path.isEmpty())
+        return;
+    DialogFolders::remember(context_.data, purpose, path);
+    path_->setText(path);
 }
 
 void ExportWizard::exportFile()

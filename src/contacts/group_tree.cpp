@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "contacts/group_tree.h"
 
 #include "contacts/contact_images.h"

@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "contacts/import_wizard.h"
 
 #include "contacts/address_book.h"
 #include "store/sqlite_db.h"
+#include "ui/dialog_folders.h"
 #include "ui/prompt.h"
 #include "ui/record_list.h"
 
@@ -119,10 +121,15 @@ int ImportWizard::page() const { return pages_->currentIndex(); }
 
 void ImportWizard::browse()
 {
+    const QString purpose = QStringLiteral("通信薄CSV");
+    const QString typed = path_->text().trimmed();
     const QString path =
-        context_.prompt.openFile(this, QStringLiteral("导入"), QStringLiteral("导入出文件(*.csv)|*.csv"), path_->text());
-    if (!path.isEmpty())
-        path_->setText(path);
+        context_.prompt.openFile(this, QStringLiteral("导入"), QStringLiteral("导入出文件(*.csv)|*.csv"),
+                                 typed.isEmpty() ? DialogFolders::start(context_.data, purpose) : typed);
+    if (path.isEmpty())
+        return;
+    DialogFolders::remember(context_.data, purpose, path);
+    path_->setText(path);
 }
 
 bool ImportWizard::next()

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "contacts/move_contact_dialog.h"
 
 #include "contacts/address_book.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/csv.h"
 
 #include <QFileInfo>
@@ -9,7 +10,7 @@ namespace Csv {
 
 namespace {
 
-const QByteArray Encoding = QByteArrayLiteral("GB18030");
+const QByteArray Gb18030Name = QByteArrayLiteral("GB18030");
 
 } // namespace
 
@@ -38,8 +39,16 @@ QString quoted(const QString &value, QChar separator)
 
 QByteArray encode(const QString &text)
 {
-    QStringEncoder encoder(Encoding.constData());
+    QStringEncoder encoder(Gb18030Name.constData());
     return encoder.encode(text);
+}
+
+QByteArray encode(const QString &text, Encoding encoding, bool first)
+{
+    if (encoding == Encoding::Gb18030)
+        return encode(text);
+    QByteArray bytes = first ? QByteArrayLiteral("\xEF\xBB\xBF") : QByteArray();
+    return bytes + text.toUtf8();
 }
 
 QString decode(const QByteArray &bytes) { return decode(bytes, nullptr); }
@@ -60,7 +69,7 @@ QString decode(const QByteArray &bytes, bool *readable)
             *readable = true;
         return text;
     }
-    QStringDecoder gb(Encoding.constData());
+    QStringDecoder gb(Gb18030Name.constData());
     text = gb.decode(bytes);
     if (readable)
         *readable = !gb.hasError();

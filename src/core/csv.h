@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QByteArray>
@@ -22,6 +23,11 @@ namespace Csv {
 QString quoted(const QString &value, QChar separator = u',');
 
 QByteArray encode(const QString &text);
+// The encodings the ledger's export offers: UTF-8 behind a byte-order mark (what Excel and
+// every Linux program read as UTF-8) and GB18030 (for older Chinese spreadsheet programs).
+enum class Encoding { Utf8Bom, Gb18030 };
+// Text in that encoding; the first piece of a file (`first`) gets the byte-order mark.
+QByteArray encode(const QString &text, Encoding encoding, bool first);
 // Text from a file's bytes: by its byte-order mark, else as UTF-8 when the bytes are
 // valid UTF-8, else as GB18030.
 QString decode(const QByteArray &bytes);

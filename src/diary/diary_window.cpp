@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "diary/diary_window.h"
 
 #include "info/product.h"
@@ -19,6 +20,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QStyle>
 #include <QVBoxLayout>
 
 using Icons::Glyph;
@@ -135,7 +137,10 @@ void DiaryWindow::buildEditor(QWidget *parent)
     title_->setObjectName(QStringLiteral("Text1_0"));
     time_ = new QLineEdit(editor_);
     time_->setObjectName(QStringLiteral("Text1_1"));
-    time_->setFixedWidth(2400 / 15);
+    // Wide enough for a time such as "2008-03-05 14:30:00" in any font.
+    time_->setMinimumWidth(std::max(2400 / 15, time_->fontMetrics().horizontalAdvance(QStringLiteral("2008-03-05 14:30:00  ")) +
+                                                   2 * time_->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 8));
+    time_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     body_ = new QPlainTextEdit(editor_);
     body_->setObjectName(QStringLiteral("Text1_2"));
     body_->setLineWrapMode(QPlainTextEdit::NoWrap);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "export/ledger_export.h"
 
 #include "core/csv.h"
@@ -67,17 +68,17 @@ QStringList LedgerExport::totalsCells(const LedgerTotals &t)
             QStringLiteral("收支结余"), (t.income - t.expense).plain(), QString()};
 }
 
-ExportResult LedgerExport::write(Format format, const QString &path, const ExportProgress &progress)
+ExportResult LedgerExport::write(Format format, const QString &path, const ExportProgress &progress, const CsvChoice &csv)
 {
     switch (format) {
-    case Format::Csv: return writeCsv(path, progress);
+    case Format::Csv: return writeCsv(path, progress, csv);
     case Format::Pdf: return writePdf(path, progress);
     case Format::Xlsx: break;
     }
     return writeXlsx(path, progress);
 }
 
-ExportResult LedgerExport::writeCsv(const QString &path, const ExportProgress &progress)
+ExportResult LedgerExport::writeCsv(const QString &path, const ExportProgress &progress, const CsvChoice &choice)
 {
     QString text;
     QByteArray bytes;
@@ -96,7 +97,7 @@ ExportResult LedgerExport::writeCsv(const QString &path, const ExportProgress &p
         list_.forEach([&](const LedgerEntry &entry) {
             line(cells(entry));
             if (++written % ProgressStep == 0) {
-                bytes += Csv::encode(text);
+                bytes += Csv::encode(text, choice.encoding, bytes.isEmpty());
                 text.clear();
                 cancelled = !report(progress, written, count());
             }
@@ -107,8 +108,9 @@ ExportResult LedgerExport::writeCsv(const QString &path, const ExportProgress &p
     }
     if (cancelled)
         return ExportResult::cancelled();
-    line(totalsRow());
-    bytes += Csv::encode(text);
+    if (choice.totals)
+        line(totalsRow());
+    bytes += Csv::encode(text, choice.encoding, bytes.isEmpty());
     const QString why = Csv::writeFile(path, bytes);
     if (!why.isEmpty())
         return ExportResult::failed(why, int(QFileDevice::WriteError));

@@ -1,11 +1,19 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/csv.h"
 #include "export/report_pages.h"
 #include "ledger/entry_list.h"
 
 #include <QDate>
 
 class DataFile;
+
+// What the user chose for a CSV file: its encoding, and whether the totals row ends it.
+struct CsvChoice {
+    Csv::Encoding encoding = Csv::Encoding::Utf8Bom;
+    bool totals = true;
+};
 
 // The entries of a ledger list as they leave the program: the same columns, rows and totals
 // in an Excel workbook, a CSV file and printed pages (on paper or as a PDF file).
@@ -45,9 +53,11 @@ public:
     // Writes the whole list into a file of that type, replacing the file only when all of it
     // was written. progress counts entries (pages for PDF); returning false cancels and
     // leaves no file behind.
-    ExportResult write(Format format, const QString &path, const ExportProgress &progress = {});
-    // GB18030 text, values quoted where they must be (line breaks, quotes, commas).
-    ExportResult writeCsv(const QString &path, const ExportProgress &progress = {});
+    ExportResult write(Format format, const QString &path, const ExportProgress &progress = {},
+                       const CsvChoice &csv = {});
+    // Text in the chosen encoding, values quoted where they must be (line breaks, quotes,
+    // commas); the totals row when chosen.
+    ExportResult writeCsv(const QString &path, const ExportProgress &progress = {}, const CsvChoice &choice = {});
     // One worksheet: a bold header row kept in view, dates as dates, amounts as numbers with
     // two decimals (an amount that is not a number stays text), the whole summary.
     ExportResult writeXlsx(const QString &path, const ExportProgress &progress = {});

@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "export/print_preview.h"
 
 #include "export/work_progress.h"
 #include "store/sqlite_db.h"
+#include "ui/dialog_folders.h"
 #include "ui/icons.h"
 #include "ui/prompt.h"
 
@@ -244,7 +246,10 @@ void PrintPreview::savePdf()
     Prompt &prompt = context_.prompt;
     const QString path = prompt.saveFileOfType(this, QStringLiteral("保存为PDF"), QStringLiteral("PDF 文件|*.pdf"),
                                                suggestedName_, nullptr);
-    if (path.isEmpty() || !confirmReplacing(prompt, this, path))
+    if (path.isEmpty())
+        return;
+    DialogFolders::remember(context_.data, exportPurpose(), path);
+    if (!confirmReplacing(prompt, this, path))
         return;
     WorkProgress progress(this, QStringLiteral("保存为PDF"), QStringLiteral("正在保存..."), report_.rowCount());
     tellResult(prompt, this, pages_.writePdf(path, progress.callback()), report_.savedText());

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "export/report_pages.h"
@@ -31,6 +32,8 @@ private:
 
 // Asks before a file is replaced; true when there is none or the user agreed.
 bool confirmReplacing(Prompt &prompt, QWidget *parent, const QString &path);
+// The purpose under which every export's save dialog remembers its folder (DialogFolders).
+inline QString exportPurpose() { return QStringLiteral("导出"); }
 // Tells the user what writing a file came to: successText when written, the refusal as a
 // hint, a failure in the error format; nothing when the user cancelled.
 void tellResult(Prompt &prompt, QWidget *parent, const ExportResult &result, const QString &successText);

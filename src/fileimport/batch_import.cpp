@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "fileimport/batch_import.h"
 
 #include "core/dates.h"
@@ -10,6 +11,7 @@
 #include "ledger/transfers.h"
 #include "store/data_file.h"
 #include "store/session.h"
+#include "ui/dialog_folders.h"
 #include "ui/icons.h"
 #include "ui/prompt.h"
 #include "ui/record_list.h"
@@ -76,7 +78,7 @@ BatchImport::BatchImport(const AppContext &context, QWidget *parent) : QDialog(p
 
     auto *frame = new QGroupBox(QStringLiteral("财务批量导入"), this);
     frame->setObjectName(QStringLiteral("Frame1"));
-    auto *first = new QLabel(QStringLiteral("请在Office Excel表中建好以下表格，然后复制Excel表中的数据"), frame);
+    auto *first = new QLabel(QStringLiteral("请在电子表格中建好以下表格，然后复制表格中的数据"), frame);
     first->setObjectName(QStringLiteral("Label1"));
     auto *second = new QLabel(QStringLiteral("除下表中的No列以外，按[导入]按钮即可。"), frame);
     second->setObjectName(QStringLiteral("Label2"));
@@ -152,7 +154,16 @@ QList<RecordColumn> BatchImport::columns()
             {QStringLiteral("经手人"), 1000},  {QStringLiteral("摘要"), 3000},   {QStringLiteral("说明"), 2400}};
 }
 
-void BatchImport::pasteClipboard() { paste(QGuiApplication::clipboard()->text()); }
+void BatchImport::pasteClipboard()
+{
+    // Rows read from a file go only when the user says so; pasted rows a paste replaces.
+    if (fromFile_ && list_->rowCount() > 0 &&
+        context_.prompt.message(this, Prompt::Icon::Question, QStringLiteral("问题"),
+                                QStringLiteral("预览中已有 %1 条记录，是否用剪贴板的内容替换？").arg(list_->rowCount()),
+                                Prompt::Buttons::YesNo, Prompt::Answer::No) != Prompt::Answer::Yes)
+        return;
+    paste(QGuiApplication::clipboard()->text());
+}
 
 void BatchImport::paste(const QString &text)
 {
@@ -258,9 +269,13 @@ QString BatchImport::markText(int row) const
 
 void BatchImport::openFile()
 {
-    const QString path = context_.prompt.openFile(this, QStringLiteral("打开要导入的文件"), FileImport::filter());
-    if (!path.isEmpty())
-        loadFile(path);
+    const QString purpose = QStringLiteral("导入文件");
+    const QString path = context_.prompt.openFile(this, QStringLiteral("打开要导入的文件"), FileImport::filter(),
+                                                  DialogFolders::start(context_.data, purpose));
+    if (path.isEmpty())
+        return;
+    DialogFolders::remember(context_.data, purpose, path);
+    loadFile(path);
 }
 
 bool BatchImport::loadFile(const QString &path)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "fileimport/file_rows.h"
 
 #include "core/dates.h"

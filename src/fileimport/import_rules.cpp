@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "fileimport/import_rules.h"
 
 #include "store/data_file.h"

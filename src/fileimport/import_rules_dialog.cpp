@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "fileimport/import_rules_dialog.h"
 
 #include "fileimport/import_rules.h"

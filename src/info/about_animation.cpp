@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "info/about_animation.h"
 
 #include "info/gif_writer.h"

@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "info/about_box.h"
 
+#include "info/help_commands.h"
 #include "info/product.h"
 #include "store/program_folder.h"
 #include "ui/click_label.h"
 #include "ui/icons.h"
-#include "ui/launcher.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -41,7 +42,7 @@ AboutBox::AboutBox(const AppContext &context, QWidget *parent) : QDialog(parent)
     underlined.setUnderline(true);
     site->setFont(underlined);
     site->setObjectName(QStringLiteral("Label4"));
-    connect(site, &ClickLabel::clicked, this, [this] { context_.launcher.openUrl(Product::webSite()); });
+    connect(site, &ClickLabel::clicked, this, [this] { HelpCommands::openPage(context_, this, Product::webSite()); });
 
     auto *animation = new QLabel(this);
     animation->setObjectName(QStringLiteral("AniGif1"));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "info/help_commands.h"
 
 #include "info/about_box.h"
@@ -39,15 +40,23 @@ void HelpCommands::openHelp()
     }
     if (context_.launcher.openUrl(QUrl::fromLocalFile(page).toString()))
         return;
+    context_.prompt.information(&window_, QStringLiteral("提示"),
+                                QStringLiteral("没有找到网页浏览器，使用帮助将在Tallyra自己的帮助窗口中打开。"));
     HelpViewer viewer(page, &window_);
     viewer.exec();
 }
 
-void HelpCommands::openWebSite()
+bool HelpCommands::openPage(const AppContext &context, QWidget *parent, const QString &url)
 {
-    // Without a browser nothing opens; the program goes on as before.
-    context_.launcher.openUrl(Product::webSite());
+    if (context.launcher.openUrl(url))
+        return true;
+    context.prompt.information(parent, QStringLiteral("提示"),
+                               QStringLiteral("没有找到网页浏览器，无法打开 %1 。请先安装一个网页浏览器（例如 Firefox）。")
+                                   .arg(url));
+    return false;
 }
+
+void HelpCommands::openWebSite() { openPage(context_, &window_, Product::webSite()); }
 
 void HelpCommands::openAbout()
 {

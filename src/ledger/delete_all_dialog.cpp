@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ledger/delete_all_dialog.h"
 
 #include "ledger/ledger.h"

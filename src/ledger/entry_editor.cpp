@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ledger/entry_editor.h"
 #include "core/dates.h"
 #include "core/money.h"
@@ -11,6 +12,7 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -18,6 +20,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QVBoxLayout>
 
 namespace {
@@ -63,6 +68,18 @@ EntryEditor::EntryEditor(const AppContext &context, QWidget *parent)
     item_->setObjectName(QStringLiteral("Combo2"));
     item_->setEditable(true);
     item_->setInsertPolicy(QComboBox::NoInsert);
+    // Wide enough for its hint in whatever font the desktop uses.
+    {
+        QStyleOptionComboBox option;
+        option.initFrom(item_);
+        option.editable = true;
+        const QFontMetrics metrics = item_->fontMetrics();
+        item_->setMinimumWidth(
+            item_->style()
+                ->sizeFromContents(QStyle::CT_ComboBox, &option,
+                                   QSize(metrics.horizontalAdvance(itemHint() + u' '), metrics.height()), item_)
+                .width());
+    }
     method_ = new QComboBox(this);
     method_->setObjectName(QStringLiteral("Combo3"));
     handler_ = new QComboBox(this);
@@ -78,7 +95,7 @@ EntryEditor::EntryEditor(const AppContext &context, QWidget *parent)
     summary_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     summary_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     summary_->setTabChangesFocus(true);
-    summary_->setFixedHeight(1335 / 15);
+    summary_->setMinimumHeight(1335 / 15);
 
     entryItem_ = new QLabel(this);
     entryItem_->setObjectName(QStringLiteral("Label2"));
@@ -93,6 +110,12 @@ EntryEditor::EntryEditor(const AppContext &context, QWidget *parent)
     fee_->setObjectName(QStringLiteral("Text3"));
     fee_->setPlaceholderText(QStringLiteral("没有可不填"));
     fee_->installEventFilter(this);
+
+    added_ = new QLabel(this);
+    added_->setObjectName(QStringLiteral("Label3"));
+    added_->setAccessibleName(QStringLiteral("添加结果"));
+    added_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    added_->setMinimumHeight(added_->fontMetrics().height());  // the window keeps its size
 
     saveButton_ = new QPushButton(QStringLiteral("添  加"), this);
     saveButton_->setObjectName(QStringLiteral("Command1"));
@@ -109,7 +132,12 @@ EntryEditor::EntryEditor(const AppContext &context, QWidget *parent)
         QLabel *label = fieldLabel(caption, field, this);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         grid->addWidget(label, row, 0, field == summary_ ? Qt::AlignTop : Qt::Alignment());
-        field->setFixedWidth(FieldWidth);
+        // Named by its label, without the blanks that space it out and the mark of a
+        // field that must be filled.
+        label->setBuddy(field);
+        field->setAccessibleName(QString(caption).remove(u' ').remove(u'*'));
+        // At least the designed width, wider when a larger font needs it.
+        field->setMinimumWidth(std::max(FieldWidth, field->minimumWidth()));
         grid->addWidget(field, row++, 1);
         if (rows)
             *rows << label << field;
@@ -134,6 +162,7 @@ EntryEditor::EntryEditor(const AppContext &context, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(entryItem_);
+    layout->addWidget(added_);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -145,6 +174,14 @@ EntryEditor::EntryEditor(const AppContext &context, QWidget *parent)
     connect(saveButton_, &QPushButton::clicked, this, &EntryEditor::save);
     connect(closeButton_, &QPushButton::clicked, this, &QDialog::reject);
 
+    clock_ = [] {
+        static QElapsedTimer since = [] {
+            QElapsedTimer t;
+            t.start();
+            return t;
+        }();
+        return since.elapsed();
+    };
     LoadData();
 }
 
@@ -263,8 +300,20 @@ LedgerEntry EntryEditor::entryFromControls() const
     return entry;
 }
 
+QString EntryEditor::addedText(const LedgerEntry &entry)
+{
+    return QStringLiteral("已添加：%1 %2 %3")
+        .arg(entry.date, entry.item.trimmed().isEmpty() ? entry.kind : entry.item, entry.amount);
+}
+
 void EntryEditor::save()
 {
+    // Another press while one is handled, or just after an add, adds nothing: a double-click
+    // stores one entry. Pressing again later adds another, identical one.
+    if (saving_ || (mode_ == Mode::Add && lastAdd_ && clock_() - *lastAdd_ < RepeatMs))
+        return;
+    saving_ = true;
+    const auto handled = qScopeGuard([this] { saving_ = false; });
     if (isTransfer()) {
         saveTransfer();
         return;
@@ -294,9 +343,10 @@ void EntryEditor::save()
         if (!checked || !changeReconciled(*checked))
             return;
     }
-    if (mode_ == Mode::Add)
-        red();
-    else
+    if (mode_ == Mode::Add) {
+        if (red())
+            lastAdd_ = clock_();
+    } else
         EditData(context_.session.EditEntryId);
 }
 
@@ -304,8 +354,14 @@ bool EntryEditor::red()
 {
     LedgerEntry entry = entryFromControls();
     const int accountSet = context_.session.CurrentAccountSetId;
-    if (!context_.prompt.attempt(this, [&] { entry.id = ledger_.addEntry(entry, accountSet); }))
+    if (!context_.prompt.attempt(this, [&] {
+            DataFile::Transaction transaction(context_.data);
+            entry.id = ledger_.addEntry(entry, accountSet);
+            ledger_.keepItem(entry.kind, entry.item);
+            transaction.commit();
+        }))
         return false;
+    added_->setText(addedText(entry));
     emit added(entry);
     return true;
 }
@@ -314,8 +370,14 @@ bool EntryEditor::EditData(qint64 id)
 {
     LedgerEntry entry = entryFromControls();
     entry.id = id;
-    if (!context_.prompt.onRecord(this, QStringLiteral("提示"), QStringLiteral("这条记录已经不存在！"),
-                                  [&] { return ledger_.updateEntry(entry); }))
+    if (!context_.prompt.onRecord(this, QStringLiteral("提示"), QStringLiteral("这条记录已经不存在！"), [&] {
+            DataFile::Transaction transaction(context_.data);
+            if (!ledger_.updateEntry(entry))
+                return false;
+            ledger_.keepItem(entry.kind, entry.item);
+            transaction.commit();
+            return true;
+        }))
         return false;
     emit modified(entry);
     return true;
@@ -417,8 +479,13 @@ void EntryEditor::saveTransfer()
                                         [&] { return transfers.update(transfer); })) {
         saved = transferId_;
     }
-    if (saved)
-        emit transferSaved(*saved);
+    if (!saved)
+        return;
+    if (mode_ == Mode::Add) {
+        lastAdd_ = clock_();
+        added_->setText(QStringLiteral("已添加：%1 转账 %2→%3 %4").arg(transfer.date, transfer.from, transfer.to, transfer.amount));
+    }
+    emit transferSaved(*saved);
 }
 
 bool EntryEditor::eventFilter(QObject *watched, QEvent *event)

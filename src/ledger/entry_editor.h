@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "ledger/ledger.h"
@@ -5,6 +6,9 @@
 #include "ui/app_context.h"
 
 #include <QDialog>
+
+#include <functional>
+#include <optional>
 
 class QComboBox;
 class QDateEdit;
@@ -46,6 +50,14 @@ public:
 
     static QString itemHint() { return QStringLiteral("请选择上一栏类别↑"); }
 
+    // Milliseconds from any fixed point; a test gives its own clock.
+    using Clock = std::function<qint64()>;
+    void setClock(Clock clock) { clock_ = std::move(clock); }
+    // A press of "添  加" this soon after an add is the same press twice (a double-click).
+    static constexpr qint64 RepeatMs = 500;
+    // "已添加：2026-11-01 居住 4500": what the last add stored.
+    static QString addedText(const LedgerEntry &entry);
+
 signals:
     // A new entry was stored.
     void added(const LedgerEntry &entry);
@@ -86,6 +98,10 @@ private:
     qint64 transferId_ = 0;   // the transfer being modified
     QPushButton *saveButton_; // Command1
     QPushButton *closeButton_;// Command2
+    QLabel *added_;           // Label3: what the last add stored
+    Clock clock_;
+    bool saving_ = false;
+    std::optional<qint64> lastAdd_;  // when the last add was done, by clock_
     // The stored date of the entry being modified when it is no day an entry may have;
     // cleared when another date is chosen.
     QString strayDate_;

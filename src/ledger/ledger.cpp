@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ledger/ledger.h"
 #include "core/dates.h"
 #include "core/password_hash.h"
+#include "core/time_keys.h"
 
 #include "ledger/entry_list.h"
 #include "ledger/month_totals.h"
@@ -159,6 +161,34 @@ QStringList Ledger::items(const QString &kind)
     while (st.step())
         result << st.text(0);
     return result;
+}
+
+bool Ledger::keepItem(const QString &kind, const QString &item, const QDateTime &now)
+{
+    const QString text = Formats::withoutNul(item);
+    if (text.trimmed().isEmpty())
+        return false;
+    QString parent;
+    {
+        Statement root = data_.query(QStringLiteral("select key_1 from mulu where class='收支项目' and parent='0' "
+                                                    "and content=? order by id asc limit 1"),
+                                     {kind});
+        if (!root.step())
+            return false;
+        parent = root.text(0);
+        Statement known =
+            data_.query(QStringLiteral("select 1 from mulu where parent=? and content=? limit 1"), {parent, text});
+        if (known.step())
+            return false;
+    }
+    // A key like those the catalogue manager gives its items.
+    const QString key = TimeKeys::make(QStringLiteral("e"), now, [this](const QString &candidate) {
+        Statement st = data_.query(QStringLiteral("select 1 from mulu where key_1=? limit 1"), {candidate});
+        return st.step();
+    });
+    data_.insert(QStringLiteral("insert into mulu (key_1, parent, class, content) values (?, ?, '收支项目', ?)"),
+                 {key, parent, text});
+    return true;
 }
 
 std::optional<LedgerEntry> Ledger::entry(qint64 id)

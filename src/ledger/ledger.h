@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "core/money.h"
 #include "ui/record_row.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -138,6 +140,11 @@ public:
     };
     EditorChoices editorChoices();
     QStringList items(const QString &kind);
+    // An item typed in the editor joins the catalogue under its kind (the root of the
+    // item tree whose caption is the kind), so that every list of items offers it; true
+    // when it was added. An empty item, one the kind has already, or a kind that is no
+    // root of the item tree adds nothing.
+    bool keepItem(const QString &kind, const QString &item, const QDateTime &now = QDateTime::currentDateTime());
 
     // One entry; nothing when there is no entry with that id.
     std::optional<LedgerEntry> entry(qint64 id);

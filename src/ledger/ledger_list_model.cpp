@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ledger/ledger_list_model.h"
 
 #include "store/data_file.h"

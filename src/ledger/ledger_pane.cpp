@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ledger/ledger_pane.h"
 
 #include "ledger/delete_all_dialog.h"
@@ -23,6 +24,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTimer>
+#include <QSplitter>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -36,7 +38,7 @@ LedgerPane::LedgerPane(const AppContext &context, QWidget *parent)
 
     auto *treeFrame = new QGroupBox(QStringLiteral("日期"), this);
     treeFrame->setObjectName(QStringLiteral("Frame1"));
-    treeFrame->setFixedWidth(190);
+    treeFrame->setMinimumWidth(120);
     auto *treeLayout = new QVBoxLayout(treeFrame);
     tree_ = new QTreeWidget(treeFrame);
     tree_->setObjectName(QStringLiteral("TreeView1"));
@@ -44,7 +46,12 @@ LedgerPane::LedgerPane(const AppContext &context, QWidget *parent)
     tree_->setRootIsDecorated(true);
     tree_->setAccessibleName(QStringLiteral("日期"));
     treeLayout->addWidget(tree_);
-    layout->addWidget(treeFrame);
+    // The date tree and the lists share the width; the user moves the line between them.
+    splitter_ = new QSplitter(Qt::Horizontal, this);
+    splitter_->setObjectName(QStringLiteral("Splitter1"));
+    splitter_->setChildrenCollapsible(false);
+    splitter_->addWidget(treeFrame);
+    layout->addWidget(splitter_, 1);
 
     auto *right = new QWidget(this);
     auto *rightLayout = new QVBoxLayout(right);
@@ -98,7 +105,9 @@ LedgerPane::LedgerPane(const AppContext &context, QWidget *parent)
         pageLayout->addWidget(list, 1);
     }
     rightLayout->addWidget(page, 1);
-    layout->addWidget(right, 1);
+    splitter_->addWidget(right);
+    splitter_->setStretchFactor(1, 1);
+    splitter_->setSizes({190, 790});
 
     for (int i = 0; i < 5; ++i) {
         panels_[i] = new QLabel(this);
@@ -338,6 +347,17 @@ void LedgerPane::modifyEntry(RecordList *list)
     });
     if (editor.openForModifying(*id))
         editor.exec();
+    offerNewItems();
+}
+
+void LedgerPane::offerNewItems()
+{
+    // Items typed in the editor joined the catalogue: the search panel offers them too.
+    try {
+        searchPanel_->offer(ledger_.searchChoices());
+    } catch (const StoreError &) {
+        // The lists keep what they offer.
+    }
 }
 
 void LedgerPane::addEntry() { openEditor(false); }
@@ -360,6 +380,7 @@ void LedgerPane::openEditor(bool transfer)
     if (transfer)
         editor.startTransfer();
     editor.exec();
+    offerNewItems();
 }
 
 void LedgerPane::del()

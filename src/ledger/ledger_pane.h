@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "ledger/ledger.h"
@@ -11,6 +12,7 @@ class LedgerListModel;
 class QLabel;
 class QLineEdit;
 class QStatusBar;
+class QSplitter;
 class QTabBar;
 class QTimer;
 class QTreeWidget;
@@ -84,6 +86,8 @@ public:
     // Filters the list on show by the field's text now (typing waits for a pause).
     void applyFilter();
     QTreeWidget *tree() const { return tree_; }
+    // The line between the date tree and the lists; the shell keeps where it stands.
+    QSplitter *splitter() const { return splitter_; }
     QTreeWidgetItem *treeNode(const QString &key) const;
     // Panels 2 to 6; empty for any other number.
     QString panelText(int panel) const;
@@ -107,11 +111,14 @@ private:
     // Reads a list for its query; a list that cannot be read lists nothing.
     void read(LedgerListModel *model, RecordList *list, const EntryQuery &query);
     LedgerPanels panelsOf(int tab) const;
+    // The search panel's lists take up the items the editor added to the catalogue.
+    void offerNewItems();
 
     AppContext context_;
     Ledger ledger_;
 
     QTreeWidget *tree_ = nullptr;
+    QSplitter *splitter_ = nullptr;  // between the date tree and the lists
     QTabBar *tabs_ = nullptr;
     RecordList *entryList_ = nullptr;
     RecordList *searchList_ = nullptr;

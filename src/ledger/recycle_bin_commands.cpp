@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ledger/recycle_bin_commands.h"
 
 #include "ledger/ledger_view.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ledger/search_panel.h"
 
 #include <QCheckBox>
@@ -11,7 +12,9 @@
 SearchPanel::SearchPanel(QWidget *parent) : QGroupBox(QStringLiteral("统计范围"), parent)
 {
     setObjectName(QStringLiteral("Frame2"));
-    setFixedWidth(240);
+    // At least the designed width, and as wide as a larger font needs.
+    setMinimumWidth(240);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     auto *grid = new QGridLayout(this);
 
     auto check = [&](int number, const QString &caption) {
@@ -130,6 +133,19 @@ void SearchPanel::setChoices(const Ledger::Choices &choices)
     incomeItems_->addItems(choices.incomeItems);
     expenseItems_->clear();
     expenseItems_->addItems(choices.expenseItems);
+}
+
+void SearchPanel::offer(const Ledger::Choices &choices)
+{
+    auto add = [](QComboBox *box, const QStringList &texts) {
+        for (const QString &text : texts)
+            if (box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0)
+                box->addItem(text);
+    };
+    add(handlers_, choices.handlers);
+    add(methods_, choices.methods);
+    add(incomeItems_, choices.incomeItems);
+    add(expenseItems_, choices.expenseItems);
 }
 
 void SearchPanel::resetDates()

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "ledger/ledger.h"
@@ -23,6 +24,8 @@ public:
     void setRequest(const SearchRequest &request);
     // The choice lists, emptied and filled again.
     void setChoices(const Ledger::Choices &choices);
+    // Adds the choices the lists do not have yet, at their ends; what is chosen stays.
+    void offer(const Ledger::Choices &choices);
     // The date range: the current month, from its first day to its last.
     void resetDates();
 

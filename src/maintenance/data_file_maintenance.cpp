@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "maintenance/data_file_maintenance.h"
 
 #include "maintenance/staged_copy.h"
@@ -292,24 +293,6 @@ void DataFileMaintenance::backup(const QString &target)
     writeRecord(target, digest);
 }
 
-QString DataFileMaintenance::recordFile(const QString &backup) { return backup + QStringLiteral(".sha256"); }
-
-std::optional<QByteArray> DataFileMaintenance::recordedDigest(const QString &backup)
-{
-    QFile file(recordFile(backup));
-    if (!file.exists())
-        return std::nullopt;
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    // "<64 hex digits>  <name>", as sha256sum writes it.
-    const QByteArray line = file.read(256);
-    const QByteArray hex = line.left(64);
-    static const QRegularExpression digits(QStringLiteral("^[0-9a-fA-F]{64}$"));
-    if (!digits.match(QString::fromLatin1(hex)).hasMatch())
-        return QByteArray();
-    return QByteArray::fromHex(hex);
-}
-
 void DataFileMaintenance::writeRecord(const QString &backup, const QByteArray &digest)
 {
     try {
@@ -410,7 +393,17 @@ QString DataFileMaintenance::checkDataFile(const QString &path, const QString &s
     return *key;
 }
 
-DataFileMaintenance::Restored DataFileMaintenance::restore(const QString &backupFile, const PassphraseQuestion &ask)
+QString DataFileMaintenance::keptCopyFile(const QDateTime &now) const
+{
+    const QString stem = folder_.plugIns() + QStringLiteral("/还原前-") + now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString name = stem + QStringLiteral(".mdb");
+    for (int n = 2; QFileInfo::exists(name) || QFileInfo::exists(recordFile(name)); ++n)
+        name = stem + QStringLiteral("-%1.mdb").arg(n);
+    return name;
+}
+
+DataFileMaintenance::Restored DataFileMaintenance::restore(const QString &backupFile, const PassphraseQuestion &ask,
+                                                           const QDateTime &now)
 {
     const QString path = data_.path();
     refuseReadOnlyFolder(path);
@@ -452,6 +445,21 @@ DataFileMaintenance::Restored DataFileMaintenance::restore(const QString &backup
                 QFile::setPermissions(staged, QFile::permissions(path));
                 key = checkDataFile(staged, backupFile, {data_.passphrase()});
                 restored.keptPassphrase = true;
+            }
+            // What is about to be replaced is kept first, checked like every backup.
+            if (QFileInfo::exists(path)) {
+                const QString kept = keptCopyFile(now);
+                try {
+                    if (!QDir().mkpath(folder_.plugIns()))
+                        throw StoreError(QStringLiteral("无法创建文件夹“%1”。").arg(native(folder_.plugIns())),
+                                         SQLITE_CANTOPEN);
+                    backup(kept);
+                } catch (const StoreError &error) {
+                    throw StoreError(QStringLiteral("无法先把现在的数据文件复制为“%1”，所以没有还原：%2")
+                                         .arg(native(kept), error.description()),
+                                     error.code());
+                }
+                restored.keptCopy = kept;
             }
             removeStaleJournal(path);
             data_.replaceWith(staged);
@@ -606,50 +614,6 @@ int DataFileMaintenance::deleteBackups(const QStringList &backups)
         }
     }
     return deleted;
-}
-
-QString DataFileMaintenance::pendingCopiesFile(const QString &dataFile)
-{
-    const QFileInfo data(dataFile);
-    return data.absolutePath() + QStringLiteral("/.") + data.fileName() + QStringLiteral(".copies");
-}
-
-QStringList DataFileMaintenance::removeLeftovers(const QString &dataFile, const QString &plugIns)
-{
-    QStringList removed;
-    // Staging copies in other folders, by the list of those under way: only files that
-    // still bear a staging name of ours.
-    static const QRegularExpression staging(QStringLiteral("^\\..+\\.[A-Za-z0-9]{6}$"));
-    QFile list(pendingCopiesFile(dataFile));
-    if (list.open(QIODevice::ReadOnly)) {
-        for (const QByteArray &line : list.readAll().split('\n')) {
-            const QFileInfo staged(QFile::decodeName(line));
-            if (!line.isEmpty() && staged.isFile() && !staged.isSymLink() &&
-                staged.fileName() != QFileInfo(dataFile).fileName() && staging.match(staged.fileName()).hasMatch() &&
-                QFile::remove(staged.absoluteFilePath()))
-                removed << staged.absoluteFilePath();
-        }
-        list.close();
-        list.remove();
-    }
-    auto sweep = [&](const QString &folder, const QRegularExpression &ours) {
-        QDir dir(folder);
-        if (!dir.exists())
-            return;
-        for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-            if (ours.match(name).hasMatch() && dir.remove(name))
-                removed << name;
-        }
-    };
-    const QFileInfo data(dataFile);
-    const QString base = QRegularExpression::escape(data.fileName());
-    // Staging copies of the data file and of a new data file, the older versions' new
-    // file, the compaction's scratch file, and the journals any of them may have.
-    sweep(data.absolutePath(),
-          QRegularExpression(QStringLiteral("^(\\.%1\\.[A-Za-z0-9]{6}|%1\\.new|temp\\.mdb)(-journal)?$").arg(base)));
-    // Staging copies of the automatic backups and of their records.
-    sweep(plugIns, QRegularExpression(QStringLiteral("^\\.\\d{8}\\.mdb(\\.sha256)?\\.[A-Za-z0-9]{6}$")));
-    return removed;
 }
 
 bool DataFileMaintenance::autoBackup()

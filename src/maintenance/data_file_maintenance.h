@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -69,8 +71,14 @@ public:
     // when the record cannot be read.
     static std::optional<QByteArray> recordedDigest(const QString &backup);
 
+    // The copy a restore keeps of the data file it replaces: Plug-Ins/还原前-yyyymmdd-hhmmss.mdb,
+    // or with "-2", "-3" ... added when that name is taken.
+    QString keptCopyFile(const QDateTime &now) const;
+
     // What a restore did besides putting the backup in place.
     struct Restored {
+        // The checked copy of the data file as it was before (empty when there was none).
+        QString keptCopy;
         // The backup had the built-in password (or another passphrase) and the data file
         // a passphrase: the restored file was keyed with the data file's passphrase.
         bool keptPassphrase = false;
@@ -80,8 +88,10 @@ public:
     // either failing refuses the restore, naming the file, and the data file stays byte
     // for byte as it was. A backup with another passphrase than the data file's is opened
     // with the one `ask` returns. When the data file has a passphrase, the restored file
-    // keeps it; otherwise it has the backup's.
-    Restored restore(const QString &backupFile, const PassphraseQuestion &ask = {});
+    // keeps it; otherwise it has the backup's. Before the data file is replaced, it is
+    // backed up to keptCopyFile(now); when that copy cannot be made, nothing is restored.
+    Restored restore(const QString &backupFile, const PassphraseQuestion &ask = {},
+                     const QDateTime &now = QDateTime::currentDateTime());
 
     // Compaction, first half: takes the exclusive lock on the data file and rewrites it
     // compactly into the scratch file (replacing one left there), keyed like the data

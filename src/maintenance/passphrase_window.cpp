@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "maintenance/passphrase_window.h"
 
 #include "maintenance/data_file_maintenance.h"

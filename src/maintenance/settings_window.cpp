@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "maintenance/settings_window.h"
 
 #include "maintenance/data_file_maintenance.h"
@@ -27,7 +28,8 @@ SettingsWindow::SettingsWindow(const AppContext &context, QWidget *parent) : QDi
     inner->addWidget(folder);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(frame);
-    setFixedSize(4000 / 15, 1800 / 15);
+    // The designed size, or what a larger font needs.
+    setMinimumSize(4000 / 15, 1800 / 15);
 
     bool on = false;
     try {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "maintenance/staged_copy.h"
 
 #include "store/file_ops.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "maintenance/view_settings.h"
 
 #include "maintenance/staged_copy.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "recurring/due_window.h"
 
 #include "recurring/schedule_window.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "recurring/recurring_commands.h"
 
 #include "recurring/due_window.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "recurring/schedule_window.h"
 
 #include "core/money.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "reports/report_charts.h"
 
 #include <QBarCategoryAxis>
@@ -5,10 +6,13 @@
 #include <QBarSet>
 #include <QCategoryAxis>
 #include <QCursor>
+#include <QFontMetricsF>
 #include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QPalette>
 #include <QPieSeries>
+#include <QPieLegendMarker>
 #include <QPieSlice>
 #include <QToolTip>
 
@@ -65,6 +69,52 @@ QCategoryAxis *amountAxis(QChart *chart, const Money &low, const Money &high)
 
 } // namespace
 
+std::vector<BarLabel> barLabels(const PeriodReport &report, double plotWidth, const QFontMetricsF &labels)
+{
+    const int count = int(report.lines.size());
+    if (count == 0)
+        return {};
+    const double perBar = std::max(plotWidth, 1.0) / count;
+    const double gap = labels.horizontalAdvance(QStringLiteral("  "));
+    const bool months = !report.years && count <= 12;
+    const int firstYear = report.lines.front().days.from.year();
+    // The candidates: every month of a short period, else each year (at its January).
+    std::vector<BarLabel> candidates;
+    std::vector<int> ordinal;  // months or years from the first candidate
+    for (int i = 0; i < count; ++i) {
+        const QDate day = report.lines[size_t(i)].days.from;
+        if (months) {
+            candidates.push_back({QStringLiteral("%1月").arg(day.month()), i});
+            ordinal.push_back(i);
+        } else if (report.years || day.month() == 1) {
+            candidates.push_back({QString::number(day.year()), i});
+            ordinal.push_back(day.year() - firstYear);
+        }
+    }
+    if (candidates.empty())  // months of no January: the first one names its year
+        return {{QString::number(firstYear), 0}};
+    double widest = 0;
+    for (const BarLabel &c : candidates)
+        widest = std::max(widest, labels.horizontalAdvance(c.text));
+    // Bars between two neighbouring candidates: a month's, or a year's worth.
+    const double unit = months || report.years ? perBar : 12 * perBar;
+    const std::vector<int> steps = months ? std::vector<int>{1, 2, 3, 4, 6, 12}
+                                          : std::vector<int>{1, 2, 5, 10, 20, 50, 100, 200, 500, 1000};
+    int step = steps.back();
+    for (int s : steps)
+        if (s * unit >= widest + gap) {
+            step = s;
+            break;
+        }
+    std::vector<BarLabel> result;
+    for (size_t i = 0; i < candidates.size(); ++i)
+        if (ordinal[i] % step == 0)
+            result.push_back(candidates[i]);
+    if (result.empty())
+        result.push_back(candidates.front());
+    return result;
+}
+
 std::vector<Money> axisSteps(const Money &low, const Money &high, int count)
 {
     const Units bottom = std::min(low.units(), Units(0));
@@ -104,8 +154,10 @@ QChart *donut(const std::vector<ReportSlice> &slices, const std::function<void(i
     series->setPieSize(0.7);
     for (int i = 0; i < int(slices.size()); ++i) {
         const ReportSlice &s = slices[size_t(i)];
+        // Named in the legend beside the donut: labels on the slices would overwrite each
+        // other where slices are thin.
         QPieSlice *slice = series->append(s.share.isEmpty() ? s.label : s.label + u' ' + s.share, s.amount.toDouble());
-        slice->setLabelVisible(true);
+        slice->setLabelVisible(false);
         const QString text = QStringLiteral("%1：%2 %3").arg(s.label, Reports::amountText(s.amount), s.share);
         QObject::connect(slice, &QPieSlice::hovered, slice, [slice, text](bool on) {
             slice->setExploded(on);
@@ -117,7 +169,12 @@ QChart *donut(const std::vector<ReportSlice> &slices, const std::function<void(i
         QObject::connect(slice, &QPieSlice::clicked, slice, [clicked, i] { clicked(i); });
     }
     chart->addSeries(series);
-    chart->legend()->setVisible(false);
+    chart->legend()->setVisible(!slices.empty());
+    chart->legend()->setAlignment(Qt::AlignRight);
+    // A click on a slice's name does what a click on the slice does.
+    const QList<QLegendMarker *> markers = chart->legend()->markers(series);
+    for (int i = 0; i < int(markers.size()); ++i)
+        QObject::connect(markers[i], &QLegendMarker::clicked, markers[i], [clicked, i] { clicked(i); });
     if (slices.empty())
         chart->setTitle(QStringLiteral("这段时间没有记录"));
     return chart;
@@ -151,26 +208,25 @@ QChart *bars(const PeriodReport &report, const std::function<void(int)> &clicked
     chart->addSeries(series);
     chart->addSeries(balance);
 
-    // The bars stand at 0, 1, 2 ...; labels stay level and few enough to be read whole: a
-    // month each for up to twelve months, else the years at their Januaries (every few
-    // years on a long period); the years themselves, every few when there are many.
+    // The bars stand at 0, 1, 2 ...; their labels are chosen again whenever the plot
+    // changes its width, so that they always fit whole (see barLabels).
     auto *x = new QCategoryAxis(chart);
     x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     const int count = int(report.lines.size());
-    const int mostLabels = report.years ? 12 : 8;
-    const int firstYear = count ? report.lines.front().days.from.year() : 0;
-    const int years = count ? report.lines.back().days.from.year() - firstYear + 1 : 0;
-    const int everyYears = std::max(1, (years + mostLabels - 1) / mostLabels);
-    for (int i = 0; i < count; ++i) {
-        const QDate day = report.lines[size_t(i)].days.from;
-        QString label;
-        if (!report.years && count <= 12)
-            label = QStringLiteral("%1月").arg(day.month());
-        else if ((report.years || day.month() == 1) && (day.year() - firstYear) % everyYears == 0)
-            label = QString::number(day.year());
-        if (!label.isEmpty())
-            x->append(label, i);
-    }
+    auto label = [x, report](double width) {
+        const std::vector<BarLabel> labels = barLabels(report, width, QFontMetricsF(x->labelsFont()));
+        QStringList texts;
+        for (const BarLabel &l : labels)
+            texts << l.text;
+        if (x->categoriesLabels() == texts)
+            return;
+        for (const QString &old : x->categoriesLabels())
+            x->remove(old);
+        for (const BarLabel &l : labels)
+            x->append(l.text, l.bar);
+    };
+    label(400);
+    QObject::connect(chart, &QChart::plotAreaChanged, x, [label](const QRectF &plot) { label(plot.width()); });
     x->setStartValue(-0.5);
     x->setRange(-0.5, count - 0.5);
     x->setGridLineVisible(false);
@@ -248,7 +304,7 @@ QChart *budgetBars(const BudgetReport &report, const std::function<void(int)> &c
     return chart;
 }
 
-void applyPalette(QChart *chart, const QPalette &palette)
+void applyPalette(QChart *chart, const QPalette &palette, const QFont &font)
 {
     const QColor text = palette.color(QPalette::Text);
     const QColor base = palette.color(QPalette::Base);
@@ -256,11 +312,14 @@ void applyPalette(QChart *chart, const QPalette &palette)
     chart->setBackgroundBrush(base);
     chart->setBackgroundPen(Qt::NoPen);
     chart->setTitleBrush(text);
+    chart->setTitleFont(font);
     chart->legend()->setLabelColor(text);
+    chart->legend()->setFont(font);
     QColor grid = palette.color(QPalette::Mid);
     grid.setAlpha(110);
     for (QAbstractAxis *axis : chart->axes()) {
         axis->setLabelsColor(text);
+        axis->setLabelsFont(font);
         axis->setLinePenColor(palette.color(QPalette::Mid));
         axis->setGridLineColor(grid);
     }

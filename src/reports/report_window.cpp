@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "reports/report_window.h"
 
 #include "core/csv.h"
+#include "export/csv_options_dialog.h"
 #include "export/ledger_export.h"
 #include "export/print_preview.h"
 #include "export/work_progress.h"
@@ -10,6 +12,7 @@
 #include "reports/report_charts.h"
 #include "store/data_file.h"
 #include "store/session.h"
+#include "ui/dialog_folders.h"
 #include "ui/field_label.h"
 #include "ui/formats.h"
 #include "ui/prompt.h"
@@ -360,7 +363,7 @@ void ReportWindow::fill(Page &page, const ReportTable &table, std::vector<Search
     for (int c = 1; c < view->columnCount(); ++c)
         view->horizontalHeader()->setSectionResizeMode(c, QHeaderView::Interactive);
 
-    ReportCharts::applyPalette(chart, palette());
+    ReportCharts::applyPalette(chart, palette(), font());
     QChart *old = page.chart->chart();
     page.chart->setChart(chart);
     page.chart->setAccessibleName(tabs_->tabText(int(&page - pages_)) + QStringLiteral("图表"));
@@ -391,8 +394,10 @@ void ReportWindow::showEntries(const SearchRequest &request)
 
 QString ReportWindow::suggestedName(const QString &ending) const
 {
-    return LedgerExport::defaultName(view_.accountSetName() + QStringLiteral("_收支报表"), QDate::currentDate()) +
-           ending;
+    return DialogFolders::start(context_.data, exportPurpose(),
+                                LedgerExport::defaultName(view_.accountSetName() + QStringLiteral("_收支报表"),
+                                                          QDate::currentDate()) +
+                                    ending);
 }
 
 void ReportWindow::exportTable()
@@ -404,7 +409,10 @@ void ReportWindow::exportTable()
     int type = 0;
     const QString path = prompt.saveFileOfType(this, QStringLiteral("导出报表"), LedgerExport::fileFilter(),
                                                suggestedName(QStringLiteral(".xlsx")), &type);
-    if (path.isEmpty() || !confirmReplacing(prompt, this, path))
+    if (path.isEmpty())
+        return;
+    DialogFolders::remember(context_.data, exportPurpose(), path);
+    if (!confirmReplacing(prompt, this, path))
         return;
     const int rows = int(table.rows.size()) - 1;  // the total row not counted
     ExportResult result;
@@ -421,6 +429,9 @@ void ReportWindow::exportTable()
         }
         result = writeTableWorkbook(path, PrintedTable(table, view_.accountSetName()).title(), table.headers, cells);
     } else {
+        const std::optional<CsvChoice> chosen = CsvOptionsDialog::ask(context_.data, this);
+        if (!chosen)
+            return;
         // Amounts as plain exact numbers, so that a spreadsheet reads them as numbers.
         auto line = [](const QStringList &values) {
             QStringList quoted;
@@ -429,13 +440,16 @@ void ReportWindow::exportTable()
             return quoted.join(u',') + QStringLiteral("\r\n");
         };
         QString text = line({table.title}) + line(table.headers);
-        for (const std::vector<ReportCell> &row : table.rows) {
+        for (size_t r = 0; r < table.rows.size(); ++r) {
+            if (r + 1 == table.rows.size() && !chosen->totals)
+                break;
+            const std::vector<ReportCell> &row = table.rows[r];
             QStringList values;
             for (const ReportCell &cell : row)
                 values << (cell.amount ? cell.amount->exact() : cell.text);
             text += line(values);
         }
-        const QString why = Csv::writeFile(path, Csv::encode(text));
+        const QString why = Csv::writeFile(path, Csv::encode(text, chosen->encoding, true));
         result = why.isEmpty() ? ExportResult::written(rows) : ExportResult::failed(why, int(QFileDevice::WriteError));
     }
     if (result.status == ExportResult::Written)
@@ -459,7 +473,7 @@ void ReportWindow::changeEvent(QEvent *event)
     if (event->type() == QEvent::PaletteChange) {
         for (Page &page : pages_)
             if (page.chart->chart())
-                ReportCharts::applyPalette(page.chart->chart(), palette());
+                ReportCharts::applyPalette(page.chart->chart(), palette(), font());
         // Lines over budget take the new palette's warning colour.
         pages_[ByBudget].stale = true;
         if (tabs_->currentIndex() == ByBudget)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "reports/reports.h"
 
 #include "core/dates.h"
@@ -290,21 +291,34 @@ PeriodReport Reports::byYear(int accountSet)
 std::vector<ReportSlice> Reports::slices(const ItemReport &report, int largest)
 {
     std::vector<const ItemLine *> positive;
+    Money whole;
     for (const ItemLine &line : report.lines)
-        if (line.amount > Money())
+        if (line.amount > Money()) {
             positive.push_back(&line);
+            whole += line.amount;
+        }
+    // Largest first (as the report lists them); a slice beyond the largest few, or under
+    // a few percent of the donut, is too thin to be labelled or told apart.
+    auto thin = [&](size_t i) {
+        return int(i) >= largest || positive[i]->amount.units() * 100 < whole.units() * SmallSlicePercent;
+    };
+    size_t thinCount = 0;
+    for (size_t i = 0; i < positive.size(); ++i)
+        thinCount += thin(i) ? 1 : 0;
     std::vector<ReportSlice> result;
-    const bool group = int(positive.size()) > largest + 1;
+    std::optional<ReportSlice> others;
     for (size_t i = 0; i < positive.size(); ++i) {
         const ItemLine &line = *positive[i];
-        if (group && int(i) >= largest) {
-            if (int(i) == largest)
-                result.push_back({QStringLiteral("其他"), QString(), true, Money(), QString()});
-            result.back().amount += line.amount;
+        if (thinCount >= 2 && thin(i)) {
+            if (!others)
+                others = ReportSlice{QStringLiteral("其他"), QString(), true, Money(), QString()};
+            others->amount += line.amount;
             continue;
         }
         result.push_back({itemCaption(line.item), line.item, false, line.amount, QString()});
     }
+    if (others)
+        result.push_back(*others);
     for (ReportSlice &slice : result)
         slice.share = shareText(slice.amount, report.total);
     return result;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "core/money.h"
@@ -102,7 +103,9 @@ public:
     PeriodReport byYear(int accountSet);
 
     // The donut of a report by item: items with a positive amount, the largest first;
-    // beyond the eighth the smallest go together as "其他" (when there are two or more).
+    // those beyond the eighth and those under SmallSlicePercent of the donut go together
+    // as "其他", last (when there are two or more of them).
+    static constexpr int SmallSlicePercent = 3;
     static std::vector<ReportSlice> slices(const ItemReport &report, int largest = 8);
 
     // The tables the window shows: 项目/笔数/金额/占比 and 月份 (or 年份)/收入/支出/结余,

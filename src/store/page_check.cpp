@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/page_check.h"
 
 #include "core/sha256.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/schema.h"
 
 #include "store/account_tables.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/sqlite_db.h"
 
 // The key functions are declared only for builds that ask for them.

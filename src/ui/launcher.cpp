@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/launcher.h"
 
 #include <QDesktopServices>
@@ -16,4 +17,35 @@ bool DesktopLauncher::startCalculator()
     return false;
 }
 
-bool DesktopLauncher::openUrl(const QString &url) { return QDesktopServices::openUrl(QUrl(url)); }
+namespace {
+
+// Whether the desktop has a program for web pages: one named by $BROWSER, the handler that
+// the desktop's own settings give (xdg-mime), or one of the usual browsers.
+bool browserInstalled(const QUrl &url)
+{
+    if (!qEnvironmentVariableIsEmpty("BROWSER"))
+        return true;
+    const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (!xdgMime.isEmpty()) {
+        QProcess query;
+        query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"),
+                              url.isLocalFile() ? QStringLiteral("text/html")
+                                                : QStringLiteral("x-scheme-handler/") + url.scheme()});
+        if (query.waitForFinished(3000) && query.exitStatus() == QProcess::NormalExit && query.exitCode() == 0 &&
+            !query.readAllStandardOutput().trimmed().isEmpty())
+            return true;
+    }
+    for (const char *name : {"x-www-browser", "firefox", "firefox-esr", "chromium", "google-chrome", "epiphany-browser",
+                             "epiphany", "konqueror", "falkon", "midori", "qutebrowser", "opera", "vivaldi"})
+        if (!QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty())
+            return true;
+    return false;
+}
+
+} // namespace
+
+bool DesktopLauncher::openUrl(const QString &url)
+{
+    const QUrl target(url);
+    return browserInstalled(target) && QDesktopServices::openUrl(target);
+}

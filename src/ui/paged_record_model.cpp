@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/paged_record_model.h"
 
 PagedRecordModel::PagedRecordModel(const QList<RecordColumn> &columns, size_t keptPages, QObject *parent)

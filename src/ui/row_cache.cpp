@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/row_cache.h"
 
 RecordRow *RowCache::kept(int row)

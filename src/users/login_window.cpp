@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "users/login_window.h"
 
 #include "store/data_file.h"
@@ -15,8 +16,13 @@
 
 namespace {
 
-// Positions and sizes are given in twips; 15 twips make a pixel.
-QRect twips(int left, int top, int width, int height) { return QRect(left / 15, top / 15, width / 15, height / 15); }
+// The designed places, in twips (15 to a pixel): the inner area and each control's rectangle.
+constexpr QSize Area(4830, 3060);
+constexpr QRect TitlePlace(1200, 360, 3165, 330);
+constexpr QRect UserNamePlace(1680, 1560, 2535, 375);
+constexpr QRect PasswordPlace(1680, 2040, 2535, 375);
+constexpr QRect LoginPlace(1680, 2600, 1215, 375);
+constexpr QRect ExitPlace(3120, 2600, 1215, 375);
 
 } // namespace
 
@@ -27,33 +33,28 @@ LoginWindow::LoginWindow(const AppContext &context, QWidget *parent)
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("用户登录"));
     setWindowIcon(Icons::icon(Icons::Glyph::App));
-    setFixedSize(4830 / 15, 3060 / 15);
-
     title_ = new QLabel(QStringLiteral("Tallyra Beat 2.64"), this);
     title_->setObjectName(QStringLiteral("Label1"));
     QFont titleFont(QStringLiteral("华文楷体"));
     titleFont.setPointSize(15);
     titleFont.setBold(true);
     title_->setFont(titleFont);
-    title_->setGeometry(twips(1200, 360, 3165, 330));
 
     userName_ = new QLineEdit(this);
     userName_->setObjectName(QStringLiteral("Text1_0"));
-    userName_->setGeometry(twips(1680, 1560, 2535, 375));
 
     password_ = new QLineEdit(this);
     password_->setObjectName(QStringLiteral("Text1_1"));
     password_->setEchoMode(QLineEdit::Password);
-    password_->setGeometry(twips(1680, 2040, 2535, 375));
 
     loginButton_ = new QPushButton(QStringLiteral("登录(&E)"), this);
     loginButton_->setObjectName(QStringLiteral("Command1"));
-    loginButton_->setGeometry(twips(1680, 2600, 1215, 375));
     loginButton_->setDefault(true);
 
     exitButton_ = new QPushButton(QStringLiteral("退出(&X)"), this);
     exitButton_->setObjectName(QStringLiteral("Command2"));
-    exitButton_->setGeometry(twips(3120, 2600, 1215, 375));
+
+    placeControls();
 
     connect(loginButton_, &QPushButton::clicked, this, &LoginWindow::login);
     connect(userName_, &QLineEdit::returnPressed, this, &LoginWindow::login);
@@ -62,8 +63,32 @@ LoginWindow::LoginWindow(const AppContext &context, QWidget *parent)
     userName_->setFocus();
 }
 
+void LoginWindow::placeControls()
+{
+    // The designed picture, scaled as a whole (background included) as far as a larger font
+    // needs for every control to show its text whole.
+    const std::pair<QWidget *, QRect> places[] = {{title_, TitlePlace},
+                                                  {userName_, UserNamePlace},
+                                                  {password_, PasswordPlace},
+                                                  {loginButton_, LoginPlace},
+                                                  {exitButton_, ExitPlace}};
+    qreal scale = 1;
+    for (const auto &[widget, place] : places) {
+        // A field needs the height of its text; a caption and a button their whole text.
+        const QSize needed = qobject_cast<QLineEdit *>(widget) ? widget->minimumSizeHint() : widget->sizeHint();
+        scale = std::max({scale, needed.width() * 15.0 / place.width(), needed.height() * 15.0 / place.height()});
+    }
+    auto scaled = [scale](int twips) { return qRound(twips * scale / 15); };
+    for (const auto &[widget, place] : places)
+        widget->setGeometry(scaled(place.left()), scaled(place.top()), scaled(place.width()), scaled(place.height()));
+    setFixedSize(scaled(Area.width()), scaled(Area.height()));
+}
+
 bool LoginWindow::event(QEvent *event)
 {
+    // The font may have changed since the window was made.
+    if (event->type() == QEvent::Show)
+        placeControls();
     if (event->type() == QEvent::WindowActivate)
         userName_->setFocus();
     return QWidget::event(event);

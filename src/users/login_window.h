@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "ui/app_context.h"
@@ -27,10 +28,13 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    // Places the controls where they were designed, larger when the font needs it.
+    void placeControls();
+
     AppContext context_;
-    QLabel *title_;
-    QLineEdit *userName_;
-    QLineEdit *password_;
-    QPushButton *loginButton_;
-    QPushButton *exitButton_;
+    QLabel *title_ = nullptr;
+    QLineEdit *userName_ = nullptr;
+    QLineEdit *password_ = nullptr;
+    QPushButton *loginButton_ = nullptr;
+    QPushButton *exitButton_ = nullptr;
 };

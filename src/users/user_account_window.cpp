@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "users/user_account_window.h"
 
 #include "store/sqlite_db.h"
@@ -37,7 +38,6 @@ UserAccountWindow::UserAccountWindow(const AppContext &context, QWidget *parent)
     setWindowTitle(QStringLiteral("用户帐号管理"));
     setWindowIcon(Icons::icon(Icons::Glyph::User));
     setModal(true);
-    resize(6500 / 15, 4600 / 15);
 
     // The edit area and, over it in the same place, the user list.
     auto *area = new QWidget(this);
@@ -97,6 +97,8 @@ UserAccountWindow::UserAccountWindow(const AppContext &context, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(area, 1);
     layout->addLayout(buttonRow);
+    // The designed size, or taller where a larger font wraps the note into more lines.
+    resize(QSize(6500 / 15, 4600 / 15).expandedTo(sizeHint()));
 
     connect(buttons_[0], &QPushButton::clicked, this, &UserAccountWindow::addOrDiscard);
     connect(buttons_[1], &QPushButton::clicked, this, &UserAccountWindow::modifyOrDiscard);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "users/users.h"
 
 #include "core/password_hash.h"

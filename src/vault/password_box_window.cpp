@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vault/password_box_window.h"
 
 #include "store/data_file.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vault/record_editor.h"
 
 #include "store/sqlite_db.h"
@@ -16,7 +17,8 @@ RecordEditor::RecordEditor(PasswordBoxWindow &box, QWidget *parent) : QDialog(pa
     setObjectName(QStringLiteral("Form17"));
     setWindowTitle(QStringLiteral("添加记录"));
     setWindowIcon(Icons::icon(Icons::Glyph::Key));
-    setFixedSize(7200 / 15, 6000 / 15);
+    // The designed size, larger when a larger font needs it.
+    resize(7200 / 15, 6000 / 15);
 
     auto *layout = new QVBoxLayout(this);
     views_ = new RecordViews(false, this);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vault/record_views.h"
 
 #include <QGridLayout>
@@ -14,7 +15,7 @@ QLabel *caption(QWidget *parent, const QString &name, const QString &text)
 {
     auto *label = new QLabel(text, parent);
     label->setObjectName(name);
-    label->setFixedWidth(CaptionWidth);
+    label->setMinimumWidth(CaptionWidth);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return label;
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vault/vault_tree_model.h"
 
 #include "ui/icons.h"

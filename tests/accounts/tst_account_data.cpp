@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "accounts/account_dialog.h"
 #include "accounts/account_helpers.h"
 #include "accounts/accounts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "accounts/account_list.h"
 #include "accounts/account_list_model.h"
 #include "accounts/account_helpers.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "contacts/address_book.h"
 #include "contacts/contact_csv.h"
 #include "support/test_folder.h"

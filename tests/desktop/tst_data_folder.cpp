@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "maintenance/data_file_maintenance.h"
 #include "store/program_folder.h"
 #include "support/test_folder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "info/about_box.h"
 #include "support/test_folder.h"
 #include "ui/skin.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/csv.h"
 #include "export/ledger_export.h"
 #include "support/test_folder.h"
@@ -260,7 +261,7 @@ void ExportTest::everyFormatHoldsTheSameCells()
     LedgerExport list(t.data, query, QStringLiteral("默认账套"), QStringLiteral("当前：全部记录"));
     const Table withHeader = Table{LedgerExport::columnTitles()} + expected;
 
-    // CSV: GB18030 without a byte-order mark, read back cell for cell.
+    // CSV: UTF-8 behind its byte-order mark, unless GB18030 is chosen; read back cell for cell.
     const QString csv = t.path() + QStringLiteral("/out.csv");
     ExportResult result = list.writeCsv(csv);
     QCOMPARE(result.status, ExportResult::Written);
@@ -268,7 +269,7 @@ void ExportTest::everyFormatHoldsTheSameCells()
     QFile csvFile(csv);
     QVERIFY(csvFile.open(QIODevice::ReadOnly));
     const QByteArray bytes = csvFile.readAll();
-    QVERIFY(bytes.startsWith(Csv::encode(QStringLiteral("日期,项目"))));
+    QVERIFY(bytes.startsWith("\xEF\xBB\xBF" + QStringLiteral("日期,项目").toUtf8()));
     Table csvCells;
     for (const Csv::Record &record : Csv::records(Csv::decode(bytes)))
         csvCells << record.values;

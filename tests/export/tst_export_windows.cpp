@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_window.h"
 #include "core/csv.h"
 #include "export/ledger_export.h"
@@ -9,6 +10,8 @@
 #include "support/test_folder.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QRadioButton>
 #include <QApplication>
 #include <QLabel>
 #include <QProgressDialog>
@@ -20,6 +23,7 @@
 
 #include <functional>
 
+#include "support/modal.h"
 #include "support/test_main.h"
 
 namespace {
@@ -101,15 +105,51 @@ void ExportWindowsTest::exportAsksWhereAndTellsHowMany()
     w.commands().action(Command::Export)->trigger();
     QCOMPARE(t.prompt.last().title, QStringLiteral("问题"));
     QCOMPARE(QFileInfo(csv).size(), 3);
-    t.prompt.files << csv;
-    t.prompt.answers << Prompt::Answer::Yes;
     w.ledgerPane()->entries()->sort(2, Qt::AscendingOrder);  // by 项目: 工资 before 餐饮, the older entry first
+    // The CSV file's encoding and totals row are asked: UTF-8 with its byte-order mark and
+    // the totals first (as offered), then GB18030 without totals; the dialog offers the last
+    // choice again, and cancelling it writes nothing.
+    struct Choice {
+        bool gb18030, totals;
+        QByteArray start;
+        size_t rows;
+    };
+    const QByteArray header = QStringLiteral("日期,项目").toUtf8();
+    for (const Choice &c : {Choice{false, true, "\xEF\xBB\xBF" + header, 4},
+                            Choice{true, false, Csv::encode(QStringLiteral("日期,项目")), 3}}) {
+        QStringList offered;
+        whenModal([&](QDialog *d) {
+            auto *gb = d->findChild<QRadioButton *>("Option2");
+            auto *totals = d->findChild<QCheckBox *>("Check1");
+            offered << d->windowTitle() << (gb->isChecked() ? "GB18030" : "UTF-8") << (totals->isChecked() ? "合计" : "");
+            gb->setChecked(c.gb18030);
+            d->findChild<QRadioButton *>("Option1")->setChecked(!c.gb18030);
+            totals->setChecked(c.totals);
+            d->findChild<QPushButton *>("Command1")->click();
+        }, false);
+        t.prompt.files << csv;
+        t.prompt.answers << Prompt::Answer::Yes;
+        w.commands().action(Command::Export)->trigger();
+        QCOMPARE(offered, (QStringList{"导出为CSV文件", "UTF-8", "合计"}));  // the first time, and the last choice
+        QCOMPARE(t.prompt.last().text, QStringLiteral("导出成功！共导出 2 条记录。"));
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        const QByteArray bytes = old.readAll();
+        old.close();
+        QVERIFY(bytes.startsWith(c.start));
+        const std::vector<Csv::Record> rows = Csv::records(Csv::decode(bytes));
+        QCOMPARE(rows.size(), c.rows);
+        QCOMPARE(rows[1].values.mid(0, 2), (QStringList{"2008-03-05", "工资"}));
+    }
+    QStringList offered;
+    whenModal([&](QDialog *d) {
+        offered << (d->findChild<QRadioButton *>("Option2")->isChecked() ? "GB18030" : "UTF-8")
+                << (d->findChild<QCheckBox *>("Check1")->isChecked() ? "合计" : "");
+    });
+    QFile::remove(csv);
+    t.prompt.files << csv;
     w.commands().action(Command::Export)->trigger();
-    QCOMPARE(t.prompt.last().text, QStringLiteral("导出成功！共导出 2 条记录。"));
-    QVERIFY(old.open(QIODevice::ReadOnly));
-    const std::vector<Csv::Record> rows = Csv::records(Csv::decode(old.readAll()));
-    QCOMPARE(rows.size(), size_t(4));
-    QCOMPARE(rows[1].values.mid(0, 2), (QStringList{"2008-03-05", "工资"}));
+    QCOMPARE(offered, (QStringList{"GB18030", ""}));
+    QVERIFY(!QFile::exists(csv));
 
     // A folder that cannot be written: the error format, and no file.
     t.prompt.reset();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "export/ledger_export.h"
 #include "fileimport/file_import.h"
 #include "fileimport/qif_reader.h"

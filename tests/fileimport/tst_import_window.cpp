@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "fileimport/column_mapping_dialog.h"
 #include "fileimport/batch_import.h"
 #include "support/test_folder.h"
@@ -7,7 +8,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStringEncoder>
@@ -57,6 +61,7 @@ class ImportWindowTest : public QObject {
     Q_OBJECT
 private slots:
     void openFileFillsThePreview();
+    void pasteOverRowsOfAFileAsksFirst();
 };
 
 void ImportWindowTest::openFileFillsThePreview()
@@ -147,6 +152,47 @@ void ImportWindowTest::openFileFillsThePreview()
     QCOMPARE(offered, (QStringList{"ColumnMapping", "列对应", "第3列：对方户名", "ColumnMapping", "列对应", "第4列：备注"}));
     QCOMPARE(rowCells(list, 0), (QStringList{"1", "2024-03-01", "", "", "8", "", "", "早饭"}));
     QCOMPARE(entries(t.data), qint64(3));  // nothing stored until 保存
+}
+
+// Rows read from a file took a file and its columns to get: "导入" replaces them only when
+// the user says so. Pasted rows a paste replaces, as it always did.
+void ImportWindowTest::pasteOverRowsOfAFileAsksFirst()
+{
+    TestFolder t;
+    t.loginAsAdmin();
+    BatchImport import(t.context);
+    RecordList *list = import.list();
+    QCOMPARE(import.findChild<QLabel *>(QStringLiteral("Label1"))->text(),
+             QStringLiteral("请在电子表格中建好以下表格，然后复制表格中的数据"));
+    QGuiApplication::clipboard()->setText("2008-3-5\t工资\t10\r\n2008-3-6\t工资\t20\r\n");
+    click(&import, "Command1");
+    click(&import, "Command1");
+    QVERIFY(t.prompt.shown.isEmpty());
+    QCOMPARE(list->rowCount(), 2);
+
+    t.prompt.files << writeFile(t.path(), "ledger.csv",
+                                "日期,支出,摘要\r\n2024-01-05,12.50,午饭\r\n2024-01-06,3,地铁\r\n2024-01-07,4,书\r\n");
+    click(&import, "Command5");
+    QCOMPARE(list->rowCount(), 3);
+    list->selectRow(2);
+    click(&import, "Command2");  // the question counts the rows the preview has now
+    for (Prompt::Answer answer : {Prompt::Answer::No, Prompt::Answer::Yes}) {
+        t.prompt.reset();
+        t.prompt.answers << answer;
+        click(&import, "Command1");
+        QCOMPARE(t.prompt.shown.size(), 1);
+        QCOMPARE(t.prompt.last().icon, Prompt::Icon::Question);
+        QCOMPARE(t.prompt.last().title, QStringLiteral("问题"));
+        QCOMPARE(t.prompt.last().buttons, Prompt::Buttons::YesNo);
+        QCOMPARE(t.prompt.last().defaultAnswer, Prompt::Answer::No);
+        QCOMPARE(t.prompt.lastText(), QStringLiteral("预览中已有 2 条记录，是否用剪贴板的内容替换？"));
+        QCOMPARE(list->cell(0, 1), answer == Prompt::Answer::No ? QStringLiteral("2024-01-05") : QStringLiteral("2008-03-05"));
+    }
+    // The preview holds pasted rows again: the next paste asks nothing.
+    t.prompt.reset();
+    click(&import, "Command1");
+    QVERIFY(t.prompt.shown.isEmpty());
+    QCOMPARE(entries(t.data), qint64(0));
 }
 
 TALLYRA_TEST(ImportWindowTest)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The statement import's windows and its workbook reader: the mapping step read again
 // with another separator, header line and date order; the cells of a workbook in the
 // forms spreadsheets write; a foreign currency asked about; transfers that cannot be

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Statements of Alipay, WeChat Pay and banks through the batch import: the sample files in
 // statements/ (all made up, see its README), the amount and date forms, rules learnt from
 // a correction, and the same payment in two statements.

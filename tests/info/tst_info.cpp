@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_window.h"
 #include "info/about_animation.h"
 #include "info/about_box.h"
@@ -171,18 +172,20 @@ void InfoTest::helpMenuAndToolbarOpenTheManualSiteAndWindows()
     w.commands().button(Command::Help)->trigger();
     QCOMPARE(t.launcher.urls, (QStringList{manual, Product::webSite(), Product::webSite(), manual}));
 
-    // No browser: the site opens nothing and says nothing; the manual shows in a window of
-    // the program's own.
+    // No browser: the site opens nothing and says why; the manual says so too and shows in
+    // a window of the program's own.
     t.launcher.succeed = false;
     t.prompt.reset();
     w.commands().action(Command::WebSite)->trigger();
-    QVERIFY(t.prompt.shown.isEmpty());
+    QCOMPARE(t.prompt.texts(), QStringList{QStringLiteral("没有找到网页浏览器，无法打开 %1 。请先安装一个网页浏览器（例如 Firefox）。")
+                                               .arg(Product::webSite())});
+    t.prompt.reset();
     QString shown;
     QCOMPARE(openedBy(w.commands().action(Command::Help),
                       [&](QWidget *m) { shown = m->findChild<QTextBrowser *>(QStringLiteral("Browser"))->toPlainText(); }),
              QStringLiteral("HelpViewer"));
     QCOMPARE(shown, QStringLiteral("登录"));
-    QVERIFY(t.prompt.shown.isEmpty());
+    QCOMPARE(t.prompt.texts(), QStringList{QStringLiteral("没有找到网页浏览器，使用帮助将在Tallyra自己的帮助窗口中打开。")});
 
     QWidget *owner = nullptr;
     QCOMPARE(openedBy(w.commands().action(Command::About), [&](QWidget *m) { owner = m->parentWidget(); }),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/money.h"
 #include "ledger/entry_list.h"
 #include "ledger/ledger_list_model.h"

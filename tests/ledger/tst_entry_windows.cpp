@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_window.h"
 #include "core/dates.h"
 #include "fileimport/batch_import.h"
@@ -122,8 +123,11 @@ void EntryWindowsTest::addingFromTheMainWindow()
         QTest::keyClick(text1, Qt::Key_Return);
         amount = text1->text();
         child<QPlainTextEdit>(d, "Text2")->setPlainText("奖金\n第二行");
+        qint64 now = 0;
+        static_cast<EntryEditor *>(d)->setClock([&] { return now; });
         click(d, "Command1");
-        click(d, "Command1");  // a second, identical entry
+        now += EntryEditor::RepeatMs;
+        click(d, "Command1");  // a second, identical entry, pressed again later
     });
     w.commands().button(Command::AddEntry)->trigger();
 
@@ -451,7 +455,7 @@ void EntryWindowsTest::batchImportWindow()
     });
     w.commands().button(Command::Import)->trigger();
     QCOMPARE(seen, (QStringList{"BatchImport", "批量导入财务数据", "财务批量导入",
-                                "请在Office Excel表中建好以下表格，然后复制Excel表中的数据",
+                                "请在电子表格中建好以下表格，然后复制表格中的数据",
                                 "除下表中的No列以外，按[导入]按钮即可。", "3", "2008-03-06"}));
     QCOMPARE(numbers, (QList<int>{1, 3}));
     QCOMPARE(t.prompt.last().title, QStringLiteral("恭喜"));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_window.h"
 #include "ledger/ledger_pane.h"
 #include "maintenance/data_file_maintenance.h"
@@ -5,6 +6,7 @@
 #include "store/page_check.h"
 #include "store/schema.h"
 #include "support/test_folder.h"
+#include "ui/dialog_folders.h"
 #include "ui/record_list.h"
 
 #include <sqlcipher/sqlite3.h>
@@ -20,13 +22,6 @@
 #include "support/test_main.h"
 
 namespace {
-
-QByteArray fileHash(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
-                                       : QByteArray();
-}
 
 // Every entry, every column, in id order.
 QStringList entries(DataFile &data)
@@ -119,7 +114,9 @@ void BackupTest::backupRestoresToExactlyItsData()
     w.commands().action(Command::Backup)->trigger();
     QCOMPARE(t.prompt.shown[0].kind, QStringLiteral("save"));
     QCOMPARE(t.prompt.shown[0].text, QStringLiteral("备份文件|*.mdb"));
-    QCOMPARE(t.prompt.shown[0].path, QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".mdb"));
+    // Offered in the documents folder the first time, never in the working folder.
+    QCOMPARE(t.prompt.shown[0].path,
+             QDir(DialogFolders::documents()).filePath(QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".mdb")));
     QCOMPARE(t.prompt.last().text, QStringLiteral("备份成功！"));
     QCOMPARE(t.prompt.last().title, QStringLiteral("恭喜您"));
     QCOMPARE(t.prompt.last().icon, Prompt::Icon::Information);
@@ -141,7 +138,7 @@ void BackupTest::backupRestoresToExactlyItsData()
     QCOMPARE(t.prompt.shown[1].title, QStringLiteral("问题"));
     QCOMPARE(t.prompt.shown[1].defaultAnswer, Prompt::Answer::No);
     QVERIFY(t.prompt.shown[1].text.startsWith(QStringLiteral("请您确认“") + QDir::toNativeSeparators(backup) + QStringLiteral("”是您以前备份的文件")));
-    QCOMPARE(t.prompt.last().text, RestoreDone);
+    QVERIFY(t.prompt.last().text.startsWith(RestoreDone));
     QCOMPARE(t.prompt.last().title, QStringLiteral("注意"));
     QCOMPARE(t.prompt.last().icon, Prompt::Icon::Warning);
     QCOMPARE(entries(t.data), atBackup);
@@ -319,7 +316,7 @@ void BackupTest::restoreRefusesFilesThatAreNotDataFiles()
     if (asked)
         QCOMPARE(t.prompt.shown[2].kind, QStringLiteral("text"));
     verifyErrorReport(t.prompt.last());
-    QVERIFY(!t.prompt.texts().contains(RestoreDone));
+    QVERIFY(!t.prompt.texts().join(u'|').contains(RestoreDone));
     QCOMPARE(fileHash(t.folder.dataFile()), before);
     QCOMPARE(fileHash(chosen), chosenBefore);
     QCOMPARE(leftovers(t.path()), QStringList());
@@ -353,7 +350,7 @@ void BackupTest::restoreReloadsTheWindowWithoutDuplicates()
         t.prompt.files << backup;
         t.prompt.answers << Prompt::Answer::Yes;
         w.commands().action(Command::Restore)->trigger();
-        QCOMPARE(t.prompt.lastText(), RestoreDone);
+        QVERIFY(t.prompt.lastText().startsWith(RestoreDone));
         QCOMPARE(handlers->count(), handlerCount);
         QCOMPARE(incomeItems->count(), incomeCount);
         QCOMPARE(w.panelText(3), QStringLiteral("共：1 条记录"));

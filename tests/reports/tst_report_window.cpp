@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_window.h"
 #include "core/csv.h"
 #include "export/print_preview.h"
@@ -158,6 +159,14 @@ void ReportWindowTest::exportsTheTableOnShow()
     w.setPeriod({QDate(2023, 3, 1), QDate(2023, 3, 31)});
     const QString path = t.path() + "/报表.csv";
     t.prompt.files.enqueue(path);
+    // The CSV file's options, as offered: UTF-8 and the totals row.
+    auto acceptCsvOptions = [] {
+        whenModal([](QDialog *d) {
+            QCOMPARE(d->objectName(), QStringLiteral("CsvOptions"));
+            d->findChild<QPushButton *>("Command1")->click();
+        }, false);
+    };
+    acceptCsvOptions();
     w.findChild<QPushButton *>("ReportExport")->click();
     QCOMPARE(t.prompt.shown.first().kind, QStringLiteral("save"));
     QFile file(path);
@@ -186,6 +195,7 @@ void ReportWindowTest::exportsTheTableOnShow()
     // A file that cannot be written is reported and nothing is claimed.
     t.prompt.reset();
     t.prompt.files.enqueue(t.path() + "/没有这个文件夹/报表.csv");
+    acceptCsvOptions();
     w.findChild<QPushButton *>("ReportExport")->click();
     QCOMPARE(t.prompt.last().title, QStringLiteral("错误"));
 

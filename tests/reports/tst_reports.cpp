@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ledger/entry_list.h"
 #include "ledger/month_totals.h"
 #include "reports/report_charts.h"
@@ -82,6 +83,8 @@ private slots:
     void texts_data();
     void texts();
     void axisSteps();
+    void barLabelsNeverTouch_data();
+    void barLabelsNeverTouch();
 };
 
 void ReportsTest::monthsOfAPeriod_data()
@@ -389,6 +392,23 @@ void ReportsTest::donutGroupsTheSmallest()
     QCOMPARE(slices.size(), size_t(9));
     QVERIFY(!slices[8].others);
     QCOMPARE(slices[8].label, QStringLiteral("项9"));
+
+    // Slices under a few percent go together too (交通 2.4%, 通讯 1.2%, 医疗 0.5%); a single
+    // thin one keeps its name.
+    ItemReport month;
+    for (auto [item, yuan] : {std::pair{"居住", 4500}, {"餐饮", 1800}, {"购物", 950}, {"交通", 180}, {"通讯", 90},
+                              {"医疗", 38}})
+        month.lines.push_back({QString::fromUtf8(item), 1, Money::fromYuan(yuan)});
+    for (const ItemLine &line : month.lines)
+        month.total += line.amount;
+    slices = Reports::slices(month);
+    QStringList labels;
+    for (const ReportSlice &s : slices)
+        labels << s.label + u' ' + s.share;
+    QCOMPARE(labels, (QStringList{"居住 59.5%", "餐饮 23.8%", "购物 12.6%", "其他 4.1%"}));
+    month.lines.resize(4);
+    month.total = Money::fromYuan(4500 + 1800 + 950 + 180);
+    QCOMPARE(Reports::slices(month).back().label, QStringLiteral("交通"));
 }
 
 void ReportsTest::texts_data()
@@ -434,6 +454,54 @@ void ReportsTest::axisSteps()
                                                          *Money::parse(QString::fromLatin1(c.high))))
             labels << ReportCharts::axisLabel(step);
         QCOMPARE(labels, c.labels);
+    }
+}
+
+void ReportsTest::barLabelsNeverTouch_data()
+{
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<bool>("years");
+    QTest::addColumn<int>("pointSize");
+    QTest::addColumn<int>("everyMonthFrom");  // a plot this wide labels every bar; 0: never
+    for (int points : {9, 18}) {
+        QTest::addRow("a year of months, %dpt", points) << 12 << false << points << (points == 9 ? 500 : 900);
+        QTest::addRow("a quarter, %dpt", points) << 3 << false << points << 260;
+        QTest::addRow("three years of months, %dpt", points) << 36 << false << points << 0;
+        QTest::addRow("thirty years, %dpt", points) << 30 << true << points << 0;
+    }
+}
+
+// Labels of the bar chart stand level and whole at every width and font: centred under their
+// bars, no two neighbours overlap, and there is always at least one.
+void ReportsTest::barLabelsNeverTouch()
+{
+    QFETCH(int, lines);
+    QFETCH(bool, years);
+    QFETCH(int, pointSize);
+    QFETCH(int, everyMonthFrom);
+    PeriodReport report;
+    report.years = years;
+    for (int i = 0; i < lines; ++i) {
+        const QDate from = years ? QDate(1997 + i, 1, 1) : QDate(2024, 11, 1).addMonths(i);
+        PeriodLine line;
+        line.days = {from, years ? from.addYears(1).addDays(-1) : from.addMonths(1).addDays(-1)};
+        report.lines.push_back(line);
+    }
+    QFont font;
+    font.setPointSize(pointSize);
+    const QFontMetricsF metrics(font);
+    for (int width = 120; width <= 1400; width += 20) {
+        const std::vector<ReportCharts::BarLabel> labels = ReportCharts::barLabels(report, width, metrics);
+        QVERIFY(!labels.empty());
+        const double perBar = double(width) / lines;
+        for (size_t i = 1; i < labels.size(); ++i) {
+            const double room = (labels[i].bar - labels[i - 1].bar) * perBar;
+            const double needed =
+                (metrics.horizontalAdvance(labels[i].text) + metrics.horizontalAdvance(labels[i - 1].text)) / 2;
+            QVERIFY2(room > needed, qPrintable(QStringLiteral("%1 px: %2 and %3").arg(width).arg(labels[i - 1].text, labels[i].text)));
+        }
+        if (everyMonthFrom && width >= everyMonthFrom)
+            QCOMPARE(int(labels.size()), lines);
     }
 }
 

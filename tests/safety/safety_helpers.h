@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What the safety tests share: hashes and counts of data files, entries to fill them with,
@@ -17,13 +18,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-inline QByteArray fileHash(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
-                                       : QByteArray();
-}
 
 inline qint64 count(DataFile &data, const QString &sql = QStringLiteral("select count(*) from jizhang"))
 {

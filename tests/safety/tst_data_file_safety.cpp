@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Crashes and faults around the data file: damaged copies, a second program, locks left
 // by others, read-only folders, leftovers of a killed run, file modes and passphrases.
 // Whatever goes wrong, the data file stays byte for byte as it was.

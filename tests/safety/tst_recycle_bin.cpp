@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recycle bin: deleting moves entries there, 还原 brings them back with every field,
 // 清空回收站 ends them; compaction and older files keep or gain the bin.
 #include "app/main_window.h"

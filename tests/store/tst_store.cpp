@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/password_hash.h"
 #include "store/data_file.h"
 #include "store/file_lock.h"
@@ -14,14 +15,6 @@
 #include "support/test_main.h"
 
 namespace {
-
-QByteArray fileHash(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
-}
 
 int count(DataFile &data, const QString &sql, const QVariantList &values = {})
 {

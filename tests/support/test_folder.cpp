@@ -1,6 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/test_folder.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 
 TestFolder::TestFolder()
     : folder(dir_.path()), data(folder.dataFile()), context{folder, data, session, prompt, launcher}
@@ -42,4 +45,10 @@ qint64 TestFolder::addEntry(int accountSet, const QString &date, const QString &
     return data.insert(QStringLiteral("insert into jizhang (data, t1, t2, t3, t4, t5, content, muluID) "
                                       "values (?, ?, ?, ?, ?, ?, ?, ?)"),
                        {date, kind, item, method, handler, amount, summary, accountSet});
+}
+
+QByteArray fileHash(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256) : QByteArray();
 }

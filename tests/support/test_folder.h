@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "store/data_file.h"
@@ -12,6 +13,10 @@
 // A program folder of its own for one test case: an empty temporary folder with a
 // Plug-Ins folder, the data file created on first use, a scripted prompt and a fake
 // launcher, and a session logged in to the seed account set as "admin".
+// The SHA-256 of a file's bytes; empty when it cannot be read (so that a test can tell a
+// file that was left alone from one that changed).
+QByteArray fileHash(const QString &path);
+
 class TestFolder {
     QTemporaryDir dir_;  // first: everything below lives in it
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/formats.h"
 #include "core/dates.h"
 #include "ui/record_list.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/application.h"
 #include "app/main_window.h"
 #include "core/password_hash.h"
@@ -29,13 +30,6 @@ void addUser(TestFolder &t, const QString &name, const QString &password, int ac
 {
     t.data.insert("insert into user (用户名, 密码, 注册时间, muluID) values (?, ?, '2024-01-01 10:00', ?)",
                   {name, password, accountSet});
-}
-
-QByteArray fileHash(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
-                                       : QByteArray();
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/test_folder.h"
 #include "vault/password_box_window.h"
 #include "vault/record_editor.h"
