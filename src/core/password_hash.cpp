@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/password_hash.h"
 
+#include "core/pbkdf2.h"
+
 #include <QByteArray>
 #include <QRandomGenerator>
 #include <QStringList>
 
 #include <openssl/crypto.h>
-#include <openssl/evp.h>
 
 namespace PasswordHash {
 
@@ -38,13 +39,7 @@ Parsed parse(const QString &stored)
 
 QByteArray derive(const QString &password, const QByteArray &salt, int iterations)
 {
-    const QByteArray bytes = password.toUtf8();
-    QByteArray hash(HashSize, Qt::Uninitialized);
-    if (PKCS5_PBKDF2_HMAC(bytes.constData(), int(bytes.size()), reinterpret_cast<const unsigned char *>(salt.constData()),
-                          int(salt.size()), iterations, EVP_sha256(), HashSize,
-                          reinterpret_cast<unsigned char *>(hash.data())) != 1)
-        return {};
-    return hash;
+    return Pbkdf2::derive(Pbkdf2::Hash::Sha256, password.toUtf8(), salt, iterations, HashSize);
 }
 
 } // namespace

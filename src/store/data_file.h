@@ -36,6 +36,9 @@ public:
     // Applies a key (the built-in one for an empty passphrase), its cost (0: the cost a
     // new key of this passphrase gets) and the cipher settings to a fresh connection.
     static void applyKey(Database &db, const QString &passphrase = QString(), int iterations = 0);
+    // The raw key of a file with this salt, as the cipher would derive it from the
+    // passphrase at that cost.
+    static QByteArray derivedKey(const QString &passphrase, const QByteArray &salt, int iterations);
     // Opens a file with a passphrase, trying each cost its key may have been made with.
     // Returns the cost that opened it, or 0 (and the connection closed) when the key does
     // not fit; other failures throw.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/page_check.h"
 
+#include "core/pbkdf2.h"
 #include "core/sha256.h"
 
 #include <QFile>
@@ -40,16 +41,14 @@ struct PageCheck::Digest {
 
 PageCheck::PageCheck(const QByteArray &passphrase, const QByteArray &salt, int iterations) : digest_(std::make_unique<Digest>())
 {
-    unsigned char key[KeySize] = {};
     unsigned char digestKey[KeySize] = {};
     unsigned char digestSalt[SaltSize] = {};
     for (int i = 0; i < SaltSize && i < salt.size(); ++i)
         digestSalt[i] = static_cast<unsigned char>(salt[i]) ^ DigestSaltMask;
-    PKCS5_PBKDF2_HMAC(passphrase.constData(), int(passphrase.size()),
-                      reinterpret_cast<const unsigned char *>(salt.constData()), int(salt.size()), iterations,
-                      EVP_sha1(), KeySize, key);
-    PKCS5_PBKDF2_HMAC(reinterpret_cast<const char *>(key), KeySize, digestSalt, SaltSize, DigestKdfIterations,
-                      EVP_sha1(), KeySize, digestKey);
+    const QByteArray key = Pbkdf2::derive(Pbkdf2::Hash::Sha1, passphrase, salt, iterations, KeySize);
+    const QByteArray derived = Pbkdf2::derive(Pbkdf2::Hash::Sha1, key, QByteArrayView(digestSalt, SaltSize),
+                                              DigestKdfIterations, KeySize);
+    std::memcpy(digestKey, derived.constData(), KeySize);
 
     unsigned char innerPad[64], outerPad[64];
     std::memset(innerPad, 0x36, sizeof innerPad);
@@ -69,7 +68,6 @@ PageCheck::PageCheck(const QByteArray &passphrase, const QByteArray &salt, int i
         EVP_DigestInit_ex(d.outer, d.sha1, nullptr);
         EVP_DigestUpdate(d.outer, outerPad, sizeof outerPad);
     }
-    std::memset(key, 0, sizeof key);
     std::memset(digestKey, 0, sizeof digestKey);
 }
 
