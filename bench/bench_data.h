@@ -60,6 +60,12 @@ struct BenchContext {
     AppContext context;
 };
 
+// Children: a benchmark program started again as "--child NAME args..." runs the function
+// registered under NAME (before any application object exists) and returns its status.
+using ChildMain = int (*)(int argc, char **argv);
+bool registerChild(const char *name, ChildMain main);
+int runChild(const char *name, int argc, char **argv);
+
 // Resident memory of this process in bytes (VmRSS), after returning freed memory.
 std::size_t residentBytes();
 

@@ -9,8 +9,12 @@
 #include <vector>
 
 // Benchmarks run with a QApplication (offscreen) so that windows can be measured too.
+// "--child NAME ..." runs a registered child instead (a benchmark that measures a whole
+// process of its own, from its start).
 int main(int argc, char **argv)
 {
+    if (argc >= 3 && std::strcmp(argv[1], "--child") == 0)
+        return BenchData::runChild(argv[2], argc - 3, argv + 3);
     std::vector<char *> args;
     for (int i = 0; i < argc; ++i) {
         if (std::strncmp(argv[i], "--data-dir=", 11) == 0)

@@ -203,10 +203,12 @@ void EntryList::readIds(const SqlCondition &part, Batch &batch)
         c.text += QStringLiteral(" and ") + part.text;
         c.values += part.values;
     }
-    // A list of the newest hundred goes by id; every other one is the account set's rows,
-    // walked in the date index rather than an index of another column.
+    // A list of the newest hundred looks its rows up by id (left to itself, the engine
+    // would walk the account set's whole date index for the order it already has); every
+    // other one is the account set's rows, walked in the date index rather than an index
+    // of another column.
     const bool newest = !query_.search && LedgerSpan::forKey(query_.nodeKey).kind == LedgerSpan::Newest;
-    const QString hint = newest ? QString() : QStringLiteral(" indexed by jizhang_muluID_data");
+    const QString hint = newest ? QStringLiteral(" not indexed") : QStringLiteral(" indexed by jizhang_muluID_data");
     Statement st = data_.query(QStringLiteral("select id, t1, t5 from jizhang") + hint + QStringLiteral(" where ") +
                                    c.text + QStringLiteral(" order by ") + order(query_),
                                c.values);

@@ -1,0 +1,173 @@
+// The way into the books, as a user waits for it: a program of its own is started on two
+// account sets of 100,000, 1,000,000 and 5,000,000 entries each (the last 10,000,000 in
+// the file); the time from its start until the login window is shown and
+// the program idle, and from the login until the main window shows the newest entries
+// and all status panels and the program is idle again. Idle is 400 ms without an event.
+// Beside them, the bare statements the way in rests on: opening the file with its key,
+// and reading the newest page of entries.
+#include "bench_data.h"
+
+#include "app/application.h"
+#include "app/main_window.h"
+#include "ledger/ledger_pane.h"
+#include "ui/chinese.h"
+#include "ui/record_list.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QAbstractEventDispatcher>
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTimer>
+
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+qint64 clockNs(clockid_t clock)
+{
+    timespec t{};
+    clock_gettime(clock, &t);
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+qint64 now() { return clockNs(CLOCK_MONOTONIC); }
+// The processor time of this process: the machine is shared, and waiting for it is no
+// work of the program.
+qint64 cpu() { return clockNs(CLOCK_PROCESS_CPUTIME_ID); }
+
+// Runs the event loop until nothing happened for `quietMs`; returns when the program last
+// went idle (the dispatcher about to block after the last work).
+qint64 untilIdle(int quietMs = 400)
+{
+    constexpr int Tick = 10;
+    QEventLoop loop;
+    QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance();
+    qint64 lastBlock = now(), busyEnd = now();
+    int wakes = 0, quiet = 0;
+    QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &loop, [&] { lastBlock = now(); });
+    QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, &loop, [&] { ++wakes; });
+    QTimer tick;
+    tick.setInterval(Tick);
+    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
+        if (wakes <= 1) {
+            quiet += Tick;
+        } else {
+            quiet = 0;
+            busyEnd = lastBlock;
+        }
+        wakes = 0;
+        if (quiet >= quietMs)
+            loop.quit();
+    });
+    tick.start();
+    QTimer::singleShot(0, &loop, [] {});
+    loop.exec();
+    return busyEnd;
+}
+
+// The child: prints the moments of the way in (monotonic nanoseconds).
+int wayIn(int argc, char **argv)
+{
+    if (argc < 1)
+        return 2;
+    int qtArgc = 1;
+    char name[] = "tallyra";
+    char *qtArgv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(qtArgc, qtArgv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    Chinese::install();
+    BenchData::SilentPrompt prompt;
+    BenchData::NoLauncher launcher;
+    Application tallyra(ProgramFolder(QString::fromLocal8Bit(argv[0])), prompt, launcher);
+    tallyra.start();
+    const qint64 loginIdle = untilIdle();
+    const qint64 loginCpu = cpu();
+    if (!tallyra.loginWindow() || !tallyra.loginWindow()->isVisible())
+        return 3;
+    tallyra.loginWindow()->findChild<QLineEdit *>(QStringLiteral("Text1_0"))->setText(QStringLiteral("admin"));
+    tallyra.loginWindow()->findChild<QLineEdit *>(QStringLiteral("Text1_1"))->setText(QStringLiteral("admin"));
+    const qint64 login = now(), loginStartCpu = cpu();
+    tallyra.loginWindow()->login();
+    const qint64 mainIdle = untilIdle();
+    const qint64 mainCpu = cpu();
+    MainWindow *window = tallyra.mainWindow();
+    if (!window || !window->isVisible())
+        return 4;
+    // The newest entries are listed and every panel says something.
+    const int rows = window->ledgerPane()->entryList()->rowCount();
+    for (int panel = 1; panel <= 4; ++panel)
+        if (window->panelText(panel).isEmpty())
+            return 5;
+    // The processor time until idle includes the 400 ms of waiting, which cost next to none.
+    std::printf("%lld %lld %lld %d %zu %lld %lld\n", loginIdle, login, mainIdle, rows, BenchData::residentBytes(),
+                loginCpu, mainCpu - loginStartCpu);
+    return rows > 0 ? 0 : 6;
+}
+
+const bool registered = BenchData::registerChild("way-in", wayIn);
+
+void WayIn(benchmark::State &state)
+{
+    const QString folder = BenchData::ledgerFolder(2, int(state.range(0)));
+    double toLogin = 0, toMain = 0, resident = 0, loginCpu = 0, mainCpu = 0;
+    for (auto _ : state) {
+        QProcess child;
+        const qint64 start = now();
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), QStringLiteral("way-in"), folder});
+        if (!child.waitForFinished(120000) || child.exitCode() != 0) {
+            state.SkipWithError(qPrintable(QStringLiteral("child failed: %1 %2")
+                                               .arg(child.exitCode())
+                                               .arg(QString::fromLocal8Bit(child.readAllStandardError()))));
+            return;
+        }
+        const QList<QByteArray> moments = child.readAllStandardOutput().trimmed().split(' ');
+        const double a = double(moments[0].toLongLong() - start) / 1e9;
+        const double b = double(moments[2].toLongLong() - moments[1].toLongLong()) / 1e9;
+        toLogin += a;
+        toMain += b;
+        resident += moments[4].toDouble();
+        loginCpu += moments[5].toDouble() / 1e9;
+        mainCpu += moments[6].toDouble() / 1e9;
+        state.SetIterationTime(a + b);
+    }
+    const double n = double(state.iterations());
+    state.counters["start_to_login_s"] = toLogin / n;
+    state.counters["login_to_main_s"] = toMain / n;
+    state.counters["resident_MB"] = resident / n / 1e6;
+    state.counters["start_to_login_cpu_s"] = loginCpu / n;
+    state.counters["login_to_main_cpu_s"] = mainCpu / n;
+}
+
+// Opening the file with its key and reading the newest page of the account set's entries,
+// the least any way in does.
+void BareOpenAndNewest(benchmark::State &state)
+{
+    const QString path = ProgramFolder(BenchData::ledgerFolder(2, int(state.range(0)))).dataFile();
+    for (auto _ : state) {
+        Database db;
+        db.open(path, Database::Mode::ReadOnly);
+        DataFile::applyKey(db);
+        Statement st = db.prepare(QStringLiteral("select id, data, t1, t2, t3, t4, t5, content from jizhang indexed by "
+                                                 "jizhang_muluID_data where muluID=? order by data desc, id desc "
+                                                 "limit 256"));
+        st.bindAll({BenchData::firstAccountSet()});
+        int rows = 0;
+        while (st.step())
+            ++rows;
+        benchmark::DoNotOptimize(rows);
+    }
+}
+
+#define SIZES ->Arg(100000)->Arg(1000000)->Arg(5000000)->Unit(benchmark::kMillisecond)
+BENCHMARK(WayIn) SIZES->UseManualTime()->Iterations(1);
+BENCHMARK(BareOpenAndNewest) SIZES;
+
+} // namespace
