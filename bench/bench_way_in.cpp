@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The way into the books, as a user waits for it: a program of its own is started on two
 // account sets of 100,000, 1,000,000 and 5,000,000 entries each (the last 10,000,000 in
 // the file); the time from its start until the login window is shown and

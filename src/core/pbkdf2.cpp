@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/pbkdf2.h"
 
 // The one-block hash functions are kept by OpenSSL 3 for programs like this one, which
