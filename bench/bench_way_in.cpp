@@ -43,27 +43,35 @@ qint64 now() { return clockNs(CLOCK_MONOTONIC); }
 // work of the program.
 qint64 cpu() { return clockNs(CLOCK_PROCESS_CPUTIME_ID); }
 
-// Runs the event loop until nothing happened for `quietMs`; returns when the program last
+// Runs the event loop until it has been idle for `quietMs`; returns when the program last
 // went idle (the dispatcher about to block after the last work).
 qint64 untilIdle(int quietMs = 400)
 {
     constexpr int Tick = 10;
     QEventLoop loop;
     QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance();
-    qint64 lastBlock = now(), busyEnd = now();
-    int wakes = 0, quiet = 0;
-    QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &loop, [&] { lastBlock = now(); });
-    QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, &loop, [&] { ++wakes; });
+    // Idle: no wake of the event loop did more than a sliver of work. Panes that look at
+    // the data file now and then (a cheap query every few hundred ms) leave it idle.
+    constexpr qint64 Sliver = 2'000'000;  // ns
+    qint64 lastBlock = now(), busyEnd = now(), awakeAt = now();
+    bool busy = false;
+    int quiet = 0;
+    QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &loop, [&] {
+        lastBlock = now();
+        if (lastBlock - awakeAt > Sliver)
+            busy = true;
+    });
+    QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, &loop, [&] { awakeAt = now(); });
     QTimer tick;
     tick.setInterval(Tick);
     QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-        if (wakes <= 1) {
+        if (!busy) {
             quiet += Tick;
         } else {
             quiet = 0;
             busyEnd = lastBlock;
         }
-        wakes = 0;
+        busy = false;
         if (quiet >= quietMs)
             loop.quit();
     });
