@@ -312,8 +312,8 @@ void AccountsTest::pairFinder()
     credit.name = QStringLiteral("信用卡");
     Accounts(t.data).add(set, credit);
     QList<qint64> ids;
-    for (const QString &spec : entries.split(u';')) {
-        const QStringList f = spec.split(u' ');
+    for (const QString &row : entries.split(u';')) {
+        const QStringList f = row.split(u' ');
         const QString day = QStringLiteral("2024-") + f[0];
         if (f[1] == QStringLiteral("手续费")) {
             const qint64 id = Transfers(t.data).add(transfer(day, f[3], "信用卡", "100", f[2]), set);
