@@ -22,15 +22,6 @@ namespace {
 
 QString amountText(const std::optional<Money> &amount) { return amount ? amount->plain() : QString(); }
 
-QPushButton *button(const QString &caption, const QString &name, QWidget *parent)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAccessibleName(caption);
-    b->setAutoDefault(false);
-    return b;
-}
-
 } // namespace
 
 BudgetWindow::BudgetWindow(const AppContext &context, QWidget *parent)
@@ -48,7 +39,7 @@ BudgetWindow::BudgetWindow(const AppContext &context, QWidget *parent)
     withIncome_ = new QCheckBox(QStringLiteral("包括收入项目"), this);
     withIncome_->setObjectName(QStringLiteral("BudgetWithIncome"));
     withIncome_->setAccessibleName(withIncome_->text());
-    auto *copy = button(QStringLiteral("复制上月"), QStringLiteral("BudgetCopy"), this);
+    auto *copy = namedButton(QStringLiteral("复制上月"), QStringLiteral("BudgetCopy"), this);
     auto *top = new QHBoxLayout;
     top->addWidget(fieldLabel(QStringLiteral("月份："), month_, this));
     top->addWidget(month_);
@@ -82,8 +73,8 @@ BudgetWindow::BudgetWindow(const AppContext &context, QWidget *parent)
     fields->addWidget(onward_, 0, 2);
     fields->addWidget(warn_, 1, 0, 1, 3);
 
-    auto *saveButton = button(QStringLiteral("保存"), QStringLiteral("BudgetSave"), this);
-    auto *closeButton = button(QStringLiteral("关闭"), QStringLiteral("BudgetClose"), this);
+    auto *saveButton = namedButton(QStringLiteral("保存"), QStringLiteral("BudgetSave"), this);
+    auto *closeButton = namedButton(QStringLiteral("关闭"), QStringLiteral("BudgetClose"), this);
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(new QLabel(QStringLiteral("金额留空表示不设预算。"), this), 1);
     bottom->addWidget(saveButton);

@@ -4,6 +4,7 @@
 #include "recurring/schedule_window.h"
 #include "store/data_file.h"
 #include "store/session.h"
+#include "ui/field_label.h"
 #include "ui/prompt.h"
 
 #include <QHBoxLayout>
@@ -28,10 +29,7 @@ DueWindow::DueWindow(const AppContext &context, std::vector<Occurrence> due, QWi
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(new QLabel(QStringLiteral("勾选要处理的记录（空格键勾选）。"), this), 1);
     auto button = [&](const QString &caption, const QString &name) {
-        auto *b = new QPushButton(caption, this);
-        b->setObjectName(name);
-        b->setAccessibleName(caption);
-        b->setAutoDefault(false);
+        QPushButton *b = namedButton(caption, name, this);
         buttons->addWidget(b);
         return b;
     };

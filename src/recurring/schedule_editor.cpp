@@ -142,17 +142,12 @@ ScheduleEditor::ScheduleEditor(const AppContext &context, QWidget *parent) : QDi
     grid->addLayout(end, row++, 1);
     grid->addWidget(automatic_, row++, 1);
 
-    auto *saveButton = new QPushButton(QStringLiteral("保存"), this);
-    saveButton->setObjectName(QStringLiteral("ScheduleSave"));
-    auto *closeButton = new QPushButton(QStringLiteral("取消"), this);
-    closeButton->setObjectName(QStringLiteral("ScheduleCancel"));
+    QPushButton *saveButton = namedButton(QStringLiteral("保存"), QStringLiteral("ScheduleSave"), this);
+    QPushButton *closeButton = namedButton(QStringLiteral("取消"), QStringLiteral("ScheduleCancel"), this);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
-    for (QPushButton *b : {saveButton, closeButton}) {
-        b->setAccessibleName(b->text());
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-    }
+    buttons->addWidget(saveButton);
+    buttons->addWidget(closeButton);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addLayout(buttons);

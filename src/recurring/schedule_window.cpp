@@ -5,6 +5,7 @@
 #include "recurring/schedule_editor.h"
 #include "store/data_file.h"
 #include "store/session.h"
+#include "ui/field_label.h"
 #include "ui/prompt.h"
 
 #include <QHBoxLayout>
@@ -73,10 +74,7 @@ ScheduleWindow::ScheduleWindow(const AppContext &context, QWidget *parent)
 
     auto *buttons = new QHBoxLayout;
     auto button = [&](const QString &caption, const QString &name) {
-        auto *b = new QPushButton(caption, this);
-        b->setObjectName(name);
-        b->setAccessibleName(caption);
-        b->setAutoDefault(false);
+        QPushButton *b = namedButton(caption, name, this);
         buttons->addWidget(b);
         return b;
     };

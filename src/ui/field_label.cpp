@@ -2,6 +2,7 @@
 #include "ui/field_label.h"
 
 #include <QLabel>
+#include <QPushButton>
 
 QLabel *fieldLabel(const QString &caption, QWidget *field, QWidget *parent)
 {
@@ -9,4 +10,13 @@ QLabel *fieldLabel(const QString &caption, QWidget *field, QWidget *parent)
     label->setBuddy(field);
     field->setAccessibleName(QString(caption).remove(u' ').remove(u'*').remove(u'：'));
     return label;
+}
+
+QPushButton *namedButton(const QString &caption, const QString &name, QWidget *parent)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setAccessibleName(caption);
+    button->setAutoDefault(false);
+    return button;
 }
