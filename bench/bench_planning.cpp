@@ -5,10 +5,10 @@
 // the bare query of their pending dates; posting 100 due occurrences beside 100 bare
 // inserts of entries in one transaction.
 #include "bench_data.h"
+#include "no_view.h"
 
 #include "budgets/budgets.h"
 #include "recurring/schedules.h"
-#include "ledger/ledger_view.h"
 #include "reports/budget_progress.h"
 #include "reports/report_window.h"
 
@@ -96,16 +96,6 @@ void BudgetTabYear(benchmark::State &state)
         lines = progress.year(set(), 2020).lines.size();
     state.counters["lines"] = double(lines);
 }
-
-class NoView : public LedgerView {
-public:
-    EntryQuery listOnShow() const override { return {}; }
-    QString listCaption() const override { return {}; }
-    QString accountSetName() const override { return {}; }
-    void refresh() override {}
-    void showSearch(const SearchRequest &) override {}
-    QWidget *viewWindow() override { return nullptr; }
-};
 
 // The 预算 tab of 收支报表 for a month (0) or a year (1), until painted.
 void WindowBudgetTab(benchmark::State &state)

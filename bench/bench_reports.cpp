@@ -4,8 +4,8 @@
 // month and item; the window's period and tab switches, painted; what keeping those sums
 // costs.
 #include "bench_data.h"
+#include "no_view.h"
 
-#include "ledger/ledger_view.h"
 #include "reports/report_window.h"
 #include "reports/reports.h"
 
@@ -36,16 +36,6 @@ void stepAll(const QString &sql)
             bytes += st.utf8(c).size();
     benchmark::DoNotOptimize(bytes);
 }
-
-class NoView : public LedgerView {
-public:
-    EntryQuery listOnShow() const override { return {}; }
-    QString listCaption() const override { return {}; }
-    QString accountSetName() const override { return {}; }
-    void refresh() override {}
-    void showSearch(const SearchRequest &) override {}
-    QWidget *viewWindow() override { return nullptr; }
-};
 
 ReportPeriod whole() { return Reports(context().data).wholeLedger(set(), QDate::currentDate()); }
 
