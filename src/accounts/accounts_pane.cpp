@@ -119,10 +119,7 @@ void AccountsPane::reloadIfChanged()
 {
     if (!balances_->isVisible() && !rowsPart_->isVisible())
         return;
-    // Nothing while the file is closed (restore, compaction) or a write is under way.
-    if (!context_.data.isOpen() || context_.data.database().inTransaction())
-        return;
-    if (context_.data.changeMark() != seen_)
+    if (context_.data.changedSince(seen_))
         reload();
 }
 

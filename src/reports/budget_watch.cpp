@@ -32,10 +32,7 @@ void BudgetWatch::addPanelTo(QStatusBar *bar) { bar->addWidget(panel_, 2); }
 
 void BudgetWatch::updateIfChanged()
 {
-    // Nothing while the file is closed (restore, compaction) or a write is under way.
-    if (!context_.data.isOpen() || context_.data.database().inTransaction())
-        return;
-    if (context_.data.changeMark() != seen_)
+    if (context_.data.changedSince(seen_))
         update();
 }
 

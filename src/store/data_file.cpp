@@ -272,6 +272,11 @@ void DataFile::setBusyTimeout(int milliseconds)
     db_.setBusyTimeout(milliseconds);
 }
 
+bool DataFile::changedSince(const std::tuple<void *, qint64, qint64> &seen)
+{
+    return db_.isOpen() && !db_.inTransaction() && changeMark() != seen;
+}
+
 std::tuple<void *, qint64, qint64> DataFile::changeMark()
 {
     if (!db_.isOpen())

@@ -117,6 +117,9 @@ public:
     // rows it wrote, and the engine's count of other connections' commits. Only a look: a
     // closed file stays closed (and gives all zeros).
     std::tuple<void *, qint64, qint64> changeMark();
+    // Whether the file changed since `seen` was taken, for windows that look now and then:
+    // never while the file is closed (restore, compaction) or a write is under way.
+    bool changedSince(const std::tuple<void *, qint64, qint64> &seen);
     // How long a statement waits for another program's lock before it reports "busy".
     void setBusyTimeout(int milliseconds);
     int busyTimeout() const { return busyTimeoutMs_; }
