@@ -8,6 +8,7 @@
 #include "ledger/month_totals.h"
 #include "ledger/recycle_bin.h"
 #include "store/data_file.h"
+#include "store/entry_batch.h"
 #include "ui/formats.h"
 
 #include <QByteArray>
@@ -398,16 +399,14 @@ ImportReport Ledger::importRows(const std::vector<ImportRow> &rows, int accountS
     constexpr int Chunk = 200;
     const int total = int(entries.size());
     DataFile::Transaction transaction(data_);
-    Statement insert = data_.query(QStringLiteral("insert into jizhang (data, t1, t2, t3, t4, t5, content, muluID) "
-                                                  "values (?, ?, ?, ?, ?, ?, ?, ?)"));
+    EntryBatch batch(data_);  // the kept sums marked once for all the rows
     int done = 0;
     for (const LedgerEntry &e : entries) {
-        insert.reset();
-        insert.bindAll({e.date, e.kind, e.item, e.method, e.handler, e.amount, e.summary, accountSet});
-        insert.run();
+        batch.add({e.date, e.kind, e.item, e.method, e.handler, e.amount, e.summary, accountSet});
         if (++done % Chunk == 0 && progress)
             progress(done, total);
     }
+    batch.finish();
     transaction.commit();
     report.stored = done;
     if (progress)

@@ -2,9 +2,12 @@
 #include "store/account_tables.h"
 
 #include "core/dates.h"
+#include "store/schema.h"
 #include "store/sqlite_db.h"
 
 #include <QStringList>
+
+#include <string_view>
 
 namespace AccountTables {
 
@@ -82,9 +85,13 @@ QString triggers()
          {mark(o, out), mark(o, in), mark(n, out), mark(n, in)}},
     };
     QString sql;
-    for (const Trigger &t : list)
-        sql += QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1 AFTER %2 ON %3 BEGIN\n%4END;\n")
-                   .arg(QLatin1String(t.name), QLatin1String(t.event), QLatin1String(t.table), t.body.join(QString()));
+    for (const Trigger &t : list) {
+        // New entries of a batch are marked by the batch (Schema::unlessBatch).
+        const bool batched = t.table == std::string_view("jizhang") && t.event == std::string_view("INSERT");
+        sql += QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1 AFTER %2 ON %3%4 BEGIN\n%5END;\n")
+                   .arg(QLatin1String(t.name), QLatin1String(t.event), QLatin1String(t.table),
+                        batched ? Schema::unlessBatch() : QString(), t.body.join(QString()));
+    }
     return sql;
 }
 

@@ -73,6 +73,15 @@ CREATE TABLE IF NOT EXISTS jizhang_items_stale (muluID INTEGER, month TEXT);
 CREATE INDEX IF NOT EXISTS jizhang_items_stale_key ON jizhang_items_stale(muluID, month);
 )SQL";
 
+// Version 11: a row here while the program stores many entries in one transaction of its
+// own (see EntryBatch). The triggers on new entries leave their work to the batch, which
+// marks the months it touched at its end. The row is made and deleted within that
+// transaction, so no other connection ever sees it: everyone else's entries keep the sums
+// row by row, and a batch that fails leaves neither the flag nor its entries behind.
+const char *const CreateBatchFlag = R"SQL(
+CREATE TABLE IF NOT EXISTS jizhang_batch (id INTEGER PRIMARY KEY CHECK (id = 1));
+)SQL";
+
 // The triggers that mark the kept sums of a month stale (jizhang_items_stale) or drop
 // them (jizhang_months) when an entry of that month changes. The month of a date is the
 // program's own rule (Dates::monthKeySql), written out in plain SQL so that every other
@@ -103,8 +112,10 @@ QString monthTriggers()
     };
     QString sql;
     for (const Trigger &t : triggers)
-        sql += QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1 AFTER %2 ON jizhang BEGIN\n%3END;\n")
-                   .arg(QLatin1String(t.name), QLatin1String(t.event), t.body.join(QString()));
+        sql += QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1 AFTER %2 ON jizhang%3 BEGIN\n%4END;\n")
+                   .arg(QLatin1String(t.name), QLatin1String(t.event),
+                        QLatin1String(t.event) == QLatin1String("INSERT") ? unlessBatch() : QString(),
+                        t.body.join(QString()));
     // A file that had entries before it had the sums: every month of it is stale.
     sql += QStringLiteral("INSERT INTO jizhang_items_stale SELECT DISTINCT muluID, %1 FROM jizhang WHERE NOT EXISTS "
                           "(SELECT 1 FROM jizhang_items) AND NOT EXISTS (SELECT 1 FROM jizhang_items_stale);\n")
@@ -206,6 +217,8 @@ void insertSeedRows(Database &db)
 
 } // namespace
 
+QString unlessBatch() { return QStringLiteral(" WHEN NOT EXISTS (SELECT 1 FROM jizhang_batch)"); }
+
 QStringList tableNames()
 {
     return {QStringLiteral("jizhang"), QStringLiteral("mulu"),  QStringLiteral("user"),
@@ -235,6 +248,7 @@ void create(Database &db)
         db.execute(QString::fromUtf8(CreateTables));
         db.execute(QString::fromUtf8(CreateIndexes));
         db.execute(QString::fromUtf8(CreateMonthTotals));
+        db.execute(QString::fromUtf8(CreateBatchFlag));
         db.execute(monthTriggers());
         createImportMappings(db);
         db.execute(QString::fromUtf8(CreateBin));
@@ -273,6 +287,14 @@ void migrate(Database &db, int fromVersion)
                                     "jizhang_months_insert", "jizhang_months_delete", "jizhang_months_update"})
             db.execute(QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(QLatin1String(trigger)));
     }
+    // Version 11 lets a batch of the program's own entries keep the sums once for the
+    // batch (CreateBatchFlag): the triggers on new entries are made anew with their WHEN.
+    if (fromVersion < 11) {
+        for (const char *trigger : {"jizhang_items_insert", "jizhang_months_insert", "zhanghu_jizhang_insert"})
+            db.execute(QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(QLatin1String(trigger)));
+        db.execute(QString::fromUtf8(CreateBatchFlag));
+        db.execute(QStringLiteral("DELETE FROM jizhang_batch"));
+    }
     db.execute(QStringLiteral("DROP INDEX IF EXISTS jizhang_muluID_kind_amount"));
     db.execute(QString::fromUtf8(CreateIndexes));
     db.execute(QString::fromUtf8(CreateMonthTotals));
@@ -291,6 +313,8 @@ void migrate(Database &db, int fromVersion)
     if (fromVersion < 8) {
         AccountTables::create(db);
         AccountTables::markAllStale(db);
+    } else if (fromVersion < 11) {
+        AccountTables::create(db);  // its trigger on new entries, made anew
     }
     // Version 9 added the batch import's rules.
     if (fromVersion < 9)

@@ -10,7 +10,7 @@ class Database;
 namespace Schema {
 
 // Recorded in PRAGMA user_version; later versions migrate older files on opening.
-constexpr int Version = 10;
+constexpr int Version = 11;
 
 // The tables every data file must hold (files of older versions lack the later ones).
 QStringList tableNames();
@@ -23,6 +23,8 @@ void create(Database &db);
 // The batch import's remembered column choices (not one of the seven tables): made if
 // the file lacks it.
 void createImportMappings(Database &db);
+// The WHEN of the triggers on new entries: they leave a batch's rows to the batch.
+QString unlessBatch();
 // Brings a file of an older version up to this one.
 void migrate(Database &db, int fromVersion);
 

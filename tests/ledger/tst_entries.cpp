@@ -3,6 +3,7 @@
 #include "ledger/entry_list.h"
 #include "reports/finance_summary.h"
 #include "ledger/ledger.h"
+#include "ledger/month_totals.h"
 #include "store/schema.h"
 #include "support/test_folder.h"
 #include "ui/formats.h"
@@ -66,6 +67,7 @@ private slots:
     void clipboardTextBecomesNumberedRows();
     void importStoresValidRowsAndNamesTheRest();
     void failedImportStoresNothing();
+    void importKeepsTheSumsOnceForTheBatch();
     void olderFilesGetTheSummaryIndex();
 };
 
@@ -378,11 +380,77 @@ void EntriesTest::failedImportStoresNothing()
     for (int i = 1; i <= 500; ++i)
         rows.push_back(importRow(i, "2008-03-05", "1", "", i == 450 ? "boom" : ""));
     QVERIFY_THROWS_EXCEPTION(StoreError, Ledger(t.data).importRows(rows, set));
-    QCOMPARE(count(t.data, "select count(*) from jizhang"), qint64(0));
+    // Neither entries nor marks of their months stay, nor the flag that the triggers of
+    // new entries wait for.
+    for (const char *table : {"jizhang", "jizhang_batch", "jizhang_items_stale", "zhanghu_months_stale"})
+        QCOMPARE(count(t.data, QStringLiteral("select count(*) from %1").arg(QLatin1String(table))), qint64(0));
     // The file is usable afterwards.
     rows.pop_back();
     rows[449].summary.clear();
     QCOMPARE(Ledger(t.data).importRows(rows, set).stored, 499);
+    QCOMPARE(count(t.data, "select count(*) from jizhang_items_stale"), qint64(1));
+}
+
+void EntriesTest::importKeepsTheSumsOnceForTheBatch()
+{
+    TestFolder t;
+    const int set = t.defaultAccountSet(), other = t.addAccountSet("家");
+    t.addEntry(set, "2008-01-05", "收入", "100", "工资", "", "现金");
+    t.addEntry(set, "2008-02-05", "支出", "7", "餐饮", "", "银行卡");
+    t.addEntry(other, "2008-02-06", "支出", "9", "餐饮", "", "银行卡");
+    // Every month counted and kept: no marks left.
+    MonthTotals(t.data).all(set);
+    MonthTotals(t.data).all(other);
+    t.data.exec("delete from jizhang_items_stale");
+    t.data.exec("delete from zhanghu_months_stale");
+
+    auto marks = [&](const QString &sql) {
+        QStringList found;
+        Statement st = t.data.query(sql);
+        while (st.step())
+            found << st.text(0);
+        return found;
+    };
+    auto keptIsRecount = [&](int accountSet) {
+        const LedgerTotals kept = MonthTotals(t.data).all(accountSet);
+        Statement st = t.data.query("select count(*), money_total(case when t1 IS '收入' then t5 end), "
+                                    "money_total(case when t1 IS NOT '收入' then t5 end) from jizhang where muluID=?",
+                                    {accountSet});
+        QVERIFY(st.step());
+        QCOMPARE(kept.count, int(st.integer(0)));
+        QCOMPARE(kept.income, Money::fromStored(st.utf8(1)).value_or(Money()));
+        QCOMPARE(kept.expense, Money::fromStored(st.utf8(2)).value_or(Money()));
+    };
+
+    std::vector<ImportRow> rows;
+    for (int i = 0; i < 30; ++i) {
+        ImportRow row = importRow(i + 1, i % 2 ? "2008-02-10" : "2008-03-10", i % 3 ? "" : "5.5", i % 3 ? "1.25" : "");
+        row.method = i % 5 ? QStringLiteral("现金") : QStringLiteral("支付宝");
+        rows.push_back(row);
+    }
+    QCOMPARE(Ledger(t.data).importRows(rows, set).stored, 30);
+    // The batch's months are marked, once each, as the triggers mark them row by row; the
+    // other months keep their sums; the flag is gone.
+    QCOMPARE(count(t.data, "select count(*) from jizhang_batch"), qint64(0));
+    QCOMPARE(marks("select muluID || ' ' || month from jizhang_items_stale order by 1"),
+             (QStringList{QStringLiteral("%1 2008-02").arg(set), QStringLiteral("%1 2008-03").arg(set)}));
+    QCOMPARE(marks("select account || ' ' || month from zhanghu_months_stale order by 1"),
+             (QStringList{"支付宝 2008-02", "支付宝 2008-03", "现金 2008-02", "现金 2008-03"}));
+    QCOMPARE(marks("select muluID || ' ' || month from jizhang_months order by muluID, month"),
+             (QStringList{QStringLiteral("%1 2008-01").arg(set), QStringLiteral("%1 2008-02").arg(other)}));
+    keptIsRecount(set);
+    keptIsRecount(other);
+
+    // Another program's plain insert still keeps the sums, row by row.
+    Database outside;
+    outside.open(t.folder.dataFile(), false);
+    DataFile::applyKey(outside);
+    outside.execute("insert into jizhang (data, t1, t5, t3, muluID) values ('2008-01-20', '支出', '3', '现金', "
+                    + QString::number(set) + ")");
+    outside.close();
+    QVERIFY(marks("select month from jizhang_items_stale").contains("2008-01"));
+    QVERIFY(marks("select account || ' ' || month from zhanghu_months_stale").contains("现金 2008-01"));
+    keptIsRecount(set);
 }
 
 void EntriesTest::olderFilesGetTheSummaryIndex()

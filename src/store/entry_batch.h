@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QVariantList>
+
+#include <memory>
+
+class DataFile;
+class Statement;
+
+// Many entries added to jizhang inside one transaction of the program's own (a batch
+// import). While it lasts, the triggers on new entries leave the kept sums alone; the
+// batch notes the account sets, months and accounts of what it adds, and finish() marks
+// them once each, as the triggers would have marked them row by row. Made outside a
+// transaction it is a plain insert: the triggers do their work as usual.
+//
+// Call finish() before committing. Should the work fail before that, rolling the
+// transaction back takes the flag away with the entries.
+class EntryBatch {
+public:
+    explicit EntryBatch(DataFile &data);
+    ~EntryBatch();
+    EntryBatch(const EntryBatch &) = delete;
+    EntryBatch &operator=(const EntryBatch &) = delete;
+
+    // One entry's data, t1, t2, t3, t4, t5, content and muluID, in that order.
+    void add(const QVariantList &fields);
+    void finish();
+
+private:
+    DataFile &data_;
+    std::unique_ptr<Statement> insert_;
+    bool active_ = false;
+    // Account set, month key ('' for a date of no month) and account (null: none) of
+    // the entries added, each once, by a text made of the three.
+    QHash<QString, QVariantList> touched_;
+};
