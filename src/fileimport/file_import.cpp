@@ -172,6 +172,7 @@ FileReading FileImport::read(const QByteArray &bytes, const QString &suffix, con
             reading.kind = FileReading::Rows;
             reading.rows = std::move(qif.rows);
             reading.skipped = std::move(qif.skipped);
+            reading.opening = std::move(qif.opening);
         }
         return reading;
     }

@@ -30,6 +30,7 @@ struct FileReading {
     QString profile;        // the statement it was recognised as ("支付宝账单"); empty for none
     AccountHint account;    // what the statement says of its account
     QString currency;       // OFX: the statement's currency when it is not the yuan ("USD")
+    std::optional<OpeningBalance> opening;  // QIF: the account's balance where the file starts
 };
 
 // What the preview shows beside a row of a statement: what kind of row it is and why it
