@@ -369,6 +369,7 @@ bool BatchImport::loadFile(const QString &path)
             // Without the accounts the statement keeps the file's payment methods.
         }
         ColumnMappingDialog mapping(name, reading.table, reading.mapping, this, reading.profile, accounts, account);
+        mapping.offerProfiles(context_, reading.profile);
         if (mapping.exec() != QDialog::Accepted)
             return false;
         const ColumnMapping chosen = mapping.mapping();

@@ -80,7 +80,8 @@ public:
     // Reads a file: a workbook by ".xlsx" or its zip start, QIF by its ".qif" name or its
     // "!Type:" start, OFX by ".ofx"/".qfx" or its header, anything else as CSV. A table
     // whose first row holds the preview's titles gives rows at once, any other a table to
-    // map, starting from the remembered choice, else the recognised statement's mapping,
+    // map, starting from the remembered choice, else the user's own profile whose header
+    // it holds (OwnProfiles), else the recognised statement's mapping,
     // else a guess from the header found below the notes (or from the first row's cells).
     FileReading open(const QString &path, const FileRows::Progress &progress = {});
     // The same for a file's bytes, without remembered choices (suffix: "csv", "qif", ...).
