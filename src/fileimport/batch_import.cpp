@@ -587,13 +587,18 @@ int BatchImport::setRefundsAgainstPurchases()
         return 0;
     }
     std::vector<ImportRow> left;
-    for (ImportRow &row : all) {
-        if (gone.count(row.number))
-            notes_.remove(row.number);
-        else
-            left.push_back(std::move(row));
+    std::vector<bool> ticks;  // the user's ticks stay with their rows
+    for (size_t i = 0; i < all.size(); ++i) {
+        if (gone.count(all[i].number)) {
+            notes_.remove(all[i].number);
+        } else {
+            left.push_back(std::move(all[i]));
+            ticks.push_back(ticked(int(i)));
+        }
     }
     showRows(left);
+    for (size_t i = 0; i < ticks.size(); ++i)
+        setTicked(int(i), ticks[i]);
     return int(gone.size());
 }
 

@@ -214,8 +214,12 @@ void StatementsTest::aCorrectionBecomesARule()
     QCOMPARE(list->cell(4, 8), QStringLiteral("转账：招行卡 → 支付宝"));
     QCOMPARE(list->cell(3, 2), QStringLiteral("退款"));
 
-    // The refund may be set against its purchase instead of coming in as income.
+    // The refund may be set against its purchase instead of coming in as income; the
+    // ticks stay with their rows.
+    import.setTicked(0, false);
     QCOMPARE(import.setRefundsAgainstPurchases(), 1);
+    QVERIFY(!import.ticked(0));
+    import.setTicked(0, true);
     QCOMPARE(list->rowCount(), 5);
     QCOMPARE(list->cell(2, 4), QStringLiteral("69"));
     QCOMPARE(list->cell(2, 8), QStringLiteral("已减去退款 30.00（No. 4）"));
