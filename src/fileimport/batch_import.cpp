@@ -91,6 +91,9 @@ BatchImport::BatchImport(const AppContext &context, QWidget *parent) : QDialog(p
     list_->setImageList({duplicateIcon()});
     list_->detailsView()->viewport()->installEventFilter(this);
     list_->setAccessibleName(QStringLiteral("财务批量导入"));
+    list_->model().setCheckColumn(TickColumn);
+    list_->detailsView()->installEventFilter(this);
+    showTicks();
 
     // "打开文件..." stands beside "导入"; the older buttons keep their names.
     auto *buttonRow = new QHBoxLayout;
@@ -151,7 +154,8 @@ QList<RecordColumn> BatchImport::columns()
 {
     return {{QStringLiteral("No."), 500},      {QStringLiteral("日  期"), 1800},  {QStringLiteral("项目"), 1500},
             {QStringLiteral("收入"), 1200},    {QStringLiteral("支出"), 1200},    {QStringLiteral("收支方式"), 1000},
-            {QStringLiteral("经手人"), 1000},  {QStringLiteral("摘要"), 3000},   {QStringLiteral("说明"), 2400}};
+            {QStringLiteral("经手人"), 1000},  {QStringLiteral("摘要"), 3000},   {QStringLiteral("说明"), 2400},
+            {QStringLiteral("保存"), 600}};
 }
 
 void BatchImport::pasteClipboard()
@@ -172,6 +176,7 @@ void BatchImport::paste(const QString &text)
     notes_.clear();
     skipped_.clear();
     filled_ = 0;
+    opening_.reset();
     showRows(Ledger::parseImport(text));
 }
 
@@ -184,11 +189,16 @@ void BatchImport::showRows(const std::vector<ImportRow> &parsed)
         const ImportRow &r = parsed[i];
         const auto note = notes_.constFind(r.number);
         const QString noteText = note == notes_.constEnd() ? QString() : note->text;
+        const bool marked = marks_[i].kind != DuplicateMark::None;
         rows.emplace_back(std::initializer_list<QStringView>{QString::number(r.number), r.date, r.item, r.income,
                                                              r.expense, r.method, r.handler, r.summary, noteText},
-                          marks_[i].kind == DuplicateMark::None ? 0 : 1);
+                          marked ? 1 : 0);
+        rows.back().checked = !marked;
     }
+    if (list_->model().isCheckable() != fromFile_)
+        list_->setCheckable(fromFile_);
     list_->setRows(std::move(rows));
+    showTicks();
     const QString status = statusText();
     status_->setText(status);
     status_->setVisible(!status.isEmpty());
@@ -223,10 +233,12 @@ void BatchImport::showMarks()
     for (int i = 0; i < model.count(); ++i)
         if (model.record(i).icon != (marks_[size_t(i)].kind == DuplicateMark::None ? 0 : 1))
             changed.push_back(i);
+    // A row that comes to look imported loses its tick; one that no longer does gets it.
     if (changed.size() <= 1000) {
         for (int i : changed) {
             RecordRow row = model.record(i);
             row.icon = row.icon ? 0 : 1;
+            row.checked = row.icon == 0;
             model.setRecord(i, std::move(row));
         }
         return;
@@ -241,9 +253,13 @@ void BatchImport::showMarks()
     rows.reserve(size_t(model.count()));
     for (int i = 0; i < model.count(); ++i) {
         rows.push_back(model.record(i));
-        rows.back().icon = marks_[size_t(i)].kind == DuplicateMark::None ? 0 : 1;
+        const int icon = marks_[size_t(i)].kind == DuplicateMark::None ? 0 : 1;
+        if (rows.back().icon != icon)
+            rows.back().checked = icon == 0;
+        rows.back().icon = icon;
     }
     list_->setRows(std::move(rows));
+    showTicks();
     if (sortColumn >= 0)
         list_->sortBy(sortColumn, sortOrder);  // the order stands; this shows it in the header again
     list_->selectRow(selected);
@@ -265,6 +281,28 @@ QString BatchImport::markText(int row) const
     default:
         return {};
     }
+}
+
+void BatchImport::showTicks()
+{
+    QTableView *view = list_->detailsView();
+    view->setColumnHidden(TickColumn, !fromFile_);
+    QHeaderView *header = view->horizontalHeader();
+    if (header->visualIndex(TickColumn) != 0)
+        header->moveSection(header->visualIndex(TickColumn), 0);
+}
+
+bool BatchImport::ticked(int row) const
+{
+    if (row < 0 || row >= list_->rowCount())
+        return false;
+    return !list_->model().isCheckable() || list_->model().record(row).checked;
+}
+
+void BatchImport::setTicked(int row, bool ticked)
+{
+    if (list_->model().isCheckable() && row >= 0 && row < list_->rowCount())
+        list_->model().setChecked(row, ticked);
 }
 
 void BatchImport::openFile()
@@ -331,6 +369,7 @@ bool BatchImport::loadFile(const QString &path)
             // Without the accounts the statement keeps the file's payment methods.
         }
         ColumnMappingDialog mapping(name, reading.table, reading.mapping, this, reading.profile, accounts, account);
+        mapping.offerProfiles(context_, reading.profile);
         if (mapping.exec() != QDialog::Accepted)
             return false;
         const ColumnMapping chosen = mapping.mapping();
@@ -363,7 +402,25 @@ bool BatchImport::showReading(FileReading reading, const QString &path, const QS
                                 FileImport::failureText(path, reading.reason));
         return false;
     }
-    if (reading.rows.empty()) {
+    // A QIF file's opening balance goes to the account it names, when that is one of the
+    // accounts; the file's rows then land in it too.
+    std::optional<OpeningBalance> opening;
+    QString landing = account;
+    if (reading.opening) {
+        try {
+            if (std::optional<Account> a = Accounts(context_.data).byName(set, reading.opening->account)) {
+                opening = reading.opening;
+                opening->account = a->name;
+                if (landing.isEmpty())
+                    landing = a->name;
+            }
+        } catch (const StoreError &) {
+            // Without the accounts the opening balance is left out, as below.
+        }
+        if (!opening)
+            reading.skipped.push_back({0, QStringLiteral("期初余额（账户“%1”不在账户中）").arg(reading.opening->account)});
+    }
+    if (reading.rows.empty() && !opening) {
         QString reason = QStringLiteral("文件中没有数据。");
         if (const QString left = skippedLinesText(reading.skipped); !left.isEmpty())
             reason = QStringLiteral("文件中没有可以导入的记录：") + left + QStringLiteral("。");
@@ -382,7 +439,7 @@ bool BatchImport::showReading(FileReading reading, const QString &path, const QS
     QApplication::setOverrideCursor(Qt::WaitCursor);
     StatementPreview preview;
     try {
-        preview = files.preview(reading.rows, set, account, statement);
+        preview = files.preview(reading.rows, set, landing, statement);
     } catch (const StoreError &) {
         // Without rules, history and accounts the rows come as the file has them.
         preview.rows = FileImport::previewRows(std::move(reading.rows));
@@ -394,6 +451,7 @@ bool BatchImport::showReading(FileReading reading, const QString &path, const QS
             notes_.insert(preview.rows[i].number, preview.notes[i]);
     skipped_ = std::move(reading.skipped);
     filled_ = preview.filled;
+    opening_ = std::move(opening);
     fromFile_ = true;
     showRows(preview.rows);
     QApplication::restoreOverrideCursor();
@@ -472,6 +530,12 @@ void BatchImport::removeAll()
     closeEditor(false);
     list_->clear();
     marks_.clear();
+    opening_.reset();
+    if (fromFile_) {
+        skipped_.clear();
+        filled_ = 0;
+        status_->hide();
+    }
 }
 
 std::vector<ImportRow> BatchImport::rows() const
@@ -523,13 +587,18 @@ int BatchImport::setRefundsAgainstPurchases()
         return 0;
     }
     std::vector<ImportRow> left;
-    for (ImportRow &row : all) {
-        if (gone.count(row.number))
-            notes_.remove(row.number);
-        else
-            left.push_back(std::move(row));
+    std::vector<bool> ticks;  // the user's ticks stay with their rows
+    for (size_t i = 0; i < all.size(); ++i) {
+        if (gone.count(all[i].number)) {
+            notes_.remove(all[i].number);
+        } else {
+            left.push_back(std::move(all[i]));
+            ticks.push_back(ticked(int(i)));
+        }
     }
     showRows(left);
+    for (size_t i = 0; i < ticks.size(); ++i)
+        setTicked(int(i), ticks[i]);
     return int(gone.size());
 }
 
@@ -548,138 +617,6 @@ void BatchImport::offerRule(int number, const QString &item)
     context_.prompt.attempt(this, [&] { ImportRules(context_.data).save({0, words, item.trimmed(), QString()}); });
 }
 
-void BatchImport::save()
-{
-    if (saving_)
-        return;
-    closeEditor(true);
-    std::vector<ImportRow> pending = rows();
-    if (pending.empty()) {
-        context_.prompt.information(this, QStringLiteral("信息"), QStringLiteral("导入数据为空！导入失败！"));
-        return;
-    }
-
-    // Rows that look imported already are stored only when the user says so. The marks
-    // follow every change of the rows, and nothing else writes entries while this
-    // window is open.
-    const std::vector<DuplicateMark> marks = marks_.size() == pending.size() ? marks_ : duplicatesOf(pending);
-    const auto duplicates = std::count_if(marks.begin(), marks.end(),
-                                          [](const DuplicateMark &m) { return m.kind != DuplicateMark::None; });
-    bool leaveDuplicates = false;
-    if (duplicates > 0) {
-        leaveDuplicates =
-            context_.prompt.message(this, Prompt::Icon::Question, QStringLiteral("问题"),
-                                    QStringLiteral("有 %1 条记录可能已经导入过，是否一并保存？").arg(duplicates),
-                                    Prompt::Buttons::YesNo, Prompt::Answer::No) != Prompt::Answer::Yes;
-    }
-    std::vector<ImportRow> all;
-    if (leaveDuplicates) {
-        all = std::move(pending);
-        pending.clear();
-        for (size_t i = 0; i < all.size(); ++i)
-            if (marks[i].kind == DuplicateMark::None)
-                pending.push_back(all[i]);
-        if (pending.empty()) {
-            context_.prompt.information(this, QStringLiteral("信息"), QStringLiteral("没有保存任何记录。"));
-            return;
-        }
-    }
-
-    // A statement's transfers between the user's own accounts are stored as transfers.
-    Outcome outcome;
-    outcome.duplicates = leaveDuplicates ? int(duplicates) : 0;
-    outcome.skipped = skipped_;
-    std::vector<Transfer> transfers;
-    std::vector<ImportRow> entries;
-    entries.reserve(pending.size());
-    for (ImportRow &row : pending) {
-        const auto note = notes_.constFind(row.number);
-        if (note == notes_.constEnd() || note->kind != FileRow::Transfer || row.item.trimmed() != Transfers::kind()) {
-            entries.push_back(std::move(row));
-            continue;
-        }
-        const bool in = !row.income.trimmed().isEmpty();
-        Transfer t;
-        t.date = FileRows::dateCell(row.date);
-        t.from = in ? note->otherAccount : row.method.trimmed();
-        t.to = in ? row.method.trimmed() : note->otherAccount;
-        t.amount = Ledger::importAmount(in ? row.income : row.expense).value_or(in ? row.income : row.expense);
-        t.summary = row.summary;
-        if (note->otherAccount.isEmpty() || Transfers::problem(t))
-            outcome.noAccount << row.number;
-        else
-            transfers.push_back(std::move(t));
-    }
-
-    saving_ = true;
-    for (QPushButton *button : buttons_)
-        button->setEnabled(false);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    bool failed = false;
-    try {
-        // Entries and transfers land together or not at all. The window keeps painting
-        // between chunks; clicks and keys wait until the end.
-        DataFile::Transaction transaction(context_.data);
-        outcome.report = Ledger(context_.data).importRows(entries, context_.session.CurrentAccountSetId, [](int, int) {
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        });
-        if (!transfers.empty())
-            Transfers(context_.data).addAll(transfers, context_.session.CurrentAccountSetId);
-        transaction.commit();
-        outcome.transfers = int(transfers.size());
-        outcome.report.stored += outcome.transfers;
-    } catch (const StoreError &error) {
-        failed = true;
-        QApplication::restoreOverrideCursor();
-        context_.prompt.reportError(this, error);
-    }
-    if (!failed)
-        QApplication::restoreOverrideCursor();
-    for (QPushButton *button : buttons_)
-        button->setEnabled(true);
-    saving_ = false;
-    if (failed)
-        return;
-    const ImportReport &report = outcome.report;
-    skipped_.clear();  // told once
-
-    std::set<int> bad(report.badDate.begin(), report.badDate.end());
-    bad.insert(report.badAmount.begin(), report.badAmount.end());
-    bad.insert(outcome.noAccount.begin(), outcome.noAccount.end());
-    if (leaveDuplicates) {
-        // The duplicates stay, and the rows that could not be stored; the stored go.
-        std::set<int> kept = bad;
-        for (size_t i = 0; i < all.size(); ++i)
-            if (marks[i].kind != DuplicateMark::None)
-                kept.insert(all[i].number);
-        std::vector<ImportRow> left;
-        for (const ImportRow &row : all)
-            if (kept.count(row.number))
-                left.push_back(row);
-        showRows(left);
-    } else if (fromFile_) {
-        // What was stored now looks imported, so that saving twice asks first.
-        const std::vector<ImportRow> shown = rows();
-        marks_ = marks;
-        for (size_t i = 0; i < shown.size() && i < marks_.size(); ++i) {
-            const ImportRow &r = shown[i];
-            const bool blank = (r.date + r.item + r.income + r.expense + r.method + r.handler + r.summary).trimmed().isEmpty();
-            if (!blank && !bad.count(r.number) && marks_[i].kind == DuplicateMark::None)
-                marks_[i] = {DuplicateMark::Stored, 0};
-        }
-        showMarks();
-    }
-
-    if (report.stored == 0 && report.badDate.isEmpty() && report.badAmount.isEmpty() && outcome.noAccount.isEmpty()) {
-        // Only empty lines were pasted.
-        context_.prompt.information(this, QStringLiteral("信息"), QStringLiteral("导入数据为空！导入失败！"));
-        return;
-    }
-    const bool allStored = report.badDate.isEmpty() && report.badAmount.isEmpty() && outcome.noAccount.isEmpty() &&
-                           outcome.duplicates == 0 && !outcome.skippedRows();
-    context_.prompt.information(this, allStored ? QStringLiteral("恭喜") : QStringLiteral("信息"), outcomeText(outcome));
-}
-
 bool BatchImport::eventFilter(QObject *watched, QEvent *event)
 {
     if (editor_ && watched == editor_ && event->type() == QEvent::KeyPress &&
@@ -690,6 +627,14 @@ bool BatchImport::eventFilter(QObject *watched, QEvent *event)
     if (editor_ && watched == list_->detailsView()->horizontalHeader()->viewport() &&
         event->type() == QEvent::MouseButtonPress)
         closeEditor(true);
+    // Space ticks or unticks the current row of a file, whichever cell is current.
+    if (watched == list_->detailsView() && event->type() == QEvent::KeyPress && list_->model().isCheckable() &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Space) {
+        const QModelIndex current = list_->detailsView()->currentIndex();
+        if (current.isValid())
+            setTicked(current.row(), !ticked(current.row()));
+        return true;
+    }
     if (watched == list_->detailsView()->viewport() && event->type() == QEvent::ToolTip) {
         auto *help = static_cast<QHelpEvent *>(event);
         const QModelIndex index = list_->detailsView()->indexAt(help->pos());

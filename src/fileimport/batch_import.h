@@ -15,8 +15,9 @@ class RecordList;
 
 // "批量导入财务数据": rows copied from a spreadsheet are pasted into a preview list, or
 // read from a bank or spreadsheet file (CSV, QIF, OFX); cells corrected, unwanted rows
-// removed, and the rest stored as entries of the user's account set. Rows that look
-// imported already are marked and asked about before they are stored.
+// removed, and the rest stored as entries of the user's account set. The rows of a file
+// carry a tick in the column "保存": those that look imported already come unticked and
+// are stored only when the user ticks them.
 class BatchImport : public QDialog {
     Q_OBJECT
 public:
@@ -47,11 +48,17 @@ public:
     // "删除全部".
     void removeAll();
     // "保存": stores the rows in one transaction and says what was stored, what was left
-    // out and why. With likely duplicates among the rows of a file it first asks whether
-    // to store those too (否 is the default); if not, the others are stored and only the
-    // duplicates (and the rows that could not be stored) stay. A statement's transfers
-    // are stored as transfers between the two accounts.
+    // out and why. Of a file's rows only the ticked ones are stored; when some are not,
+    // the stored rows leave the preview and the unticked ones (and those that could not
+    // be stored) stay. A statement's transfers are stored as transfers between the two
+    // accounts, and a QIF file's opening balance becomes its account's (asked first when
+    // the account has another one).
     void save();
+    // The tick of a file's row in the column "保存"; pasted rows have none and are stored.
+    bool ticked(int row) const;
+    void setTicked(int row, bool ticked);
+    // The file's opening balance that 保存 gives its account; nothing for none.
+    const std::optional<OpeningBalance> &opening() const { return opening_; }
     // "导入规则...": the rules that fill the items of statements.
     void editRules();
     // "退款冲减原消费": each refund of a statement is taken off a purchase from the same
@@ -71,7 +78,10 @@ public:
         ImportReport report;
         int transfers = 0;                  // of report.stored
         QList<int> noAccount;               // transfers whose other account is not one of the accounts
-        int duplicates = 0;                 // left out as likely duplicates
+        int duplicates = 0;                 // left out as likely duplicates (not ticked)
+        int unticked = 0;                   // other rows the user did not tick
+        QString opening;                    // what became of the file's opening balance
+        bool openingLeft = false;           // it could not be given to its account
         std::vector<SkippedLine> skipped;   // lines of the file that gave no row
         bool skippedRows() const;           // some of them were rows (not notes)
     };
@@ -85,6 +95,8 @@ public:
     RowNote note(int number) const { return notes_.value(number); }
 
     static QList<RecordColumn> columns();
+    // The column of the ticks, "保存", shown first.
+    static constexpr int TickColumn = 9;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -92,6 +104,11 @@ protected:
 
 private:
     void showRows(const std::vector<ImportRow> &rows);
+    // The tick column: shown, first, for a file's rows; hidden for pasted ones.
+    void showTicks();
+    // The file's opening balance as the account will take it, asked about when the account
+    // has another one; the outcome says what became of it. False: leave the account as it is.
+    bool takeOpening(Account &account, Outcome &outcome);
     // Marks the rows anew: their pictures and marks_.
     void markDuplicates();
     // Shows marks_ as the rows' pictures.
@@ -113,4 +130,5 @@ private:
     QHash<int, RowNote> notes_;          // by No.: what a statement's rows are
     std::vector<SkippedLine> skipped_;   // the file's lines that gave no row
     int filled_ = 0;
+    std::optional<OpeningBalance> opening_;  // a QIF file's, for an account that exists
 };

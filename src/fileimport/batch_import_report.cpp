@@ -67,8 +67,8 @@ QString BatchImport::outcomeText(const Outcome &o)
 {
     const ImportReport &report = o.report;
     const int fileSkipped = countSkipped(o.skipped, false);
-    const int skipped = fileSkipped + o.duplicates + int(o.noAccount.size());
-    const bool clean = report.badDate.isEmpty() && report.badAmount.isEmpty() && skipped == 0;
+    const int skipped = fileSkipped + o.duplicates + o.unticked + int(o.noAccount.size());
+    const bool clean = report.badDate.isEmpty() && report.badAmount.isEmpty() && skipped == 0 && !o.openingLeft;
     QString text = clean ? QStringLiteral("批量导入财务数据成功！共导入 %1 条记录").arg(report.stored)
                          : QStringLiteral("共导入 %1 条记录").arg(report.stored);
     if (o.transfers > 0)
@@ -79,11 +79,15 @@ QString BatchImport::outcomeText(const Outcome &o)
             why << skippedText(o.skipped, false);
         if (o.duplicates > 0)
             why << QStringLiteral("可能重复 %1 条").arg(o.duplicates);
+        if (o.unticked > 0)
+            why << QStringLiteral("未勾选 %1 条").arg(o.unticked);
         if (!o.noAccount.isEmpty())
             why << QStringLiteral("转账的对方账户不在账户中 %1 条").arg(o.noAccount.size());
         text += QStringLiteral("，跳过 %1 条（%2）").arg(skipped).arg(why.join(QStringLiteral("，")));
     }
     text += QStringLiteral("。");
+    if (!o.opening.isEmpty())
+        text += QStringLiteral("\r\n") + o.opening;
     if (const int notes = countSkipped(o.skipped, true); notes > 0)
         text += QStringLiteral("\r\n文件中另有 %1 行说明或汇总文字，不是记录。").arg(notes);
     if (!report.badDate.isEmpty())
@@ -99,6 +103,9 @@ QString BatchImport::outcomeText(const Outcome &o)
 QString BatchImport::statusText() const
 {
     QStringList parts;
+    if (opening_)
+        parts << QStringLiteral("保存时将账户“%1”的期初余额设为 %2（%3）。")
+                     .arg(opening_->account, opening_->amount, opening_->date);
     if (filled_ > 0)
         parts << QStringLiteral("已按导入规则和以前的记录填好 %1 条记录的项目。").arg(filled_);
     if (const QString left = skippedText(skipped_, false); !left.isEmpty())

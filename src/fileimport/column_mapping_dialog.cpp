@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fileimport/column_mapping_dialog.h"
 
+#include "fileimport/file_lines_model.h"
+#include "store/data_file.h"
+#include "ui/app_context.h"
+#include "ui/prompt.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
@@ -8,20 +13,12 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QKeyEvent>
 #include <QSpinBox>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 
 namespace {
-
-// The lines shown: enough to scroll through any statement's notes and first rows.
-constexpr int SampleRows = 500;
-
-QString shortened(const QString &text)
-{
-    const QString simple = text.simplified();
-    return simple.size() > 16 ? simple.left(15) + QChar(0x2026) : simple;
-}
 
 QString fieldCaption(ImportField field)
 {
@@ -54,12 +51,24 @@ ColumnMappingDialog::ColumnMappingDialog(const QString &fileName, CsvTable &tabl
     intro->setObjectName(QStringLiteral("Label1"));
     intro->setWordWrap(true);
 
-    sample_ = new QTableWidget(this);
+    lines_ = new FileLinesModel(table_, this);
+    sample_ = new QTableView(this);
     sample_->setObjectName(QStringLiteral("Sample"));
     sample_->setAccessibleName(QStringLiteral("文件的内容"));
+    sample_->setModel(lines_);
     sample_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     sample_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    sample_->setSelectionMode(QAbstractItemView::SingleSelection);
     sample_->setMinimumHeight(160);
+    sample_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    sample_->verticalHeader()->setDefaultSectionSize(sample_->fontMetrics().height() + 6);
+    // A double-click (or Enter) on a line makes it the header's line.
+    auto pickLine = [this](const QModelIndex &index) {
+        if (index.isValid())
+            headerLine_->setValue(index.row() + 1);
+    };
+    connect(sample_, &QAbstractItemView::doubleClicked, this, pickLine);
+    sample_->installEventFilter(this);
 
     separator_ = new QComboBox(this);
     separator_->setObjectName(QStringLiteral("Separator"));
@@ -121,6 +130,31 @@ ColumnMappingDialog::ColumnMappingDialog(const QString &fileName, CsvTable &tabl
     forms->addLayout(form);
     forms->addLayout(fileForm);
 
+    profileRow_ = new QWidget(this);
+    profiles_ = new QComboBox(profileRow_);
+    profiles_->setObjectName(QStringLiteral("Profile"));
+    profiles_->setAccessibleName(QStringLiteral("我的方案"));
+    auto *profileLabel = new QLabel(QStringLiteral("我的方案(&F)："), profileRow_);
+    profileLabel->setBuddy(profiles_);
+    auto *saveButton = new QPushButton(QStringLiteral("另存为方案..."), profileRow_);
+    saveButton->setObjectName(QStringLiteral("SaveProfile"));
+    saveButton->setAccessibleName(saveButton->text());
+    saveButton->setAutoDefault(false);
+    deleteProfile_ = new QPushButton(QStringLiteral("删除方案"), profileRow_);
+    deleteProfile_->setObjectName(QStringLiteral("DeleteProfile"));
+    deleteProfile_->setAccessibleName(deleteProfile_->text());
+    deleteProfile_->setAutoDefault(false);
+    auto *profileLayout = new QHBoxLayout(profileRow_);
+    profileLayout->setContentsMargins(0, 0, 0, 0);
+    profileLayout->addWidget(profileLabel);
+    profileLayout->addWidget(profiles_, 1);
+    profileLayout->addWidget(saveButton);
+    profileLayout->addWidget(deleteProfile_);
+    profileRow_->hide();
+    connect(saveButton, &QPushButton::clicked, this, [this] { saveProfile(); });
+    connect(deleteProfile_, &QPushButton::clicked, this, [this] { deleteProfile(); });
+    connect(profiles_, &QComboBox::activated, this, [this] { chooseProfile(); });
+
     hint_ = new QLabel(QStringLiteral("请至少为“日期”和一个金额（收入、支出或金额）选择文件中的列。"), this);
     hint_->setObjectName(QStringLiteral("Label2"));
     hint_->setWordWrap(true);
@@ -139,6 +173,7 @@ ColumnMappingDialog::ColumnMappingDialog(const QString &fileName, CsvTable &tabl
     layout->addWidget(intro);
     layout->addWidget(sample_, 1);
     layout->addLayout(forms);
+    layout->addWidget(profileRow_);
     layout->addWidget(hint_);
     layout->addLayout(buttons);
 
@@ -168,6 +203,7 @@ void ColumnMappingDialog::resplit()
         return;
     ColumnMapping kept = mapping();
     table_ = CsvTable::fromText(table_.text, separator);
+    lines_->reload();
     kept.columns.fill(-1);  // the columns are others now
     fillSample();
     setMapping(kept);
@@ -175,23 +211,10 @@ void ColumnMappingDialog::resplit()
 
 void ColumnMappingDialog::fillSample()
 {
-    const int columns = table_.columnCount();
-    const int rows = int(std::min<size_t>(table_.records.size(), SampleRows));
     {
         const QSignalBlocker quiet(headerLine_);
         headerLine_->setRange(1, std::max(1, int(table_.records.size())));
     }
-    sample_->clear();
-    sample_->setColumnCount(columns);
-    sample_->setRowCount(rows);
-    QStringList lines;
-    for (int r = 0; r < rows; ++r) {
-        lines << QString::number(r + 1);
-        const QStringList &values = table_.records[size_t(r)].values;
-        for (int c = 0; c < values.size() && c < columns; ++c)
-            sample_->setItem(r, c, new QTableWidgetItem(shortened(values[c])));
-    }
-    sample_->setVerticalHeaderLabels(lines);
     fillChoices();
 }
 
@@ -202,13 +225,13 @@ void ColumnMappingDialog::fillChoices()
     const QStringList first = table_.rowAt(headerLine_->value() - 1);
     QStringList titles;
     for (int c = 0; c < table_.columnCount(); ++c) {
-        const QString cell = c < first.size() ? shortened(first[c]) : QString();
+        const QString cell = c < first.size() ? FileLinesModel::shortened(first[c]) : QString();
         QString caption = QStringLiteral("第%1列").arg(c + 1);
         if (!cell.isEmpty())
             caption += header_->isChecked() ? QStringLiteral("：") + cell : QStringLiteral("（%1）").arg(cell);
         titles << caption;
     }
-    sample_->setHorizontalHeaderLabels(titles);
+    lines_->setTitles(titles);
     for (QComboBox *combo : combos_) {
         const QSignalBlocker quiet(combo);
         combo->clear();
@@ -249,9 +272,25 @@ void ColumnMappingDialog::setMapping(const ColumnMapping &mapping)
         const int at = combo->findData(mapping.columns[size_t(f)]);
         combo->setCurrentIndex(at < 0 ? 0 : at);
     }
-    if (mapping.headerLine < sample_->rowCount())
-        sample_->scrollToItem(sample_->item(mapping.headerLine, 0), QAbstractItemView::PositionAtTop);
+    if (mapping.headerLine < lines_->rowCount()) {
+        const QModelIndex line = lines_->index(mapping.headerLine, 0);
+        sample_->scrollTo(line, QAbstractItemView::PositionAtTop);
+        sample_->selectionModel()->setCurrentIndex(line, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
     update();
+}
+
+bool ColumnMappingDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    // Enter on a line of the file makes it the header's line (and does not close the dialog).
+    if (watched == sample_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && sample_->currentIndex().isValid()) {
+            headerLine_->setValue(sample_->currentIndex().row() + 1);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 QString ColumnMappingDialog::account() const { return account_->currentData().toString(); }
@@ -274,4 +313,84 @@ void ColumnMappingDialog::update()
                           (m[ImportField::Income] >= 0 || m[ImportField::Expense] >= 0 || m[ImportField::Signed] >= 0);
     ok_->setEnabled(complete);
     hint_->setVisible(!complete);
+}
+
+void ColumnMappingDialog::offerProfiles(const AppContext &context, const QString &current)
+{
+    context_ = &context;
+    profileRow_->show();
+    fillProfiles(current);
+}
+
+void ColumnMappingDialog::fillProfiles(const QString &current)
+{
+    own_.clear();
+    context_->prompt.attempt(this, [&] { own_ = OwnProfiles(context_->data).all(); });
+    const QSignalBlocker quiet(profiles_);
+    profiles_->clear();
+    profiles_->addItem(QStringLiteral("（无）"), QString());
+    for (const OwnProfile &p : own_)
+        profiles_->addItem(p.name, p.name);
+    profiles_->setCurrentIndex(std::max(0, profiles_->findData(current)));
+    deleteProfile_->setEnabled(profiles_->currentIndex() > 0);
+}
+
+void ColumnMappingDialog::chooseProfile()
+{
+    const QString name = profiles_->currentData().toString();
+    deleteProfile_->setEnabled(!name.isEmpty());
+    for (const OwnProfile &p : own_) {
+        if (p.name != name)
+            continue;
+        const std::optional<OwnProfile> found = OwnProfiles::match({p}, table_);
+        if (!found) {
+            context_->prompt.information(this, QStringLiteral("提示"),
+                                         QStringLiteral("文件中找不到方案“%1”的标题行，各列的对应没有改动。").arg(name));
+            return;
+        }
+        setMapping(found->mapping);
+        if (const int at = account_->findData(found->account); at >= 0 && !found->account.isEmpty())
+            account_->setCurrentIndex(at);
+    }
+}
+
+bool ColumnMappingDialog::saveProfile()
+{
+    if (!context_)
+        return false;
+    const std::optional<QString> typed =
+        context_->prompt.askText(this, QStringLiteral("另存为方案"), QStringLiteral("方案名称："));
+    if (!typed)
+        return false;
+    const QString name = typed->trimmed();
+    const ColumnMapping chosen = mapping();
+    if (const std::optional<QString> problem = OwnProfiles::problem(name, chosen)) {
+        context_->prompt.information(this, QStringLiteral("提示"), *problem);
+        return false;
+    }
+    const bool exists = std::any_of(own_.begin(), own_.end(), [&](const OwnProfile &p) { return p.name == name; });
+    if (exists && context_->prompt.message(this, Prompt::Icon::Question, QStringLiteral("问题"),
+                                           QStringLiteral("已有名为“%1”的方案，是否替换？").arg(name),
+                                           Prompt::Buttons::YesNo, Prompt::Answer::No) != Prompt::Answer::Yes)
+        return false;
+    const OwnProfile profile{name, table_.rowAt(chosen.headerLine), chosen, account()};
+    if (!context_->prompt.attempt(this, [&] { OwnProfiles(context_->data).save(profile); }))
+        return false;
+    fillProfiles(name);
+    return true;
+}
+
+bool ColumnMappingDialog::deleteProfile()
+{
+    const QString name = profiles_->currentData().toString();
+    if (!context_ || name.isEmpty())
+        return false;
+    if (context_->prompt.message(this, Prompt::Icon::Question, QStringLiteral("问题"),
+                                 QStringLiteral("是否删除方案“%1”？").arg(name), Prompt::Buttons::YesNo,
+                                 Prompt::Answer::No) != Prompt::Answer::Yes)
+        return false;
+    if (!context_->prompt.attempt(this, [&] { OwnProfiles(context_->data).remove(name); }))
+        return false;
+    fillProfiles(QString());
+    return true;
 }

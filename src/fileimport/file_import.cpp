@@ -5,6 +5,7 @@
 #include "core/money.h"
 #include "fileimport/import_rules.h"
 #include "fileimport/ofx_reader.h"
+#include "fileimport/own_profiles.h"
 #include "fileimport/qif_reader.h"
 #include "fileimport/statement_profiles.h"
 #include "fileimport/xlsx_reader.h"
@@ -172,6 +173,7 @@ FileReading FileImport::read(const QByteArray &bytes, const QString &suffix, con
             reading.kind = FileReading::Rows;
             reading.rows = std::move(qif.rows);
             reading.skipped = std::move(qif.skipped);
+            reading.opening = std::move(qif.opening);
         }
         return reading;
     }
@@ -228,6 +230,16 @@ FileReading FileImport::open(const QString &path, const FileRows::Progress &prog
     }
     reading = read(bytes, QFileInfo(path).suffix(), progress);
     if (reading.kind == FileReading::Table) {
+        try {
+            // The user's own profiles come before the built-in ones.
+            if (std::optional<OwnProfile> own = OwnProfiles::match(OwnProfiles(data_).all(), reading.table)) {
+                reading.mapping = own->mapping;
+                reading.profile = own->name;
+                reading.account = {own->account, QString(), QString()};
+            }
+        } catch (const StoreError &) {
+            // Without the own profiles the built-in ones stand.
+        }
         try {
             if (std::optional<ColumnMapping> remembered = rememberedMapping(reading.table, reading.mapping.headerLine))
                 reading.mapping = *remembered;

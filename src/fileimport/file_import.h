@@ -30,6 +30,7 @@ struct FileReading {
     QString profile;        // the statement it was recognised as ("支付宝账单"); empty for none
     AccountHint account;    // what the statement says of its account
     QString currency;       // OFX: the statement's currency when it is not the yuan ("USD")
+    std::optional<OpeningBalance> opening;  // QIF: the account's balance where the file starts
 };
 
 // What the preview shows beside a row of a statement: what kind of row it is and why it
@@ -79,7 +80,8 @@ public:
     // Reads a file: a workbook by ".xlsx" or its zip start, QIF by its ".qif" name or its
     // "!Type:" start, OFX by ".ofx"/".qfx" or its header, anything else as CSV. A table
     // whose first row holds the preview's titles gives rows at once, any other a table to
-    // map, starting from the remembered choice, else the recognised statement's mapping,
+    // map, starting from the remembered choice, else the user's own profile whose header
+    // it holds (OwnProfiles), else the recognised statement's mapping,
     // else a guess from the header found below the notes (or from the first row's cells).
     FileReading open(const QString &path, const FileRows::Progress &progress = {});
     // The same for a file's bytes, without remembered choices (suffix: "csv", "qif", ...).

@@ -33,6 +33,13 @@ struct SkippedLine {
     QString reason;
 };
 
+// What a file says of an account's balance on the day its records start (a QIF file's
+// "Opening Balance" record): the account as the file names it, the day as stored
+// ("yyyy-mm-dd") and the signed amount as stored ("-250.5").
+struct OpeningBalance {
+    QString account, date, amount;
+};
+
 // Which comes first in dates like 02/03/2024; Auto: found from the file's dates.
 enum class DateOrder { Auto, MonthFirst, DayFirst };
 

@@ -2,6 +2,7 @@
 #include "fileimport/qif_reader.h"
 
 #include "core/dates.h"
+#include "core/money.h"
 
 #include <QRegularExpression>
 
@@ -22,17 +23,20 @@ struct Split {
 
 struct Transaction {
     QString date, amount, payee, memo, category;
+    QString account;  // the account the "!Account" list named last
     std::vector<Split> splits;
     bool any = false;  // a field of its own was read
 };
 
-enum class Section { None, Transactions, Other };
+enum class Section { None, Transactions, Accounts, Other };
 
 Section sectionOf(QStringView header)
 {
     // "!Type:Bank", "!Type:Cash", "!Type:CCard", "!Type:Oth A", "!Type:Oth L" hold
     // transactions; "!Type:Invst", "!Type:Cat", "!Type:Class", "!Type:Memorized",
     // "!Account" and the rest hold other things.
+    if (header.startsWith(QLatin1String("!Account"), Qt::CaseInsensitive))
+        return Section::Accounts;
     if (!header.startsWith(QLatin1String("!Type:"), Qt::CaseInsensitive))
         return Section::Other;
     const QString type = header.mid(6).trimmed().toString().toLower().remove(u' ');
@@ -105,6 +109,17 @@ bool looksLikeQif(QStringView text)
 
 QString openingBalanceReason() { return QStringLiteral("期初余额（不是收入；请在“账户”中填写账户的期初余额）"); }
 
+namespace {
+
+// "[Checking]", the category of an opening balance: the account itself.
+QString accountOfCategory(const QString &category)
+{
+    const QString c = category.trimmed();
+    return c.size() > 2 && c.startsWith(u'[') && c.endsWith(u']') ? c.mid(1, c.size() - 2).trimmed() : QString();
+}
+
+} // namespace
+
 Reading read(const QString &text)
 {
     Reading reading;
@@ -116,6 +131,7 @@ Reading read(const QString &text)
     std::vector<Transaction> transactions;
     Section section = Section::None;
     Transaction current;
+    QString accountName;  // the last "N" of the "!Account" list
     for (QStringView line : QStringView(text).split(u'\n')) {
         line = line.trimmed();
         if (line.isEmpty() || isComment(line))
@@ -135,9 +151,12 @@ Reading read(const QString &text)
             current = {};
             continue;
         }
+        if (section == Section::Accounts && line[0] == u'N')
+            accountName = line.mid(1).trimmed().toString();
         if (section != Section::Transactions)
             continue;
         const QString value = line.mid(1).toString();
+        current.account = accountName;
         switch (line[0].unicode()) {
         case 'D': current.date = value; break;
         case 'T': current.amount = value; break;
@@ -186,7 +205,15 @@ Reading read(const QString &text)
     };
     for (const Transaction &t : transactions) {
         if (t.splits.empty() && isOpeningBalance(t.payee)) {
-            reading.skipped.push_back({0, openingBalanceReason()});
+            const QString account = accountOfCategory(t.category).isEmpty() ? t.account : accountOfCategory(t.category);
+            const std::optional<QDate> date = readDate(t.date, order);
+            const std::optional<FileRows::SignedAmount> read = FileRows::readAmount(t.amount);
+            const std::optional<Money> amount = read ? Money::parse(read->magnitude) : std::nullopt;
+            if (reading.opening || account.isEmpty() || !date || !amount) {
+                reading.skipped.push_back({0, openingBalanceReason()});
+                continue;
+            }
+            reading.opening = OpeningBalance{account, Dates::storedDate(*date), (read->negative ? -*amount : *amount).plain()};
             continue;
         }
         if (t.splits.empty()) {
@@ -197,7 +224,7 @@ Reading read(const QString &text)
             add(t, s.category, s.amount, s.memo.isEmpty() ? t.memo : s.memo);
     }
     FileRows::number(reading.rows);
-    if (reading.rows.empty() && reading.skipped.empty())
+    if (reading.rows.empty() && reading.skipped.empty() && !reading.opening)
         reading.error = QStringLiteral("文件中没有银行、现金或信用卡账户的交易记录。");
     return reading;
 }

@@ -34,13 +34,16 @@ DayOrder dayOrder(const QStringList &dates);
 // True when the text starts as a QIF file does ("!Type:", "!Account", "!Option").
 bool looksLikeQif(QStringView text);
 
-// The opening balance record (payee "Opening Balance", or the account itself as the
-// category) is no income: it is left out, with this reason.
+// The opening balance record (payee "Opening Balance", its category the account itself,
+// "[Checking]") is no income: the first one gives the file's opening balance, of the
+// account its category names (else the one the "!Account" list named last); one that
+// names no account, or any further one, is left out with this reason.
 QString openingBalanceReason();
 
 struct Reading {
     std::vector<FileRow> rows;
-    std::vector<SkippedLine> skipped;  // the opening balance
+    std::vector<SkippedLine> skipped;  // opening balances that give none
+    std::optional<OpeningBalance> opening;
     QString error;  // why nothing could be read; empty when rows were read
 };
 Reading read(const QString &text);

@@ -29,6 +29,13 @@ void RecordModel::setCheckable(bool checkable)
     endResetModel();
 }
 
+void RecordModel::setCheckColumn(int column)
+{
+    beginResetModel();
+    checkColumn_ = column;
+    endResetModel();
+}
+
 void RecordModel::setRows(std::vector<RecordRow> rows)
 {
     beginResetModel();
@@ -65,7 +72,7 @@ void RecordModel::setChecked(int row, bool checked)
     if (row < 0 || row >= count())
         return;
     rows_[size_t(row)].checked = checked;
-    emit dataChanged(index(row, 0), index(row, 0), {Qt::CheckStateRole});
+    emit dataChanged(index(row, checkColumn_), index(row, checkColumn_), {Qt::CheckStateRole});
 }
 
 void RecordModel::sort(int column, Qt::SortOrder order)
@@ -144,8 +151,12 @@ QVariant RecordModel::data(const QModelIndex &index, int role) const
             return icons_[row.icon - 1];
         return {};
     case Qt::CheckStateRole:
-        if (checkable_ && index.column() == 0)
+        if (checkable_ && index.column() == checkColumn_)
             return row.checked ? Qt::Checked : Qt::Unchecked;
+        return {};
+    case Qt::AccessibleTextRole:
+        if (checkable_ && index.column() == checkColumn_ && row.cell(index.column()).isEmpty())
+            return columns_[index.column()].title;
         return {};
     case Qt::TextAlignmentRole:
         return int(columns_[index.column()].alignment);
@@ -156,7 +167,7 @@ QVariant RecordModel::data(const QModelIndex &index, int role) const
 
 bool RecordModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
-    if (role != Qt::CheckStateRole || !checkable_ || !index.isValid() || index.column() != 0)
+    if (role != Qt::CheckStateRole || !checkable_ || !index.isValid() || index.column() != checkColumn_)
         return false;
     setChecked(index.row(), value.toInt() == Qt::Checked);
     return true;
@@ -174,7 +185,7 @@ Qt::ItemFlags RecordModel::flags(const QModelIndex &index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
-    if (checkable_ && index.column() == 0)
+    if (checkable_ && index.column() == checkColumn_)
         f |= Qt::ItemIsUserCheckable;
     return f;
 }

@@ -21,6 +21,9 @@ public:
     void setImageList(const QList<QIcon> &icons);
     void setCheckable(bool checkable);
     bool isCheckable() const { return checkable_; }
+    // The column that holds the check boxes (0 unless set); its title is each box's
+    // accessible name.
+    void setCheckColumn(int column);
 
     // Replaces all rows in one reset.
     void setRows(std::vector<RecordRow> rows);
@@ -48,4 +51,5 @@ private:
     QList<QIcon> icons_;
     std::vector<RecordRow> rows_;
     bool checkable_ = false;
+    int checkColumn_ = 0;
 };

@@ -122,7 +122,7 @@ void FileReadersTest::readsFiles_data()
     QTest::newRow("OFX 2.x, CDATA names and memos")
         << ofx2(ofx2Transaction("c", "20240107", "-9.90", "<![CDATA[A&B <小店>]]>", "<![CDATA[早饭]]>"))
         << "ofx" << QStringList{"2024-01-07|||9.90|||A&B <小店> - 早饭"};
-    QTest::newRow("QIF, a comment first, the opening balance left out")
+    QTest::newRow("QIF, a comment first, the opening balance no row")
         << QByteArray("# sample data, made up\n!Type:Bank\nD01/01'24\nT1,000.00\nPOpening Balance\nL[Checking]\n^\n"
                       "D01/02'24\nT-5\nPShop\n^\n")
         << "qif" << QStringList{"2024-01-02|||5|||Shop"};

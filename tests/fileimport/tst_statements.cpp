@@ -214,8 +214,12 @@ void StatementsTest::aCorrectionBecomesARule()
     QCOMPARE(list->cell(4, 8), QStringLiteral("转账：招行卡 → 支付宝"));
     QCOMPARE(list->cell(3, 2), QStringLiteral("退款"));
 
-    // The refund may be set against its purchase instead of coming in as income.
+    // The refund may be set against its purchase instead of coming in as income; the
+    // ticks stay with their rows.
+    import.setTicked(0, false);
     QCOMPARE(import.setRefundsAgainstPurchases(), 1);
+    QVERIFY(!import.ticked(0));
+    import.setTicked(0, true);
     QCOMPARE(list->rowCount(), 5);
     QCOMPARE(list->cell(2, 4), QStringLiteral("69"));
     QCOMPARE(list->cell(2, 8), QStringLiteral("已减去退款 30.00（No. 4）"));
@@ -224,7 +228,8 @@ void StatementsTest::aCorrectionBecomesARule()
     t.prompt.answers << Prompt::Answer::Yes;
     import.setCell(0, 2, QStringLiteral("午餐"));
     QCOMPARE(t.prompt.last().title, QStringLiteral("导入规则"));
-    t.prompt.answers << Prompt::Answer::Yes;  // store the rest
+    for (int row = 0; row < list->rowCount(); ++row)  // the likely duplicates too
+        import.setTicked(row, true);
     QTest::mouseClick(import.findChild<QPushButton *>(QStringLiteral("Command4")), Qt::LeftButton);
     QCOMPARE(t.prompt.lastText(), QStringLiteral("共导入 5 条记录（其中转账 1 笔），跳过 4 条（全额退款 2 条，不计收支 1 条，"
                                                  "交易关闭 1 条）。\r\n文件中另有 23 行说明或汇总文字，不是记录。"));
