@@ -120,21 +120,9 @@ bool SumsBuilder::needed(DataFile &data)
     data.OpenDataFile();
     if (!Schema::laterIndexes(data.database()).isEmpty())
         return true;
-    {
-        Statement st = data.query(QStringLiteral(
-            "select exists (select 1 from jizhang_items_stale where month is null) or "
-            "exists (select 1 from zhanghu_months_stale where account is null)"));
-        if (st.step() && st.integer(0) != 0)
-            return true;
-    }
-    Statement st = data.query(QStringLiteral("select id, (select count(*) from jizhang_months where muluID = mulu.id) "
-                                             "from mulu where class='账套'"));
-    while (st.step()) {
-        const std::vector<DateSpan> spans = MonthTotals(data).spans(int(st.integer(0)));
-        if (std::count_if(spans.begin(), spans.end(), [](const DateSpan &s) { return s.month >= 0; }) > st.integer(1))
-            return true;
-    }
-    return false;
+    Statement st = data.query(QStringLiteral("select exists (select 1 from jizhang_items_stale where month is null) or "
+                                             "exists (select 1 from zhanghu_months_stale where account is null)"));
+    return st.step() && st.integer(0) != 0;
 }
 
 bool SumsBuilder::build(DataFile &data, const std::function<bool(int, int)> &goOn, int busyTries,

@@ -44,9 +44,10 @@ public:
     // ended; an index interrupted then is made again.
     static bool build(DataFile &data, const std::function<bool(int done, int total)> &goOn, int busyTries = 1,
                       const std::function<void(bool)> &indexing = {});
-    // Whether the file lacks anything the build makes, found with a few index seeks: marks
-    // of every month, months without totals, later indexes. Stale months that a change
-    // left are not its work: the window counts those as it always does.
+    // Whether the file is one the build is for: a mark of every month (a file without kept
+    // sums) or a later index missing. Stale months that a change left, and months without
+    // totals, are not reason enough: the window counts those as it always did (the build
+    // stores them too while it runs).
     static bool needed(DataFile &data);
 
 signals:
