@@ -9,6 +9,7 @@
 
 #include <sqlcipher/sqlite3.h>
 
+#include <QElapsedTimer>
 #include <QMetaObject>
 
 #include <algorithm>
@@ -18,16 +19,16 @@
 
 namespace {
 
-// Months counted in one transaction: enough to spare most commits, few enough that the
-// window's own writes hardly wait.
-constexpr int MonthsPerPiece = 4;
+// Months counted in one transaction at first, and at most; the build aims at pieces of
+// PieceMs, enough to spare most commits, short enough that the window's writes hardly wait.
+constexpr int FirstMonthsPerPiece = 4;
+constexpr int MostMonthsPerPiece = 64;
+constexpr qint64 PieceMs = 100;
 // How long the builder's connection waits for the window's lock before it tries again.
 constexpr int BuilderBusyMs = 1000;
 
 // How long the build rests after the window had to wait for it.
 constexpr qint64 RestMs = 2000;
-
-int piecesOf(int months) { return (months + MonthsPerPiece - 1) / MonthsPerPiece; }
 
 // The file was held by another connection, or the piece was interrupted: worth another try.
 bool tryAgain(const StoreError &error)
@@ -163,27 +164,33 @@ bool SumsBuilder::build(DataFile &data, const std::function<bool(int, int)> &goO
     for (int set : sets) {
         Left l{set, run([&] { return reports.refreshSome(set, 0); }), run([&] { return totals.storeMissing(set, 0); }),
                run([&] { return accounts.refreshSome(set, 0); })};
-        total += piecesOf(l.items) + piecesOf(l.months) + piecesOf(l.accounts);
+        total += l.items + l.months + l.accounts;
         left.push_back(l);
     }
-    auto piece = [&] { return goOn(++done, std::max(total, done)); };
-    for (Left &l : left) {
-        while (l.items > 0) {
-            l.items = run([&] { return reports.refreshSome(l.set, MonthsPerPiece); });
-            if (!piece())
+    // Months in a piece: as many as take about PieceMs, so that the window's writes wait
+    // little and the disk is not asked to commit after every month.
+    int most = FirstMonthsPerPiece;
+    auto count = [&](int &months, const std::function<int(int)> &step) {
+        while (months > 0) {
+            QElapsedTimer timer;
+            timer.start();
+            const int before = months;
+            months = run([&] { return step(most); });
+            done += std::max(0, before - months);
+            if (timer.elapsed() < PieceMs / 2)
+                most = std::min(most * 2, MostMonthsPerPiece);
+            else if (timer.elapsed() > PieceMs * 2)
+                most = std::max(most / 2, 1);
+            if (!goOn(done, std::max(total, done)))
                 return false;
         }
-        while (l.months > 0) {
-            l.months = run([&] { return totals.storeMissing(l.set, MonthsPerPiece); });
-            if (!piece())
-                return false;
-        }
-        while (l.accounts > 0) {
-            l.accounts = run([&] { return accounts.refreshSome(l.set, MonthsPerPiece); });
-            if (!piece())
-                return false;
-        }
-    }
+        return true;
+    };
+    for (Left &l : left)
+        if (!count(l.items, [&](int n) { return reports.refreshSome(l.set, n); }) ||
+            !count(l.months, [&](int n) { return totals.storeMissing(l.set, n); }) ||
+            !count(l.accounts, [&](int n) { return accounts.refreshSome(l.set, n); }))
+            return false;
     // An index is sorted in memory as far as it can be: the window's writes wait for it
     // (its reads do not), so it is written in one go.
     for (const QString &index : indexes) {
@@ -202,7 +209,7 @@ bool SumsBuilder::build(DataFile &data, const std::function<bool(int, int)> &goO
                 indexing(false);
             return 0;
         });
-        if (!piece())
+        if (!goOn(++done, std::max(total, done)))
             return false;
     }
     return true;

@@ -18,7 +18,8 @@ class Database;
 // accounts that the file lacks. A file written by another program, or by an older version,
 // opens at once and gains them meanwhile.
 //
-// Every piece (a few months' sums, one index) is one write transaction of its own on a
+// Every piece (the sums of as many months as take about a tenth of a second, or one index)
+// is one write transaction of its own on a
 // connection of the builder's own, so a build that is stopped or killed leaves a sound file
 // that keeps what was done; the next one does the rest. Until then the window's connection
 // counts what it needs from the entries and keeps nothing (DataFile::setSumsBuiltElsewhere):
@@ -37,8 +38,8 @@ public:
     // and the build rests a moment before it goes on (it makes that index again then).
     void giveWay();
 
-    // The whole build on this thread. `goOn` is told the pieces done and the pieces in all
-    // after each one (and before a piece is tried again); the build stops when it says
+    // The whole build on this thread. `goOn` is told the work done and the work in all
+    // (months counted, indexes made) after each piece (and before a piece is tried again); the build stops when it says
     // false. Returns whether nothing is left to build; failures are thrown (a busy file
     // after `busyTries` tries of each piece). `indexing` is told when an index is begun and
     // ended; an index interrupted then is made again.

@@ -319,10 +319,10 @@ void create(Database &db)
     }
 }
 
-void migrate(Database &db, int fromVersion)
+namespace {
+
+void migrateSteps(Database &db, int fromVersion)
 {
-    if (fromVersion >= Version)
-        return;
     // Version 0 is a file of the same tables made by other means: add our indexes.
     // Version 2 added the diary's index on the update time and the index that the
     // finance summary of an account set reads instead of the whole table: kind and
@@ -373,6 +373,25 @@ void migrate(Database &db, int fromVersion)
     // version keeps older programs, which would take such a mark for a month of its own,
     // off it.
     db.execute(QStringLiteral("PRAGMA user_version = %1").arg(Version));
+}
+
+} // namespace
+
+void migrate(Database &db, int fromVersion)
+{
+    if (fromVersion >= Version)
+        return;
+    // In one transaction: one wait for the disk instead of one per step, and a file that
+    // has all of the steps or none.
+    db.execute(QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        migrateSteps(db, fromVersion);
+        db.execute(QStringLiteral("COMMIT"));
+    } catch (...) {
+        if (db.inTransaction())
+            db.execute(QStringLiteral("ROLLBACK"));
+        throw;
+    }
 }
 
 } // namespace Schema

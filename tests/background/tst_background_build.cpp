@@ -133,8 +133,8 @@ void BackgroundBuildTest::stoppedHalfwayFinishesNextTime()
         of = total;
         return done < total / 2;
     }));
-    QVERIFY(of > 10);
-    QCOMPARE(stoppedAt, of / 2);
+    QVERIFY(of > 100);
+    QVERIFY(stoppedAt >= of / 2 && stoppedAt < of);
     QVERIFY(marks(data) > 0);
     QCOMPARE(Schema::laterIndexes(data.database()).size(), 3);
 
@@ -142,8 +142,11 @@ void BackgroundBuildTest::stoppedHalfwayFinishesNextTime()
     data.close();
     DataFile next(data.path());
     int rest = 0;
-    QVERIFY(SumsBuilder::build(next, [&](int, int) { return ++rest > 0; }));
-    QVERIFY(rest > 0 && rest < of);
+    QVERIFY(SumsBuilder::build(next, [&](int done, int) {
+        rest = done;
+        return true;
+    }));
+    QVERIFY(rest > 0 && rest <= of - stoppedAt);
     QCOMPARE(marks(next), 0);
     QVERIFY(Schema::laterIndexes(next.database()).isEmpty());
     {
