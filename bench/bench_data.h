@@ -30,6 +30,8 @@ QString generatedFolder(const QString &name, const std::function<void(DataFile &
 // (2015 to 2024) in date order, the account sets' entries interleaved as two
 // households would enter them. Returns the program folder.
 QString ledgerFolder(int accountSets, int perSet);
+// The same file as it was generated, before any sums were kept (every month stale).
+QString generatedLedger(int accountSets, int perSet);
 int firstAccountSet();
 
 // A prompt that shows nothing and answers every question with its default.

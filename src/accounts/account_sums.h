@@ -28,7 +28,9 @@ using AccountMonths = std::map<QString, AccountFlow>;
 // a balance adds up a hundred months instead of a million entries. Triggers on jizhang and
 // zhuanzhang mark a month of an account stale whenever a write touches it, whoever writes;
 // the months marked are counted again from the entries and transfers, and stored, in one
-// write transaction that clears exactly the marks it counted.
+// write transaction that clears exactly the marks it counted. A mark without an account
+// stands for every account of its month, one without an account and a month for every
+// month (see AccountTables).
 class AccountSums {
 public:
     explicit AccountSums(DataFile &data) : data_(data) {}
@@ -46,8 +48,21 @@ public:
     // Counts the stale months of an account set again and stores them; false when the file
     // could not be written (nothing stored then).
     bool refresh(int accountSet);
+    // Counts at most `most` months marked for every account again, in a write transaction
+    // of their own; returns how many such months stay marked. Failures are thrown.
+    int refreshSome(int accountSet, int most);
+    // The account set has months marked for every account (an older file's first opening),
+    // which a background build counts.
+    bool building(int accountSet);
 
 private:
     AccountFlow count(int accountSet, const QString &account, const QString &month);
+    // Every account's flow in a month (key; '' for the dates of no month), by account.
+    QHash<QString, AccountFlow> monthOfAll(int accountSet, const QString &month);
+    // The month keys of the account set's entries and transfers, '' among them.
+    QStringList allMonths(int accountSet);
+    // Inside a write transaction: turns a mark of every month into one of each, stores at
+    // most `most` months of every account; returns how many stay marked.
+    int storeMonthsOfAll(int accountSet, int most);
     DataFile &data_;
 };

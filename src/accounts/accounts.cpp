@@ -293,7 +293,8 @@ std::vector<AccountRow> Accounts::rows(int accountSet, const Account &account, c
     const QVariantList head{accountSet, account.name};
     Statement entries = data_.query(
         QStringLiteral("select id, data, t1, t2, t5, content, (select statement from jizhang_duizhang where "
-                       "entryId = jizhang.id) from jizhang indexed by jizhang_muluID_t3_data where muluID=? and t3=? and ") +
+                       "entryId = jizhang.id) from jizhang") +
+            data_.indexHint(QStringLiteral("jizhang_muluID_t3_data")) + QStringLiteral(" where muluID=? and t3=? and ") +
             dateCondition,
         head + values);
     while (entries.step()) {

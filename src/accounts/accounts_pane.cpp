@@ -2,6 +2,7 @@
 #include "accounts/accounts_pane.h"
 
 #include "accounts/account_list_model.h"
+#include "accounts/account_sums.h"
 #include "accounts/accounts_window.h"
 #include "accounts/reconcile_window.h"
 #include "accounts/transfer_pairs_window.h"
@@ -127,12 +128,22 @@ void AccountsPane::reload()
 {
     const int set = context_.session.CurrentAccountSetId;
     std::vector<AccountBalance> balances;
+    bool waiting = false;
     try {
-        balances = Accounts(context_.data).balances(set, QDate::currentDate());
+        // An older file's accounts are counted in the background: the balances wait for
+        // that rather than count a million entries here.
+        waiting = context_.data.sumsBuiltElsewhere() && AccountSums(context_.data).building(set);
+        if (!waiting)
+            balances = Accounts(context_.data).balances(set, QDate::currentDate());
     } catch (const StoreError &) {
         balances.clear();  // an unreadable file shows no accounts
     }
     seen_ = context_.data.changeMark();
+    if (waiting) {
+        tree_->clear();
+        worth_->setText(QStringLiteral("正在后台计算账户余额..."));
+        return;
+    }
 
     const QSignalBlocker quiet(tree_);
     tree_->clear();

@@ -2,6 +2,7 @@
 #include "app/main_window.h"
 
 #include "app/maintenance_commands.h"
+#include "app/sums_builder.h"
 #include "accounts/accounts_pane.h"
 #include "catalogue/catalogue_manager.h"
 #include "contacts/address_book_window.h"
@@ -14,6 +15,7 @@
 #include "recurring/recurring_commands.h"
 #include "reports/budget_watch.h"
 #include "reports/report_commands.h"
+#include "store/data_file.h"
 #include "store/program_folder.h"
 #include "store/session.h"
 #include "store/ui_state.h"
@@ -35,8 +37,11 @@
 #include <QStatusBar>
 #include <QTreeWidget>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
+
+#include <utility>
 
 MainWindow::MainWindow(const AppContext &context, QWidget *parent)
     : QMainWindow(parent), context_(context), commands_(new Commands(this))
@@ -53,6 +58,64 @@ MainWindow::MainWindow(const AppContext &context, QWidget *parent)
     connectSubsystems();
     loadEverything();
     restoreLayout();
+}
+
+MainWindow::~MainWindow() { stopBuild(); }
+
+void MainWindow::prepareBuild()
+{
+    DataFile &data = context_.data;
+    // Not on a file that cannot be written, nor on one whose key is still to be made
+    // stronger (the file is replaced then).
+    try {
+        if (builder_ || unloaded_ || !data.isOpen() || data.isReadOnly() ||
+            data.kdf() < DataFile::kdfIterations(data.passphrase()) || !SumsBuilder::needed(data))
+            return;
+    } catch (const StoreError &) {
+        return;  // an unreadable file has nothing to build
+    }
+    builder_ = new SumsBuilder(data.path(), data.passphrase(), this);
+    data.setSumsBuiltElsewhere(true);
+    data.setBeforeExclusive([this] { stopBuild(); });
+    // A write of the window waits at most for the piece under way.
+    data.setWhenWaiting([builder = builder_] { builder->giveWay(); });
+    connect(builder_, &SumsBuilder::progress, this, [this](int done, int total) {
+        buildPanel_->setText(QStringLiteral("正在后台建立合计与索引（%1/%2）...").arg(done).arg(total));
+        buildPanel_->setAccessibleName(buildPanel_->text());
+        buildPanel_->show();
+    });
+    connect(builder_, &SumsBuilder::finished, this, [this] {
+        // Not inside the builder's own signal.
+        QTimer::singleShot(0, this, [this] {
+            stopBuild();
+            // The balances waited for the build.
+            accounts_->reload();
+        });
+    }, Qt::QueuedConnection);
+}
+
+void MainWindow::startBuild()
+{
+    if (builder_ && !builder_->isRunning())
+        builder_->start();
+}
+
+void MainWindow::stopBuild()
+{
+    if (!builder_)
+        return;
+    delete std::exchange(builder_, nullptr);
+    context_.data.setSumsBuiltElsewhere(false);
+    context_.data.setBeforeExclusive({});
+    context_.data.setWhenWaiting({});
+    if (buildPanel_)
+        buildPanel_->hide();
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    QTimer::singleShot(0, this, &MainWindow::startBuild);
 }
 
 namespace {
@@ -165,6 +228,10 @@ void MainWindow::buildStatusBar()
     userPanel_->setFrameShape(QFrame::StyledPanel);
     bar->addWidget(userPanel_, 2);
     ledger_->addPanelsTo(bar);
+    buildPanel_ = new QLabel(bar);
+    buildPanel_->setObjectName(QStringLiteral("BuildProgress"));
+    buildPanel_->hide();
+    bar->addPermanentWidget(buildPanel_);
 }
 
 void MainWindow::connectSubsystems()
@@ -238,6 +305,10 @@ void MainWindow::connectSubsystems()
 
 void MainWindow::loadEverything()
 {
+    // Before anything is counted: while a build runs the window keeps no sums of its own.
+    prepareBuild();
+    if (isVisible())
+        startBuild();
     ledger_->loadEverything();
     accounts_->reload();
     budgets_->update();
@@ -264,6 +335,8 @@ void MainWindow::unload()
     if (unloaded_)
         return;
     unloaded_ = true;
+    // What the build has not done yet is done at the next start.
+    stopBuild();
     saveLayout();
     emit unloading();
 }

@@ -14,6 +14,7 @@ class MaintenanceCommands;
 class QLabel;
 class QMenu;
 class QTextBrowser;
+class SumsBuilder;
 
 // The program's frame, "个人Tallyra Beat 2.64": the menus and the toolbar built from the
 // command table, the status bar, the small browser pane and the ledger pane. It alone
@@ -23,6 +24,7 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     explicit MainWindow(const AppContext &context, QWidget *parent = nullptr);
+    ~MainWindow() override;
 
     // The whole load sequence; run when the window opens and again after a restore.
     void loadEverything();
@@ -51,6 +53,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // Showing starts the background build of what the file lacks (SumsBuilder).
+    void showEvent(QShowEvent *event) override;
 
 private:
     void buildMenus();
@@ -64,6 +68,11 @@ private:
     void restoreLayout();
     void saveLayout();
     void keepOnScreen();
+    // A background build for a file that can be written (made, not started); stopping it
+    // leaves the rest for the next time.
+    void prepareBuild();
+    void startBuild();
+    void stopBuild();
 
     AppContext context_;
     Commands *commands_;
@@ -75,5 +84,7 @@ private:
     QList<QMenu *> menus_;  // by Menu, from System
     QTextBrowser *browser_ = nullptr;
     QLabel *userPanel_ = nullptr;  // Panel1
+    QLabel *buildPanel_ = nullptr;  // the background build's progress, shown while it runs
+    SumsBuilder *builder_ = nullptr;
     bool unloaded_ = false;
 };

@@ -50,6 +50,12 @@ std::optional<SortKey> sortKey(int column)
     }
 }
 
+// The segment's index as a hint; none when the file lacks it (yet).
+QString indexedBy(const QString &index)
+{
+    return index.isEmpty() ? QString() : QStringLiteral(" indexed by ") + index;
+}
+
 // How many characters of each field the quick filter looks at.
 constexpr int FilteredLength = 1000;
 
@@ -228,9 +234,14 @@ void EntryList::makeSegments()
     count_ = totals_.count;
 
     const bool descending = query_.sortColumn < 0 || query_.sortOrder == Qt::DescendingOrder;
-    const SortKey key = sortKey(query_.sortColumn < 0 ? 0 : query_.sortColumn).value();
+    SortKey key = sortKey(query_.sortColumn < 0 ? 0 : query_.sortColumn).value();
+    // An index the file does not have yet (it is being built) leaves the order to the
+    // engine: slower, but the list is there.
+    const QString hint = data_.indexHint(key.index);
+    if (hint.isEmpty())
+        key.index.clear();
     auto countOf = [&](const QString &extra, const QVariantList &values) {
-        Statement st = data_.query(QStringLiteral("select count(*) from jizhang indexed by ") + key.index +
+        Statement st = data_.query(QStringLiteral("select count(*) from jizhang") + hint +
                                        QStringLiteral(" where ") + base.text + extra,
                                    base.values + values);
         return st.step() ? int(st.integer(0)) : 0;
@@ -344,7 +355,7 @@ std::vector<LedgerEntry> EntryList::fromSegment(Segment &s, int from, int n)
 {
     const bool keyed = !s.key.isEmpty();
     const QString select = QStringLiteral("select ") + (keyed ? s.key : QStringLiteral("id")) + u',' +
-                           EntryColumns + QStringLiteral(" from jizhang indexed by ") + s.index +
+                           EntryColumns + QStringLiteral(" from jizhang") + indexedBy(s.index) +
                            QStringLiteral(" where ") + s.condition;
 
     // The rows after (or, reading backwards, before) an anchor, up to `limit` of them.
@@ -379,7 +390,7 @@ std::vector<LedgerEntry> EntryList::fromSegment(Segment &s, int from, int n)
         const bool ascending = forward != s.descending;
         const QString dir = ascending ? QStringLiteral(" asc") : QStringLiteral(" desc");
         Statement st = data_.query(QStringLiteral("select ") + (keyed ? s.key : QStringLiteral("id")) +
-                                       QStringLiteral(", id from jizhang indexed by ") + s.index +
+                                       QStringLiteral(", id from jizhang") + indexedBy(s.index) +
                                        QStringLiteral(" where ") + s.condition + QStringLiteral(" order by ") +
                                        (keyed ? s.key + dir + QStringLiteral(", ") : QString()) +
                                        QStringLiteral("id") + dir + QStringLiteral(" limit 1 offset ") +

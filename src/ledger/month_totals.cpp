@@ -5,6 +5,7 @@
 #include "store/data_file.h"
 
 #include <QHash>
+#include <QSet>
 
 namespace {
 
@@ -147,6 +148,9 @@ LedgerTotals MonthTotals::all(int accountSet)
     // Usually every month is kept, and reading is all it takes.
     if (std::optional<LedgerTotals> totals = add(accountSet, Pass::KeptOnly))
         return *totals;
+    // While a background build stores them, they are only counted here.
+    if (data_.sumsBuiltElsewhere())
+        return *add(accountSet, Pass::Count);
     // Months without kept sums are counted and stored in one write transaction: another
     // program's write waits until the sums are stored, and then drops what it changes.
     try {
@@ -158,4 +162,36 @@ LedgerTotals MonthTotals::all(int accountSet)
         // A file that cannot be written (read-only, busy) is counted without keeping.
     }
     return *add(accountSet, Pass::Count);
+}
+
+int MonthTotals::storeMissing(int accountSet, int most)
+{
+    DataFile::Transaction transaction(data_);
+    QSet<int> kept;
+    {
+        Statement st = data_.query(QStringLiteral("select month from jizhang_months where muluID=?"), {accountSet});
+        while (st.step())
+            if (const std::optional<int> month = Dates::monthOf(st.utf8(0)))
+                kept.insert(*month);
+    }
+    int missing = 0;
+    const std::vector<DateSpan> spans = this->spans(accountSet);
+    for (const DateSpan &span : spans) {
+        if (span.month < 0 || kept.contains(span.month))
+            continue;
+        if (most <= 0) {
+            ++missing;
+            continue;
+        }
+        --most;
+        const SqlCondition c = span.condition();
+        Statement st = data_.query(Sums + QStringLiteral("indexed by jizhang_muluID_data where muluID=? and ") + c.text,
+                                   QVariantList{accountSet} + c.values);
+        const Month m = st.step() ? read(st, 0) : Month();
+        data_.exec(QStringLiteral("insert or replace into jizhang_months (muluID, month, entries, income, expense) "
+                                  "values (?,?,?,?,?)"),
+                   {accountSet, Dates::monthKey(span.month), m.entries, m.income.exact(), m.expense.exact()});
+    }
+    transaction.commit();
+    return missing;
 }

@@ -44,6 +44,11 @@ public:
     // a number, the spans, a blob (each part a range of the date index).
     static std::vector<SqlCondition> parts(const std::vector<DateSpan> &spans);
 
+    // Counts and stores the sums of at most `most` months that have none, in one write
+    // transaction of their own; returns how many months still have none. Failures to
+    // write are thrown.
+    int storeMissing(int accountSet, int most);
+
     // Runs between the recount of the months without kept sums and the storing of their
     // sums, inside the transaction (tests let another program try to write there).
     void setBeforeStoring(std::function<void()> hook) { beforeStoring_ = std::move(hook); }

@@ -2,6 +2,7 @@
 #include "reports/reports.h"
 
 #include "core/dates.h"
+#include "ledger/month_totals.h"
 #include "store/data_file.h"
 
 #include <QHash>
@@ -96,45 +97,103 @@ bool Reports::keepsItemSums()
     return *keepsItemSums_;
 }
 
+void Reports::markEachMonth(int accountSet)
+{
+    // A mark without a month (a file that had entries before it kept sums) stands for
+    // every month: each month that has entries is marked instead, found in the date index.
+    if (data_.exec(QStringLiteral("delete from jizhang_items_stale where muluID=? and month is null"), {accountSet}) == 0)
+        return;
+    Statement mark = data_.query(QStringLiteral("insert into jizhang_items_stale (muluID, month) select ?1, ?2 "
+                                                "where not exists (select 1 from jizhang_items_stale "
+                                                "where muluID=?1 and month=?2)"));
+    for (const DateSpan &span : MonthTotals(data_).spans(accountSet)) {
+        if (span.month < 0)
+            continue;
+        mark.reset();
+        mark.bindAll({accountSet, Dates::monthKey(span.month)});
+        mark.run();
+    }
+}
+
+std::vector<Reports::Stale> Reports::staleMonths(int accountSet, int most)
+{
+    markEachMonth(accountSet);
+    std::vector<Stale> stale;
+    Statement st = data_.query(QStringLiteral("select rowid, month from jizhang_items_stale where muluID=? "
+                                              "order by rowid limit ?"),
+                               {accountSet, most});
+    while (st.step())
+        stale.push_back({st.integer(0), st.text(1)});
+    return stale;
+}
+
+QSet<QString> Reports::staleKeys(int accountSet)
+{
+    QSet<QString> months;
+    Statement st = data_.query(QStringLiteral("select month from jizhang_items_stale where muluID=?"), {accountSet});
+    while (st.step()) {
+        if (!st.isNull(0)) {
+            months.insert(st.text(0));
+            continue;
+        }
+        for (const DateSpan &span : MonthTotals(data_).spans(accountSet))
+            if (span.month >= 0)
+                months.insert(Dates::monthKey(span.month));
+    }
+    return months;
+}
+
+void Reports::recount(int accountSet, const std::vector<Stale> &stale)
+{
+    for (const Stale &s : stale) {
+        data_.exec(QStringLiteral("delete from jizhang_items where muluID=? and month=?"), {accountSet, s.month});
+        // Entries of no month (key '') have no sums.
+        if (const QDate month = monthOfKey(s.month); month.isValid()) {
+            const int index = Dates::monthIndex(month.year(), month.month());
+            data_.exec(StoreMonth, {accountSet, s.month, accountSet, s.month, Dates::monthEnd(index)});
+        }
+        data_.exec(QStringLiteral("delete from jizhang_items_stale where rowid=?"), {s.rowid});
+    }
+}
+
+int Reports::refreshSome(int accountSet, int most)
+{
+    if (!keepsItemSums())
+        return 0;
+    DataFile::Transaction transaction(data_);
+    recount(accountSet, staleMonths(accountSet, most));
+    int count = 0;
+    {
+        Statement left = data_.query(QStringLiteral("select count(*) from jizhang_items_stale where muluID=?"),
+                                     {accountSet});
+        count = left.step() ? int(left.integer(0)) : 0;
+    }
+    transaction.commit();
+    return count;
+}
+
 QSet<QString> Reports::refreshMonths(int accountSet)
 {
     if (!keepsItemSums())
         return {};
-    struct Stale {
-        qint64 rowid;
-        QString month;
-    };
-    auto staleMonths = [&] {
-        std::vector<Stale> stale;
-        Statement st = data_.query(QStringLiteral("select rowid, month from jizhang_items_stale where muluID=?"),
-                                   {accountSet});
-        while (st.step())
-            stale.push_back({st.integer(0), st.text(1)});
-        return stale;
-    };
-    std::vector<Stale> stale = staleMonths();
-    if (stale.empty())
-        return {};
+    {
+        Statement any = data_.query(QStringLiteral("select 1 from jizhang_items_stale where muluID=? limit 1"),
+                                    {accountSet});
+        if (!any.step())
+            return {};
+    }
+    // While a background build stores them, they are counted from the entries here.
+    if (data_.sumsBuiltElsewhere())
+        return staleKeys(accountSet);
     try {
         DataFile::Transaction transaction(data_);
-        stale = staleMonths();  // as they are now that no one else can write
-        for (const Stale &s : stale) {
-            data_.exec(QStringLiteral("delete from jizhang_items where muluID=? and month=?"), {accountSet, s.month});
-            // Entries of no month (key '') have no sums.
-            if (const QDate month = monthOfKey(s.month); month.isValid()) {
-                const int index = Dates::monthIndex(month.year(), month.month());
-                data_.exec(StoreMonth, {accountSet, s.month, accountSet, s.month, Dates::monthEnd(index)});
-            }
-            data_.exec(QStringLiteral("delete from jizhang_items_stale where rowid=?"), {s.rowid});
-        }
+        // As they are now that no one else can write.
+        recount(accountSet, staleMonths(accountSet, std::numeric_limits<int>::max()));
         transaction.commit();
         return {};
     } catch (const StoreError &) {
-        // Not written (a read-only file, another program writing): count them from the entries.
-        QSet<QString> months;
-        for (const Stale &s : stale)
-            months.insert(s.month);
-        return months;
+        // Not written (a read-only file, another program writing): counted from the entries.
+        return staleKeys(accountSet);
     }
 }
 
@@ -179,9 +238,14 @@ std::vector<Reports::Cell> Reports::cells(int accountSet, const ReportPeriod &pe
         QVariantList values{accountSet, monthKey(firstWhole), monthKey(lastWhole), income.value_or(false) ? 1 : 0,
                             income.value_or(true) ? 1 : 0};
         if (!stale.isEmpty()) {
-            sql += QStringLiteral(" and month not in (select month from jizhang_items_stale where muluID=? and "
-                                  "month is not null)");
-            values << accountSet;
+            // The very months counted below, not the marks as they are now: a build beside
+            // the window may store some meanwhile.
+            QStringList marks;
+            for (const QString &month : stale) {
+                marks << QStringLiteral("?");
+                values << month;
+            }
+            sql += QStringLiteral(" and month not in (%1)").arg(marks.join(u','));
         }
         Statement st = data_.query(sql + QStringLiteral(" group by 1, 2"), values);
         while (st.step()) {

@@ -144,12 +144,31 @@ public:
 
     // Counts the stale months of the account set again and stores their sums. Returns
     // the months ("yyyy-mm") that are still stale: all of them when the file could not be
-    // written (read-only, busy), so that they are counted from the entries instead.
+    // written (read-only, busy) or a background build stores them, so that they are
+    // counted from the entries instead.
     QSet<QString> refreshMonths(int accountSet);
+    // Counts at most `most` stale months of the account set again, in one transaction of
+    // their own; returns how many stay stale. Failures to write are thrown.
+    int refreshSome(int accountSet, int most);
     // True when the data file keeps item sums (files made before them do not).
     bool keepsItemSums();
 
 private:
+    struct Stale {
+        qint64 rowid;
+        QString month;
+    };
+    // Inside a write transaction: a mark of every month of the account set becomes a mark
+    // of each month that has entries.
+    void markEachMonth(int accountSet);
+    // The account set's stale months, at most `most` (inside a write transaction, after
+    // markEachMonth).
+    std::vector<Stale> staleMonths(int accountSet, int most);
+    // The keys of the stale months as they are marked, a mark of every month read as each
+    // month that has entries (nothing written).
+    QSet<QString> staleKeys(int accountSet);
+    // Stores their sums anew and drops their marks.
+    void recount(int accountSet, const std::vector<Stale> &stale);
     void countEntries(int accountSet, const ReportPeriod &days, std::vector<Cell> &cells);
 
     DataFile &data_;

@@ -39,7 +39,6 @@ CREATE INDEX IF NOT EXISTS zhuanzhang_bin_muluID ON zhuanzhang_bin(muluID);
 CREATE TABLE IF NOT EXISTS jizhang_duizhang (
     entryId INTEGER PRIMARY KEY,
     statement TEXT);
-CREATE INDEX IF NOT EXISTS jizhang_muluID_t3_data ON jizhang(muluID, t3, data);
 CREATE TABLE IF NOT EXISTS zhanghu_months (
     muluID INTEGER, account TEXT, month TEXT,
     entries INTEGER, income TEXT, expense TEXT, moveIn TEXT, moveOut TEXT,
@@ -97,17 +96,25 @@ QString triggers()
 
 } // namespace
 
-void create(Database &db)
+QString entryIndex()
+{
+    return QStringLiteral("CREATE INDEX IF NOT EXISTS jizhang_muluID_t3_data ON jizhang(muluID, t3, data);\n");
+}
+
+void create(Database &db, bool withIndex)
 {
     db.execute(QString::fromUtf8(CreateTables));
     db.execute(triggers());
+    if (withIndex)
+        db.execute(entryIndex());
 }
 
 void markAllStale(Database &db)
 {
-    const QString month = Dates::monthKeySql(QStringLiteral("data"));
-    db.execute(QStringLiteral("INSERT INTO zhanghu_months_stale SELECT DISTINCT muluID, t3, %1 FROM jizhang "
-                              "WHERE t3 IS NOT NULL").arg(month));
+    // One mark of no account and no month per account set: found without reading a single
+    // entry or transfer.
+    db.execute(QStringLiteral("INSERT INTO zhanghu_months_stale SELECT id, NULL, NULL FROM mulu WHERE class = '账套' "
+                              "AND (EXISTS (SELECT 1 FROM jizhang) OR EXISTS (SELECT 1 FROM zhuanzhang))"));
 }
 
 } // namespace AccountTables

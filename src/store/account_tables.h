@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QString>
+
 class Database;
 
 // The tables of accounts and transfers (schema version 8), beside the seven tables.
@@ -26,13 +28,21 @@ class Database;
 //                        account set and month (key as the ledger's month sums; '' for
 //                        dates of no month), with zhanghu_months_stale: triggers on jizhang
 //                        and zhuanzhang only mark the months a write touches, whoever
-//                        writes; the program counts marked months again.
+//                        writes; the program counts marked months again. A mark
+//                        without an account stands for every account of its month, one
+//                        without account and month for every month of the account set.
 namespace AccountTables {
 
-// Makes what is missing of the tables, indexes and triggers; safe to run again.
-void create(Database &db);
-// Marks every month of every account that has entries or transfers as stale: a file
-// that had entries before it had the sums (the first opening by version 8).
+// The index of jizhang that an account's rows and sums are read along: account set,
+// payment method, date. Made with the tables in a new file; an older file gains it in the
+// background (it only makes the accounts quicker).
+QString entryIndex();
+// Makes what is missing of the tables and triggers (and the index above when asked); safe
+// to run again.
+void create(Database &db, bool withIndex);
+// Marks every month of every account of every account set as stale, one mark per account
+// set, without reading the entries: a file that had entries before it had the sums (the
+// first opening by version 8).
 void markAllStale(Database &db);
 
 } // namespace AccountTables

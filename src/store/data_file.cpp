@@ -256,7 +256,14 @@ void DataFile::OpenDataFile()
     strengthenKey();
 }
 
-void DataFile::close() { db_.close(); }
+void DataFile::close()
+{
+    if (beforeExclusive_) {
+        const std::function<void()> hook = beforeExclusive_;  // it may clear itself
+        hook();
+    }
+    db_.close();
+}
 
 void DataFile::setPassphrase(const QString &passphrase)
 {
@@ -269,7 +276,36 @@ void DataFile::setPassphrase(const QString &passphrase)
 void DataFile::setBusyTimeout(int milliseconds)
 {
     busyTimeoutMs_ = milliseconds;
-    db_.setBusyTimeout(milliseconds);
+    applyBusyWait();
+}
+
+void DataFile::setWhenWaiting(std::function<void()> hook)
+{
+    whenWaiting_ = std::move(hook);
+    applyBusyWait();
+}
+
+void DataFile::applyBusyWait()
+{
+    if (!db_.isOpen())
+        return;
+    db_.setBusyTimeout(busyTimeoutMs_);
+    if (!whenWaiting_)
+        return;
+    // The engine's wait, with a word to whoever holds the lock when the wait begins.
+    sqlite3_busy_handler(
+        db_.handle(),
+        [](void *self, int tries) -> int {
+            auto *file = static_cast<DataFile *>(self);
+            constexpr int StepMs = 10;
+            if (tries == 0 && file->whenWaiting_)
+                file->whenWaiting_();
+            if (tries * StepMs >= file->busyTimeoutMs_)
+                return 0;
+            ::usleep(StepMs * 1000);
+            return 1;
+        },
+        this);
 }
 
 bool DataFile::changedSince(const std::tuple<void *, qint64, qint64> &seen)
@@ -317,7 +353,7 @@ void DataFile::refuseIfReadOnly()
 
 void DataFile::configure()
 {
-    db_.setBusyTimeout(busyTimeoutMs_);
+    applyBusyWait();
     if (!isReadOnly()) {
         db_.execute(QStringLiteral("PRAGMA journal_mode = DELETE"));
         db_.execute(QStringLiteral("PRAGMA synchronous = FULL"));
@@ -522,6 +558,10 @@ void DataFile::rewriteKeyed(const QString &passphrase)
 
 void DataFile::lockExclusively()
 {
+    if (beforeExclusive_) {
+        const std::function<void()> hook = beforeExclusive_;  // it may clear itself
+        hook();
+    }
     refuseIfReadOnly();
     db_.execute(QStringLiteral("PRAGMA main.locking_mode = EXCLUSIVE"));
     try {
@@ -578,6 +618,14 @@ qint64 DataFile::insert(const QString &sql, const QVariantList &values)
     refuseIfReadOnly();
     query(sql, values).run();
     return db_.lastInsertId();
+}
+
+QString DataFile::indexHint(const QString &name)
+{
+    if (name.isEmpty())
+        return {};
+    Statement st = query(QStringLiteral("select 1 from sqlite_master where type='index' and name=?"), {name});
+    return st.step() ? QStringLiteral(" indexed by ") + name : QString();
 }
 
 DataFile::WideCache::WideCache(DataFile &file) : file_(file)

@@ -123,6 +123,9 @@ public:
     // How long a statement waits for another program's lock before it reports "busy".
     void setBusyTimeout(int milliseconds);
     int busyTimeout() const { return busyTimeoutMs_; }
+    // Runs when a statement begins to wait for another connection's lock (the program's
+    // background build gives way then).
+    void setWhenWaiting(std::function<void()> hook);
 
     // The statement about to run (with "?" where values are bound), for error reports.
     const QString &SqlText() const { return sqlText_; }
@@ -133,6 +136,17 @@ public:
     int exec(const QString &sql, const QVariantList &values = {});
     // An insert; returns the new row's id.
     qint64 insert(const QString &sql, const QVariantList &values = {});
+    // While another connection builds the kept sums in the background, this one writes
+    // none: what it needs of stale sums it counts from the entries, so that the two never
+    // wait for each other over the same sums.
+    void setSumsBuiltElsewhere(bool on) { sumsBuiltElsewhere_ = on; }
+    bool sumsBuiltElsewhere() const { return sumsBuiltElsewhere_; }
+    // Runs before the connection closes or takes the file for itself alone (restore,
+    // compaction, a new passphrase): the program's other connections end there.
+    void setBeforeExclusive(std::function<void()> hook) { beforeExclusive_ = std::move(hook); }
+    // " indexed by NAME" when the file has that index, nothing when it has none of that name
+    // (yet: a large older file gains some in the background), so the engine chooses.
+    QString indexHint(const QString &name);
 
     // While it lasts, a write that touches much of the file keeps the pages it reads in
     // memory, as many as half the file holds (at most 512 MiB and an eighth of the
@@ -174,6 +188,7 @@ private:
     void rewriteKeyed(const QString &passphrase);
     void strengthenKey();
     void refuseIfReadOnly();
+    void applyBusyWait();
 
     QString path_;
     // Declared before the connection: the connection closes first, then the lock goes.
@@ -189,4 +204,7 @@ private:
     int busyTimeoutMs_ = Database::BusyTimeoutMs;
     static constexpr int CacheKiB = 32768;
     std::function<void()> betweenPieces_;
+    bool sumsBuiltElsewhere_ = false;
+    std::function<void()> beforeExclusive_;
+    std::function<void()> whenWaiting_;
 };

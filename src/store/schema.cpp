@@ -9,7 +9,11 @@
 #include "core/time_keys.h"
 
 #include <QDateTime>
+#include <QRegularExpression>
 #include <QSet>
+
+#include <utility>
+#include <vector>
 
 namespace Schema {
 
@@ -116,10 +120,12 @@ QString monthTriggers()
                    .arg(QLatin1String(t.name), QLatin1String(t.event),
                         QLatin1String(t.event) == QLatin1String("INSERT") ? unlessBatch() : QString(),
                         t.body.join(QString()));
-    // A file that had entries before it had the sums: every month of it is stale.
-    sql += QStringLiteral("INSERT INTO jizhang_items_stale SELECT DISTINCT muluID, %1 FROM jizhang WHERE NOT EXISTS "
-                          "(SELECT 1 FROM jizhang_items) AND NOT EXISTS (SELECT 1 FROM jizhang_items_stale);\n")
-               .arg(Dates::monthKeySql(QStringLiteral("data")));
+    // A file that had entries before it had the sums: every month of every account set is
+    // stale, which one mark without a month per account set says (found without reading
+    // the entries).
+    sql += QStringLiteral("INSERT INTO jizhang_items_stale SELECT id, NULL FROM mulu WHERE class = '账套' AND "
+                          "EXISTS (SELECT 1 FROM jizhang) AND NOT EXISTS (SELECT 1 FROM jizhang_items) AND "
+                          "NOT EXISTS (SELECT 1 FROM jizhang_items_stale);\n");
     return sql;
 }
 
@@ -215,9 +221,72 @@ void insertSeedRows(Database &db)
         .run();
 }
 
+// A ledger of more entries than this gains the later indexes (see laterIndexes) in the
+// background instead of when it is opened.
+constexpr qint64 SmallLedger = 100000;
+
+// The indexes of jizhang that only make a sorted list or the accounts quicker, each as
+// its name and statement: every index of jizhang above but the one of the date, which
+// every list and month walk reads, and the accounts' index.
+std::vector<std::pair<QString, QString>> laterIndexList()
+{
+    static const QRegularExpression named(QStringLiteral("^CREATE INDEX IF NOT EXISTS (\\w+) ON jizhang\\("));
+    std::vector<std::pair<QString, QString>> list;
+    const QStringList statements = QString::fromUtf8(CreateIndexes).split(u';') << AccountTables::entryIndex();
+    for (const QString &statement : statements) {
+        const QString sql = statement.trimmed();
+        const QRegularExpressionMatch match = named.match(sql);
+        if (match.hasMatch() && match.captured(1) != QLatin1String("jizhang_muluID_data"))
+            list.push_back({match.captured(1), sql});
+    }
+    return list;
+}
+
+// The indexes of CreateIndexes, but for a large ledger without the later ones.
+void createIndexes(Database &db)
+{
+    bool large = false;
+    {
+        Statement last = db.prepare(QStringLiteral("select ifnull(max(id), 0) from jizhang"));
+        large = last.step() && last.integer(0) > SmallLedger;
+    }
+    QStringList later;
+    if (large)
+        for (const auto &[name, sql] : laterIndexList())
+            later << sql;
+    QString sql;
+    for (const QString &statement : QString::fromUtf8(CreateIndexes).split(u';'))
+        if (!statement.trimmed().isEmpty() && !later.contains(statement.trimmed()))
+            sql += statement + u';';
+    db.execute(sql);
+    if (!large)
+        db.execute(AccountTables::entryIndex());
+}
+
 } // namespace
 
 QString unlessBatch() { return QStringLiteral(" WHEN NOT EXISTS (SELECT 1 FROM jizhang_batch)"); }
+
+QStringList laterIndexes(Database &db)
+{
+    QSet<QString> present;
+    Statement st = db.prepare(QStringLiteral("select name from sqlite_master where type='index'"));
+    while (st.step())
+        present.insert(st.text(0));
+    QStringList missing;
+    for (const auto &[name, sql] : laterIndexList())
+        if (!present.contains(name))
+            missing << name;
+    return missing;
+}
+
+QString laterIndexSql(const QString &name)
+{
+    for (const auto &[index, sql] : laterIndexList())
+        if (index == name)
+            return sql;
+    return {};
+}
 
 QStringList tableNames()
 {
@@ -252,7 +321,7 @@ void create(Database &db)
         db.execute(monthTriggers());
         createImportMappings(db);
         db.execute(QString::fromUtf8(CreateBin));
-        AccountTables::create(db);
+        AccountTables::create(db, true);
         db.execute(QString::fromUtf8(CreateImportRules));
         PlanningTables::create(db);
         insertSeedRows(db);
@@ -264,10 +333,10 @@ void create(Database &db)
     }
 }
 
-void migrate(Database &db, int fromVersion)
+namespace {
+
+void migrateSteps(Database &db, int fromVersion)
 {
-    if (fromVersion >= Version)
-        return;
     // Version 0 is a file of the same tables made by other means: add our indexes.
     // Version 2 added the diary's index on the update time and the index that the
     // finance summary of an account set reads instead of the whole table: kind and
@@ -296,7 +365,7 @@ void migrate(Database &db, int fromVersion)
         db.execute(QStringLiteral("DELETE FROM jizhang_batch"));
     }
     db.execute(QStringLiteral("DROP INDEX IF EXISTS jizhang_muluID_kind_amount"));
-    db.execute(QString::fromUtf8(CreateIndexes));
+    createIndexes(db);
     db.execute(QString::fromUtf8(CreateMonthTotals));
     if (fromVersion < 7) {
         db.execute(QStringLiteral("DELETE FROM jizhang_months WHERE %1 IS NOT month")
@@ -309,12 +378,12 @@ void migrate(Database &db, int fromVersion)
     // version 3 was never used).
     db.execute(QString::fromUtf8(CreateBin));
     // Version 8 added accounts and transfers (see AccountTables): every month of every
-    // account is counted once when its balance is first asked for.
+    // account is counted once, in the background or when its balance is first asked for.
     if (fromVersion < 8) {
-        AccountTables::create(db);
+        AccountTables::create(db, false);
         AccountTables::markAllStale(db);
     } else if (fromVersion < 11) {
-        AccountTables::create(db);  // its trigger on new entries, made anew
+        AccountTables::create(db, false);  // its trigger on new entries, made anew
     }
     // Version 9 added the batch import's rules.
     if (fromVersion < 9)
@@ -322,7 +391,31 @@ void migrate(Database &db, int fromVersion)
     // Version 10 added budgets and recurring entries (see PlanningTables).
     if (fromVersion < 10)
         PlanningTables::create(db);
+    // Version 12: a stale mark without a month (or, of the accounts' sums, without an
+    // account) stands for every month (or account) of its account set; the migrations
+    // above write them instead of reading every entry. Nothing to change in a file: the
+    // version keeps older programs, which would take such a mark for a month of its own,
+    // off it.
     db.execute(QStringLiteral("PRAGMA user_version = %1").arg(Version));
+}
+
+} // namespace
+
+void migrate(Database &db, int fromVersion)
+{
+    if (fromVersion >= Version)
+        return;
+    // In one transaction: one wait for the disk instead of one per step, and a file that
+    // has all of the steps or none.
+    db.execute(QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        migrateSteps(db, fromVersion);
+        db.execute(QStringLiteral("COMMIT"));
+    } catch (...) {
+        if (db.inTransaction())
+            db.execute(QStringLiteral("ROLLBACK"));
+        throw;
+    }
 }
 
 } // namespace Schema

@@ -10,7 +10,7 @@ class Database;
 namespace Schema {
 
 // Recorded in PRAGMA user_version; later versions migrate older files on opening.
-constexpr int Version = 11;
+constexpr int Version = 12;
 
 // The tables every data file must hold (files of older versions lack the later ones).
 QStringList tableNames();
@@ -25,7 +25,13 @@ void create(Database &db);
 void createImportMappings(Database &db);
 // The WHEN of the triggers on new entries: they leave a batch's rows to the batch.
 QString unlessBatch();
-// Brings a file of an older version up to this one.
+// Brings a file of an older version up to this one. It reads no entries: a large ledger
+// (more than 100,000 entries) is left without the later indexes, and its kept sums are
+// marked stale as a whole.
 void migrate(Database &db, int fromVersion);
+// The indexes of jizhang that only make sorted lists and the accounts quicker which the
+// file lacks, by name: the background build makes them (laterIndexSql).
+QStringList laterIndexes(Database &db);
+QString laterIndexSql(const QString &name);
 
 } // namespace Schema

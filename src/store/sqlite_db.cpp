@@ -39,6 +39,12 @@ void Database::open(const QString &path, Mode mode)
     db_ = db;
 }
 
+void Database::interrupt() const
+{
+    if (db_)
+        sqlite3_interrupt(db_);
+}
+
 void Database::setBusyTimeout(int milliseconds)
 {
     if (db_)

@@ -53,6 +53,9 @@ public:
     // Re-encrypts the whole file with another key, in one transaction.
     void rekey(const QByteArray &passphrase);
     bool isOpen() const { return db_ != nullptr; }
+    // Makes the statement running on this connection (in another thread, too) stop with
+    // SQLITE_INTERRUPT as soon as it can; its transaction is rolled back.
+    void interrupt() const;
     sqlite3 *handle() const { return db_; }
 
     // Runs one or more statements that take no parameters and return nothing of interest.
