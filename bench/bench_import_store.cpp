@@ -51,7 +51,7 @@ struct Scratch {
         context = std::make_unique<BenchData::BenchContext>(path);
         // The generator leaves out the accounts' index and triggers on jizhang; a file
         // that the program itself made has them.
-        AccountTables::create(data().database());
+        AccountTables::create(data().database(), true);
         Statement st = data().query(QStringLiteral(
             "select type, name, sql from sqlite_master where tbl_name='jizhang' and type in ('index','trigger') "
             "and sql is not null"));
