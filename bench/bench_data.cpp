@@ -40,7 +40,15 @@ template <size_t N> QString pick(const char *const (&list)[N], QRandomGenerator 
 
 } // namespace
 
+namespace {
+int perSetGiven = 0;
+} // namespace
+
 QString folder() { return dataFolder; }
+
+int perSet(int fallback) { return perSetGiven > 0 ? perSetGiven : fallback; }
+
+void setPerSet(int entries) { perSetGiven = entries; }
 
 void setFolder(const QString &path) { dataFolder = path; }
 

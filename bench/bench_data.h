@@ -21,6 +21,10 @@ namespace BenchData {
 QString folder();
 void setFolder(const QString &path);
 
+// Entries per account set of the programs that measure one size: --per-set, else `fallback`.
+int perSet(int fallback);
+void setPerSet(int entries);
+
 // A program folder of the data folder holding a data file that `fill` was given to fill
 // after its creation (with the seed rows); made once, then kept.
 QString generatedFolder(const QString &name, const std::function<void(DataFile &)> &fill);

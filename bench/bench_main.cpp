@@ -5,6 +5,7 @@
 
 #include <QApplication>
 
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -19,6 +20,8 @@ int main(int argc, char **argv)
     for (int i = 0; i < argc; ++i) {
         if (std::strncmp(argv[i], "--data-dir=", 11) == 0)
             BenchData::setFolder(QString::fromLocal8Bit(argv[i] + 11));
+        else if (std::strncmp(argv[i], "--per-set=", 10) == 0)
+            BenchData::setPerSet(std::atoi(argv[i] + 10));
         else
             args.push_back(argv[i]);
     }

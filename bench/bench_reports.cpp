@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The reports on two account sets of 1,000,000 entries each (2015 to 2024), for the period
+// The reports on two account sets of 1,000,000 entries each (--per-set), 2015 to 2024, for the period
 // "全部": each tab beside the bare SQLite aggregate over the entries and over the sums by
 // month and item; the window's period and tab switches, painted; what keeping those sums
 // costs.
 #include "bench_data.h"
 #include "no_view.h"
 
+#include "accounts/accounts.h"
 #include "reports/report_window.h"
 #include "reports/reports.h"
 
@@ -16,11 +17,10 @@
 
 namespace {
 
-constexpr int PerSet = 1000000;
 
 BenchData::BenchContext &context()
 {
-    static BenchData::BenchContext context(BenchData::ledgerFolder(2, PerSet));
+    static BenchData::BenchContext context(BenchData::ledgerFolder(2, BenchData::perSet(1000000)));
     return context;
 }
 
@@ -139,6 +139,33 @@ void ReportYears(benchmark::State &state)
     for (auto _ : state)
         lines = reports.byYear(set()).lines.size();
     state.counters["lines"] = double(lines);
+}
+
+// ---- each account's balance (the payment methods of the catalogue), beside the bare sum
+// of its entries over their index
+
+void BareAccountSums(benchmark::State &state)
+{
+    const std::vector<Account> accounts = Accounts(context().data).all(set());
+    const QString name = accounts.at(size_t(state.range(0))).name;
+    for (auto _ : state) {
+        Statement st = context().data.query(
+            QStringLiteral("select money_total(case when t1 IS '收入' then t5 end), money_total(case when t1 IS NOT "
+                           "'收入' then t5 end) from jizhang where muluID=? and t3=?"),
+            {set(), name});
+        st.step();
+        benchmark::DoNotOptimize(st.utf8(0));
+    }
+    state.SetLabel(name.toStdString());
+}
+
+void OneAccountBalance(benchmark::State &state)
+{
+    Accounts accounts(context().data);
+    const Account account = accounts.all(set()).at(size_t(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(accounts.balance(set(), account, QDate::currentDate()));
+    state.SetLabel(account.name.toStdString());
 }
 
 // ---- the window: choosing "全部" on a tab, and switching to a tab, until painted
@@ -262,6 +289,8 @@ BENCHMARK(ReportItems)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReportMonths)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReportYears)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReportWholeLedger)->Unit(benchmark::kMillisecond);
+BENCHMARK(BareAccountSums)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
+BENCHMARK(OneAccountBalance)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
 BENCHMARK(WindowAllOnTab)->Arg(ReportWindow::ByItem)->Arg(ReportWindow::ByMonth)->Unit(benchmark::kMillisecond);
 BENCHMARK(WindowSwitchToTab)->Arg(ReportWindow::ByMonth)->Arg(ReportWindow::ByYear)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReportItemsAfterAnEdit)->Unit(benchmark::kMillisecond);

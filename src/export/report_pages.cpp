@@ -15,6 +15,10 @@
 #include <algorithm>
 #include <cmath>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace {
 
 constexpr qreal Inch = ReportPages::UnitsPerInch;
@@ -31,6 +35,32 @@ QFont pixelFont(qreal points, bool bold)
     font.setHintingPreference(QFont::PreferNoHinting);
     return font;
 }
+
+// Each page written takes a few hundred kilobytes (its content stream, the compressor's
+// tables) and gives them back. By default the C library returns such blocks to the system
+// and faults them in again on the next page, which costs as much as drawing the page: while
+// pages are written, freed memory stays with the program; afterwards it is handed back.
+class HeapKeptWhilePrinting {
+public:
+    HeapKeptWhilePrinting()
+    {
+#ifdef __GLIBC__
+        mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+        mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
+#endif
+    }
+    ~HeapKeptWhilePrinting()
+    {
+#ifdef __GLIBC__
+        // The library's starting values.
+        mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+        mallopt(M_TRIM_THRESHOLD, 128 * 1024);
+        malloc_trim(0);
+#endif
+    }
+    HeapKeptWhilePrinting(const HeapKeptWhilePrinting &) = delete;
+    HeapKeptWhilePrinting &operator=(const HeapKeptWhilePrinting &) = delete;
+};
 
 } // namespace
 
@@ -228,6 +258,7 @@ ExportResult ReportPages::print(QPagedPaintDevice &device, const ExportProgress 
     auto *printer = dynamic_cast<QPrinter *>(&device);
     if (printer)
         printer->setFullPage(true);  // the pages draw their own margins
+    const HeapKeptWhilePrinting heap;
     QPainter painter;
     if (!painter.begin(&device))
         return ExportResult::failed(QStringLiteral("无法开始打印页面。"), 0);

@@ -326,6 +326,19 @@ int RecycleBin::empty(int accountSet)
     data_.exec(QStringLiteral("delete from jizhang_duizhang where entryId in (select entryId from jizhang_bin where muluID=?)"),
                {accountSet});
     const int transfers = data_.exec(QStringLiteral("delete from zhuanzhang_bin where muluID=?"), {accountSet});
+    // When the bin holds no other account set's entries (the usual case), one statement
+    // without a condition lets all its pages go at once instead of deleting row by row.
+    Statement others = data_.query(QStringLiteral("select exists (select 1 from jizhang_bin where muluID < ?1 or "
+                                                  "muluID > ?1 or muluID is null)"),
+                                   {accountSet});
+    if (others.step() && others.integer(0) == 0) {
+        others.reset();
+        const int removed = data_.exec(QStringLiteral("delete from jizhang_bin"));
+        data_.betweenPieces();
+        transaction.commit();
+        return removed + transfers;
+    }
+    others.reset();
     Statement bounds = data_.query(QStringLiteral("select min(id), max(id), count(*) from jizhang_bin where muluID=?"),
                                    {accountSet});
     bounds.step();

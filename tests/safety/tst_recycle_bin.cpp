@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The recycle bin: deleting moves entries there, 还原 brings them back with every field,
 // 清空回收站 ends them; compaction and older files keep or gain the bin.
+#include "accounts/accounts.h"
 #include "app/main_window.h"
 #include "core/dates.h"
 #include "ledger/delete_all_dialog.h"
+#include "ledger/entry_list.h"
 #include "ledger/ledger.h"
 #include "ledger/ledger_pane.h"
 #include "ledger/recycle_bin.h"
 #include "ledger/recycle_bin_window.h"
 #include "maintenance/data_file_maintenance.h"
+#include "reports/reports.h"
 #include "store/schema.h"
 #include "support/test_folder.h"
 #include "ui/record_list.h"
@@ -41,6 +44,22 @@ QStringList ledgerRows(DataFile &data, int set)
         rows << cells.join(u'|');
     }
     return rows;
+}
+
+// What the kept sums say of an account set: each month's count and totals in the report,
+// each account's balance, the list's count and totals (stale ones counted again first).
+QStringList keptSums(DataFile &data, int set)
+{
+    QStringList sums;
+    for (const PeriodLine &m : Reports(data).byMonth(set, {QDate(2008, 1, 1), QDate(2010, 12, 31)}).lines)
+        sums << QStringLiteral("%1 %2 %3 %4").arg(m.days.from.toString()).arg(m.count).arg(m.income.plain(), m.expense.plain());
+    for (const AccountBalance &b : Accounts(data).balances(set, QDate(2030, 1, 1)))
+        sums << b.account.name + u' ' + b.balance().plain();
+    EntryQuery all;
+    all.accountSet = set;
+    const LedgerTotals totals = EntryList(data, all).totals();
+    sums << QStringLiteral("%1 %2 %3").arg(totals.count).arg(totals.income.plain(), totals.expense.plain());
+    return sums;
 }
 
 qint64 count(DataFile &data, const QString &sql)
@@ -129,17 +148,32 @@ void RecycleBinTest::deleteAllMovesOnlyItsAccountSetInPieces()
     t.loginAsAdmin();
     const int home = t.session.CurrentAccountSetId;
     const int shop = t.addAccountSet(QStringLiteral("小店"));
+    const int none = t.addAccountSet(QStringLiteral("空的"));
     {
         // The two account sets' entries interleaved over the days, more than two pieces of
         // the home's, and a few without a date.
         DataFile::Transaction transaction(t.data);
         for (int i = 0; i < 18000; ++i)
             t.addEntry(i % 3 ? home : shop, i % 1000 == 1 ? QString() : Dates::storedDate(QDate(2008, 1, 1).addDays(i / 7)),
-                       i % 2 ? "收入" : "支出", QString::number(i));
+                       i % 2 ? "收入" : "支出", QString::number(i), i % 2 ? "工资" : "餐饮", {},
+                       i % 5 ? "现金" : "银行卡");
         transaction.commit();
     }
     const QStringList homeBefore = ledgerRows(t.data, home);
     const QStringList shopBefore = ledgerRows(t.data, shop);
+    // Counted now, the sums are kept from here on: the move must mark what it changes.
+    const QStringList homeSums = keptSums(t.data, home);
+    const QStringList shopSums = keptSums(t.data, shop);
+    // The triggers of jizhang stay as they were.
+    auto triggers = [&] {
+        QStringList sql;
+        Statement st = t.data.query(
+            QStringLiteral("select sql from sqlite_master where type='trigger' and tbl_name='jizhang' order by name"));
+        while (st.step())
+            sql << st.text(0);
+        return sql;
+    };
+    const QStringList triggersBefore = triggers();
     int pieces = 0;
     t.data.setBetweenPieces([&] { ++pieces; });
     QList<int> progress;
@@ -157,6 +191,9 @@ void RecycleBinTest::deleteAllMovesOnlyItsAccountSetInPieces()
     QCOMPARE(ledgerRows(t.data, shop), shopBefore);
     QCOMPARE(RecycleBin(t.data).count(home), 12000);
     QCOMPARE(RecycleBin(t.data).count(shop), 0);
+    QCOMPARE(keptSums(t.data, home), keptSums(t.data, none));
+    QCOMPARE(keptSums(t.data, shop), shopSums);
+    QCOMPARE(triggers(), triggersBefore);
 
     // All of them back, exactly.
     QList<qint64> ids;
@@ -164,6 +201,7 @@ void RecycleBinTest::deleteAllMovesOnlyItsAccountSetInPieces()
         ids << row.cell(1).toLongLong();
     QCOMPARE(RecycleBin(t.data).restore(ids, home), 12000);
     QCOMPARE(ledgerRows(t.data, home), homeBefore);
+    QCOMPARE(keptSums(t.data, home), homeSums);
 
     // "删除全部" in the window now has somewhere to recover from; a small account set
     // goes in one piece.
@@ -175,6 +213,12 @@ void RecycleBinTest::deleteAllMovesOnlyItsAccountSetInPieces()
     QCOMPARE(RecycleBin(t.data).count(home), 12000);
     QCOMPARE(RecycleBin(t.data).discardAll(shop), 6000);
     QCOMPARE(count(t.data, "select count(*) from jizhang"), 0);
+
+    // Emptied one account set after the other: the second finds only its own there.
+    QCOMPARE(RecycleBin(t.data).empty(home), 12000);
+    QCOMPARE(RecycleBin(t.data).count(shop), 6000);
+    QCOMPARE(RecycleBin(t.data).empty(shop), 6000);
+    QCOMPARE(count(t.data, "select count(*) from jizhang_bin"), 0);
 }
 
 void RecycleBinTest::binWindowListsRestoresAndEmpties()
