@@ -3,6 +3,7 @@
 
 #include "export/ledger_export.h"
 #include "export/print_preview.h"
+#include "reports/reports.h"
 #include "store/data_file.h"
 #include "store/session.h"
 #include "ui/prompt.h"
@@ -82,7 +83,7 @@ FinanceSummary::FinanceSummary(const AppContext &context, QWidget *parent, std::
 
     // Figures that could not be read are not shown as zeros.
     figures_ = context.prompt.attempt(
-        parent, [&] { return Ledger(context.data).financeSummary(context.session.CurrentAccountSetId); });
+        parent, [&] { return Reports(context.data).financeFigures(context.session.CurrentAccountSetId); });
     if (figures_) {
         showTexts(texts(*figures_));
         print_->setEnabled(true);

@@ -281,6 +281,40 @@ std::vector<Reports::Cell> Reports::cells(int accountSet, const ReportPeriod &pe
     return result;
 }
 
+FinanceFigures Reports::financeFigures(int accountSet)
+{
+    if (!keepsItemSums())
+        return Ledger(data_).financeSummary(accountSet);
+    const QSet<QString> stale = refreshMonths(accountSet);
+    FinanceFigures figures;
+    auto add = [&](bool income, qint64 count, const Money &total) {
+        (income ? figures.incomeCount : figures.expenseCount) += count;
+        (income ? figures.income : figures.expense) += total;
+    };
+    // The kept months but those counted below: a build beside the window may store some
+    // of the stale ones meanwhile.
+    Statement kept = data_.query(QStringLiteral("select month, income, sum(entries), money_total(total) "
+                                                "from jizhang_items where muluID=? group by 1, 2"),
+                                 {accountSet});
+    while (kept.step())
+        if (!stale.contains(kept.text(0)))
+            add(kept.integer(1) != 0, kept.integer(2), Money::fromStored(kept.utf8(3)).value_or(Money()));
+    // The rest from the entries: stale months, texts of no month, no date, numbers, blobs.
+    std::vector<DateSpan> rest;
+    for (const DateSpan &span : MonthTotals(data_).spans(accountSet))
+        if (span.month < 0 || stale.contains(Dates::monthKey(span.month)))
+            rest.push_back(span);
+    for (const SqlCondition &part : MonthTotals::parts(rest)) {
+        Statement st = data_.query(QStringLiteral("select t1 IS '收入', count(*), money_total(t5) from jizhang "
+                                                  "indexed by jizhang_muluID_data where muluID=? and %1 group by 1")
+                                       .arg(part.text),
+                                   QVariantList{accountSet} + part.values);
+        while (st.step())
+            add(st.integer(0) != 0, st.integer(1), Money::fromStored(st.utf8(2)).value_or(Money()));
+    }
+    return figures;
+}
+
 ItemReport Reports::byItem(int accountSet, const ReportPeriod &period, bool income)
 {
     ItemReport report;

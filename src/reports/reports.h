@@ -101,6 +101,11 @@ public:
     PeriodReport byMonth(int accountSet, const ReportPeriod &period);
     // Every year from the first to the last with entries.
     PeriodReport byYear(int accountSet);
+    // 帐务统计: the count and total of every income and every expense of the account set,
+    // from the kept month sums; months whose sums are stale, texts of no month and entries
+    // without a text date are counted from the entries. The same figures as
+    // Ledger::financeSummary, without reading every entry.
+    FinanceFigures financeFigures(int accountSet);
 
     // The donut of a report by item: items with a positive amount, the largest first;
     // those beyond the eighth and those under SmallSlicePercent of the donut go together

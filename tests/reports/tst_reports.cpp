@@ -53,6 +53,18 @@ struct Fixture {
     }
 };
 
+// 帐务统计 from the kept sums, and as the whole account set's entries give it: "a|b".
+QString financeBoth(DataFile &data, int set)
+{
+    auto text = [](const FinanceFigures &f) {
+        return QStringLiteral("%1 %2 %3 %4").arg(f.incomeCount).arg(f.income.plain()).arg(f.expenseCount).arg(f.expense.plain());
+    };
+    return text(Reports(data).financeFigures(set)) + u'|' + text(Ledger(data).financeSummary(set));
+}
+
+// Both ways of 帐务统计 agree, and the entries' way gives `expected`.
+#define COMPARE_FINANCE(data, set, expected) QCOMPARE(financeBoth(data, set), QStringLiteral(expected "|" expected))
+
 const ReportPeriod Year2024{QDate(2024, 1, 1), QDate(2024, 12, 31)};
 
 QStringList texts(const ReportTable &table)
@@ -252,6 +264,7 @@ void ReportsTest::monthSumsFollowEveryWrite()
     QCOMPARE(reports.byMonth(f.set, Year2024).lines.at(1).expense.plain(), QStringLiteral("10.31"));
     QCOMPARE(reports.byItem(f.set, Year2024, false).total.plain(), QStringLiteral("38.115"));
     QCOMPARE(reports.wholeLedger(f.set, QDate(2030, 1, 1)).from, QDate(2021, 6, 1));
+    COMPARE_FINANCE(f.t.data, f.set, "3 6200.5 14 146.115");
     QCOMPARE(stale(), 1);
     writer.execute("ROLLBACK");
     QCOMPARE(reports.byYear(f.set).lines.at(3).expense.plain(), QStringLiteral("38.115"));
@@ -290,6 +303,7 @@ void ReportsTest::datesAtTheEdges()
     QVERIFY(Ledger(t.data).months(set) == (std::vector<LedgerMonth>{{1899, 12}, {2024, 1}, {2100, 1}, {9999, 12}}));
     for (int pass = 0; pass < 2; ++pass)
         QCOMPARE(expense(MonthTotals(t.data).all(set)), QStringLiteral("12|4095"));
+    COMPARE_FINANCE(t.data, set, "0 0 12 4095");
     EntryQuery filtered;
     filtered.accountSet = set;
     filtered.filter = QStringLiteral("x");
@@ -324,6 +338,7 @@ void ReportsTest::datesAtTheEdges()
     other.prepare("update jizhang set t5 = '0' where data = ?").bindAll({nulInMonth}).run();
     other.close();
     QCOMPARE(expense(MonthTotals(t.data).all(set)), QStringLiteral("12|4607"));
+    COMPARE_FINANCE(t.data, set, "0 0 12 4607");
     QCOMPARE(node("2024_1_"), QStringLiteral("3|1312"));
     QCOMPARE(reports.byMonth(set, {QDate(2024, 1, 1), QDate(2024, 1, 31)}).total.expense.plain(), QStringLiteral("1312"));
 
@@ -362,6 +377,7 @@ void ReportsTest::filesWithoutMonthSums()
     // One mark for every month, found without reading the entries.
     Statement stale = f.t.data.query("select count(*), count(month) from jizhang_items_stale where muluID=?", {f.set});
     QVERIFY(stale.step() && stale.integer(0) == 1 && stale.integer(1) == 0);
+    COMPARE_FINANCE(f.t.data, f.set, "3 6200.5 12 136.105");
     QCOMPARE(::texts(Reports::periodTable(with.byYear(f.set))), expected);
     Statement left = f.t.data.query("select count(*) from jizhang_items_stale where muluID=?", {f.set});
     QVERIFY(left.step() && left.integer(0) == 0);
