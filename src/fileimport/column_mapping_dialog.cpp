@@ -4,6 +4,7 @@
 #include "fileimport/file_lines_model.h"
 #include "store/data_file.h"
 #include "ui/app_context.h"
+#include "ui/field_label.h"
 #include "ui/prompt.h"
 
 #include <QCheckBox>
@@ -136,14 +137,8 @@ ColumnMappingDialog::ColumnMappingDialog(const QString &fileName, CsvTable &tabl
     profiles_->setAccessibleName(QStringLiteral("我的方案"));
     auto *profileLabel = new QLabel(QStringLiteral("我的方案(&F)："), profileRow_);
     profileLabel->setBuddy(profiles_);
-    auto *saveButton = new QPushButton(QStringLiteral("另存为方案..."), profileRow_);
-    saveButton->setObjectName(QStringLiteral("SaveProfile"));
-    saveButton->setAccessibleName(saveButton->text());
-    saveButton->setAutoDefault(false);
-    deleteProfile_ = new QPushButton(QStringLiteral("删除方案"), profileRow_);
-    deleteProfile_->setObjectName(QStringLiteral("DeleteProfile"));
-    deleteProfile_->setAccessibleName(deleteProfile_->text());
-    deleteProfile_->setAutoDefault(false);
+    auto *saveButton = namedButton(QStringLiteral("另存为方案..."), QStringLiteral("SaveProfile"), profileRow_);
+    deleteProfile_ = namedButton(QStringLiteral("删除方案"), QStringLiteral("DeleteProfile"), profileRow_);
     auto *profileLayout = new QHBoxLayout(profileRow_);
     profileLayout->setContentsMargins(0, 0, 0, 0);
     profileLayout->addWidget(profileLabel);
