@@ -239,13 +239,10 @@ std::vector<Reports::Cell> Reports::cells(int accountSet, const ReportPeriod &pe
                             income.value_or(true) ? 1 : 0};
         if (!stale.isEmpty()) {
             // The very months counted below, not the marks as they are now: a build beside
-            // the window may store some meanwhile.
-            QStringList marks;
-            for (const QString &month : stale) {
-                marks << QStringLiteral("?");
-                values << month;
-            }
-            sql += QStringLiteral(" and month not in (%1)").arg(marks.join(u','));
+            // the window may store some meanwhile. One value, however many months.
+            const QStringList months(stale.begin(), stale.end());
+            sql += QStringLiteral(" and instr(?, '|' || month || '|') = 0");
+            values << u'|' + months.join(u'|') + u'|';
         }
         Statement st = data_.query(sql + QStringLiteral(" group by 1, 2"), values);
         while (st.step()) {

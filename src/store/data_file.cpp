@@ -258,11 +258,16 @@ void DataFile::OpenDataFile()
 
 void DataFile::close()
 {
+    runBeforeExclusive();
+    db_.close();
+}
+
+void DataFile::runBeforeExclusive()
+{
     if (beforeExclusive_) {
         const std::function<void()> hook = beforeExclusive_;  // it may clear itself
         hook();
     }
-    db_.close();
 }
 
 void DataFile::setPassphrase(const QString &passphrase)
@@ -558,10 +563,7 @@ void DataFile::rewriteKeyed(const QString &passphrase)
 
 void DataFile::lockExclusively()
 {
-    if (beforeExclusive_) {
-        const std::function<void()> hook = beforeExclusive_;  // it may clear itself
-        hook();
-    }
+    runBeforeExclusive();
     refuseIfReadOnly();
     db_.execute(QStringLiteral("PRAGMA main.locking_mode = EXCLUSIVE"));
     try {

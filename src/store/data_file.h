@@ -189,6 +189,7 @@ private:
     void strengthenKey();
     void refuseIfReadOnly();
     void applyBusyWait();
+    void runBeforeExclusive();
 
     QString path_;
     // Declared before the connection: the connection closes first, then the lock goes.

@@ -267,6 +267,15 @@ void ReportsTest::monthSumsFollowEveryWrite()
     COMPARE_FINANCE(f.t.data, f.set, "3 6200.5 14 146.115");
     QCOMPARE(stale(), 1);
     writer.execute("ROLLBACK");
+
+    // More stale months than a statement takes values, counted while another program writes.
+    f.t.data.exec("insert into jizhang (data, t1, t5, muluID) select printf('%04d-%02d-01', 1900 + value / 12, "
+                  "1 + value % 12), '支出', '1', ? from (with recursive n(value) as (select 0 union all select value + 1 "
+                  "from n where value < 1199) select value from n)", {f.set});
+    writer.execute("BEGIN IMMEDIATE");
+    QCOMPARE(stale(), 1201);
+    QCOMPARE(reports.byYear(f.set).total.expense.plain(), QStringLiteral("1346.115"));
+    writer.execute("ROLLBACK");
     QCOMPARE(reports.byYear(f.set).lines.at(3).expense.plain(), QStringLiteral("38.115"));
     QCOMPARE(stale(), 0);
 }
