@@ -6,6 +6,8 @@
 #include <QVariantList>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 class DataFile;
 class Statement;
@@ -17,7 +19,8 @@ class Statement;
 // transaction it is a plain insert: the triggers do their work as usual.
 //
 // Call finish() before committing. Should the work fail before that, rolling the
-// transaction back takes the flag away with the entries.
+// transaction back takes the flag away with the entries and brings back the triggers that
+// the batch sets aside.
 class EntryBatch {
 public:
     explicit EntryBatch(DataFile &data);
@@ -30,8 +33,11 @@ public:
     void finish();
 
 private:
+    void restoreTriggers();
+
     DataFile &data_;
     std::unique_ptr<Statement> insert_;
+    std::vector<std::pair<QString, QString>> setAside_;  // triggers' names and statements
     bool active_ = false;
     // Account set, month key ('' for a date of no month) and account (null: none) of
     // the entries added, each once, by a text made of the three.

@@ -376,10 +376,20 @@ void EntriesTest::failedImportStoresNothing()
     const int set = t.defaultAccountSet();
     t.data.database().execute("CREATE TRIGGER refuse BEFORE INSERT ON jizhang WHEN new.content = 'boom' "
                               "BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    auto triggers = [&] {
+        QStringList found;
+        Statement st = t.data.query("select name || sql from sqlite_master where type='trigger' order by name");
+        while (st.step())
+            found << st.text(0);
+        return found;
+    };
+    const QStringList before = triggers();
     std::vector<ImportRow> rows;
     for (int i = 1; i <= 500; ++i)
         rows.push_back(importRow(i, "2008-03-05", "1", "", i == 450 ? "boom" : ""));
     QVERIFY_THROWS_EXCEPTION(StoreError, Ledger(t.data).importRows(rows, set));
+    // The triggers that the batch sets aside are back, word for word.
+    QCOMPARE(triggers(), before);
     // Neither entries nor marks of their months stay, nor the flag that the triggers of
     // new entries wait for.
     for (const char *table : {"jizhang", "jizhang_batch", "jizhang_items_stale", "zhanghu_months_stale"})
@@ -389,6 +399,7 @@ void EntriesTest::failedImportStoresNothing()
     rows[449].summary.clear();
     QCOMPARE(Ledger(t.data).importRows(rows, set).stored, 499);
     QCOMPARE(count(t.data, "select count(*) from jizhang_items_stale"), qint64(1));
+    QCOMPARE(triggers(), before);
 }
 
 void EntriesTest::importKeepsTheSumsOnceForTheBatch()

@@ -30,7 +30,9 @@ void UiTest::datesAndLines()
 {
     QCOMPARE(Dates::listDate(u"2008-03-05"), QStringLiteral("2008年03月05日"));
     QCOMPARE(Dates::listDate(u"not a date"), QStringLiteral("not a date"));
-    QCOMPARE(Dates::storedDate(QDate(2008, 3, 5)), QStringLiteral("2008-03-05"));
+    for (const QDate &date : {QDate(2008, 3, 5), QDate(1000, 1, 1), QDate(9999, 12, 31), QDate(999, 12, 31),
+                              QDate(10000, 1, 1), QDate(-5, 6, 7), QDate()})
+        QCOMPARE(Dates::storedDate(date), date.toString(QStringLiteral("yyyy-MM-dd")));
 
     const QDate march5(2008, 3, 5);
     for (const char *form : {"2008-3-5", "2008/03/05", "2008.3.5", "2008年3月5日", "20080305", " 2008-03-05 ",
