@@ -5,6 +5,7 @@
 #include "core/money.h"
 
 #include <QRegularExpression>
+#include <QSet>
 
 namespace QifReader {
 
@@ -191,8 +192,16 @@ Reading read(const QString &text)
         dates << t.date;
     const DayOrder order = dayOrder(dates);
 
+    // A file of several accounts names each row's account as its payment method, so that
+    // each goes to the account of that name (the one chosen for the file otherwise).
+    QSet<QString> accounts;
+    for (const Transaction &t : transactions)
+        accounts.insert(t.account);
+    const bool severalAccounts = accounts.size() > 1;
     auto add = [&](const Transaction &t, const QString &item, const QString &amount, const QString &memo) {
         FileRow row;
+        if (severalAccounts)
+            row.method = t.account;
         const std::optional<QDate> date = readDate(t.date, order);
         row.date = date ? Dates::storedDate(*date) : t.date.trimmed();
         row.item = item;

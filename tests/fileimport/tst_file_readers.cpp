@@ -126,6 +126,10 @@ void FileReadersTest::readsFiles_data()
         << QByteArray("# sample data, made up\n!Type:Bank\nD01/01'24\nT1,000.00\nPOpening Balance\nL[Checking]\n^\n"
                       "D01/02'24\nT-5\nPShop\n^\n")
         << "qif" << QStringList{"2024-01-02|||5|||Shop"};
+    QTest::newRow("QIF of two accounts: each row names its own")
+        << QByteArray("!Account\nNChecking\nTBank\n^\n!Type:Bank\nD01/02'24\nT-5\nPShop\n^\n"
+                      "!Account\nNVisa\nTCCard\n^\n!Type:CCard\nD01/03'24\nT-7\nPCafe\n^\n")
+        << "qif" << QStringList{"2024-01-02|||5|Checking||Shop", "2024-01-03|||7|Visa||Cafe"};
 }
 
 void FileReadersTest::readsFiles()
