@@ -23,8 +23,11 @@ const QString OutSums = QStringLiteral(
 const QString InSums = QStringLiteral(
     "select count(*), money_total(amount) from zhuanzhang indexed by zhuanzhang_in where muluID=? and inAccount=? and %1");
 
-// How many stale account months are counted at each look rather than kept.
+// How many stale account months are counted at each look rather than kept, and how many
+// entries those months may hold in all (a month of ten million entries holds forty
+// thousand, which take tens of milliseconds to count at every look).
 constexpr int FewStaleMonths = 24;
+constexpr int FewStaleEntries = 10000;
 
 Money moneyAt(const Statement &st, int column) { return Money::fromStored(st.utf8(column)).value_or(Money()); }
 
@@ -278,7 +281,17 @@ QHash<QString, AccountMonths> AccountSums::months(int accountSet)
     // background build keeps them.
     Statement marks = data_.query(QStringLiteral("select count(*), count(account) from zhanghu_months_stale where muluID=?"),
                                   {accountSet});
-    const bool few = marks.step() && marks.integer(0) <= FewStaleMonths && marks.integer(0) == marks.integer(1);
+    bool few = marks.step() && marks.integer(0) <= FewStaleMonths && marks.integer(0) == marks.integer(1);
+    if (few) {
+        // The entries of those months, of every account, counted along the date index
+        // (which a count reads alone, unlike the sums).
+        Statement entries = data_.query(
+            QStringLiteral("select ifnull(sum((select count(*) from jizhang where muluID=?1 and data > s.month "
+                           "and data < s.month || '.')), 0) from (select distinct month from zhanghu_months_stale "
+                           "where muluID=?1) s"),
+            {accountSet});
+        few = entries.step() && entries.integer(0) <= FewStaleEntries;
+    }
     const bool kept = !few && !data_.sumsBuiltElsewhere() && refresh(accountSet);
     // The marks are read before the kept months: a month that the build stores meanwhile
     // is counted from its rows either way.

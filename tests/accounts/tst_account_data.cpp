@@ -193,6 +193,13 @@ void AccountDataTest::olderFilesAndFilesThatCannotBeWritten()
     t.addEntry(set, "2021-02-20", "支出", "5", "餐饮", "", "现金");
     QCOMPARE(balances(t.data, set), QStringList({"现金=-18", "银行卡=1030"}));
     QCOMPARE(count(t.data, "select count(*) from zhanghu_months_stale"), 1);
+    // A month of many entries would cost too much at every look: counted once and kept.
+    t.data.exec("insert into jizhang (data, t1, t3, t5, muluID) select '2021-03-10', '支出', '现金', '0', ? from "
+                "(with recursive n(v) as (select 1 union all select v + 1 from n where v < 10001) select v from n)",
+                {set});
+    QCOMPARE(count(t.data, "select count(*) from zhanghu_months_stale"), 2);
+    QCOMPARE(balances(t.data, set), QStringList({"现金=-18", "银行卡=1030"}));
+    QCOMPARE(count(t.data, "select count(*) from zhanghu_months_stale"), 0);
 
     // Sums that are stale in a file that cannot be written are counted from the rows.
     Transfers(t.data).addAll(monthly, set);
