@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "export/shaped_text.h"
+
 #include <QDate>
 #include <QFont>
 #include <QFontMetricsF>
@@ -9,6 +11,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 class QPagedPaintDevice;
@@ -94,9 +97,14 @@ private:
         qreal left = 0, width = 0;
         Qt::Alignment align;
     };
-    // Draws a cell's text on its baseline, elided when it is wider than the column.
-    void drawCell(QPainter &painter, const Column &column, qreal baseline, const QString &text, bool bold);
+    // Draws a cell's text on its baseline, elided when it is wider than the column; while
+    // printing, from shaped text into `glyphs`.
+    void drawCell(QPainter &painter, GlyphBatch *glyphs, const Column &column, qreal baseline, const QString &text,
+                  bool bold);
     void drawRow(QPainter &painter, qreal top, const QStringList &cells, bool bold);
+    // The rows [first, first + n) that could be read and how many they are; while printing,
+    // read many pages' rows at a time.
+    std::pair<const QStringList *, int> pageRows(int first, int n);
 
     Report &report_;
     QDate printed_;
@@ -110,4 +118,11 @@ private:
     qreal rowHeight_ = 0, tableTop_ = 0;
     int rowsPerPage_ = 1;
     qreal asciiAdvance_[2][128] = {};  // body, bold
+    // While printing, cells are drawn from text shaped once per distinct string, and rows
+    // are read in batches of many pages.
+    bool printing_ = false;
+    ShapedText shaped_[3];  // body, bold, title
+    QString printedTitle_;
+    std::vector<QStringList> batch_;
+    int batchFirst_ = 0;
 };
