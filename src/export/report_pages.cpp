@@ -153,10 +153,10 @@ void ReportPages::drawCell(QPainter &painter, GlyphBatch *glyphs, const Column &
     };
 
     if (glyphs) {
-        ShapedText::Line line = shaped_[bold].line(text);
-        if (line.width > room)
-            line = shaped_[bold].line(metrics.elidedText(text, Qt::ElideRight, room));
-        glyphs->add(QPointF(start(line.width), baseline), line);
+        const ShapedText::Line *line = &shaped_[bold].line(text);
+        if (line->width > room)
+            line = &shaped_[bold].line(metrics.elidedText(text, Qt::ElideRight, room));
+        glyphs->add(QPointF(start(line->width), baseline), *line);
         return;
     }
 
@@ -183,14 +183,14 @@ void ReportPages::drawCell(QPainter &painter, GlyphBatch *glyphs, const Column &
     painter.drawText(QPointF(start(width), baseline), shown);
 }
 
-void ReportPages::drawRow(QPainter &painter, qreal top, const QStringList &cells, bool bold)
+void ReportPages::drawRow(QPainter &painter, qreal top, const QStringList &cells, bool bold, bool printing)
 {
     const QFontMetricsF &metrics = bold ? boldMetrics_ : bodyMetrics_;
     painter.setFont(bold ? bold_ : body_);
     const qreal baseline = top + (rowHeight_ - metrics.height()) / 2 + metrics.ascent();
     const int n = std::min<int>(int(cells.size()), int(columns_.size()));
     std::optional<GlyphBatch> glyphs;
-    if (printing_)
+    if (printing)
         glyphs.emplace(painter);
     for (int i = 0; i < n; ++i)
         drawCell(painter, glyphs ? &*glyphs : nullptr, columns_[i], baseline, cells[i], bold);
@@ -201,6 +201,9 @@ void ReportPages::paintPage(QPainter &painter, int page)
     const int pages = pageCount();
     page = std::clamp(page, 0, pages - 1);
     const qreal right = size_.width() - Margin;
+    // Pages printed by print() come from shaped text; a page on the screen (even while
+    // printing goes on) is drawn directly.
+    const bool printing = printing_ && painter.device() == printing_;
     painter.save();
     painter.setPen(Qt::black);
 
@@ -210,10 +213,10 @@ void ReportPages::paintPage(QPainter &painter, int page)
     auto titleText = [&](qreal dateWidth) {
         return titleMetrics_.elidedText(report_.title(), Qt::ElideRight, right - Margin - dateWidth - Em * 2);
     };
-    if (printing_) {
+    if (printing) {
         // The same on every page: shaped once.
         GlyphBatch glyphs(painter);
-        const ShapedText::Line dateLine = shaped_[0].line(date);
+        const ShapedText::Line &dateLine = shaped_[0].line(date);
         glyphs.add(QPointF(right - dateLine.width, titleBase), dateLine);
         if (printedTitle_.isNull())
             printedTitle_ = titleText(dateLine.width);
@@ -231,7 +234,7 @@ void ReportPages::paintPage(QPainter &painter, int page)
     QStringList titles;
     for (const ReportColumn &column : spec_)
         titles << column.title;
-    drawRow(painter, tableTop_, titles, true);
+    drawRow(painter, tableTop_, titles, true, printing);
 
     // The rows, a thin line under each.
     const int count = report_.rowCount();
@@ -241,9 +244,9 @@ void ReportPages::paintPage(QPainter &painter, int page)
     QVector<QLineF> lines;
     lines.reserve(n + 1);
     if (n > 0) {
-        const auto [rows, read] = pageRows(first, n);
+        const auto [rows, read] = pageRows(first, n, printing);
         for (int i = 0; i < read; ++i) {
-            drawRow(painter, top, rows[i], false);
+            drawRow(painter, top, rows[i], false, printing);
             top += rowHeight_;
             lines << QLineF(Margin, top, right, top);
         }
@@ -256,7 +259,7 @@ void ReportPages::paintPage(QPainter &painter, int page)
     // The totals after the last row.
     if (first + n >= count && n < rowsPerPage_) {
         painter.drawLine(QLineF(Margin, top, right, top));
-        drawRow(painter, top, report_.totalsRow(), true);
+        drawRow(painter, top, report_.totalsRow(), true, printing);
     }
 
     painter.setPen(Qt::black);
@@ -268,14 +271,15 @@ void ReportPages::paintPage(QPainter &painter, int page)
     painter.restore();
 }
 
-std::pair<const QStringList *, int> ReportPages::pageRows(int first, int n)
+std::pair<const QStringList *, int> ReportPages::pageRows(int first, int n, bool printing)
 {
-    if (!printing_) {
-        batch_ = report_.rows(first, n);
-        batchFirst_ = first;
-    } else if (first < batchFirst_ || first + n > batchFirst_ + int(batch_.size())) {
+    if (!printing) {
+        shownRows_ = report_.rows(first, n);
+        return {shownRows_.data(), std::min(int(shownRows_.size()), n)};
+    }
+    if (first < batchFirst_ || first + n > batchFirst_ + int(batch_.size())) {
         constexpr int BatchRows = 2000;
-        batch_ = report_.rows(first, std::max(n, BatchRows));
+        batch_ = report_.rows(first, std::max(n, std::min(BatchRows, printedRowsEnd_ - first)));
         batchFirst_ = first;
     }
     const int offset = first - batchFirst_;
@@ -302,9 +306,10 @@ ExportResult ReportPages::print(QPagedPaintDevice &device, const ExportProgress 
     if (printer)
         printer->setFullPage(true);  // the pages draw their own margins
     const HeapKeptWhilePrinting heap;
-    printing_ = true;
+    printing_ = &device;
+    printedRowsEnd_ = firstRow(to + 1);
     const auto done = qScopeGuard([this] {
-        printing_ = false;
+        printing_ = nullptr;
         batch_.clear();
         printedTitle_.clear();
         for (ShapedText &shaped : shaped_)

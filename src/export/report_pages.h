@@ -15,6 +15,7 @@
 #include <vector>
 
 class QPagedPaintDevice;
+class QPaintDevice;
 class QPainter;
 
 // How a long piece of work reports: the part done of the whole. Returning false cancels.
@@ -50,7 +51,7 @@ public:
     virtual QString title() const = 0;
     virtual QList<ReportColumn> columns() const = 0;
     virtual int rowCount() const = 0;
-    // The printed cells of rows [first, first + n), in order.
+    // The printed cells of rows [first, first + n), in order; fewer past the last row.
     virtual std::vector<QStringList> rows(int first, int n) = 0;
     virtual QStringList totalsRow() const = 0;
     // What the user is told once the pages were saved as a PDF file.
@@ -101,10 +102,10 @@ private:
     // printing, from shaped text into `glyphs`.
     void drawCell(QPainter &painter, GlyphBatch *glyphs, const Column &column, qreal baseline, const QString &text,
                   bool bold);
-    void drawRow(QPainter &painter, qreal top, const QStringList &cells, bool bold);
+    void drawRow(QPainter &painter, qreal top, const QStringList &cells, bool bold, bool printing);
     // The rows [first, first + n) that could be read and how many they are; while printing,
     // read many pages' rows at a time.
-    std::pair<const QStringList *, int> pageRows(int first, int n);
+    std::pair<const QStringList *, int> pageRows(int first, int n, bool printing);
 
     Report &report_;
     QDate printed_;
@@ -120,9 +121,11 @@ private:
     qreal asciiAdvance_[2][128] = {};  // body, bold
     // While printing, cells are drawn from text shaped once per distinct string, and rows
     // are read in batches of many pages.
-    bool printing_ = false;
+    const QPaintDevice *printing_ = nullptr;  // what print() draws on
+    int printedRowsEnd_ = 0;                   // after the last row of the last page printed
     ShapedText shaped_[3];  // body, bold, title
     QString printedTitle_;
     std::vector<QStringList> batch_;
     int batchFirst_ = 0;
+    std::vector<QStringList> shownRows_;  // of the page last drawn on the screen
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "export/shaped_text.h"
 
+#include <QGlyphRun>
 #include <QPainter>
 #include <QTextLayout>
 
@@ -15,14 +16,13 @@ constexpr char16_t NumberCharacters[] = u"0123456789.,-+:/%";
 
 ShapedText::ShapedText(const QFont &font, qsizetype limit) : font_(font), limit_(limit) {}
 
-ShapedText::Line ShapedText::line(const QString &text)
+const ShapedText::Line &ShapedText::line(const QString &text)
 {
     // Numbers are set afresh: most amounts differ, and would crowd out the text that repeats.
     if (!numbersLearnt_)
         learnNumbers();
-    Line number;
-    if (setAsNumber(text, number))
-        return number;
+    if (setAsNumber(text))
+        return number_;
     const auto found = lines_.constFind(text);
     if (found != lines_.cend())
         return *found;
@@ -46,12 +46,13 @@ ShapedText::Line ShapedText::shape(const QString &text) const
         return shaped;
     shaped.width = textLine.horizontalAdvance();
     const qreal ascent = textLine.ascent();
-    shaped.runs = textLine.glyphRuns();
-    for (QGlyphRun &run : shaped.runs) {
-        QList<QPointF> positions = run.positions();
-        for (QPointF &p : positions)
-            p.ry() -= ascent;
-        run.setPositions(positions);
+    for (const QGlyphRun &glyphRun : textLine.glyphRuns()) {
+        Run run{glyphRun.rawFont(), {}, {}};
+        const QList<quint32> glyphs = glyphRun.glyphIndexes();
+        run.glyphs.assign(glyphs.begin(), glyphs.end());
+        for (const QPointF &p : glyphRun.positions())
+            run.positions.emplace_back(p.x(), p.y() - ascent);
+        shaped.runs.push_back(std::move(run));
     }
     return shaped;
 }
@@ -68,64 +69,60 @@ void ShapedText::learnNumbers()
             if (a && b)
                 probe += QChar(a), probe += QChar(b);
     const Line shaped = shape(probe);
-    if (shaped.runs.size() != 1 || shaped.runs[0].glyphIndexes().size() != probe.size())
+    if (shaped.runs.size() != 1 || qsizetype(shaped.runs[0].glyphs.size()) != probe.size())
         return;
-    const QGlyphRun &run = shaped.runs[0];
-    const QList<quint32> glyphs = run.glyphIndexes();
-    const QList<QPointF> positions = run.positions();
-    std::array<bool, 128> seen{};
+    const Run &run = shaped.runs[0];
+    std::array<quint32, 128> glyph{};
+    std::array<qreal, 128> advance{};
     for (qsizetype i = 0; i < probe.size(); ++i) {
         const char16_t c = probe[i].unicode();
-        const qreal next = i + 1 < probe.size() ? positions[i + 1].x() : shaped.width;
-        const qreal advance = next - positions[i].x();
-        if (positions[i].y() != 0)
+        const qreal next = i + 1 < probe.size() ? run.positions[i + 1].x() : shaped.width;
+        const qreal width = next - run.positions[i].x();
+        if (run.positions[i].y() != 0 || !run.glyphs[i])
             return;
-        if (!seen[c]) {
-            seen[c] = true;
-            numberGlyph_[c] = glyphs[i];
-            numberAdvance_[c] = advance;
-        } else if (numberGlyph_[c] != glyphs[i] || std::abs(numberAdvance_[c] - advance) > 1e-6) {
+        if (!glyph[c]) {
+            glyph[c] = run.glyphs[i];
+            advance[c] = width;
+        } else if (glyph[c] != run.glyphs[i] || std::abs(advance[c] - width) > 1e-6) {
             return;
         }
     }
-    numberFont_ = run.rawFont();
+    numberGlyph_ = glyph;
+    numberAdvance_ = advance;
+    number_.runs = {Run{run.font, {}, {}}};
 }
 
-bool ShapedText::setAsNumber(const QString &text, Line &line) const
+bool ShapedText::setAsNumber(const QString &text)
 {
-    if (!numberFont_.isValid() || text.isEmpty())
+    if (number_.runs.empty() || text.isEmpty())
         return false;
-    QList<quint32> glyphs(text.size());
-    QList<QPointF> positions(text.size());
-    qreal x = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c >= 128 || !numberGlyph_[c])
+    for (QChar c : text)
+        if (c.unicode() >= 128 || !numberGlyph_[c.unicode()])
             return false;
-        glyphs[i] = numberGlyph_[c];
-        positions[i] = QPointF(x, 0);
-        x += numberAdvance_[c];
+    Run &run = number_.runs.front();
+    run.glyphs.clear();
+    run.positions.clear();
+    qreal x = 0;
+    for (QChar c : text) {
+        run.glyphs.push_back(numberGlyph_[c.unicode()]);
+        run.positions.emplace_back(x, 0);
+        x += numberAdvance_[c.unicode()];
     }
-    QGlyphRun run;
-    run.setRawFont(numberFont_);
-    run.setGlyphIndexes(glyphs);
-    run.setPositions(positions);
-    line.runs = {run};
-    line.width = x;
+    number_.width = x;
     return true;
 }
 
 void GlyphBatch::add(const QPointF &origin, const ShapedText::Line &line)
 {
-    for (const QGlyphRun &run : line.runs) {
-        const QRawFont font = run.rawFont();
-        if (!(font == font_)) {
+    for (const ShapedText::Run &run : line.runs) {
+        if (!(run.font == font_)) {
             flush();
-            font_ = font;
+            font_ = run.font;
         }
-        glyphs_ += run.glyphIndexes();
-        for (const QPointF &p : run.positions())
-            positions_ += p + origin;
+        for (quint32 glyph : run.glyphs)
+            glyphs_.append(glyph);
+        for (const QPointF &p : run.positions)
+            positions_.append(p + origin);
     }
 }
 
@@ -133,11 +130,14 @@ void GlyphBatch::flush()
 {
     if (glyphs_.isEmpty())
         return;
-    QGlyphRun run;
-    run.setRawFont(font_);
-    run.setGlyphIndexes(glyphs_);
-    run.setPositions(positions_);
-    painter_.drawGlyphRun(QPointF(0, 0), run);
+    {
+        QGlyphRun run;
+        run.setRawFont(font_);
+        run.setGlyphIndexes(glyphs_);
+        run.setPositions(positions_);
+        painter_.drawGlyphRun(QPointF(0, 0), run);
+    }
+    // The run is gone: the lists keep their room for the next one.
     glyphs_.clear();
     positions_.clear();
 }

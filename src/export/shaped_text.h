@@ -2,13 +2,14 @@
 #pragma once
 
 #include <QFont>
-#include <QGlyphRun>
 #include <QHash>
 #include <QList>
+#include <QPointF>
 #include <QRawFont>
 #include <QString>
 
 #include <array>
+#include <vector>
 
 class QPainter;
 
@@ -20,29 +21,35 @@ class QPainter;
 // starts afresh.
 class ShapedText {
 public:
+    struct Run {
+        QRawFont font;
+        std::vector<quint32> glyphs;
+        std::vector<QPointF> positions;  // from the start of the baseline
+    };
     struct Line {
-        QList<QGlyphRun> runs;  // glyph positions from the start of the baseline
+        std::vector<Run> runs;
         qreal width = 0;
     };
 
     explicit ShapedText(const QFont &font, qsizetype limit = 16384);
 
-    Line line(const QString &text);
+    // Valid until the next call.
+    const Line &line(const QString &text);
     void clear() { lines_.clear(); }
 
 private:
     Line shape(const QString &text) const;
     void learnNumbers();
-    bool setAsNumber(const QString &text, Line &line) const;
+    bool setAsNumber(const QString &text);
 
     QFont font_;
     qsizetype limit_;
     QHash<QString, Line> lines_;
     // The glyph and advance of each character of numbers, when they need no shaping.
     bool numbersLearnt_ = false;
-    QRawFont numberFont_;
     std::array<quint32, 128> numberGlyph_{};
     std::array<qreal, 128> numberAdvance_{};
+    Line number_;  // the last number set
 };
 
 // Glyphs on their way to a painter: lines drawn one after another in the same font are
