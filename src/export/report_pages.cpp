@@ -11,9 +11,11 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QSaveFile>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -75,7 +77,8 @@ ReportPages::ReportPages(Report &report, const QDate &printed)
       bodyMetrics_(body_),
       boldMetrics_(bold_),
       titleMetrics_(titleFont_),
-      smallMetrics_(small_)
+      smallMetrics_(small_),
+      shaped_{ShapedText(body_), ShapedText(bold_), ShapedText(titleFont_)}
 {
     for (int c = 32; c < 128; ++c) {
         asciiAdvance_[0][c] = bodyMetrics_.horizontalAdvance(QChar(c));
@@ -134,12 +137,28 @@ QString ReportPages::dateText() const
     return QStringLiteral("打印日期：") + printed_.toString(QStringLiteral("yyyy年MM月dd日"));
 }
 
-void ReportPages::drawCell(QPainter &painter, const Column &column, qreal baseline, const QString &text, bool bold)
+void ReportPages::drawCell(QPainter &painter, GlyphBatch *glyphs, const Column &column, qreal baseline,
+                           const QString &text, bool bold)
 {
     if (text.isEmpty())
         return;
     const qreal room = column.width - 2 * Padding;
     const QFontMetricsF &metrics = bold ? boldMetrics_ : bodyMetrics_;
+    auto start = [&](qreal width) {
+        if (column.align & Qt::AlignRight)
+            return column.left + column.width - Padding - width;
+        if (column.align & Qt::AlignHCenter)
+            return column.left + (column.width - width) / 2;
+        return column.left + Padding;
+    };
+
+    if (glyphs) {
+        const ShapedText::Line *line = &shaped_[bold].line(text);
+        if (line->width > room)
+            line = &shaped_[bold].line(metrics.elidedText(text, Qt::ElideRight, room));
+        glyphs->add(QPointF(start(line->width), baseline), *line);
+        return;
+    }
 
     // Plain ASCII (dates, amounts) is measured from a table; other text only when it might
     // not fit or is aligned by its width, so that most cells cost one drawText.
@@ -161,22 +180,20 @@ void ReportPages::drawCell(QPainter &painter, const Column &column, qreal baseli
         shown = metrics.elidedText(text, Qt::ElideRight, room);
         width = metrics.horizontalAdvance(shown);
     }
-    qreal x = column.left + Padding;
-    if (column.align & Qt::AlignRight)
-        x = column.left + column.width - Padding - width;
-    else if (column.align & Qt::AlignHCenter)
-        x = column.left + (column.width - width) / 2;
-    painter.drawText(QPointF(x, baseline), shown);
+    painter.drawText(QPointF(start(width), baseline), shown);
 }
 
-void ReportPages::drawRow(QPainter &painter, qreal top, const QStringList &cells, bool bold)
+void ReportPages::drawRow(QPainter &painter, qreal top, const QStringList &cells, bool bold, bool printing)
 {
     const QFontMetricsF &metrics = bold ? boldMetrics_ : bodyMetrics_;
     painter.setFont(bold ? bold_ : body_);
     const qreal baseline = top + (rowHeight_ - metrics.height()) / 2 + metrics.ascent();
     const int n = std::min<int>(int(cells.size()), int(columns_.size()));
+    std::optional<GlyphBatch> glyphs;
+    if (printing)
+        glyphs.emplace(painter);
     for (int i = 0; i < n; ++i)
-        drawCell(painter, columns_[i], baseline, cells[i], bold);
+        drawCell(painter, glyphs ? &*glyphs : nullptr, columns_[i], baseline, cells[i], bold);
 }
 
 void ReportPages::paintPage(QPainter &painter, int page)
@@ -184,25 +201,40 @@ void ReportPages::paintPage(QPainter &painter, int page)
     const int pages = pageCount();
     page = std::clamp(page, 0, pages - 1);
     const qreal right = size_.width() - Margin;
+    // Pages printed by print() come from shaped text; a page on the screen (even while
+    // printing goes on) is drawn directly.
+    const bool printing = printing_ && painter.device() == printing_;
     painter.save();
     painter.setPen(Qt::black);
 
     // The title line: the report on the left, the printing date on the right.
     const QString date = dateText();
-    painter.setFont(body_);
-    const qreal dateWidth = bodyMetrics_.horizontalAdvance(date);
     const qreal titleBase = Margin + titleMetrics_.ascent();
-    painter.drawText(QPointF(right - dateWidth, titleBase), date);
-    painter.setFont(titleFont_);
-    painter.drawText(QPointF(Margin, titleBase),
-                     titleMetrics_.elidedText(report_.title(), Qt::ElideRight, right - Margin - dateWidth - Em * 2));
+    auto titleText = [&](qreal dateWidth) {
+        return titleMetrics_.elidedText(report_.title(), Qt::ElideRight, right - Margin - dateWidth - Em * 2);
+    };
+    if (printing) {
+        // The same on every page: shaped once.
+        GlyphBatch glyphs(painter);
+        const ShapedText::Line &dateLine = shaped_[0].line(date);
+        glyphs.add(QPointF(right - dateLine.width, titleBase), dateLine);
+        if (printedTitle_.isNull())
+            printedTitle_ = titleText(dateLine.width);
+        glyphs.add(QPointF(Margin, titleBase), shaped_[2].line(printedTitle_));
+    } else {
+        painter.setFont(body_);
+        const qreal dateWidth = bodyMetrics_.horizontalAdvance(date);
+        painter.drawText(QPointF(right - dateWidth, titleBase), date);
+        painter.setFont(titleFont_);
+        painter.drawText(QPointF(Margin, titleBase), titleText(dateWidth));
+    }
 
     // The column headers, on every page.
     painter.fillRect(QRectF(Margin, tableTop_, right - Margin, rowHeight_), QColor(0xe6, 0xe6, 0xe6));
     QStringList titles;
     for (const ReportColumn &column : spec_)
         titles << column.title;
-    drawRow(painter, tableTop_, titles, true);
+    drawRow(painter, tableTop_, titles, true, printing);
 
     // The rows, a thin line under each.
     const int count = report_.rowCount();
@@ -212,9 +244,9 @@ void ReportPages::paintPage(QPainter &painter, int page)
     QVector<QLineF> lines;
     lines.reserve(n + 1);
     if (n > 0) {
-        const std::vector<QStringList> rows = report_.rows(first, n);
-        for (const QStringList &row : rows) {
-            drawRow(painter, top, row, false);
+        const auto [rows, read] = pageRows(first, n, printing);
+        for (int i = 0; i < read; ++i) {
+            drawRow(painter, top, rows[i], false, printing);
             top += rowHeight_;
             lines << QLineF(Margin, top, right, top);
         }
@@ -227,7 +259,7 @@ void ReportPages::paintPage(QPainter &painter, int page)
     // The totals after the last row.
     if (first + n >= count && n < rowsPerPage_) {
         painter.drawLine(QLineF(Margin, top, right, top));
-        drawRow(painter, top, report_.totalsRow(), true);
+        drawRow(painter, top, report_.totalsRow(), true, printing);
     }
 
     painter.setPen(Qt::black);
@@ -237,6 +269,21 @@ void ReportPages::paintPage(QPainter &painter, int page)
                              size_.height() - Margin + smallMetrics_.ascent()),
                      footer);
     painter.restore();
+}
+
+std::pair<const QStringList *, int> ReportPages::pageRows(int first, int n, bool printing)
+{
+    if (!printing) {
+        shownRows_ = report_.rows(first, n);
+        return {shownRows_.data(), std::min(int(shownRows_.size()), n)};
+    }
+    if (first < batchFirst_ || first + n > batchFirst_ + int(batch_.size())) {
+        constexpr int BatchRows = 2000;
+        batch_ = report_.rows(first, std::max(n, std::min(BatchRows, printedRowsEnd_ - first)));
+        batchFirst_ = first;
+    }
+    const int offset = first - batchFirst_;
+    return {batch_.data() + offset, std::clamp(int(batch_.size()) - offset, 0, n)};
 }
 
 void ReportPages::paint(QPainter &painter, int page, double dotsPerInch)
@@ -259,6 +306,15 @@ ExportResult ReportPages::print(QPagedPaintDevice &device, const ExportProgress 
     if (printer)
         printer->setFullPage(true);  // the pages draw their own margins
     const HeapKeptWhilePrinting heap;
+    printing_ = &device;
+    printedRowsEnd_ = firstRow(to + 1);
+    const auto done = qScopeGuard([this] {
+        printing_ = nullptr;
+        batch_.clear();
+        printedTitle_.clear();
+        for (ShapedText &shaped : shaped_)
+            shaped.clear();
+    });
     QPainter painter;
     if (!painter.begin(&device))
         return ExportResult::failed(QStringLiteral("无法开始打印页面。"), 0);

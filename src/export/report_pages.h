@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "export/shaped_text.h"
+
 #include <QDate>
 #include <QFont>
 #include <QFontMetricsF>
@@ -9,9 +11,11 @@
 #include <QStringList>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 class QPagedPaintDevice;
+class QPaintDevice;
 class QPainter;
 
 // How a long piece of work reports: the part done of the whole. Returning false cancels.
@@ -47,7 +51,7 @@ public:
     virtual QString title() const = 0;
     virtual QList<ReportColumn> columns() const = 0;
     virtual int rowCount() const = 0;
-    // The printed cells of rows [first, first + n), in order.
+    // The printed cells of rows [first, first + n), in order; fewer past the last row.
     virtual std::vector<QStringList> rows(int first, int n) = 0;
     virtual QStringList totalsRow() const = 0;
     // What the user is told once the pages were saved as a PDF file.
@@ -94,9 +98,14 @@ private:
         qreal left = 0, width = 0;
         Qt::Alignment align;
     };
-    // Draws a cell's text on its baseline, elided when it is wider than the column.
-    void drawCell(QPainter &painter, const Column &column, qreal baseline, const QString &text, bool bold);
-    void drawRow(QPainter &painter, qreal top, const QStringList &cells, bool bold);
+    // Draws a cell's text on its baseline, elided when it is wider than the column; while
+    // printing, from shaped text into `glyphs`.
+    void drawCell(QPainter &painter, GlyphBatch *glyphs, const Column &column, qreal baseline, const QString &text,
+                  bool bold);
+    void drawRow(QPainter &painter, qreal top, const QStringList &cells, bool bold, bool printing);
+    // The rows [first, first + n) that could be read and how many they are; while printing,
+    // read many pages' rows at a time.
+    std::pair<const QStringList *, int> pageRows(int first, int n, bool printing);
 
     Report &report_;
     QDate printed_;
@@ -110,4 +119,13 @@ private:
     qreal rowHeight_ = 0, tableTop_ = 0;
     int rowsPerPage_ = 1;
     qreal asciiAdvance_[2][128] = {};  // body, bold
+    // While printing, cells are drawn from text shaped once per distinct string, and rows
+    // are read in batches of many pages.
+    const QPaintDevice *printing_ = nullptr;  // what print() draws on
+    int printedRowsEnd_ = 0;                   // after the last row of the last page printed
+    ShapedText shaped_[3];  // body, bold, title
+    QString printedTitle_;
+    std::vector<QStringList> batch_;
+    int batchFirst_ = 0;
+    std::vector<QStringList> shownRows_;  // of the page last drawn on the screen
 };

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/csv.h"
 #include "export/ledger_export.h"
+#include "export/shaped_text.h"
 #include "support/test_folder.h"
 
 #include <QDir>
+#include <QGuiApplication>
+#include <QImage>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QProcess>
@@ -200,6 +203,8 @@ private slots:
     void failedOrCancelledWritesLeaveNoFile();
     void fileTypesAndNames_data();
     void fileTypesAndNames();
+    void shapedTextDrawsAsTheTextItself_data();
+    void shapedTextDrawsAsTheTextItself();
 };
 
 void ExportTest::everyFormatHoldsTheSameCells_data()
@@ -447,6 +452,50 @@ void ExportTest::fileTypesAndNames()
     QCOMPARE(LedgerExport::defaultName(QStringLiteral("家/庭:账*套"), QDate(2024, 5, 1)),
              QStringLiteral("家_庭_账_套_2024-05-01"));
     QCOMPARE(LedgerExport::defaultName(QString(), QDate(2024, 5, 1)), QStringLiteral("记帐数据_2024-05-01"));
+}
+
+void ExportTest::shapedTextDrawsAsTheTextItself_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("bold");
+    QTest::newRow("a date") << "2024-12-31" << false;
+    QTest::newRow("a negative amount, bold") << "-7041.27" << true;
+    QTest::newRow("Chinese with a space") << "电话费 地铁" << false;
+    QTest::newRow("Chinese, digits and signs") << "共计：2 条 / 12.5RMB" << true;
+    QTest::newRow("Latin letters that kern") << "AVATAR Wave, To" << false;
+}
+
+// Text shaped once and drawn from its glyphs gives the pixels of the text drawn directly,
+// twice on a line (the second time from the cache, in one run with the first).
+void ExportTest::shapedTextDrawsAsTheTextItself()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, bold);
+    QFont font = QGuiApplication::font();
+    font.setPixelSize(30);
+    font.setBold(bold);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    auto drawn = [&](const std::function<void(QPainter &)> &draw) {
+        QImage image(1000, 50, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setFont(font);
+        draw(painter);
+        return image;
+    };
+    const QImage expected = drawn([&](QPainter &p) {
+        p.drawText(QPointF(5, 38), text);
+        p.drawText(QPointF(505, 38), text);
+    });
+    ShapedText shaped(font);
+    const ShapedText::Line first = shaped.line(text);
+    QCOMPARE(first.width, QFontMetricsF(font).horizontalAdvance(text));
+    const QImage image = drawn([&](QPainter &p) {
+        GlyphBatch glyphs(p);
+        glyphs.add(QPointF(5, 38), first);
+        glyphs.add(QPointF(505, 38), shaped.line(text));
+    });
+    QVERIFY(image == expected);
 }
 
 TALLYRA_TEST(ExportTest)
