@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Storing a statement of 100,000 rows, as "保存" of the batch import stores it (one
-// transaction, committed), into an account set of 1,000,000 entries (a file of two such),
-// beside the same rows as bare inserts into a table that has only its primary key. Then
+// transaction, committed), into an account set of 1,000,000 entries (a file of two such;
+// --per-set gives another size), beside the same rows as bare inserts into a table that
+// has only its primary key. Then
 // what each index of jizhang costs: the same inserts with the entry triggers gone, with
 // every index, with every index but one, and with none; and the pages each index fills.
 //
@@ -29,7 +30,8 @@
 namespace {
 
 constexpr int Rows = 100000;
-constexpr int PerSet = 1000000;
+// Entries per account set of the file stored into (--per-set).
+int perSet() { return BenchData::perSet(1000000); }
 
 // The indexes whose cost is measured; one the file lacks is reported as missing.
 const char *const Indexes[] = {"jizhang_muluID_data",    "jizhang_muluID_t2",
@@ -41,7 +43,7 @@ const char *const Indexes[] = {"jizhang_muluID_data",    "jizhang_muluID_t2",
 struct Scratch {
     Scratch()
     {
-        const ProgramFolder source(BenchData::ledgerFolder(2, PerSet));
+        const ProgramFolder source(BenchData::ledgerFolder(2, perSet()));
         const QString path = QDir(BenchData::folder()).absoluteFilePath(QStringLiteral("store-scratch"));
         const ProgramFolder scratch(path);
         QDir().mkpath(scratch.plugIns());
@@ -263,7 +265,7 @@ void IndexSize(benchmark::State &state, const QString &index)
     }
     state.counters["pages"] = double(pages);
     state.counters["MB"] = double(pages * pragma("page_size")) / 1e6;
-    state.counters["bytes_per_entry"] = double(pages * pragma("page_size")) / double(2 * PerSet);
+    state.counters["bytes_per_entry"] = double(pages * pragma("page_size")) / double(2 * perSet());
 }
 
 const bool registered = [] {
