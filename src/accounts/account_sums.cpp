@@ -284,11 +284,13 @@ QHash<QString, AccountMonths> AccountSums::months(int accountSet)
     bool few = marks.step() && marks.integer(0) <= FewStaleMonths && marks.integer(0) == marks.integer(1);
     if (few) {
         // The entries of those months, of every account, counted along the date index
-        // (which a count reads alone, unlike the sums).
+        // (which a count reads alone, unlike the sums). The dates of no month are found
+        // only by reading every entry of the account: counted once and kept.
         Statement entries = data_.query(
-            QStringLiteral("select ifnull(sum((select count(*) from jizhang where muluID=?1 and data > s.month "
-                           "and data < s.month || '.')), 0) from (select distinct month from zhanghu_months_stale "
-                           "where muluID=?1) s"),
+            QStringLiteral("select ifnull(sum(case when ifnull(s.month, '') = '' then %1 else (select count(*) "
+                           "from jizhang where muluID=?1 and data > s.month and data < s.month || '.') end), 0) "
+                           "from (select distinct month from zhanghu_months_stale where muluID=?1) s")
+                .arg(FewStaleEntries + 1),
             {accountSet});
         few = entries.step() && entries.integer(0) <= FewStaleEntries;
     }
