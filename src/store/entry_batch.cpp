@@ -4,6 +4,7 @@
 #include "core/dates.h"
 #include "store/data_file.h"
 #include "store/sqlite_db.h"
+#include "store/triggers_aside.h"
 
 namespace {
 
@@ -28,38 +29,15 @@ EntryBatch::EntryBatch(DataFile &data) : data_(data)
         active_ = true;
         // With the flag set, the triggers on new entries only look at it and do nothing;
         // looking costs a third of the time a row takes to store. They are set aside
-        // until finish() and made again from their own text, all inside the transaction,
-        // so no other connection ever sees the table without them.
-        Statement triggers = db.prepare(QStringLiteral(
-            "SELECT name, sql FROM sqlite_master WHERE type = 'trigger' AND tbl_name = 'jizhang' "
-            "AND sql LIKE '%FROM jizhang_batch%'"));
-        while (triggers.step())
-            setAside_.push_back({triggers.text(0), triggers.text(1)});
-        for (const auto &[name, sql] : setAside_)
-            db.execute(QStringLiteral("DROP TRIGGER \"%1\"").arg(name));
+        // until finish().
+        aside_ = std::make_unique<TriggersAside>(
+            db, QStringLiteral("tbl_name = 'jizhang' AND sql LIKE '%FROM jizhang_batch%'"));
     }
     insert_ = std::make_unique<Statement>(db.prepare(QStringLiteral(
         "INSERT INTO jizhang (data, t1, t2, t3, t4, t5, content, muluID) VALUES (?, ?, ?, ?, ?, ?, ?, ?)")));
 }
 
-EntryBatch::~EntryBatch()
-{
-    // Left without finish(): the transaction is about to be rolled back (which brings
-    // the triggers back too), but should it be committed, it keeps them.
-    try {
-        restoreTriggers();
-    } catch (const StoreError &) {
-    }
-}
-
-void EntryBatch::restoreTriggers()
-{
-    Database &db = data_.database();
-    while (!setAside_.empty() && db.isOpen() && db.inTransaction()) {
-        db.execute(setAside_.back().second);
-        setAside_.pop_back();
-    }
-}
+EntryBatch::~EntryBatch() = default;
 
 void EntryBatch::add(const QVariantList &fields)
 {
@@ -82,7 +60,7 @@ void EntryBatch::finish()
         return;
     Database &db = data_.database();
     insert_.reset();
-    restoreTriggers();
+    aside_->restore();
     db.execute(QStringLiteral("DELETE FROM jizhang_batch"));
     active_ = false;
     // What the triggers on new entries do (Schema and AccountTables), once per month.

@@ -6,11 +6,10 @@
 #include <QVariantList>
 
 #include <memory>
-#include <utility>
-#include <vector>
 
 class DataFile;
 class Statement;
+class TriggersAside;
 
 // Many entries added to jizhang inside one transaction of the program's own (a batch
 // import). While it lasts, the triggers on new entries leave the kept sums alone; the
@@ -33,11 +32,9 @@ public:
     void finish();
 
 private:
-    void restoreTriggers();
-
     DataFile &data_;
     std::unique_ptr<Statement> insert_;
-    std::vector<std::pair<QString, QString>> setAside_;  // triggers' names and statements
+    std::unique_ptr<TriggersAside> aside_;  // the triggers on new entries, while active
     bool active_ = false;
     // Account set, month key ('' for a date of no month) and account (null: none) of
     // the entries added, each once, by a text made of the three.
