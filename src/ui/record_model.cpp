@@ -101,8 +101,12 @@ void RecordModel::sort(int column, Qt::SortOrder order)
     for (size_t i = 0; i < positions.size(); ++i)
         positions[i] = i;
     const bool descending = order == Qt::DescendingOrder;
+    // A column of ticks alone sorts by them: the unticked rows first, ascending.
+    const bool byTick = checkable_ && column == checkColumn_ && filledCount == 0;
     auto rank = [&](size_t i) { return numbers[i] ? 0 : filled[i] ? 1 : 2; };
     std::stable_sort(positions.begin(), positions.end(), [&](size_t a, size_t b) {
+        if (byTick)
+            return descending ? rows_[b].checked < rows_[a].checked : rows_[a].checked < rows_[b].checked;
         if (numeric) {
             if (rank(a) != rank(b))
                 return rank(a) < rank(b);

@@ -107,6 +107,11 @@ void ImportChoicesTest::openingBalanceAndTicks()
         view->setCurrentIndex(list->model().index(0, 7));
         QTest::keyClick(view, Qt::Key_Space);
         QVERIFY(import.ticked(0));
+    } else {  // the column of ticks sorts by them
+        list->sortBy(BatchImport::TickColumn, Qt::DescendingOrder);
+        QCOMPARE((QList<bool>{import.ticked(0), import.ticked(1)}), (QList<bool>{true, false}));
+        list->sortBy(BatchImport::TickColumn, Qt::AscendingOrder);
+        QCOMPARE((QList<bool>{import.ticked(0), import.ticked(1)}), (QList<bool>{false, true}));
     }
     t.prompt.answers << (replace ? Prompt::Answer::Yes : Prompt::Answer::No);
     QTest::mouseClick(import.findChild<QPushButton *>(QStringLiteral("Command4")), Qt::LeftButton);
