@@ -105,9 +105,8 @@ AccountFlow AccountSums::count(int accountSet, const QString &account, const QSt
 QStringList AccountSums::allMonths(int accountSet)
 {
     QSet<QString> months{QStringLiteral("")};  // the dates of no month
-    for (const DateSpan &span : MonthTotals(data_).spans(accountSet))
-        if (span.month >= 0)
-            months.insert(Dates::monthKey(span.month));
+    for (const QString &month : MonthTotals(data_).monthKeys(accountSet))
+        months.insert(month);
     Statement st = data_.query(QStringLiteral("select distinct %1 from zhuanzhang where muluID=?")
                                    .arg(Dates::monthKeySql(QStringLiteral("data"))),
                                {accountSet});

@@ -75,6 +75,15 @@ std::vector<DateSpan> MonthTotals::spans(int accountSet)
     return spans;
 }
 
+QStringList MonthTotals::monthKeys(int accountSet)
+{
+    QStringList keys;
+    for (const DateSpan &span : spans(accountSet))
+        if (span.month >= 0)
+            keys << Dates::monthKey(span.month);
+    return keys;
+}
+
 std::vector<SqlCondition> MonthTotals::parts(const std::vector<DateSpan> &spans)
 {
     std::vector<SqlCondition> parts{NoDate, Number};

@@ -3,6 +3,8 @@
 
 #include "ledger/ledger.h"
 
+#include <QStringList>
+
 #include <functional>
 #include <optional>
 #include <vector>
@@ -40,6 +42,8 @@ public:
     // in, ascending: one index seek each. The walk counts months as integers up to the
     // last one, so it ends whatever the file holds.
     std::vector<DateSpan> spans(int accountSet);
+    // The keys ("yyyy-mm") of the months of the spans, ascending.
+    QStringList monthKeys(int accountSet);
     // Every entry of an account set, in parts in ascending order of the date: no date,
     // a number, the spans, a blob (each part a range of the date index).
     static std::vector<SqlCondition> parts(const std::vector<DateSpan> &spans);

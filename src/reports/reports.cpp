@@ -106,11 +106,9 @@ void Reports::markEachMonth(int accountSet)
     Statement mark = data_.query(QStringLiteral("insert into jizhang_items_stale (muluID, month) select ?1, ?2 "
                                                 "where not exists (select 1 from jizhang_items_stale "
                                                 "where muluID=?1 and month=?2)"));
-    for (const DateSpan &span : MonthTotals(data_).spans(accountSet)) {
-        if (span.month < 0)
-            continue;
+    for (const QString &month : MonthTotals(data_).monthKeys(accountSet)) {
         mark.reset();
-        mark.bindAll({accountSet, Dates::monthKey(span.month)});
+        mark.bindAll({accountSet, month});
         mark.run();
     }
 }
@@ -136,9 +134,8 @@ QSet<QString> Reports::staleKeys(int accountSet)
             months.insert(st.text(0));
             continue;
         }
-        for (const DateSpan &span : MonthTotals(data_).spans(accountSet))
-            if (span.month >= 0)
-                months.insert(Dates::monthKey(span.month));
+        for (const QString &month : MonthTotals(data_).monthKeys(accountSet))
+            months.insert(month);
     }
     return months;
 }

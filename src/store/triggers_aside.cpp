@@ -3,14 +3,13 @@
 
 #include "store/sqlite_db.h"
 
-TriggersAside::TriggersAside(Database &db, const QString &condition, const QVariantList &values) : db_(db)
+TriggersAside::TriggersAside(Database &db, const QString &condition) : db_(db)
 {
     if (!db_.inTransaction())
         return;
     {
         Statement triggers =
             db_.prepare(QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'trigger' AND ") + condition);
-        triggers.bindAll(values);
         while (triggers.step())
             aside_.push_back({triggers.text(0), triggers.text(1)});
     }

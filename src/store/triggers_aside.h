@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QString>
-#include <QVariantList>
 
 #include <utility>
 #include <vector>
@@ -16,9 +15,8 @@ class Database;
 // aside: a trigger is never left dropped in a file.
 class TriggersAside {
 public:
-    // The triggers of sqlite_master that `condition` (an SQL condition with `values`)
-    // picks out.
-    TriggersAside(Database &db, const QString &condition, const QVariantList &values = {});
+    // The triggers of sqlite_master that `condition` (an SQL condition) picks out.
+    TriggersAside(Database &db, const QString &condition);
     ~TriggersAside();
     TriggersAside(const TriggersAside &) = delete;
     TriggersAside &operator=(const TriggersAside &) = delete;
