@@ -104,17 +104,14 @@ AccountFlow AccountSums::count(int accountSet, const QString &account, const QSt
 
 QStringList AccountSums::allMonths(int accountSet)
 {
-    QSet<QString> months{QStringLiteral("")};  // the dates of no month
-    for (const QString &month : MonthTotals(data_).monthKeys(accountSet))
-        months.insert(month);
-    Statement st = data_.query(QStringLiteral("select distinct %1 from zhuanzhang where muluID=?")
-                                   .arg(Dates::monthKeySql(QStringLiteral("data"))),
-                               {accountSet});
-    while (st.step())
-        months.insert(st.text(0));
-    QStringList list(months.begin(), months.end());
-    list.sort();
-    return list;
+    QStringList months = MonthTotals(data_).monthKeys(accountSet) +
+                         data_.texts(QStringLiteral("select distinct %1 from zhuanzhang where muluID=?")
+                                         .arg(Dates::monthKeySql(QStringLiteral("data"))),
+                                     {accountSet});
+    months << QStringLiteral("");  // the dates of no month
+    months.sort();
+    months.removeDuplicates();
+    return months;
 }
 
 QHash<QString, AccountFlow> AccountSums::monthOfAll(int accountSet, const QString &month)
@@ -178,14 +175,9 @@ int AccountSums::storeMonthsOfAll(int accountSet, int most)
             mark.run();
         }
     }
-    QStringList months;
-    {
-        Statement st = data_.query(QStringLiteral("select distinct month from zhanghu_months_stale where muluID=? and "
-                                                  "account is null order by month"),
-                                   {accountSet});
-        while (st.step())
-            months << st.text(0);
-    }
+    const QStringList months = data_.texts(QStringLiteral("select distinct month from zhanghu_months_stale where "
+                                                          "muluID=? and account is null order by month"),
+                                           {accountSet});
     const int done = int(std::min<qsizetype>(months.size(), std::max(most, 0)));
     Statement keep = data_.query(QStringLiteral("insert into zhanghu_months (muluID, account, month, entries, income, "
                                                 "expense, moveIn, moveOut) values (?,?,?,?,?,?,?,?)"));

@@ -157,11 +157,7 @@ QStringList Ledger::items(const QString &kind)
 {
     // Every kind but income takes the expense items.
     const QString parent = kind == incomeKind() ? QStringLiteral("e1_") : QStringLiteral("e7_");
-    QStringList result;
-    Statement st = data_.query(QStringLiteral("select content from mulu where parent=? order by id asc"), {parent});
-    while (st.step())
-        result << st.text(0);
-    return result;
+    return data_.texts(QStringLiteral("select content from mulu where parent=? order by id asc"), {parent});
 }
 
 bool Ledger::keepItem(const QString &kind, const QString &item, const QDateTime &now)

@@ -196,11 +196,7 @@ QString Transfers::entryChecked(qint64 entryId)
 
 QStringList Transfers::closedAccounts(int accountSet)
 {
-    QStringList names;
-    Statement st = data_.query(QStringLiteral("select m.content from zhanghu z join mulu m on m.id = z.accountId "
-                                              "where z.muluID=? and z.closed<>0 order by m.id"),
-                               {accountSet});
-    while (st.step())
-        names << st.text(0);
-    return names;
+    return data_.texts(QStringLiteral("select m.content from zhanghu z join mulu m on m.id = z.accountId "
+                                      "where z.muluID=? and z.closed<>0 order by m.id"),
+                       {accountSet});
 }

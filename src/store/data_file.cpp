@@ -597,6 +597,15 @@ void DataFile::replaceWith(const QString &completeFile)
         lock_ = std::move(next);
 }
 
+QStringList DataFile::texts(const QString &sql, const QVariantList &values)
+{
+    QStringList texts;
+    Statement st = query(sql, values);
+    while (st.step())
+        texts << st.text(0);
+    return texts;
+}
+
 Statement DataFile::query(const QString &sql, const QVariantList &values)
 {
     sqlText_ = sql;

@@ -5,6 +5,7 @@
 #include "store/sqlite_db.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 
 #include <functional>
@@ -132,6 +133,8 @@ public:
 
     // A read: the statement with its values bound, ready to step.
     Statement query(const QString &sql, const QVariantList &values = {});
+    // A read of one column: its texts, row by row.
+    QStringList texts(const QString &sql, const QVariantList &values = {});
     // A write; returns the number of rows changed.
     int exec(const QString &sql, const QVariantList &values = {});
     // An insert; returns the new row's id.
