@@ -50,12 +50,6 @@ std::optional<SortKey> sortKey(int column)
     }
 }
 
-// The segment's index as a hint; none when the file lacks it (yet).
-QString indexedBy(const QString &index)
-{
-    return index.isEmpty() ? QString() : QStringLiteral(" indexed by ") + index;
-}
-
 // How many characters of each field the quick filter looks at.
 constexpr int FilteredLength = 1000;
 
@@ -77,7 +71,8 @@ QString asciiLower(const QString &text)
 struct EntryList::Segment {
     QString condition;       // with "?" for values, the account set's included
     QVariantList values;
-    QString index;           // the index that serves the condition in this order
+    QString indexedBy;       // " indexed by" the index that serves the condition in this order
+                             // (DataFile::indexHint), or nothing while the file lacks it
     QString key;             // the sort expression; empty when the rows go by id alone
     bool numeric = false;    // the key is read as a number
     bool descending = false;
@@ -238,8 +233,6 @@ void EntryList::makeSegments()
     // An index the file does not have yet (it is being built) leaves the order to the
     // engine: slower, but the list is there.
     const QString hint = data_.indexHint(key.index);
-    if (hint.isEmpty())
-        key.index.clear();
     auto countOf = [&](const QString &extra, const QVariantList &values) {
         Statement st = data_.query(QStringLiteral("select count(*) from jizhang") + hint +
                                        QStringLiteral(" where ") + base.text + extra,
@@ -282,7 +275,7 @@ void EntryList::makeSegments()
         unkeyed.count = nulls;
         for (Segment *segment : {&keyed, &unkeyed}) {
             segment->values = base.values;
-            segment->index = key.index;
+            segment->indexedBy = hint;
             segment->descending = descending;
         }
         const bool keyedFirst = descending || key.numeric;
@@ -355,7 +348,7 @@ std::vector<LedgerEntry> EntryList::fromSegment(Segment &s, int from, int n)
 {
     const bool keyed = !s.key.isEmpty();
     const QString select = QStringLiteral("select ") + (keyed ? s.key : QStringLiteral("id")) + u',' +
-                           EntryColumns + QStringLiteral(" from jizhang") + indexedBy(s.index) +
+                           EntryColumns + QStringLiteral(" from jizhang") + s.indexedBy +
                            QStringLiteral(" where ") + s.condition;
 
     // The rows after (or, reading backwards, before) an anchor, up to `limit` of them.
@@ -390,7 +383,7 @@ std::vector<LedgerEntry> EntryList::fromSegment(Segment &s, int from, int n)
         const bool ascending = forward != s.descending;
         const QString dir = ascending ? QStringLiteral(" asc") : QStringLiteral(" desc");
         Statement st = data_.query(QStringLiteral("select ") + (keyed ? s.key : QStringLiteral("id")) +
-                                       QStringLiteral(", id from jizhang") + indexedBy(s.index) +
+                                       QStringLiteral(", id from jizhang") + s.indexedBy +
                                        QStringLiteral(" where ") + s.condition + QStringLiteral(" order by ") +
                                        (keyed ? s.key + dir + QStringLiteral(", ") : QString()) +
                                        QStringLiteral("id") + dir + QStringLiteral(" limit 1 offset ") +
