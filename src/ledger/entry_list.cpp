@@ -29,23 +29,30 @@ LedgerEntry entryAt(const Statement &st, int first)
                        st.text(first + 4),    st.text(first + 5), st.text(first + 6), st.text(first + 7)};
 }
 
-// The expression a column sorts by and the index that keeps it in order.
+// The expression a column sorts by and the index that keeps it in order; ties go by
+// `tie` (a column that may be NULL) when there is one, then by id.
 struct SortKey {
     QString expression;
     QString index;
     bool numeric = false;
+    QString tie;
 };
 
 std::optional<SortKey> sortKey(int column)
 {
+    auto by = [](const QString &column, const char *index) {
+        return SortKey{column, QLatin1String(index), false, QString()};
+    };
     switch (column) {
-    case 0: return SortKey{QStringLiteral("data"), QStringLiteral("jizhang_muluID_data")};
-    case 2: return SortKey{QStringLiteral("t2"), QStringLiteral("jizhang_muluID_t2")};
+    case 0: return by(QStringLiteral("data"), "jizhang_muluID_data");
+    case 2: return by(QStringLiteral("t2"), "jizhang_muluID_t2");
     case 3:
-    case 4: return SortKey{AmountKey, QStringLiteral("jizhang_muluID_kind_number"), true};
-    case 5: return SortKey{QStringLiteral("t3"), QStringLiteral("jizhang_muluID_t3")};
-    case 6: return SortKey{QStringLiteral("t4"), QStringLiteral("jizhang_muluID_t4")};
-    case 7: return SortKey{QStringLiteral("content"), QStringLiteral("jizhang_muluID_content")};
+    case 4: return SortKey{AmountKey, QStringLiteral("jizhang_muluID_kind_number"), true, QString()};
+    // A payment method's entries go by date: the accounts' index (account set, method,
+    // date) keeps them in that order, and no index of the method alone is needed.
+    case 5: return SortKey{QStringLiteral("t3"), QStringLiteral("jizhang_muluID_t3_data"), false, QStringLiteral("data")};
+    case 6: return by(QStringLiteral("t4"), "jizhang_muluID_t4");
+    case 7: return by(QStringLiteral("content"), "jizhang_muluID_content");
     default: return std::nullopt;
     }
 }
@@ -74,13 +81,15 @@ struct EntryList::Segment {
     QString indexedBy;       // " indexed by" the index that serves the condition in this order
                              // (DataFile::indexHint), or nothing while the file lacks it
     QString key;             // the sort expression; empty when the rows go by id alone
+    QString tie;             // what goes before the id among rows of one key, if anything
     bool numeric = false;    // the key is read as a number
     bool descending = false;
     int first = 0;
     int count = 0;
-    // Where the last read stopped: the next position and the key and id before it.
+    // Where the last read stopped: the next position and the key, tie and id before it.
     int next = -1;
     QVariant lastKey;
+    QVariant lastTie;
     qint64 lastId = 0;
 };
 
@@ -191,8 +200,11 @@ QString EntryList::order(const EntryQuery &query)
         // The kind whose column is sorted comes first; the other kind's cells are empty.
         return IsIncome + (query.sortColumn == 3 ? QStringLiteral(" desc, ") : QStringLiteral(" asc, ")) +
                AmountKey + QStringLiteral(" is null, ") + AmountKey + direction + QStringLiteral(", id") + direction;
-    default:
-        return sortKey(query.sortColumn)->expression + direction + QStringLiteral(", id") + direction;
+    default: {
+        const SortKey key = *sortKey(query.sortColumn);
+        return key.expression + direction + (key.tie.isEmpty() ? QString() : QStringLiteral(", ") + key.tie + direction) +
+               QStringLiteral(", id") + direction;
+    }
     }
 }
 
@@ -257,34 +269,48 @@ void EntryList::makeSegments()
     }
 
     // Within a group, rows without a key come first in ascending order and last in
-    // descending order, as SQLite orders NULL (amounts that are no number always last);
-    // they go by id alone.
+    // descending order, as SQLite orders NULL (amounts that are no number always last).
+    // They go by id alone, or by the tie and then id when the key has one, the rows
+    // without a tie first again.
     int position = 0;
+    auto segment = [&](const QString &condition, const QString &sortBy, const QString &tie, int count) {
+        Segment s;
+        s.condition = base.text + condition;
+        s.values = base.values;
+        s.indexedBy = hint;
+        s.key = sortBy;
+        s.tie = tie;
+        s.numeric = key.numeric && sortBy == key.expression;
+        s.descending = descending;
+        s.count = std::max(count, 0);
+        return s;
+    };
     for (const Group &group : groups) {
         const QString isNull = group.condition + QStringLiteral(" and ") + key.expression + QStringLiteral(" IS NULL");
-        const QString notNull =
-            group.condition + QStringLiteral(" and ") + key.expression + QStringLiteral(" IS NOT NULL");
         const int nulls = countOf(isNull, {});
-        Segment keyed;
-        keyed.condition = base.text + notNull;
-        keyed.key = key.expression;
-        keyed.numeric = key.numeric;
-        keyed.count = std::max(group.count - nulls, 0);
-        Segment unkeyed;
-        unkeyed.condition = base.text + isNull;
-        unkeyed.count = nulls;
-        for (Segment *segment : {&keyed, &unkeyed}) {
-            segment->values = base.values;
-            segment->indexedBy = hint;
-            segment->descending = descending;
+        std::vector<Segment> parts;  // in ascending order
+        if (key.tie.isEmpty()) {
+            parts.push_back(segment(isNull, {}, {}, nulls));
+        } else {
+            const QString neither = isNull + QStringLiteral(" and ") + key.tie + QStringLiteral(" IS NULL");
+            const int untied = nulls > 0 ? countOf(neither, {}) : 0;
+            parts.push_back(segment(neither, {}, {}, untied));
+            parts.push_back(segment(isNull + QStringLiteral(" and ") + key.tie + QStringLiteral(" IS NOT NULL"),
+                                    key.tie, {}, nulls - untied));
         }
-        const bool keyedFirst = descending || key.numeric;
-        for (Segment *segment : keyedFirst ? std::array{&keyed, &unkeyed} : std::array{&unkeyed, &keyed}) {
-            if (segment->count == 0)
+        parts.push_back(segment(group.condition + QStringLiteral(" and ") + key.expression +
+                                    QStringLiteral(" IS NOT NULL"),
+                                key.expression, key.tie, group.count - nulls));
+        if (key.numeric)
+            std::rotate(parts.begin(), parts.end() - 1, parts.end());
+        else if (descending)
+            std::reverse(parts.begin(), parts.end());
+        for (Segment &s : parts) {
+            if (s.count == 0)
                 continue;
-            segment->first = position;
-            position += segment->count;
-            segments_.push_back(std::move(*segment));
+            s.first = position;
+            position += s.count;
+            segments_.push_back(std::move(s));
         }
     }
 }
@@ -343,73 +369,100 @@ std::vector<LedgerEntry> EntryList::byIds(const std::vector<qint64> &ids)
 
 // Reads rows [from, from + n) of a segment: after the last row read when that is where the
 // previous read stopped, else from an anchor found by an offset into the index, counted
-// from whichever end of the segment is nearer.
+// from whichever end of the segment is nearer. An anchor is a row's key, tie and id.
 std::vector<LedgerEntry> EntryList::fromSegment(Segment &s, int from, int n)
 {
     const bool keyed = !s.key.isEmpty();
-    const QString select = QStringLiteral("select ") + (keyed ? s.key : QStringLiteral("id")) + u',' +
-                           EntryColumns + QStringLiteral(" from jizhang") + s.indexedBy +
-                           QStringLiteral(" where ") + s.condition;
+    const bool tied = keyed && !s.tie.isEmpty();
+    const int lead = tied ? 2 : 1;  // the columns before the entry's own
+    const QString leading = !keyed ? QStringLiteral("id") : tied ? s.key + QStringLiteral(", ") + s.tie : s.key;
+    const QString select = QStringLiteral("select ") + leading + u',' + EntryColumns + QStringLiteral(" from jizhang") +
+                           s.indexedBy + QStringLiteral(" where ") + s.condition;
+    auto orderBy = [&](const QString &dir) {
+        return (keyed ? s.key + dir + QStringLiteral(", ") : QString()) + (tied ? s.tie + dir + QStringLiteral(", ") : QString()) +
+               QStringLiteral("id") + dir;
+    };
+    struct Anchor {
+        QVariant key, tie;  // a tie that is NULL is no QVariant
+        qint64 id = -1;
+    };
+    auto anchorOf = [&](const Statement &st, int idColumn) {
+        return Anchor{s.numeric ? QVariant(st.real(0)) : QVariant(st.text(0)),
+                      tied && !st.isNull(1) ? QVariant(st.text(1)) : QVariant(), st.integer(idColumn)};
+    };
 
     // The rows after (or, reading backwards, before) an anchor, up to `limit` of them.
-    auto read = [&](bool forward, const QVariant &key, qint64 id, bool inclusive, int limit) {
+    auto read = [&](bool forward, const Anchor &after, bool inclusive, int limit) {
         const bool ascending = forward != s.descending;
         const QString dir = ascending ? QStringLiteral(" asc") : QStringLiteral(" desc");
         const QString idOp = ascending ? (inclusive ? QStringLiteral(">=") : QStringLiteral(">"))
                                        : (inclusive ? QStringLiteral("<=") : QStringLiteral("<"));
         const QString keyOp = ascending ? QStringLiteral(">") : QStringLiteral("<");
-        std::vector<std::pair<QVariant, LedgerEntry>> rows;
-        auto run = [&](const QString &extra, const QVariantList &values, const QString &orderBy) {
+        std::vector<std::pair<Anchor, LedgerEntry>> rows;
+        auto run = [&](const QString &extra, const QVariantList &values, const QString &order) {
             if (int(rows.size()) >= limit)
                 return;
-            Statement st = data_.query(select + extra + QStringLiteral(" order by ") + orderBy +
+            Statement st = data_.query(select + extra + QStringLiteral(" order by ") + order +
                                            QStringLiteral(" limit ") + QString::number(limit - int(rows.size())),
                                        s.values + values);
             while (st.step())
-                rows.emplace_back(s.numeric ? QVariant(st.real(0)) : QVariant(st.text(0)), entryAt(st, 1));
+                rows.emplace_back(anchorOf(st, lead), entryAt(st, lead));
         };
+        const QString sameKey = QStringLiteral(" and ") + s.key + QStringLiteral("=?");
+        const QString byId = QStringLiteral("id") + dir;
         if (!keyed) {
-            run(QStringLiteral(" and id") + idOp + u'?', {id}, QStringLiteral("id") + dir);
-        } else if (!key.isValid()) {
-            run(QString(), {}, s.key + dir + QStringLiteral(", id") + dir);
+            run(QStringLiteral(" and id") + idOp + u'?', {after.id}, byId);
+        } else if (!after.key.isValid()) {
+            run(QString(), {}, orderBy(dir));
         } else {
-            run(QStringLiteral(" and ") + s.key + QStringLiteral("=? and id") + idOp + u'?', {key, id},
-                QStringLiteral("id") + dir);
-            run(QStringLiteral(" and ") + s.key + keyOp + u'?', {key}, s.key + dir + QStringLiteral(", id") + dir);
+            if (!tied) {
+                run(sameKey + QStringLiteral(" and id") + idOp + u'?', {after.key, after.id}, byId);
+            } else if (!after.tie.isValid()) {
+                // Rows without a tie come first among their key's ascending, last descending.
+                run(sameKey + QStringLiteral(" and ") + s.tie + QStringLiteral(" IS NULL and id") + idOp + u'?',
+                    {after.key, after.id}, byId);
+                if (ascending)
+                    run(sameKey + QStringLiteral(" and ") + s.tie + QStringLiteral(" IS NOT NULL"), {after.key},
+                        s.tie + dir + QStringLiteral(", ") + byId);
+            } else {
+                run(sameKey + QStringLiteral(" and ") + s.tie + QStringLiteral("=? and id") + idOp + u'?',
+                    {after.key, after.tie, after.id}, byId);
+                run(sameKey + QStringLiteral(" and ") + s.tie + keyOp + u'?', {after.key, after.tie},
+                    s.tie + dir + QStringLiteral(", ") + byId);
+                if (!ascending)
+                    run(sameKey + QStringLiteral(" and ") + s.tie + QStringLiteral(" IS NULL"), {after.key}, byId);
+            }
+            run(QStringLiteral(" and ") + s.key + keyOp + u'?', {after.key}, orderBy(dir));
         }
         return rows;
     };
-    auto anchorAt = [&](bool forward, int offset) -> std::pair<QVariant, qint64> {
+    auto anchorAt = [&](bool forward, int offset) {
         const bool ascending = forward != s.descending;
-        const QString dir = ascending ? QStringLiteral(" asc") : QStringLiteral(" desc");
-        Statement st = data_.query(QStringLiteral("select ") + (keyed ? s.key : QStringLiteral("id")) +
-                                       QStringLiteral(", id from jizhang") + s.indexedBy +
-                                       QStringLiteral(" where ") + s.condition + QStringLiteral(" order by ") +
-                                       (keyed ? s.key + dir + QStringLiteral(", ") : QString()) +
-                                       QStringLiteral("id") + dir + QStringLiteral(" limit 1 offset ") +
-                                       QString::number(offset),
+        Statement st = data_.query(QStringLiteral("select ") + leading + QStringLiteral(", id from jizhang") +
+                                       s.indexedBy + QStringLiteral(" where ") + s.condition +
+                                       QStringLiteral(" order by ") +
+                                       orderBy(ascending ? QStringLiteral(" asc") : QStringLiteral(" desc")) +
+                                       QStringLiteral(" limit 1 offset ") + QString::number(offset),
                                    s.values);
-        if (!st.step())
-            return {QVariant(), -1};
-        return {s.numeric ? QVariant(st.real(0)) : QVariant(st.text(0)), st.integer(1)};
+        return st.step() ? anchorOf(st, lead) : Anchor{};
     };
 
-    std::vector<std::pair<QVariant, LedgerEntry>> rows;
+    std::vector<std::pair<Anchor, LedgerEntry>> rows;
     if (from == s.next) {
-        rows = read(true, s.lastKey, s.lastId, false, n);
+        rows = read(true, Anchor{s.lastKey, s.lastTie, s.lastId}, false, n);
     } else if (from == 0) {
-        rows = read(true, QVariant(), keyed ? 0 : (s.descending ? std::numeric_limits<qint64>::max() : 0),
-                    !keyed, n);
+        const qint64 start = keyed ? 0 : (s.descending ? std::numeric_limits<qint64>::max() : 0);
+        rows = read(true, Anchor{QVariant(), QVariant(), start}, !keyed, n);
     } else {
         const int last = from + n - 1;
         if (from <= s.count - 1 - last) {
-            auto [key, id] = anchorAt(true, from);
-            if (id >= 0)
-                rows = read(true, key, id, true, n);
+            const Anchor anchor = anchorAt(true, from);
+            if (anchor.id >= 0)
+                rows = read(true, anchor, true, n);
         } else {
-            auto [key, id] = anchorAt(false, s.count - 1 - last);
-            if (id >= 0) {
-                rows = read(false, key, id, true, n);
+            const Anchor anchor = anchorAt(false, s.count - 1 - last);
+            if (anchor.id >= 0) {
+                rows = read(false, anchor, true, n);
                 std::reverse(rows.begin(), rows.end());
             }
         }
@@ -417,8 +470,9 @@ std::vector<LedgerEntry> EntryList::fromSegment(Segment &s, int from, int n)
 
     std::vector<LedgerEntry> result;
     result.reserve(rows.size());
-    for (auto &[key, entry] : rows) {
-        s.lastKey = key;
+    for (auto &[anchor, entry] : rows) {
+        s.lastKey = anchor.key;
+        s.lastTie = anchor.tie;
         s.lastId = entry.id;
         result.push_back(std::move(entry));
     }

@@ -10,7 +10,7 @@ class Database;
 namespace Schema {
 
 // Recorded in PRAGMA user_version; later versions migrate older files on opening.
-constexpr int Version = 13;
+constexpr int Version = 14;
 
 // The tables every data file must hold (files of older versions lack the later ones).
 QStringList tableNames();

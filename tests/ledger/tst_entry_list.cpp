@@ -52,6 +52,10 @@ struct Fixture {
             t.data.exec(QStringLiteral("update jizhang set %1=NULL where id=?").arg(QString::fromLatin1(column)), {id});
             all.push_back(*Ledger(t.data).entry(id));
         }
+        // Neither a payment method nor a date: first of all by payment method.
+        const qint64 neither = t.addEntry(set, "2008-01-15", "支出", "4", "餐饮", "缺", "现金", "本人");
+        t.data.exec(QStringLiteral("update jizhang set t3=NULL, data=NULL where id=?"), {neither});
+        all.push_back(*Ledger(t.data).entry(neither));
         // Amounts that are no number sort after the numbers either way; "1e2" is one.
         for (const char *amount : {"abc", "1,5", "", " 7 ", "1e2", "0x10"})
             all.push_back(*Ledger(t.data).entry(t.addEntry(set, "2008-01-16", "收入", amount, "工资", "奇")));
@@ -61,7 +65,7 @@ struct Fixture {
 
 // The order the lists promise, written out plainly: the sorted column's value (amounts as
 // numbers, the sorted kind first, amounts that are no number last), missing values first
-// ascending, ties by id.
+// ascending, ties by id (of a payment method, by date and then id).
 std::vector<qint64> expectedOrder(std::vector<LedgerEntry> entries, const EntryQuery &q)
 {
     const bool desc = q.sortColumn < 0 ? true : q.sortOrder == Qt::DescendingOrder;
@@ -94,6 +98,9 @@ std::vector<qint64> expectedOrder(std::vector<LedgerEntry> entries, const EntryQ
         } else {
             c = text(a).toUtf8().compare(text(b).toUtf8());
         }
+        if (c == 0 && q.sortColumn == 5)
+            c = a.date.isNull() != b.date.isNull() ? (a.date.isNull() ? -1 : 1)
+                                                   : a.date.toUtf8().compare(b.date.toUtf8());
         if (c == 0)
             c = a.id < b.id ? -1 : 1;
         return desc ? c > 0 : c < 0;
@@ -184,7 +191,15 @@ void EntryListTest::everyOrderAndFilterMatchesAPlainSort()
                 EntryList list(f.t.data, q);
                 QVERIFY2(list.count() == int(selected.size()), what);
                 QVERIFY2(!selected.empty(), what);
-                QVERIFY2(readScattered(list, 37) == expectedOrder(selected, q), what);
+                const std::vector<qint64> expected = expectedOrder(selected, q);
+                QVERIFY2(readScattered(list, 37) == expected, what);
+                // Page after page, each read going on from where the last one stopped.
+                EntryList again(f.t.data, q);
+                std::vector<qint64> inOrder;
+                for (int first = 0; first < again.count(); first += 37)
+                    for (const LedgerEntry &e : again.entries(first, 37))
+                        inOrder.push_back(e.id);
+                QVERIFY2(inOrder == expected, what);
             }
         }
     }
