@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <QVariantList>
 
 #include <memory>
+#include <vector>
 
 class DataFile;
 class Statement;
@@ -17,7 +19,8 @@ class TriggersAside;
 // them once each, as the triggers would have marked them row by row. Made outside a
 // transaction it is a plain insert: the triggers do their work as usual.
 //
-// Call finish() before committing. Should the work fail before that, rolling the
+// While active it stores its entries some rows at a time: call finish() before committing,
+// or the last of them are not stored. Should the work fail before that, rolling the
 // transaction back takes the flag away with the entries and brings back the triggers that
 // the batch sets aside.
 class EntryBatch {
@@ -32,10 +35,16 @@ public:
     void finish();
 
 private:
+    // Inserts the pending rows with `insert`, made for that many.
+    void store(Statement &insert);
+
     DataFile &data_;
     std::unique_ptr<Statement> insert_;
     std::unique_ptr<TriggersAside> aside_;  // the triggers on new entries, while active
     bool active_ = false;
+    std::vector<QVariantList> pending_;  // added and not yet inserted
+    std::vector<QByteArray> bytes_;      // the texts bound to the last insert, as UTF-8
+    QVariantList last_;                  // account set, account and date of the last row
     // Account set, month key ('' for a date of no month) and account (null: none) of
     // the entries added, each once, by a text made of the three.
     QHash<QString, QVariantList> touched_;

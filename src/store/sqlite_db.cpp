@@ -27,6 +27,13 @@ void Database::open(const QString &path, Mode mode)
     close();
     int flags = mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY
                                        : SQLITE_OPEN_READWRITE | (mode == Mode::Create ? SQLITE_OPEN_CREATE : 0);
+    // Before the library's first use: no count of the memory it holds, which would take a
+    // lock at every allocation (and a statement allocates many times per row).
+    static const bool configured = [] {
+        sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+        return true;
+    }();
+    (void)configured;
     sqlite3 *db = nullptr;
     int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
@@ -176,6 +183,14 @@ Statement &Statement::bind(int index, const QString &value)
 Statement &Statement::bind(int index, const QByteArray &text)
 {
     int rc = sqlite3_bind_text(stmt_, index, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+    if (rc != SQLITE_OK)
+        db_->fail(rc);
+    return *this;
+}
+
+Statement &Statement::bindKept(int index, const QByteArray &text)
+{
+    int rc = sqlite3_bind_text(stmt_, index, text.constData(), int(text.size()), SQLITE_STATIC);
     if (rc != SQLITE_OK)
         db_->fail(rc);
     return *this;

@@ -90,6 +90,8 @@ public:
     Statement &bind(int index, const QString &value);
     // A text of these very bytes (the file's own, which need not be valid UTF-8).
     Statement &bind(int index, const QByteArray &text);
+    // The same without a copy: the bytes must stay as they are until the statement is reset.
+    Statement &bindKept(int index, const QByteArray &text);
     Statement &bind(int index, qint64 value);
     Statement &bind(int index, int value) { return bind(index, static_cast<qint64>(value)); }
     Statement &bind(int index, double value);

@@ -433,20 +433,23 @@ void EntriesTest::importKeepsTheSumsOnceForTheBatch()
         QCOMPARE(kept.expense, Money::fromStored(st.utf8(2)).value_or(Money()));
     };
 
+    // More rows than one statement of the batch stores, in runs of one month whose
+    // accounts change from row to row.
     std::vector<ImportRow> rows;
-    for (int i = 0; i < 30; ++i) {
-        ImportRow row = importRow(i + 1, i % 2 ? "2008-02-10" : "2008-03-10", i % 3 ? "" : "5.5", i % 3 ? "1.25" : "");
-        row.method = i % 5 ? QStringLiteral("现金") : QStringLiteral("支付宝");
+    for (int i = 0; i < 250; ++i) {
+        ImportRow row = importRow(i + 1, (i / 7) % 2 ? "2008-02-10" : "2008-03-10", i % 3 ? "" : "5.5",
+                                  i % 3 ? "1.25" : "");
+        row.method = i == 3 ? QStringLiteral("银行卡") : i % 5 ? QStringLiteral("现金") : QStringLiteral("支付宝");
         rows.push_back(row);
     }
-    QCOMPARE(Ledger(t.data).importRows(rows, set).stored, 30);
+    QCOMPARE(Ledger(t.data).importRows(rows, set).stored, 250);
     // The batch's months are marked, once each, as the triggers mark them row by row; the
     // other months keep their sums; the flag is gone.
     QCOMPARE(count(t.data, "select count(*) from jizhang_batch"), qint64(0));
     QCOMPARE(marks("select muluID || ' ' || month from jizhang_items_stale order by 1"),
              (QStringList{QStringLiteral("%1 2008-02").arg(set), QStringLiteral("%1 2008-03").arg(set)}));
     QCOMPARE(marks("select account || ' ' || month from zhanghu_months_stale order by 1"),
-             (QStringList{"支付宝 2008-02", "支付宝 2008-03", "现金 2008-02", "现金 2008-03"}));
+             (QStringList{"支付宝 2008-02", "支付宝 2008-03", "现金 2008-02", "现金 2008-03", "银行卡 2008-03"}));
     QCOMPARE(marks("select muluID || ' ' || month from jizhang_months order by muluID, month"),
              (QStringList{QStringLiteral("%1 2008-01").arg(set), QStringLiteral("%1 2008-02").arg(other)}));
     keptIsRecount(set);
