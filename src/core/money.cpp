@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -220,6 +221,14 @@ std::optional<QString> Money::storedText(QStringView typed, bool grouped)
     const std::optional<Units> units = readText(typed, grouped ? Form::Grouped : Form::Plain);
     if (!units)
         return std::nullopt;
+    // Most amounts are already as they are stored: ASCII digits without a leading zero,
+    // and a point with digits on both sides of it.
+    const qsizetype dot = typed.indexOf(u'.');
+    const bool digits =
+        std::all_of(typed.begin(), typed.end(), [](QChar c) { return c == u'.' || (c >= u'0' && c <= u'9'); });
+    if (digits && !typed.isEmpty() && dot != 0 && dot != typed.size() - 1 && typed.count(u'.') <= 1 &&
+        (typed[0] != u'0' || typed.size() == 1 || dot == 1))
+        return typed.toString();
     // Keep the decimals as typed ("12.50" stays 12.50) but drop what only dresses the
     // number: blanks, "+", grouping commas, leading zeros and a point with nothing after it.
     QString text = typed.trimmed().toString();

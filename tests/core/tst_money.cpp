@@ -28,6 +28,9 @@ void MoneyTest::readingAmounts_data()
     QTest::newRow("decimals kept as typed") << "12.50" << "12.50" << "12.50" << "12.5";
     QTest::newRow("bare point") << "12." << "12" << "12" << "12";
     QTest::newRow("leading point") << ".5" << "0.5" << "0.5" << "0.5";
+    QTest::newRow("zero") << "0" << "0" << "0" << "0";
+    QTest::newRow("leading zeros") << "007" << "7" << "7" << "7";
+    QTest::newRow("zero point") << "0.05" << "0.05" << "0.05" << "0.05";
     QTest::newRow("blanks, plus, zeros") << " +007.25 " << "7.25" << "7.25" << "7.25";
     QTest::newRow("negative") << "-4" << "-4" << "-4" << "-4";
     QTest::newRow("minus zero") << "-0.00" << "0.00" << "0.00" << "0";
