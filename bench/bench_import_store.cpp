@@ -11,6 +11,7 @@
 // file.
 #include "bench_data.h"
 
+#include "fileimport/batch_import.h"
 #include "ledger/ledger.h"
 #include "store/account_tables.h"
 #include "store/program_folder.h"
@@ -34,9 +35,8 @@ constexpr int Rows = 100000;
 int perSet() { return BenchData::perSet(1000000); }
 
 // The indexes whose cost is measured; one the file lacks is reported as missing.
-const char *const Indexes[] = {"jizhang_muluID_data",    "jizhang_muluID_t2",
-                               "jizhang_muluID_t3",      "jizhang_muluID_t3_data",  "jizhang_muluID_t4",
-                               "jizhang_muluID_content", "jizhang_muluID_kind_number"};
+const char *const Indexes[] = {"jizhang_muluID_data", "jizhang_muluID_t2",      "jizhang_muluID_t3_data",
+                               "jizhang_muluID_t4",   "jizhang_muluID_content", "jizhang_muluID_kind_number"};
 
 // The scratch copy and what it holds now: the indexes and triggers of jizhang that are
 // dropped, with the statements that make them again.
@@ -162,30 +162,50 @@ void measure(benchmark::State &state, const QString &table, const std::function<
     state.counters["rows_per_s"] = benchmark::Counter(double(Rows), benchmark::Counter::kIsIterationInvariantRate);
 }
 
-int insertInto(const QString &table)
+// Prepared inserts of the rows, `perStatement` rows to a statement, in one transaction.
+int insertInto(const QString &table, int perStatement = 1)
 {
     DataFile &data = scratch().data();
     DataFile::Transaction transaction(data);
-    Statement insert = data.query(QStringLiteral("insert into %1 (data, t1, t2, t3, t4, t5, content, muluID) "
-                                                 "values (?, ?, ?, ?, ?, ?, ?, ?)").arg(table));
-    int done = 0;
-    for (const QVariantList &row : insertValues()) {
+    auto prepare = [&](int rows) {
+        QString sql = QStringLiteral("insert into %1 (data, t1, t2, t3, t4, t5, content, muluID) values ").arg(table);
+        for (int i = 0; i < rows; ++i)
+            sql += i ? QStringLiteral(", (?, ?, ?, ?, ?, ?, ?, ?)") : QStringLiteral("(?, ?, ?, ?, ?, ?, ?, ?)");
+        return data.query(sql);
+    };
+    Statement insert = prepare(perStatement);
+    const std::vector<QVariantList> &values = insertValues();
+    size_t done = 0;
+    for (; done + size_t(perStatement) <= values.size(); done += size_t(perStatement)) {
         insert.reset();
+        QVariantList row;
+        for (int i = 0; i < perStatement; ++i)
+            row += values[done + size_t(i)];
         insert.bindAll(row);
         insert.run();
-        ++done;
+    }
+    if (done < values.size()) {
+        Statement rest = prepare(int(values.size() - done));
+        QVariantList row;
+        for (; done < values.size(); ++done)
+            row += values[done];
+        rest.bindAll(row);
+        rest.run();
     }
     transaction.commit();
-    return done;
+    return int(done);
 }
 
 // "保存": the rows checked and stored by the ledger in one transaction, with every index
-// and trigger of the file.
+// and trigger of the file, and the wide cache that the window takes for so many rows.
 void StoreImportRows(benchmark::State &state)
 {
     scratch().arrange(true, {}, true);
     DataFile &data = scratch().data();
     measure(state, QStringLiteral("jizhang"), [&] {
+        std::optional<DataFile::WideCache> wide;
+        if (importRows().size() > BatchImport::LargeImport)
+            wide.emplace(data);
         DataFile::Transaction transaction(data);
         const ImportReport report = Ledger(data).importRows(importRows(), BenchData::firstAccountSet());
         transaction.commit();
@@ -202,14 +222,17 @@ void BareInsertPrimaryKeyOnly(benchmark::State &state)
 
 // Bare inserts into jizhang without its triggers: with every index (argument 0), with no
 // index (1), with every index and the connection's cache widened for the transaction (2);
-// with every index and trigger (3), the same inside a batch whose end is left out (4).
+// with every index and trigger (3), the same inside a batch whose end is left out (4);
+// with every index, 100 rows to a statement (5), as the batch stores them.
 void InsertJizhang(benchmark::State &state)
 {
     const int variant = int(state.range(0));
-    const bool all = variant != 1, wide = variant == 2, triggers = variant >= 3, batch = variant == 4;
+    const bool all = variant != 1, wide = variant == 2, triggers = variant == 3 || variant == 4,
+               batch = variant == 4;
     scratch().arrange(all, {}, triggers);
     static const char *const labels[] = {"every index", "no index", "every index, wide cache",
-                                         "every index and trigger", "every index and trigger, in a batch"};
+                                         "every index and trigger", "every index and trigger, in a batch",
+                                         "every index, 100 rows a statement"};
     state.SetLabel(labels[variant]);
     measure(state, QStringLiteral("jizhang"), [&] {
         std::optional<DataFile::WideCache> cache;
@@ -217,7 +240,7 @@ void InsertJizhang(benchmark::State &state)
             cache.emplace(scratch().data());
         if (batch)
             scratch().data().exec(QStringLiteral("insert into jizhang_batch values (1)"));
-        const int stored = insertInto(QStringLiteral("jizhang"));
+        const int stored = insertInto(QStringLiteral("jizhang"), variant == 5 ? 100 : 1);
         if (batch)
             scratch().data().exec(QStringLiteral("delete from jizhang_batch"));
         return stored;
@@ -287,6 +310,7 @@ const bool registered = [] {
         ->Arg(2)
         ->Arg(3)
         ->Arg(4)
+        ->Arg(5)
         ->Iterations(1)
         ->Unit(benchmark::kMillisecond);
     for (const char *name : Indexes) {

@@ -97,6 +97,8 @@ public:
     static QList<RecordColumn> columns();
     // The column of the ticks, "保存", shown first.
     static constexpr int TickColumn = 9;
+    // More rows than this are stored with the data file's wide cache (DataFile::WideCache).
+    static constexpr size_t LargeImport = 10000;
 
 protected:
     void closeEvent(QCloseEvent *event) override;

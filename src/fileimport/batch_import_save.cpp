@@ -139,6 +139,11 @@ void BatchImport::save()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     bool failed = false;
     try {
+        // A large statement's rows land all over every index of the ledger: its pages are
+        // kept in memory until the commit has written them (the cache goes after it).
+        std::optional<DataFile::WideCache> wide;
+        if (entries.size() > LargeImport)
+            wide.emplace(context_.data);
         // Entries, transfers and the opening balance land together or not at all. The
         // window keeps painting between chunks; clicks and keys wait until the end.
         DataFile::Transaction transaction(context_.data);
