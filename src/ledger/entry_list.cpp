@@ -8,7 +8,6 @@
 #include <QElapsedTimer>
 
 #include <algorithm>
-#include <array>
 #include <limits>
 #include <unordered_map>
 

@@ -3,6 +3,7 @@
 #include "ledger/ledger.h"
 
 #include "store/data_file.h"
+#include "store/triggers_aside.h"
 #include "core/dates.h"
 
 #include <algorithm>
@@ -165,6 +166,12 @@ int RecycleBin::discardAll(int accountSet, const QDateTime &when, const std::fun
                             QStringLiteral(") select id, data, t1, t2, t3, t4, t5, content, muluID, ? from jizhang ");
     std::optional<DataFile::WideCache> wide;  // goes after the transaction
     DataFile::Transaction transaction(data_);
+    // The triggers that mark the kept sums of each deleted entry's month would look a
+    // million times for one answer: the account set keeps no entries. They are set aside,
+    // and its sums dropped once at the end.
+    TriggersAside triggers(data_.database(), QStringLiteral("tbl_name = 'jizhang' AND name IN "
+                                                            "('jizhang_items_delete', 'jizhang_months_delete', "
+                                                            "'zhanghu_jizhang_delete')"));
     qint64 total = 0;
     {
         Statement counted = data_.query(QStringLiteral("select count(*) from jizhang where muluID=?"), {accountSet});
@@ -224,6 +231,12 @@ int RecycleBin::discardAll(int accountSet, const QDateTime &when, const std::fun
                    QStringLiteral(", ? from zhuanzhang where muluID=? order by id"),
                {stamp, accountSet});
     data_.exec(QStringLiteral("delete from zhuanzhang where muluID=?"), {accountSet});
+    triggers.restore();
+    // Without entries and transfers, the account set has no sums of months, items or
+    // accounts, and nothing of them is stale.
+    for (const char *sums : {"jizhang_items", "jizhang_items_stale", "jizhang_months", "zhanghu_months",
+                             "zhanghu_months_stale"})
+        data_.exec(QStringLiteral("delete from %1 where muluID=?").arg(QLatin1String(sums)), {accountSet});
     if (progress)
         progress(done, int(total));
     transaction.commit();
