@@ -240,14 +240,22 @@ std::vector<std::pair<QString, QString>> laterIndexList()
     return list;
 }
 
+// Indexes of jizhang that older versions kept and this one does not: version 13 dropped
+// the one of kind and amount, version 14 the one of the payment method alone. Each costs
+// every stored entry a key. A large ledger drops them in the background (dropping one
+// writes every page it had), any other file when it is brought up to date.
+const char *const DroppedIndexes[] = {"jizhang_muluID_t1_id_t5", "jizhang_muluID_t3"};
+
+bool largeLedger(Database &db)
+{
+    Statement last = db.prepare(QStringLiteral("select ifnull(max(id), 0) from jizhang"));
+    return last.step() && last.integer(0) > SmallLedger;
+}
+
 // The indexes of CreateIndexes, but for a large ledger without the later ones.
 void createIndexes(Database &db)
 {
-    bool large = false;
-    {
-        Statement last = db.prepare(QStringLiteral("select ifnull(max(id), 0) from jizhang"));
-        large = last.step() && last.integer(0) > SmallLedger;
-    }
+    const bool large = largeLedger(db);
     QStringList later;
     if (large)
         for (const auto &[name, sql] : laterIndexList())
@@ -271,15 +279,21 @@ QStringList laterIndexes(Database &db)
     Statement st = db.prepare(QStringLiteral("select name from sqlite_master where type='index'"));
     while (st.step())
         present.insert(st.text(0));
-    QStringList missing;
+    QStringList left;
+    for (const char *index : DroppedIndexes)
+        if (present.contains(QLatin1String(index)))
+            left << QLatin1String(index);
     for (const auto &[name, sql] : laterIndexList())
         if (!present.contains(name))
-            missing << name;
-    return missing;
+            left << name;
+    return left;
 }
 
 QString laterIndexSql(const QString &name)
 {
+    for (const char *index : DroppedIndexes)
+        if (name == QLatin1String(index))
+            return QStringLiteral("DROP INDEX IF EXISTS ") + name;
     for (const auto &[index, sql] : laterIndexList())
         if (index == name)
             return sql;
@@ -365,14 +379,13 @@ void migrateSteps(Database &db, int fromVersion)
     db.execute(QStringLiteral("DROP INDEX IF EXISTS jizhang_muluID_kind_amount"));
     // Version 13 dropped version 2's index of kind and amount: the finance summary reads
     // the kept month sums, and every stored entry paid for the index (28 bytes of file, and
-    // a seventh of the time an import takes to store).
-    if (fromVersion < 13)
-        db.execute(QStringLiteral("DROP INDEX IF EXISTS jizhang_muluID_t1_id_t5"));
-    // Version 14 dropped version 4's index of the payment method: a list sorted by it goes
-    // by the accounts' index (payment method, then date), and every stored entry paid for
-    // the index a second time.
-    if (fromVersion < 14)
-        db.execute(QStringLiteral("DROP INDEX IF EXISTS jizhang_muluID_t3"));
+    // a seventh of the time an import takes to store). Version 14 dropped version 4's index
+    // of the payment method: a list sorted by it goes by the accounts' index (payment
+    // method, then date), and every stored entry paid for the index a second time. See
+    // DroppedIndexes.
+    if (fromVersion < 14 && !largeLedger(db))
+        for (const char *index : DroppedIndexes)
+            db.execute(QStringLiteral("DROP INDEX IF EXISTS %1").arg(QLatin1String(index)));
     createIndexes(db);
     db.execute(QString::fromUtf8(CreateMonthTotals));
     if (fromVersion < 7) {

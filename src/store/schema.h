@@ -30,7 +30,8 @@ QString unlessBatch();
 // marked stale as a whole.
 void migrate(Database &db, int fromVersion);
 // The indexes of jizhang that only make sorted lists and the accounts quicker which the
-// file lacks, by name: the background build makes them (laterIndexSql).
+// file lacks, and those of older versions that a large ledger still has, by name: the
+// background build makes or drops them (laterIndexSql).
 QStringList laterIndexes(Database &db);
 QString laterIndexSql(const QString &name);
 
