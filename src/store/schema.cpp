@@ -252,10 +252,9 @@ bool largeLedger(Database &db)
     return last.step() && last.integer(0) > SmallLedger;
 }
 
-// The indexes of CreateIndexes, but for a large ledger without the later ones.
-void createIndexes(Database &db)
+// The indexes of CreateIndexes, but for a large ledger (largeLedger) without the later ones.
+void createIndexes(Database &db, bool large)
 {
-    const bool large = largeLedger(db);
     QStringList later;
     if (large)
         for (const auto &[name, sql] : laterIndexList())
@@ -383,10 +382,11 @@ void migrateSteps(Database &db, int fromVersion)
     // of the payment method: a list sorted by it goes by the accounts' index (payment
     // method, then date), and every stored entry paid for the index a second time. See
     // DroppedIndexes.
-    if (fromVersion < 14 && !largeLedger(db))
+    const bool large = largeLedger(db);
+    if (fromVersion < 14 && !large)
         for (const char *index : DroppedIndexes)
             db.execute(QStringLiteral("DROP INDEX IF EXISTS %1").arg(QLatin1String(index)));
-    createIndexes(db);
+    createIndexes(db, large);
     db.execute(QString::fromUtf8(CreateMonthTotals));
     if (fromVersion < 7) {
         db.execute(QStringLiteral("DELETE FROM jizhang_months WHERE %1 IS NOT month")
