@@ -60,6 +60,7 @@ ColumnMappingDialog::ColumnMappingDialog(const QString &fileName, CsvTable &tabl
     sample_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     sample_->setSelectionBehavior(QAbstractItemView::SelectRows);
     sample_->setSelectionMode(QAbstractItemView::SingleSelection);
+    sample_->setTabKeyNavigation(false);  // Tab goes on to the choices below
     sample_->setMinimumHeight(160);
     sample_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     sample_->verticalHeader()->setDefaultSectionSize(sample_->fontMetrics().height() + 6);

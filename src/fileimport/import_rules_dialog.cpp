@@ -27,6 +27,7 @@ ImportRulesDialog::ImportRulesDialog(const AppContext &context, QWidget *parent)
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->horizontalHeader()->setStretchLastSection(true);
+    table_->setTabKeyNavigation(false);  // Tab goes on to the fields below
     table_->verticalHeader()->hide();
 
     auto field = [this](const char *name, const QString &label) {

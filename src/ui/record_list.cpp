@@ -37,6 +37,9 @@ RecordList::RecordList(QWidget *parent) : QWidget(parent)
     details_->setSelectionBehavior(QAbstractItemView::SelectRows);
     details_->setSelectionMode(QAbstractItemView::SingleSelection);
     details_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Rows are chosen whole and moved through with the arrow keys; Tab goes on to the
+    // window's next control instead of walking the cells without end.
+    details_->setTabKeyNavigation(false);
     details_->setWordWrap(false);
     details_->setShowGrid(false);
     details_->setCornerButtonEnabled(false);

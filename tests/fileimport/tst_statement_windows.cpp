@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTableView>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -51,6 +52,17 @@ QStringList records(const std::vector<Csv::Record> &records)
     for (const Csv::Record &r : records)
         out << QString::number(r.line) + u':' + r.values.join(u'|');
     return out;
+}
+
+// Tab from a list with rows moves on to the window's next control, not to the next cell.
+void tabLeaves(QWidget *window, QAbstractItemView *list, const QString &next)
+{
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    list->setFocus();
+    list->setCurrentIndex(list->model()->index(0, 0));
+    QTest::keyClick(list, Qt::Key_Tab);
+    QCOMPARE(window->focusWidget()->objectName(), next);
 }
 
 void click(QObject *parent, const char *name)
@@ -97,6 +109,9 @@ void StatementWindowsTest::mappingStepReadsTheFileAgain()
         QCOMPARE(skipped.size(), size_t(1));  // the title line
     }
     QCOMPARE(read, (QStringList{"2024-03-02 5.00", "2024-03-04 7.00", "2024-02-03 5.00", "2024-04-03 7.00"}));
+
+    dialog.show();
+    tabLeaves(&dialog, dialog.findChild<QTableView *>(QStringLiteral("Sample")), QStringLiteral("Separator"));
 }
 
 void StatementWindowsTest::workbookCells()
@@ -165,6 +180,7 @@ void StatementWindowsTest::windowSaysWhatItCannotTake()
     QCOMPARE(list->rowCount(), 4);
     QCOMPARE(list->cell(0, 5), QStringLiteral("微信零钱"));
     QCOMPARE(list->cell(3, 8), QStringLiteral("转账：对方账户“招商银行(1234)”不在账户中，保存时跳过"));
+    tabLeaves(&import, list->detailsView(), QStringLiteral("Command1"));
     click(&import, "Command4");
     QCOMPARE(t.prompt.lastText(),
              QStringLiteral("共导入 3 条记录，跳过 4 条（全额退款 2 条，对方已退还 1 条，转账的对方账户不在账户中 1 条）。\r\n"
@@ -190,6 +206,7 @@ void StatementWindowsTest::rulesList()
         auto *table = d->findChild<QTableWidget *>(QStringLiteral("Rules"));
         QCOMPARE(table->rowCount(), 1);
         QCOMPARE(table->item(0, 0)->text(), QStringLiteral("滴滴"));
+        tabLeaves(d, table, QStringLiteral("Words"));
     });
     click(&import, "Command6");
     QCOMPARE(t.prompt.lastText(), QStringLiteral("请填写“包含”的文字和“项目”！"));
