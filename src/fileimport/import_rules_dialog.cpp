@@ -12,6 +12,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 ImportRulesDialog::ImportRulesDialog(const AppContext &context, QWidget *parent) : QDialog(parent), context_(context)
 {
     setObjectName(QStringLiteral("ImportRules"));
@@ -28,6 +30,9 @@ ImportRulesDialog::ImportRulesDialog(const AppContext &context, QWidget *parent)
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->setTabKeyNavigation(false);  // Tab goes on to the fields below
+    // The first two columns as wide as their titles at least.
+    for (int c = 0; c < 2; ++c)
+        table_->setColumnWidth(c, std::max(table_->columnWidth(c), table_->horizontalHeader()->sectionSizeHint(c)));
     table_->verticalHeader()->hide();
 
     auto field = [this](const char *name, const QString &label) {
