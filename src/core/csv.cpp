@@ -76,7 +76,7 @@ QString decode(const QByteArray &bytes, bool *readable)
     return text;
 }
 
-std::vector<Record> records(const QString &text, QChar separator)
+std::vector<Record> records(const QString &text, QChar separator, bool anyLineEnd)
 {
     std::vector<Record> result;
     const QChar *s = text.constData();
@@ -84,10 +84,12 @@ std::vector<Record> records(const QString &text, QChar separator)
     // Lines end in CR LF; a file made with bare LF line ends (and no CR LF at all) is read
     // by its LF line ends.
     const bool crlf = text.contains(QLatin1String("\r\n"));
-    const bool lf = !crlf && text.contains(u'\n');
+    const bool lf = (anyLineEnd || !crlf) && text.contains(u'\n');
     auto breakAt = [&](qsizetype i) -> int {
-        if (crlf)
-            return i + 1 < n && s[i] == u'\r' && s[i + 1] == u'\n' ? 2 : 0;
+        if (crlf && i + 1 < n && s[i] == u'\r' && s[i + 1] == u'\n')
+            return 2;
+        if (crlf && !anyLineEnd)
+            return 0;
         return lf && s[i] == u'\n' ? 1 : 0;
     };
 

@@ -42,8 +42,10 @@ struct Record {
 };
 // Splits a file's text into records. Lines end in CR LF (in LF when the text holds no
 // CR LF at all); empty lines are skipped. Double quotes around a value are honoured; a
-// quote that does not open a properly closed value is an ordinary character.
-std::vector<Record> records(const QString &text, QChar separator = u',');
+// quote that does not open a properly closed value is an ordinary character. With
+// `anyLineEnd` a bare LF ends a line too, in a text that has CR LF elsewhere (a statement
+// partly rewritten by another program), outside quoted values.
+std::vector<Record> records(const QString &text, QChar separator = u',', bool anyLineEnd = false);
 
 // Writes the bytes to the file in one piece, replacing what was there only when all of
 // them were written. Returns an empty text on success, else why it failed.

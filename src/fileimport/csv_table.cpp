@@ -27,7 +27,7 @@ QString compact(const QString &cell)
 // and how many lines have it.
 std::pair<int, int> consistency(const QString &sample, QChar separator)
 {
-    const std::vector<Csv::Record> records = Csv::records(sample, separator);
+    const std::vector<Csv::Record> records = Csv::records(sample, separator, true);
     std::map<int, int> counts;
     for (const Csv::Record &r : records)
         ++counts[int(r.values.size())];
@@ -148,7 +148,7 @@ CsvTable CsvTable::fromText(const QString &text, QChar separator)
 {
     CsvTable table;
     table.separator = separator;
-    table.records = Csv::records(text, separator);
+    table.records = Csv::records(text, separator, true);
     table.text = text;
     return table;
 }

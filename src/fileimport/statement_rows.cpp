@@ -179,8 +179,13 @@ Result read(const CsvTable &table, const ColumnMapping &mapping, const FileRows:
                 else if (amount->negative && direction != Direction::Neither)
                     direction = direction == Direction::In ? Direction::Out : Direction::In;
             } else {
-                // No amount: kept as it stands, so the preview shows it and saving names it.
+                // No amount: kept as it stands, so the preview shows it and saving names it,
+                // on the side the direction column gives (a corrected amount keeps it).
                 FileRows::AmountCells cells = FileRows::AmountCells::fromSigned(text);
+                if (direction == Direction::Out && cells.expense.isEmpty())
+                    std::swap(cells.income, cells.expense);
+                else if (direction == Direction::In && cells.income.isEmpty())
+                    std::swap(cells.income, cells.expense);
                 row.income = cells.income;
                 row.expense = cells.expense;
                 anyAmount = !text.isEmpty();

@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -33,12 +34,30 @@ QByteArray sample(const QString &name)
     return file.readAll();
 }
 
+// The sum of one side's amounts, and after it ("+abc") the cells that are no amount.
 QString total(const std::vector<FileRow> &rows, bool income)
 {
     Money sum;
-    for (const FileRow &r : rows)
-        sum += Money::parse(income ? r.income : r.expense).value_or(Money());
-    return sum.plain();
+    QStringList unread;
+    for (const FileRow &r : rows) {
+        const QString &cell = income ? r.income : r.expense;
+        if (const std::optional<Money> amount = Money::parse(cell))
+            sum += *amount;
+        else if (!cell.isEmpty())
+            unread << cell;
+    }
+    return (QStringList{sum.plain()} + unread).join(u'+');
+}
+
+// The Alipay sample with a broken row after the taxi, its line ended by a bare LF as a
+// text editor that saved the file would leave it.
+QByteArray alipayWithBrokenLine()
+{
+    QByteArray bytes = sample("alipay.csv");
+    QStringEncoder gbk("GBK");
+    const QByteArray taxi = gbk.encode(QStringLiteral("滴滴出行"));
+    const QByteArray broken = gbk.encode(QStringLiteral("2024-13-45 10:00:00,餐饮美食,示例坏行,,坏行,支出,abc,余额,交易成功,X1,,,\n"));
+    return bytes.insert(bytes.indexOf("\r\n", bytes.indexOf(taxi)) + 2, broken);
 }
 
 QString reasons(const std::vector<SkippedLine> &skipped)
@@ -106,6 +125,9 @@ void StatementsTest::samples_data()
 
     QTest::newRow("Alipay") << sample("alipay.csv") << "csv" << "支付宝账单" << "" << 6
                             << "全额退款|全额退款|不计收支|交易关闭" << "330" << "162.5" << "2024-03-02";
+    QTest::newRow("Alipay, a broken line ended by LF alone")
+        << alipayWithBrokenLine() << "csv" << "支付宝账单" << "" << 7 << "全额退款|全额退款|不计收支|交易关闭" << "330"
+        << "162.5+abc" << "2024-03-02";
     QTest::newRow("WeChat Pay") << sample("wechat.csv") << "csv" << "微信支付账单" << "" << 4
                                 << "全额退款|全额退款|对方已退还" << "88" << "136.66" << "2024-03-02";
     QTest::newRow("credit card, no years") << sample("cmb_credit.csv") << "csv" << "招商银行信用卡账单" << "8888" << 4
