@@ -311,15 +311,23 @@ std::vector<DuplicateMark> FileImport::duplicates(const std::vector<ImportRow> &
     if (firstRow.isEmpty())
         return marks;
 
-    // Rows of a statement that name their counterparty, by day and amount: the same
-    // payment may stand in the books a day earlier or later, from another statement.
-    QMultiHash<DayAmount, size_t> named;
-    for (size_t i = 0; i < rows.size() && i < notes.size(); ++i)
-        if (keys[i] && !notes[i].counterparty.isEmpty() && notes[i].kind != FileRow::Transfer)
+    // Rows of a statement, by day and amount: the same payment may stand in the books a
+    // day earlier or later, from another statement. A row that names its counterparty
+    // finds it in the entry's summary; a card's row that names none (its bank gives only a
+    // summary, "支付宝-滴滴出行") finds there the counterparty of an entry that a wallet's
+    // statement brought in ("滴滴出行 - 快车").
+    QMultiHash<DayAmount, size_t> named, unnamed;
+    for (size_t i = 0; i < rows.size() && i < notes.size(); ++i) {
+        if (!keys[i] || notes[i].kind == FileRow::Transfer)
+            continue;
+        if (!notes[i].counterparty.isEmpty())
             named.insert({keys[i]->day, keys[i]->amount}, i);
+        else if (notes[i].kind == FileRow::Entry && !rows[i].method.trimmed().isEmpty())
+            unnamed.insert({keys[i]->day, keys[i]->amount}, i);
+    }
 
     QSet<EntryKey> stored;
-    const qint64 margin = named.isEmpty() ? 0 : 1;
+    const qint64 margin = named.isEmpty() && unnamed.isEmpty() ? 0 : 1;
     Statement st = data_.query(QStringLiteral("select data, t5, t1, content, t3 from jizhang "
                                               "where muluID=? and data>=? and data<=?"),
                                {accountSet, Dates::storedDate(QDate::fromJulianDay(from - margin)),
@@ -332,13 +340,24 @@ std::vector<DuplicateMark> FileImport::duplicates(const std::vector<ImportRow> &
         const std::optional<Money> amount = Money::fromStored(st.utf8(1));
         if (!amount)
             continue;
-        if (!named.isEmpty()) {
+        if (!named.isEmpty() || !unnamed.isEmpty()) {
+            const bool income = st.utf8(2) == incomeKind;
+            const QString summary = st.text(3);
+            // "counterparty - goods", as a statement's rows are summed up; empty for others.
+            const qsizetype dash = summary.indexOf(QStringLiteral(" - "));
+            const QString counterparty = dash > 0 ? summary.left(dash).trimmed() : QString();
             for (qint64 d = *day - 1; d <= *day + 1; ++d) {
-                for (auto it = named.constFind({d, amount->units()}); it != named.constEnd() && it.key() == DayAmount{d, amount->units()}; ++it) {
+                const DayAmount at{d, amount->units()};
+                for (auto it = named.constFind(at); it != named.constEnd() && it.key() == at; ++it) {
                     const size_t i = *it;
-                    const bool income = st.utf8(2) == incomeKind;
                     if (marks[i].kind == DuplicateMark::None && keys[i]->income == income && st.text(4) == rows[i].method &&
-                        st.text(3).contains(notes[i].counterparty))
+                        summary.contains(notes[i].counterparty))
+                        marks[i] = {DuplicateMark::Moved, 0};
+                }
+                for (auto it = unnamed.constFind(at); it != unnamed.constEnd() && it.key() == at; ++it) {
+                    const size_t i = *it;
+                    if (marks[i].kind == DuplicateMark::None && keys[i]->income == income && st.text(4) == rows[i].method &&
+                        counterparty.size() >= 2 && rows[i].summary.contains(counterparty))
                         marks[i] = {DuplicateMark::Moved, 0};
                 }
             }

@@ -98,7 +98,9 @@ public:
     // the account set or of an earlier row (a lower No.). Rows whose date or amount does
     // not read are never duplicates; amounts are compared as numbers ("12.50" is "12.5").
     // A row with a counterparty (notes, in the rows' order) is also the same as an entry
-    // of its payment method, kind and amount a day apart at most whose summary names it.
+    // of its payment method, kind and amount a day apart at most whose summary names it;
+    // a row without one, as such an entry whose counterparty ("滴滴出行" of "滴滴出行 - 快车")
+    // its own summary names.
     std::vector<DuplicateMark> duplicates(const std::vector<ImportRow> &rows, int accountSet,
                                           const std::vector<RowNote> &notes = {});
 

@@ -289,10 +289,23 @@ void StatementsTest::theSamePaymentInTwoStatements()
     FileReading bank = FileImport::read(card, "csv");
     QCOMPARE(Accounts(t.data).find(set, bank.account)->name, QStringLiteral("招行卡"));
     StatementPreview second = files.preview(bank.table.rows(bank.mapping), set, QStringLiteral("招行卡"));
-    QList<int> kinds;
-    for (const DuplicateMark &m : files.duplicates(second.rows, set, second.notes))
-        kinds << int(m.kind);
-    QCOMPARE(kinds, (QList<int>{DuplicateMark::Moved, DuplicateMark::None}));
+    auto kinds = [&](const StatementPreview &preview) {
+        QList<int> found;
+        for (const DuplicateMark &m : files.duplicates(preview.rows, set, preview.notes))
+            found << int(m.kind);
+        return found;
+    };
+    QCOMPARE(kinds(second), (QList<int>{DuplicateMark::Moved, DuplicateMark::None}));
+
+    // A bank that names no counterparty, only a summary that holds the wallet's.
+    const QByteArray summaryOnly = QStringLiteral(
+        "招商银行交易流水（示例；账号：6214 **** **** 1234）\r\n交易日期,交易时间,收入,支出,余额,交易类型,交易备注\r\n"
+        "20240303,08:10:05,,35.50,964.50,快捷支付,支付宝-滴滴出行\r\n"
+        "20240303,09:00:00,,35.50,929.00,快捷支付,示例便利店\r\n").toUtf8();
+    FileReading cmb = FileImport::read(summaryOnly, "csv");
+    QCOMPARE(cmb.profile, QStringLiteral("招商银行储蓄卡账单"));
+    const StatementPreview third = files.preview(cmb.table.rows(cmb.mapping), set, QStringLiteral("招行卡"));
+    QCOMPARE(kinds(third), (QList<int>{DuplicateMark::Moved, DuplicateMark::None}));
 }
 
 TALLYRA_TEST(StatementsTest)
