@@ -241,7 +241,8 @@ FileReading FileImport::open(const QString &path, const FileRows::Progress &prog
             // Without the own profiles the built-in ones stand.
         }
         try {
-            if (std::optional<ColumnMapping> remembered = rememberedMapping(reading.table, reading.mapping.headerLine))
+            if (std::optional<ColumnMapping> remembered =
+                    rememberedMapping(reading.table, reading.mapping.headerLine, reading.mapping.header))
                 reading.mapping = *remembered;
         } catch (const StoreError &) {
             // Without the remembered choice the guess stands.
@@ -250,11 +251,15 @@ FileReading FileImport::open(const QString &path, const FileRows::Progress &prog
     return reading;
 }
 
-std::optional<ColumnMapping> FileImport::rememberedMapping(const CsvTable &table, int headerLine)
+std::optional<ColumnMapping> FileImport::rememberedMapping(const CsvTable &table, int headerLine, bool headerFound)
 {
     const int columns = table.columnCount();
     Schema::createImportMappings(data_.database());
     for (bool header : {true, false}) {
+        // A choice for files without a header is known only by their number of columns:
+        // a file with a header of its own is not one of them.
+        if (!header && headerFound)
+            continue;
         Statement st = data_.query(QStringLiteral("select 对应 from 导入列对应 where 表头=?"),
                                    {CsvTable::mappingKey(table.rowAt(headerLine), header, columns)});
         if (!st.step())

@@ -89,9 +89,10 @@ public:
     // "无法读取文件“/path/name.csv”：" and the reason.
     static QString failureText(const QString &path, const QString &reason);
 
-    // The mapping chosen last for a file with the same header (or, without a header, the
-    // same number of columns); nothing when there is none or it does not fit the table.
-    std::optional<ColumnMapping> rememberedMapping(const CsvTable &table, int headerLine = 0);
+    // The mapping chosen last for a file with the same header (or, for a table in which no
+    // header was found, one chosen for a file without a header and of the same number of
+    // columns); nothing when there is none or it does not fit the table.
+    std::optional<ColumnMapping> rememberedMapping(const CsvTable &table, int headerLine = 0, bool headerFound = false);
     void rememberMapping(const CsvTable &table, const ColumnMapping &mapping);
 
     // For each row, whether its date, kind, amount and summary equal those of an entry of

@@ -268,6 +268,12 @@ void FileReadersTest::bankCsvIsMappedAndRemembered()
     QCOMPARE(bare.mapping[ImportField::Date], 1);
     QCOMPARE(bare.mapping[ImportField::Signed], 2);  // money rather than a serial number
     QCOMPARE(bare.mapping[ImportField::Summary], 3);
+    // A choice made for such a file is not taken for one of as many columns with a header.
+    files.rememberMapping(bare.table, bare.mapping);
+    const QString bareAgain = ImportFiles::write(t.path(), "bare.txt", gbk("9,2024/3/3,1,书\r\n"));
+    QCOMPARE(files.open(bareAgain).mapping, bare.mapping);
+    QVERIFY(files.open(ImportFiles::write(t.path(), "titled.csv", gbk("编号,日期,金额,摘要\r\n1,2024/3/3,1,书\r\n")))
+                .mapping.header);
 
     // Separate income and expense columns: the zero one is left out.
     const FileReading split = FileImport::read(gbk("记账日期,收入金额,支出金额,摘要\r\n2024-02-01,0.00,25.00,电费\r\n"
