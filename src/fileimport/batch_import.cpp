@@ -307,6 +307,16 @@ void BatchImport::setTicked(int row, bool ticked)
 
 void BatchImport::openFile()
 {
+    // A file's ticked rows are not yet stored: another file replaces them (and the user's
+    // corrections) only when the user says so, as a paste does.
+    int pending = 0;
+    for (int row = 0; fromFile_ && row < list_->rowCount(); ++row)
+        pending += ticked(row) ? 1 : 0;
+    if (pending > 0 &&
+        context_.prompt.message(this, Prompt::Icon::Question, QStringLiteral("问题"),
+                                QStringLiteral("预览中有 %1 条勾选的记录还没有保存，是否用另一个文件的内容替换？").arg(pending),
+                                Prompt::Buttons::YesNo, Prompt::Answer::No) != Prompt::Answer::Yes)
+        return;
     const QString purpose = QStringLiteral("导入文件");
     const QString path = context_.prompt.openFile(this, QStringLiteral("打开要导入的文件"), FileImport::filter(),
                                                   DialogFolders::start(context_.data, purpose));

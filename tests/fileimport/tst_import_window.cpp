@@ -146,6 +146,8 @@ void ImportWindowTest::openFileFillsThePreview()
             click(d, "Command1");
         }, false);
         t.prompt.files << bank;
+        if (round == 1)
+            t.prompt.answers << Prompt::Answer::Yes;  // the first round's row is not stored
         click(&import, "Command5");
     }
     QCOMPARE(offered, (QStringList{"ColumnMapping", "列对应", "第3列：对方户名", "ColumnMapping", "列对应", "第4列：备注"}));
@@ -175,6 +177,10 @@ void ImportWindowTest::pasteOverRowsOfAFileAsksFirst()
     QCOMPARE(list->rowCount(), 3);
     list->selectRow(2);
     click(&import, "Command2");  // the question counts the rows the preview has now
+    t.prompt.answers << Prompt::Answer::No;
+    click(&import, "Command5");  // another file neither: its ticked rows are not stored yet
+    QCOMPARE(t.prompt.lastText(), QStringLiteral("预览中有 2 条勾选的记录还没有保存，是否用另一个文件的内容替换？"));
+    QCOMPARE(list->rowCount(), 2);
     for (Prompt::Answer answer : {Prompt::Answer::No, Prompt::Answer::Yes}) {
         t.prompt.reset();
         t.prompt.answers << answer;
