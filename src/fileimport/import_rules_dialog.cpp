@@ -98,7 +98,9 @@ void ImportRulesDialog::addRule()
         context_.prompt.information(this, QStringLiteral("信息"), QStringLiteral("请填写“包含”的文字和“项目”！"));
         return;
     }
-    context_.prompt.attempt(this, [&] { ImportRules(context_.data).save(rule); });
+    // What could not be stored stays typed, to try again.
+    if (!context_.prompt.attempt(this, [&] { ImportRules(context_.data).save(rule); }))
+        return;
     words_->clear();
     item_->clear();
     method_->clear();
