@@ -21,6 +21,7 @@ AddNodeDialog::AddNodeDialog(const AppContext &context, QWidget *parent) : QDial
     frame_->setObjectName(QStringLiteral("Frame1"));
     name_ = new QLineEdit(frame_);
     name_->setObjectName(QStringLiteral("Text1"));
+    name_->setAccessibleName(QStringLiteral("名称"));
     addButton_ = new QPushButton(QStringLiteral("添加"), frame_);
     addButton_->setObjectName(QStringLiteral("Command1"));
     addButton_->setDefault(true);

@@ -42,9 +42,12 @@ LoginWindow::LoginWindow(const AppContext &context, QWidget *parent)
 
     userName_ = new QLineEdit(this);
     userName_->setObjectName(QStringLiteral("Text1_0"));
+    // The fields' captions are drawn in the background picture; these name them too.
+    userName_->setAccessibleName(QStringLiteral("用户名"));
 
     password_ = new QLineEdit(this);
     password_->setObjectName(QStringLiteral("Text1_1"));
+    password_->setAccessibleName(QStringLiteral("密码"));
     password_->setEchoMode(QLineEdit::Password);
 
     loginButton_ = new QPushButton(QStringLiteral("登录(&E)"), this);

@@ -64,15 +64,18 @@ UserAccountWindow::UserAccountWindow(const AppContext &context, QWidget *parent)
                        QStringLiteral("注：账套可以把不同的财务分开显示,互不干扰,需重新登录才生效。"), frame_);
     note->setWordWrap(true);
 
-    fields->addWidget(label(QStringLiteral("Label1"), QStringLiteral("用户名："), frame_), 0, 0);
-    fields->addWidget(name_, 0, 1);
-    fields->addWidget(label(QStringLiteral("Label2"), QStringLiteral("密  码："), frame_), 1, 0);
-    fields->addWidget(password_, 1, 1);
-    fields->addWidget(label(QStringLiteral("Label4"), QStringLiteral("注册时间："), frame_), 2, 0);
-    fields->addWidget(registered_, 2, 1);
+    // Each caption names its field (for screen readers and the accessibility tree).
+    auto captioned = [&](const char *name, const QString &text, QWidget *field, int row) {
+        QLabel *caption = label(QString::fromLatin1(name), text, frame_);
+        caption->setBuddy(field);
+        fields->addWidget(caption, row, 0);
+        fields->addWidget(field, row, 1);
+    };
+    captioned("Label1", QStringLiteral("用户名："), name_, 0);
+    captioned("Label2", QStringLiteral("密  码："), password_, 1);
+    captioned("Label4", QStringLiteral("注册时间："), registered_, 2);
     fields->addWidget(notNeeded, 2, 2);
-    fields->addWidget(label(QStringLiteral("Label5_0"), QStringLiteral("账  套："), frame_), 3, 0);
-    fields->addWidget(accountSet_, 3, 1);
+    captioned("Label5_0", QStringLiteral("账  套："), accountSet_, 3);
     fields->addWidget(note, 4, 0, 1, 3);
     fields->setColumnStretch(1, 1);
     fields->setRowStretch(5, 1);

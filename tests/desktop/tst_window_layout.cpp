@@ -10,7 +10,9 @@
 #include "users/login_window.h"
 #include "users/user_account_window.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QScopeGuard>
@@ -113,6 +115,7 @@ void WindowLayoutTest::windowsFitALargerFont()
     std::unique_ptr<QWidget> w = makeWindow(window, t);
     w->show();
     QApplication::processEvents();
+    QStringList unnamed;
     for (QWidget *child : w->findChildren<QWidget *>()) {
         // The parts the toolkit makes inside its own controls are theirs to place.
         if (!child->isVisibleTo(w.get()) || child->inherits("QAbstractScrollArea") ||
@@ -125,7 +128,17 @@ void WindowLayoutTest::windowsFitALargerFont()
             QVERIFY2(child->height() >= child->minimumSizeHint().height(), qPrintable(what + QStringLiteral(" is too low")));
         QVERIFY2(w->rect().contains(child->geometry()) || child->parentWidget() != w.get(),
                  qPrintable(what + QStringLiteral(" lies outside the window")));
+        // Every field and button can be found by its name: its own, its caption's or its text.
+        if (child->focusPolicy() & Qt::TabFocus) {
+            auto *button = qobject_cast<QAbstractButton *>(child);
+            bool named = !child->accessibleName().isEmpty() || (button && !button->text().isEmpty());
+            for (QLabel *caption : w->findChildren<QLabel *>())
+                named = named || caption->buddy() == child;
+            if (!named)
+                unnamed << what;
+        }
     }
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u',') + QStringLiteral(" without a name")));
     if (window == QStringLiteral("EntryEditor")) {
         auto *date = w->findChild<QDateEdit *>(QStringLiteral("DTPicker1"));
         auto *item = w->findChild<QComboBox *>(QStringLiteral("Combo2"));

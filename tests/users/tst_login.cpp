@@ -57,6 +57,8 @@ void LoginTest::windowAsDesigned()
     QCOMPARE(w.findChild<QPushButton *>("Command1")->text(), QStringLiteral("登录(&E)"));
     QCOMPARE(w.findChild<QPushButton *>("Command2")->text(), QStringLiteral("退出(&X)"));
     QCOMPARE(w.findChild<QLineEdit *>("Text1_1")->echoMode(), QLineEdit::Password);
+    QCOMPARE(w.findChild<QLineEdit *>("Text1_0")->accessibleName(), QStringLiteral("用户名"));
+    QCOMPARE(w.findChild<QLineEdit *>("Text1_1")->accessibleName(), QStringLiteral("密码"));
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     QCOMPARE(QApplication::focusWidget(), w.findChild<QLineEdit *>("Text1_0"));
