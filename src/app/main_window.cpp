@@ -212,6 +212,7 @@ void MainWindow::buildToolbar()
     toolbar->addWidget(spacer);
     browser_ = new QTextBrowser(toolbar);
     browser_->setObjectName(QStringLiteral("WebBrowser1"));
+    browser_->setAccessibleName(QStringLiteral("起始页"));
     browser_->setFixedSize(1215 / 15, 855 / 15);
     browser_->setOpenLinks(false);
     browser_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -25,6 +25,7 @@ CatalogueManager::CatalogueManager(const AppContext &context, QWidget *parent) :
 
     tabs_ = new QTabBar(this);
     tabs_->setObjectName(QStringLiteral("TabStrip1"));
+    tabs_->setAccessibleName(QStringLiteral("目录"));
     tabs_->setExpanding(false);
     for (int kind = Catalogue::Items; kind <= Catalogue::AccountSets; ++kind)
         tabs_->addTab(Catalogue::tabCaption(kind));
@@ -36,6 +37,7 @@ CatalogueManager::CatalogueManager(const AppContext &context, QWidget *parent) :
     for (int i = 0; i < 4; ++i) {
         auto *tree = new QTreeWidget(page);
         tree->setObjectName(QStringLiteral("TreeView%1").arg(i + 1));
+        tree->setAccessibleName(Catalogue::tabCaption(Catalogue::Items + i));
         tree->setHeaderHidden(true);
         tree->setColumnCount(1);
         tree->setUniformRowHeights(true);

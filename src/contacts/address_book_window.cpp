@@ -79,12 +79,14 @@ AddressBookWindow::AddressBookWindow(const AppContext &context, QWidget *parent)
     centre->setContentsMargins(6, 6, 6, 6);
     tree_ = new QTreeWidget(this);
     tree_->setObjectName(QStringLiteral("TreeView1"));
+    tree_->setAccessibleName(QStringLiteral("分组"));
     tree_->setHeaderHidden(true);
     tree_->setFixedWidth(200);
     tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     centre->addWidget(tree_);
     list_ = new RecordList(this);
     list_->setObjectName(QStringLiteral("ListView1"));
+    list_->setAccessibleName(QStringLiteral("联系人"));
     list_->setImageList(ContactImages::imageList());
     centre->addWidget(list_, 1);
     layout->addLayout(centre, 1);

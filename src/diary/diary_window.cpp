@@ -68,6 +68,7 @@ DiaryWindow::DiaryWindow(const AppContext &context, QWidget *parent)
     auto *frameLayout = new QVBoxLayout(frame);
     tree_ = new QTreeWidget(frame);
     tree_->setObjectName(QStringLiteral("TreeView1"));
+    tree_->setAccessibleName(QStringLiteral("日期"));
     tree_->setHeaderHidden(true);
     tree_->setUniformRowHeights(true);
     frameLayout->addWidget(tree_);
@@ -77,6 +78,7 @@ DiaryWindow::DiaryWindow(const AppContext &context, QWidget *parent)
     auto *stack = new QGridLayout;
     list_ = new RecordList(this);
     list_->setObjectName(QStringLiteral("ListView1"));
+    list_->setAccessibleName(QStringLiteral("日记"));
     list_->setImageList({Icons::icon(Glyph::Note), Icons::icon(Glyph::Page), Icons::icon(Glyph::Note)});
     stack->addWidget(list_, 0, 0);
     buildEditor(this);

@@ -127,6 +127,7 @@ PrintPreview::PrintPreview(const AppContext &context, Report &report, const QStr
 
     scroll_ = new QScrollArea(this);
     scroll_->setObjectName(QStringLiteral("PageArea"));
+    scroll_->setAccessibleName(QStringLiteral("预览"));
     scroll_->setAlignment(Qt::AlignCenter);
     scroll_->setBackgroundRole(QPalette::Dark);
     scroll_->viewport()->installEventFilter(this);

@@ -23,6 +23,7 @@ DeleteAllDialog::DeleteAllDialog(const AppContext &context, QWidget *parent) : Q
     prompt->setObjectName(QStringLiteral("Label1"));
     password_ = new QLineEdit(this);
     password_->setObjectName(QStringLiteral("Text1"));
+    prompt->setBuddy(password_);
     password_->setEchoMode(QLineEdit::Password);
     password_->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
     password_->setFont(QFont(QStringLiteral("宋体")));

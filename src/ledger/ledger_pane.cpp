@@ -59,6 +59,7 @@ LedgerPane::LedgerPane(const AppContext &context, QWidget *parent)
     rightLayout->setSpacing(0);
     tabs_ = new QTabBar(right);
     tabs_->setObjectName(QStringLiteral("TabStrip1"));
+    tabs_->setAccessibleName(QStringLiteral("列表"));
     tabs_->addTab(QStringLiteral("收支明细"));
     tabs_->addTab(QStringLiteral("统计查询"));
     tabs_->setExpanding(false);

@@ -82,6 +82,7 @@ UserAccountWindow::UserAccountWindow(const AppContext &context, QWidget *parent)
 
     list_ = new RecordList(area);
     list_->setObjectName(QStringLiteral("ListView1"));
+    list_->setAccessibleName(QStringLiteral("用户"));
     list_->setImageList({Icons::icon(Icons::Glyph::User)});
     // Sharing one cell, list and frame keep the same place and size whenever the window resizes.
     areaLayout->addWidget(frame_, 0, 0);

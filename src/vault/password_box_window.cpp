@@ -46,6 +46,7 @@ PasswordBoxWindow::PasswordBoxWindow(const AppContext &context, QWidget *parent)
     model_ = new VaultTreeModel(this);
     tree_ = new QTreeView(this);
     tree_->setObjectName(QStringLiteral("TreeView1"));
+    tree_->setAccessibleName(QStringLiteral("密码箱"));
     tree_->setHeaderHidden(true);
     tree_->setUniformRowHeights(true);
     tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -11,10 +11,12 @@ namespace {
 // The caption column is 1400 twips wide, as in the designed windows.
 constexpr int CaptionWidth = 1400 / 15;
 
-QLabel *caption(QWidget *parent, const QString &name, const QString &text)
+// A field's caption, which names the field too (for the accessibility tree).
+QLabel *caption(QWidget *parent, const QString &name, const QString &text, QWidget *field)
 {
     auto *label = new QLabel(text, parent);
     label->setObjectName(name);
+    label->setBuddy(field);
     label->setMinimumWidth(CaptionWidth);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return label;
@@ -63,16 +65,15 @@ RecordViews::RecordViews(bool readOnly, QWidget *parent) : QFrame(parent)
     auto *sixGrid = new QGridLayout(six);
     sixGrid->setContentsMargins(0, 0, 0, 0);
     const QStringList network = Vault::captions(Vault::networkCaptions());
-    for (int i = 0; i < 6; ++i) {
-        label1_[i] = caption(six, QStringLiteral("Label1_%1").arg(i), network.value(i));
-        sixGrid->addWidget(label1_[i], i, 0, i == 5 ? Qt::AlignTop : Qt::Alignment());
-        if (i < 5) {
-            text1_[i] = line(six, QStringLiteral("Text1_%1").arg(i), readOnly);
-            sixGrid->addWidget(text1_[i], i, 1);
-        }
-    }
     remark1_ = block(six, QStringLiteral("Text1_5"), readOnly);
-    sixGrid->addWidget(remark1_, 5, 1);
+    for (int i = 0; i < 6; ++i) {
+        if (i < 5)
+            text1_[i] = line(six, QStringLiteral("Text1_%1").arg(i), readOnly);
+        QWidget *field = i < 5 ? static_cast<QWidget *>(text1_[i]) : remark1_;
+        label1_[i] = caption(six, QStringLiteral("Label1_%1").arg(i), network.value(i), field);
+        sixGrid->addWidget(label1_[i], i, 0, i == 5 ? Qt::AlignTop : Qt::Alignment());
+        sixGrid->addWidget(field, i, 1);
+    }
     sixGrid->setRowStretch(5, 1);
 
     // The other panel.
@@ -82,12 +83,12 @@ RecordViews::RecordViews(bool readOnly, QWidget *parent) : QFrame(parent)
     const char *otherCaptions[] = {"标    题：", "用户名称：", "密    码："};
     const char *otherNames[] = {"Label2_0", "Label3_0", "Label4_0"};
     for (int i = 0; i < 3; ++i) {
-        otherGrid->addWidget(caption(otherPanel_, QString::fromLatin1(otherNames[i]), QString::fromUtf8(otherCaptions[i])), i, 0);
         text2_[i] = line(otherPanel_, QStringLiteral("Text2_%1").arg(i), readOnly);
+        otherGrid->addWidget(caption(otherPanel_, QString::fromLatin1(otherNames[i]), QString::fromUtf8(otherCaptions[i]), text2_[i]), i, 0);
         otherGrid->addWidget(text2_[i], i, 1);
     }
-    otherGrid->addWidget(caption(otherPanel_, QStringLiteral("Label5_0"), QStringLiteral("备注信息：")), 3, 0, Qt::AlignTop);
     remark2_ = block(otherPanel_, QStringLiteral("Text2_3"), readOnly);
+    otherGrid->addWidget(caption(otherPanel_, QStringLiteral("Label5_0"), QStringLiteral("备注信息："), remark2_), 3, 0, Qt::AlignTop);
     otherGrid->addWidget(remark2_, 3, 1);
     otherGrid->setRowStretch(3, 1);
 
@@ -95,11 +96,11 @@ RecordViews::RecordViews(bool readOnly, QWidget *parent) : QFrame(parent)
     memoPanel_ = panel(this, QStringLiteral("Picture1_1"));
     auto *memoGrid = new QGridLayout(memoPanel_);
     memoGrid->setContentsMargins(0, 0, 0, 0);
-    memoGrid->addWidget(caption(memoPanel_, QStringLiteral("Label2_1"), QStringLiteral("标    题：")), 0, 0);
     memoTitle_ = line(memoPanel_, QStringLiteral("Text2_4"), readOnly);
+    memoGrid->addWidget(caption(memoPanel_, QStringLiteral("Label2_1"), QStringLiteral("标    题："), memoTitle_), 0, 0);
     memoGrid->addWidget(memoTitle_, 0, 1);
-    memoGrid->addWidget(caption(memoPanel_, QStringLiteral("Label5_1"), QStringLiteral("备注信息：")), 1, 0, Qt::AlignTop);
     memoText_ = block(memoPanel_, QStringLiteral("Text2_5"), readOnly);
+    memoGrid->addWidget(caption(memoPanel_, QStringLiteral("Label5_1"), QStringLiteral("备注信息："), memoText_), 1, 0, Qt::AlignTop);
     memoGrid->addWidget(memoText_, 1, 1);
     memoGrid->setRowStretch(1, 1);
 

@@ -11,6 +11,7 @@
 #include "users/user_account_window.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QLabel>
 #include <QComboBox>
@@ -19,9 +20,12 @@
 #include <QScreen>
 #include <QDockWidget>
 #include <QSplitter>
+#include <QTimer>
 #include <QtTest>
 
 #include "support/test_main.h"
+
+#include <set>
 
 class WindowLayoutTest : public QObject {
     Q_OBJECT
@@ -29,6 +33,7 @@ private slots:
     void mainWindowComesBackWholeWhereItWas();
     void windowsFitALargerFont_data();
     void windowsFitALargerFont();
+    void everyCommandsWindowNamesItsControls();
 };
 
 // The size, place and splitter of the main window come back at the next start; a window
@@ -71,6 +76,30 @@ void WindowLayoutTest::mainWindowComesBackWholeWhereItWas()
 }
 
 namespace {
+
+// The fields and buttons of `window` that the accessibility tree cannot name: they have no
+// name of their own, no caption (a label whose buddy they are) and no text.
+QStringList unnamedControls(QWidget *window)
+{
+    QStringList unnamed;
+    const QList<QLabel *> captions = window->findChildren<QLabel *>();
+    for (QWidget *child : window->findChildren<QWidget *>()) {
+        if (!child->isVisibleTo(window) || !(child->focusPolicy() & Qt::TabFocus) ||
+            child->objectName().startsWith(QStringLiteral("qt_")) || child->parentWidget()->inherits("QComboBox") ||
+            child->parentWidget()->inherits("QAbstractSpinBox"))
+            continue;
+        // A view's viewport is named by its view.
+        if (auto *view = qobject_cast<QAbstractScrollArea *>(child->parentWidget()); view && view->viewport() == child)
+            continue;
+        auto *button = qobject_cast<QAbstractButton *>(child);
+        bool named = !child->accessibleName().isEmpty() || (button && !button->text().isEmpty());
+        for (const QLabel *caption : captions)
+            named = named || caption->buddy() == child;
+        if (!named)
+            unnamed << child->objectName() + u' ' + QString::fromLatin1(child->metaObject()->className());
+    }
+    return unnamed;
+}
 
 // The window of the given name, made for the books in `t`.
 std::unique_ptr<QWidget> makeWindow(const QString &name, TestFolder &t)
@@ -115,7 +144,6 @@ void WindowLayoutTest::windowsFitALargerFont()
     std::unique_ptr<QWidget> w = makeWindow(window, t);
     w->show();
     QApplication::processEvents();
-    QStringList unnamed;
     for (QWidget *child : w->findChildren<QWidget *>()) {
         // The parts the toolkit makes inside its own controls are theirs to place.
         if (!child->isVisibleTo(w.get()) || child->inherits("QAbstractScrollArea") ||
@@ -128,16 +156,8 @@ void WindowLayoutTest::windowsFitALargerFont()
             QVERIFY2(child->height() >= child->minimumSizeHint().height(), qPrintable(what + QStringLiteral(" is too low")));
         QVERIFY2(w->rect().contains(child->geometry()) || child->parentWidget() != w.get(),
                  qPrintable(what + QStringLiteral(" lies outside the window")));
-        // Every field and button can be found by its name: its own, its caption's or its text.
-        if (child->focusPolicy() & Qt::TabFocus) {
-            auto *button = qobject_cast<QAbstractButton *>(child);
-            bool named = !child->accessibleName().isEmpty() || (button && !button->text().isEmpty());
-            for (QLabel *caption : w->findChildren<QLabel *>())
-                named = named || caption->buddy() == child;
-            if (!named)
-                unnamed << what;
-        }
     }
+    const QStringList unnamed = unnamedControls(w.get());
     QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u',') + QStringLiteral(" without a name")));
     if (window == QStringLiteral("EntryEditor")) {
         auto *date = w->findChild<QDateEdit *>(QStringLiteral("DTPicker1"));
@@ -145,6 +165,44 @@ void WindowLayoutTest::windowsFitALargerFont()
         QVERIFY(date->width() >= date->sizeHint().width());
         QVERIFY(item->width() > item->fontMetrics().horizontalAdvance(EntryEditor::itemHint()));
     }
+}
+
+// Every window that a command of the main window opens names each of its fields and
+// buttons, so that a screen reader (or anything that walks the accessibility tree) finds
+// them by the captions a user sees.
+void WindowLayoutTest::everyCommandsWindowNamesItsControls()
+{
+    TestFolder t;
+    t.loginAsAdmin();
+    MainWindow main(t.context);
+    main.show();
+    QApplication::processEvents();
+    // The main window and its panes themselves.
+    QStringList unnamed = unnamedControls(&main);
+    // Commands that end the session or the program, or go to another program.
+    const std::set<Command> leaving{Command::Logout, Command::Exit, Command::Help, Command::WebSite,
+                                    Command::CommunicationCentre, Command::Calculator};
+    for (const CommandRow &row : Commands::table()) {
+        if (leaving.count(row.command))
+            continue;
+        QSet<QWidget *> before;
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (top->isVisible())
+                before.insert(top);
+        const QString command = QString::fromUtf8(row.caption ? row.caption : row.button);
+        // Inside a modal window's own event loop, or at the next turn of this one.
+        QTimer::singleShot(0, &main, [&] {
+            for (QWidget *top : QApplication::topLevelWidgets())
+                if (top->isVisible() && !before.contains(top)) {
+                    for (const QString &control : unnamedControls(top))
+                        unnamed << command + u':' + top->objectName() + u'/' + control;
+                    top->close();
+                }
+        });
+        main.commands().action(row.command)->trigger();
+        QApplication::processEvents();
+    }
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u'\n') + QStringLiteral("\nwithout a name")));
 }
 
 TALLYRA_TEST(WindowLayoutTest)
