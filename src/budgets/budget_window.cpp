@@ -49,6 +49,8 @@ BudgetWindow::BudgetWindow(const AppContext &context, QWidget *parent)
 
     table_ = new QTableWidget(0, 4, this);
     table_->setObjectName(QStringLiteral("BudgetTable"));
+    // Arrows move between the cells; Tab goes on to the next control.
+    table_->setTabKeyNavigation(false);
     table_->setAccessibleName(QStringLiteral("各项目预算"));
     table_->setHorizontalHeaderLabels(
         {QStringLiteral("项目"), QStringLiteral("类别"), QStringLiteral("月预算"), QStringLiteral("年预算")});

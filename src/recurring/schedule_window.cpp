@@ -24,6 +24,7 @@ QTableWidget *ScheduleWindow::makeList(const QString &name, const QString &capti
 {
     auto *table = new QTableWidget(0, int(headers.size()), parent);
     table->setObjectName(name);
+    table->setTabKeyNavigation(false);  // Tab goes on to the next control
     table->setAccessibleName(caption);
     table->setHorizontalHeaderLabels(headers);
     table->verticalHeader()->setVisible(false);

@@ -209,6 +209,7 @@ QWidget *ReportWindow::buildPage(Page &page, const QString &name, QWidget *above
     auto *splitter = new QSplitter(Qt::Horizontal, widget);
     page.table = new QTableWidget(splitter);
     page.table->setObjectName(name + QStringLiteral("Table"));
+    page.table->setTabKeyNavigation(false);  // Tab goes on to the next control
     page.table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     page.table->setSelectionBehavior(QAbstractItemView::SelectRows);
     page.table->setSelectionMode(QAbstractItemView::SingleSelection);

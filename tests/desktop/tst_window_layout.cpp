@@ -11,6 +11,7 @@
 #include "users/user_account_window.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QLabel>
@@ -20,11 +21,15 @@
 #include <QScreen>
 #include <QDockWidget>
 #include <QSplitter>
+#include <QTextEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
 #include <QTimer>
 #include <QtTest>
 
 #include "support/test_main.h"
 
+#include <functional>
 #include <set>
 
 class WindowLayoutTest : public QObject {
@@ -77,11 +82,12 @@ void WindowLayoutTest::mainWindowComesBackWholeWhereItWas()
 
 namespace {
 
-// The fields and buttons of `window` that the accessibility tree cannot name: they have no
-// name of their own, no caption (a label whose buddy they are) and no text.
-QStringList unnamedControls(QWidget *window)
+// The controls of `window` that the keyboard or the accessibility tree cannot reach: those
+// that keep Tab, and those with no name of their own, no caption (a label whose buddy
+// they are) and no text.
+QStringList controlFaults(QWidget *window)
 {
-    QStringList unnamed;
+    QStringList faults;
     const QList<QLabel *> captions = window->findChildren<QLabel *>();
     for (QWidget *child : window->findChildren<QWidget *>()) {
         if (!child->isVisibleTo(window) || !(child->focusPolicy() & Qt::TabFocus) ||
@@ -91,14 +97,24 @@ QStringList unnamedControls(QWidget *window)
         // A view's viewport is named by its view.
         if (auto *view = qobject_cast<QAbstractScrollArea *>(child->parentWidget()); view && view->viewport() == child)
             continue;
+        // Tab leaves every control: a view that walks its cells with it, or a text box that
+        // takes it as a character, would keep the keyboard from the controls after it.
+        auto *view = qobject_cast<QAbstractItemView *>(child);
+        auto *text = qobject_cast<QTextEdit *>(child);
+        auto *plain = qobject_cast<QPlainTextEdit *>(child);
+        if ((view && view->tabKeyNavigation()) || (text && !text->tabChangesFocus() && !text->isReadOnly()) ||
+            (plain && !plain->tabChangesFocus() && !plain->isReadOnly()))
+            faults << child->objectName() + u' ' + QString::fromLatin1(child->metaObject()->className()) +
+                           QStringLiteral(" keeps Tab");
         auto *button = qobject_cast<QAbstractButton *>(child);
         bool named = !child->accessibleName().isEmpty() || (button && !button->text().isEmpty());
         for (const QLabel *caption : captions)
             named = named || caption->buddy() == child;
         if (!named)
-            unnamed << child->objectName() + u' ' + QString::fromLatin1(child->metaObject()->className());
+            faults << child->objectName() + u' ' + QString::fromLatin1(child->metaObject()->className()) +
+                          QStringLiteral(" has no name");
     }
-    return unnamed;
+    return faults;
 }
 
 // The window of the given name, made for the books in `t`.
@@ -157,8 +173,8 @@ void WindowLayoutTest::windowsFitALargerFont()
         QVERIFY2(w->rect().contains(child->geometry()) || child->parentWidget() != w.get(),
                  qPrintable(what + QStringLiteral(" lies outside the window")));
     }
-    const QStringList unnamed = unnamedControls(w.get());
-    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u',') + QStringLiteral(" without a name")));
+    const QStringList faults = controlFaults(w.get());
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u',')));
     if (window == QStringLiteral("EntryEditor")) {
         auto *date = w->findChild<QDateEdit *>(QStringLiteral("DTPicker1"));
         auto *item = w->findChild<QComboBox *>(QStringLiteral("Combo2"));
@@ -167,9 +183,46 @@ void WindowLayoutTest::windowsFitALargerFont()
     }
 }
 
-// Every window that a command of the main window opens names each of its fields and
-// buttons, so that a screen reader (or anything that walks the accessibility tree) finds
-// them by the captions a user sees.
+namespace {
+
+// Runs `open`, then checks every window that it opened (inside a modal window's own event
+// loop, or at the next turn of this one) and, `depth` levels down, the windows that their
+// "..." buttons open; each is closed again.
+void checkOpened(const QString &path, const std::function<void()> &open, QStringList &faults, int depth)
+{
+    QSet<QWidget *> before;
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (top->isVisible())
+            before.insert(top);
+    QTimer::singleShot(0, qApp, [&] {
+        QList<QPointer<QWidget>> opened;
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (top->isVisible() && !before.contains(top))
+                opened << top;
+        for (const QPointer<QWidget> &top : opened) {
+            if (!top)
+                continue;
+            const QString where = path + u'/' + top->objectName();
+            for (const QString &control : controlFaults(top))
+                faults << where + u':' + control;
+            for (QAbstractButton *button : top->findChildren<QAbstractButton *>())
+                if (depth > 0 && button->isVisibleTo(top) && button->isEnabled() &&
+                    button->text().endsWith(QStringLiteral("...")))
+                    checkOpened(where + u'>' + button->text(), [button] { button->click(); }, faults, depth - 1);
+            if (top)
+                top->close();
+        }
+    });
+    open();
+    QApplication::processEvents();
+}
+
+} // namespace
+
+// Every window that a command of the main window opens, and every window that those open
+// from their "..." buttons, names each of its fields, buttons, lists and trees, so that a
+// screen reader (or anything that walks the accessibility tree) finds them by the captions
+// a user sees; and Tab leaves each of them.
 void WindowLayoutTest::everyCommandsWindowNamesItsControls()
 {
     TestFolder t;
@@ -178,31 +231,15 @@ void WindowLayoutTest::everyCommandsWindowNamesItsControls()
     main.show();
     QApplication::processEvents();
     // The main window and its panes themselves.
-    QStringList unnamed = unnamedControls(&main);
+    QStringList faults = controlFaults(&main);
     // Commands that end the session or the program, or go to another program.
     const std::set<Command> leaving{Command::Logout, Command::Exit, Command::Help, Command::WebSite,
                                     Command::CommunicationCentre, Command::Calculator};
-    for (const CommandRow &row : Commands::table()) {
-        if (leaving.count(row.command))
-            continue;
-        QSet<QWidget *> before;
-        for (QWidget *top : QApplication::topLevelWidgets())
-            if (top->isVisible())
-                before.insert(top);
-        const QString command = QString::fromUtf8(row.caption ? row.caption : row.button);
-        // Inside a modal window's own event loop, or at the next turn of this one.
-        QTimer::singleShot(0, &main, [&] {
-            for (QWidget *top : QApplication::topLevelWidgets())
-                if (top->isVisible() && !before.contains(top)) {
-                    for (const QString &control : unnamedControls(top))
-                        unnamed << command + u':' + top->objectName() + u'/' + control;
-                    top->close();
-                }
-        });
-        main.commands().action(row.command)->trigger();
-        QApplication::processEvents();
-    }
-    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u'\n') + QStringLiteral("\nwithout a name")));
+    for (const CommandRow &row : Commands::table())
+        if (!leaving.count(row.command))
+            checkOpened(QString::fromUtf8(row.caption ? row.caption : row.button),
+                        [&] { main.commands().action(row.command)->trigger(); }, faults, 1);
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
 }
 
 TALLYRA_TEST(WindowLayoutTest)
