@@ -67,8 +67,11 @@ QString BatchImport::outcomeText(const Outcome &o)
 {
     const ImportReport &report = o.report;
     const int fileSkipped = countSkipped(o.skipped, false);
-    const int skipped = fileSkipped + o.duplicates + o.unticked + int(o.noAccount.size());
-    const bool clean = report.badDate.isEmpty() && report.badAmount.isEmpty() && skipped == 0 && !o.openingLeft;
+    // Every row not stored is counted here, those the ledger could not read included; the
+    // lines below name those by their numbers.
+    const int skipped = fileSkipped + o.duplicates + o.unticked + int(o.noAccount.size()) +
+                        int(report.badDate.size() + report.badAmount.size());
+    const bool clean = skipped == 0 && !o.openingLeft;
     QString text = clean ? QStringLiteral("批量导入财务数据成功！共导入 %1 条记录").arg(report.stored)
                          : QStringLiteral("共导入 %1 条记录").arg(report.stored);
     if (o.transfers > 0)
@@ -83,6 +86,10 @@ QString BatchImport::outcomeText(const Outcome &o)
             why << QStringLiteral("未勾选 %1 条").arg(o.unticked);
         if (!o.noAccount.isEmpty())
             why << QStringLiteral("转账的对方账户不在账户中 %1 条").arg(o.noAccount.size());
+        if (!report.badDate.isEmpty())
+            why << QStringLiteral("日期无效 %1 条").arg(report.badDate.size());
+        if (!report.badAmount.isEmpty())
+            why << QStringLiteral("金额不是数字 %1 条").arg(report.badAmount.size());
         text += QStringLiteral("，跳过 %1 条（%2）").arg(skipped).arg(why.join(QStringLiteral("，")));
     }
     text += QStringLiteral("。");

@@ -471,7 +471,8 @@ void EntryWindowsTest::batchImportWindow()
     QCOMPARE(import.list()->rowCount(), 4);
     click(&import, "Command4");
     QCOMPARE(t.prompt.last().title, QStringLiteral("信息"));
-    QCOMPARE(t.prompt.lastText(), QStringLiteral("共导入 1 条记录。\r\n日期无效或不在1900-01-01至2099-12-31之间，"
+    QCOMPARE(t.prompt.lastText(), QStringLiteral("共导入 1 条记录，跳过 2 条（日期无效 1 条，金额不是数字 1 条）。\r\n"
+                                                 "日期无效或不在1900-01-01至2099-12-31之间，"
                                                  "没有导入的行（No.）：2\r\n金额不是数字，没有导入的行（No.）：3"));
     click(&import, "Command3");
     QCOMPARE(import.list()->rowCount(), 0);
