@@ -97,6 +97,12 @@ QString BatchImport::outcomeText(const Outcome &o)
         text += QStringLiteral("\r\n") + o.opening;
     if (const int notes = countSkipped(o.skipped, true); notes > 0)
         text += QStringLiteral("\r\n文件中另有 %1 行说明或汇总文字，不是记录。").arg(notes);
+    QList<int> unreadable;
+    for (const SkippedLine &s : o.skipped)
+        if (s.reason == StatementRows::unreadableReason())
+            unreadable << s.line;
+    if (!unreadable.isEmpty())
+        text += QStringLiteral("\r\n文件中无法读取的行：第 ") + rowNumbers(unreadable) + QStringLiteral(" 行");
     if (!report.badDate.isEmpty())
         text += QStringLiteral("\r\n日期无效或不在%1之间，没有导入的行（No.）：").arg(Dates::entryDaysText()) +
                 rowNumbers(report.badDate);

@@ -12,6 +12,7 @@
 namespace StatementRows {
 
 QString noteReason() { return QStringLiteral("说明或汇总行"); }
+QString unreadableReason() { return QStringLiteral("无法读取"); }
 QString noMoneyReason() { return QStringLiteral("不计收支"); }
 QString fullRefundReason() { return QStringLiteral("全额退款"); }
 QString refundItem() { return QStringLiteral("退款"); }
@@ -295,6 +296,15 @@ Result read(const CsvTable &table, const ColumnMapping &mapping, const FileRows:
         }
         line.row.number = int(result.rows.size()) + 1;
         result.rows.push_back(std::move(line.row));
+    }
+    // Notes stand above the records and totals below them: a line between two records that
+    // reads as neither date nor amount is a damaged record, and named as one.
+    if (!lines.empty()) {
+        const auto [first, last] = std::minmax_element(
+            lines.begin(), lines.end(), [](const Line &a, const Line &b) { return a.row.line < b.row.line; });
+        for (SkippedLine &s : result.skipped)
+            if (s.reason == noteReason() && s.line > first->row.line && s.line < last->row.line)
+                s.reason = unreadableReason();
     }
     std::stable_sort(result.skipped.begin(), result.skipped.end(),
                      [](const SkippedLine &a, const SkippedLine &b) { return a.line < b.line; });

@@ -21,6 +21,7 @@ struct Result {
 
 // The reasons lines are left out for.
 QString noteReason();          // "说明或汇总行": notes above the header, totals below the data
+QString unreadableReason();    // "无法读取": a line among the records that reads as none
 QString noMoneyReason();       // "不计收支"
 QString fullRefundReason();    // "全额退款"
 QString refundItem();          // "退款"

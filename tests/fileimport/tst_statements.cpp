@@ -138,6 +138,10 @@ void StatementsTest::samples_data()
                                    << "713.89" << "2019-03-31";
     QTest::newRow("no header") << sample("no_header.csv") << "csv" << "" << "" << 2 << "" << "4.5" << "4.5"
                                << "2019-02-20";
+    QByteArray damaged = sample("icbc.csv");  // a record cut short after the first one
+    damaged.insert(damaged.indexOf("2024-03-02"), QStringLiteral("\"2024-03-0,消\r\n").toUtf8());
+    QTest::newRow("a damaged line among the records")
+        << damaged << "csv" << "工商银行账单" << "5678" << 3 << "无法读取" << "8000" << "320" << "2024-03-01";
     QTemporaryDir folder;
     QTest::newRow("WeChat workbook") << wechatWorkbook(folder.path()) << "xlsx" << "微信支付账单" << "" << 1 << ""
                                      << "0" << "28.16" << "2024-03-02";
