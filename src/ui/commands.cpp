@@ -20,6 +20,9 @@ const CommandRow Table[] = {
     {.command = Logout, .menu = Menu::System, .caption = "注销/切换用户", .icon = Glyph::Logout,
      .toolbar = 1, .button = "注销", .buttonIcon = Glyph::Logout},
     {.command = UserAccounts, .menu = Menu::System, .caption = "帐号管理", .icon = Glyph::User},
+    // The toolbar's catalogue and calculator are in the menus too, for the keyboard.
+    {.command = Catalogue, .menu = Menu::System, .caption = "软件设置...", .icon = Glyph::Settings, .toolbar = 2,
+     .button = "软件设置", .buttonIcon = Glyph::Settings},
     {.command = Settings, .menu = Menu::System, .caption = "系统设置", .lineBefore = true, .icon = Glyph::Settings},
     {.command = FinanceSummary, .menu = Menu::System, .caption = "财务统计"},
     {.command = Backup, .menu = Menu::System, .caption = "备份数据", .lineBefore = true, .icon = Glyph::Backup,
@@ -74,6 +77,8 @@ const CommandRow Table[] = {
     {.command = PasswordBox, .menu = Menu::Tools, .caption = "密码箱管理", .icon = Glyph::Key},
     {.command = Diary, .menu = Menu::Tools, .caption = "日记管理", .icon = Glyph::Book},
     {.command = AddressBook, .menu = Menu::Tools, .caption = "通信薄", .icon = Glyph::Contact},
+    {.command = Calculator, .menu = Menu::Tools, .caption = "计算器...", .lineBefore = true,
+     .icon = Glyph::Calculator, .toolbar = 10, .button = "计算器", .buttonIcon = Glyph::Calculator},
 
     {.command = Help, .menu = Menu::Help, .caption = "帮助文件...", .name = "help_1",
      .toolbar = 13, .button = "使用帮助", .buttonIcon = Glyph::Help},
@@ -82,8 +87,6 @@ const CommandRow Table[] = {
      .toolbar = 12, .button = "主页", .buttonIcon = Glyph::Home},
     {.command = CommunicationCentre, .menu = Menu::Help, .caption = "通信中心...", .name = "help6"},
 
-    {.command = Catalogue, .caption = "软件设置", .toolbar = 2, .button = "软件设置", .buttonIcon = Glyph::Settings},
-    {.command = Calculator, .caption = "计算器", .toolbar = 10, .button = "计算器", .buttonIcon = Glyph::Calculator},
 };
 
 } // namespace

@@ -205,7 +205,7 @@ void LedgerTest::mainWindowFrame()
             result << (a->isSeparator() ? QStringLiteral("-") : a->text());
         return result;
     };
-    QCOMPARE(items(0), (QStringList{"注销/切换用户", "帐号管理", "-", "系统设置", "财务统计", "-", "备份数据",
+    QCOMPARE(items(0), (QStringList{"注销/切换用户", "帐号管理", "软件设置...", "-", "系统设置", "财务统计", "-", "备份数据",
                                     "还原数据", "数据压缩", "数据文件密码", "-", "退    出"}));
     QCOMPARE(items(1), (QStringList{"大图标", "小图标", "列表", "详细信息", "-", "刷新", "显示网格", "-", "字体",
                                     "背景颜色", "背景图像", "还原为默认", "-", "账户"}));
@@ -213,7 +213,7 @@ void LedgerTest::mainWindowFrame()
                                     "导出...", "打印...", "-", "刷 新", "收支报表", "预算...", "周期记账...", "-",
                                     "账户...", "查找转账...",
                                     "对账..."}));
-    QCOMPARE(items(3), (QStringList{"密码箱管理", "日记管理", "通信薄"}));
+    QCOMPARE(items(3), (QStringList{"密码箱管理", "日记管理", "通信薄", "-", "计算器..."}));
     QCOMPARE(items(4), (QStringList{"帮助文件...", "关于.......", "官方网站...", "通信中心..."}));
 
     auto *toolbar = w.findChild<QToolBar *>("Toolbar1");
