@@ -563,5 +563,11 @@ void ReportWindow::fillBudget(Page &page, const BudgetReport &report)
         mark(r, report.lines[size_t(r)]);
     if (report.total)
         mark(int(report.lines.size()), *report.total);
-    page.table->setColumnWidth(Progress, std::max(page.table->columnWidth(Progress), 120));
+    // The wider bar column is added to the width the table asked for, or the item column,
+    // which takes what is left, loses it and cuts its captions.
+    const int narrow = page.table->columnWidth(Progress);
+    if (narrow < 120) {
+        page.table->setColumnWidth(Progress, 120);
+        page.table->setMinimumWidth(std::min(page.table->minimumWidth() + 120 - narrow, 520));
+    }
 }

@@ -298,6 +298,13 @@ void BudgetsTest::budgetWindowAndTab()
     QCOMPARE(table->item(0, 1)->foreground().color(), warning);
     QVERIFY(table->item(1, 1)->foreground().color() != warning);
     QCOMPARE(report.currentTable().title, QStringLiteral("预算：2024年03月"));
+    // Shown at its first size, the item column still fits its captions beside the bars.
+    report.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&report));
+    int widest = 0;
+    for (int r = 0; r < table->rowCount(); ++r)
+        widest = std::max(widest, QFontMetrics(table->item(r, 0)->font()).horizontalAdvance(table->item(r, 0)->text()));
+    QVERIFY2(table->columnWidth(0) > widest, qPrintable(QStringLiteral("%1 < %2").arg(table->columnWidth(0)).arg(widest)));
     // The year: each item's twelve months (March to December: 10 of each).
     report.showBudget(QDate(2024, 3, 10), true);
     QCOMPARE(table->item(0, 1)->text(), QStringLiteral("800.00"));
