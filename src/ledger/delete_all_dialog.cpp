@@ -7,6 +7,7 @@
 #include "ui/icons.h"
 #include "ui/prompt.h"
 
+#include <QApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -50,6 +51,7 @@ void DeleteAllDialog::confirm()
 {
     Ledger ledger(context_.data);
     FailureDelay &delay = context_.session.passwordDelay;
+    bool waiting = false;
     if (const QString wait = delay.refusal(); !wait.isEmpty()) {
         context_.prompt.information(this, QStringLiteral("信息"), wait);
         return;
@@ -61,9 +63,15 @@ void DeleteAllDialog::confirm()
             return;
         }
         delay.succeeded();
-        // Only the entries of the user's own account set; other users' ledgers stay.
+        // Only the entries of the user's own account set; other users' ledgers stay. A large
+        // ledger takes a while: the window paints meanwhile and says that it works.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        waiting = true;
         ledger.deleteAll(context_.session.CurrentAccountSetId);
+        QApplication::restoreOverrideCursor();
     } catch (const StoreError &error) {
+        if (waiting)
+            QApplication::restoreOverrideCursor();
         context_.prompt.reportError(this, error);
         return;
     }
