@@ -63,6 +63,8 @@ LedgerPane::LedgerPane(const AppContext &context, QWidget *parent)
     tabs_->addTab(QStringLiteral("收支明细"));
     tabs_->addTab(QStringLiteral("统计查询"));
     tabs_->setExpanding(false);
+    // The two tabs keep their whole captions in a narrow window; the filter gives way.
+    tabs_->setUsesScrollButtons(false);
     // The quick filter sits at the tab strip's right end, above the lists.
     auto *tabRow = new QHBoxLayout;
     tabRow->setContentsMargins(0, 0, 0, 2);
@@ -74,7 +76,7 @@ LedgerPane::LedgerPane(const AppContext &context, QWidget *parent)
     filter_->setAccessibleName(QStringLiteral("筛选："));
     filter_->setClearButtonEnabled(true);
     filter_->setPlaceholderText(QStringLiteral("项目、摘要、方式、经手人"));
-    filter_->setMinimumWidth(200);
+    filter_->setMinimumWidth(120);
     filter_->installEventFilter(this);
     filterLabel->setBuddy(filter_);
     tabRow->addWidget(filterLabel);

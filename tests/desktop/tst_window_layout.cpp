@@ -21,6 +21,7 @@
 #include <QScreen>
 #include <QDockWidget>
 #include <QSplitter>
+#include <QTabBar>
 #include <QTextEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -36,6 +37,7 @@ class WindowLayoutTest : public QObject {
     Q_OBJECT
 private slots:
     void mainWindowComesBackWholeWhereItWas();
+    void narrowMainWindowKeepsItsTabs();
     void windowsFitALargerFont_data();
     void windowsFitALargerFont();
     void everyCommandsWindowNamesItsControls();
@@ -134,6 +136,23 @@ std::unique_ptr<QWidget> makeWindow(const QString &name, TestFolder &t)
 }
 
 } // namespace
+
+// Made narrow, with the accounts pane beside the tree, the main window still shows both
+// tabs of its lists whole; the quick filter is what gives way.
+void WindowLayoutTest::narrowMainWindowKeepsItsTabs()
+{
+    TestFolder t;
+    t.loginAsAdmin();
+    MainWindow w(t.context);
+    w.resize(800, 560);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto *tabs = w.findChild<QTabBar *>(QStringLiteral("TabStrip1"));
+    QVERIFY(tabs);
+    QVERIFY2(tabs->width() >= tabs->tabRect(0).width() + tabs->tabRect(1).width(),
+             qPrintable(QString::number(tabs->width())));
+    QVERIFY(w.width() <= 800);
+}
 
 void WindowLayoutTest::windowsFitALargerFont_data()
 {
