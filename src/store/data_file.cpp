@@ -644,7 +644,10 @@ DataFile::WideCache::WideCache(DataFile &file) : file_(file)
     Statement pages = file_.database().prepare(QStringLiteral("PRAGMA page_count"));
     const qint64 fileKiB = pages.step() ? pages.integer(0) * 4 : 0;
     const qint64 memoryKiB = qint64(::sysconf(_SC_PHYS_PAGES)) * (::sysconf(_SC_PAGESIZE) / 1024);
-    qint64 kib = std::min<qint64>(fileKiB / 2, 512 * 1024);
+    // 删除全部 of an account set that holds most of the file touches nearly every page of
+    // every index, and the bin grows meanwhile: with room for half the file, pages were
+    // read, decrypted, written and encrypted again and again (three times the time).
+    qint64 kib = std::min<qint64>(fileKiB + fileKiB / 4, 512 * 1024);
     if (memoryKiB > 0)
         kib = std::min(kib, memoryKiB / 8);
     if (kib > CacheKiB)

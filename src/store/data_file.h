@@ -152,9 +152,9 @@ public:
     QString indexHint(const QString &name);
 
     // While it lasts, a write that touches much of the file keeps the pages it reads in
-    // memory, as many as half the file holds (at most 512 MiB and an eighth of the
-    // machine's memory): each page is read once and written once instead of again and
-    // again. The usual cache comes back when it goes.
+    // memory, as many as the whole file holds and a quarter more for what the write adds
+    // (at most 512 MiB and an eighth of the machine's memory): each page is read once and
+    // written once instead of again and again. The usual cache comes back when it goes.
     class WideCache {
     public:
         explicit WideCache(DataFile &file);
