@@ -6,8 +6,8 @@
 #include "store/session.h"
 #include "ui/icons.h"
 #include "ui/prompt.h"
+#include "ui/wait_cursor.h"
 
-#include <QApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -51,7 +51,6 @@ void DeleteAllDialog::confirm()
 {
     Ledger ledger(context_.data);
     FailureDelay &delay = context_.session.passwordDelay;
-    bool waiting = false;
     if (const QString wait = delay.refusal(); !wait.isEmpty()) {
         context_.prompt.information(this, QStringLiteral("信息"), wait);
         return;
@@ -65,13 +64,9 @@ void DeleteAllDialog::confirm()
         delay.succeeded();
         // Only the entries of the user's own account set; other users' ledgers stay. A large
         // ledger takes a while: the window paints meanwhile and says that it works.
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        waiting = true;
+        WaitCursor waiting;
         ledger.deleteAll(context_.session.CurrentAccountSetId);
-        QApplication::restoreOverrideCursor();
     } catch (const StoreError &error) {
-        if (waiting)
-            QApplication::restoreOverrideCursor();
         context_.prompt.reportError(this, error);
         return;
     }

@@ -7,6 +7,7 @@
 #include "ui/icons.h"
 #include "ui/prompt.h"
 #include "ui/record_list.h"
+#include "ui/wait_cursor.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -102,15 +103,13 @@ QList<qint64> RecycleBinWindow::selectedIds(QList<qint64> *transfers) const
 
 bool RecycleBinWindow::underWaitCursor(const std::function<void()> &work)
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
+        WaitCursor waiting;
         work();
     } catch (const StoreError &error) {
-        QApplication::restoreOverrideCursor();
         context_.prompt.reportError(this, error);
         return false;
     }
-    QApplication::restoreOverrideCursor();
     return true;
 }
 
